@@ -1,0 +1,40 @@
+# Sourced by scripts/test and scripts/demo: installs the Debian packages the
+# project builds and tests with, only those not installed yet.
+ORVELLE_PACKAGES=(
+  build-essential cmake ninja-build pkg-config git
+  libgtk-3-dev libwebkit2gtk-4.1-dev
+  libboost-dev libboost-system-dev libboost-thread-dev
+  libjsoncpp-dev libtinyxml2-dev libcurl4-openssl-dev libudev-dev libsecret-1-dev
+  libxml2-dev libsqlite3-dev libcpp-httplib-dev libssl-dev
+  libgtest-dev libgmock-dev googletest
+  xvfb xauth umockdev libumockdev-dev clang libclang-rt-14-dev
+  openssl imagemagick fonts-noto-cjk fonts-dejavu-core
+)
+
+orvelle_install_packages() {
+  local missing=()
+  local p
+  for p in "${ORVELLE_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+orvelle_install_npm() {
+  # Vendored page libraries (maps, chart) come from the npm registry, pinned in
+  # pages/vendor/package.json; nothing to do until that file exists.
+  local dir="$1/pages/vendor"
+  [ -f "$dir/package.json" ] || return 0
+  (cd "$dir" && npm ci --no-audit --no-fund --silent 2>/dev/null || npm install --no-audit --no-fund --silent)
+}
+
+orvelle_configure_build() {
+  local src="$1" build="$2"; shift 2
+  cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$build" -j"$(nproc)"
+}

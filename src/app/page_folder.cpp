@@ -1,0 +1,26 @@
+#include "app/page_folder.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "app/app_state.h"
+
+namespace orv {
+
+std::string MakePageFolder(const std::string& program_folder, const std::string& language) {
+  std::string folder = program_folder;
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder + language + "/";
+}
+
+std::string PagePath(const std::string& name) { return State().page_folder + name; }
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+}  // namespace orv

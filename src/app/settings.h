@@ -1,0 +1,46 @@
+// The diver's settings: language, units and the remembered sign-in. Kept in
+// a GLib key file in the XDG config folder; the password goes to a
+// credential store (the Secret Service), never to the file.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace orv {
+
+class CredentialStore {
+ public:
+  virtual ~CredentialStore() = default;
+  virtual std::optional<std::string> Lookup(const std::string& email) = 0;
+  virtual bool Store(const std::string& email, const std::string& password) = 0;
+  virtual void Forget(const std::string& email) = 0;
+};
+
+// The Secret Service through libsecret; null when no Secret Service answers
+// quickly, in which case passwords are not remembered at all.
+std::unique_ptr<CredentialStore> OpenSecretServiceStore();
+
+class MemoryCredentialStore : public CredentialStore {
+ public:
+  std::optional<std::string> Lookup(const std::string& email) override;
+  bool Store(const std::string& email, const std::string& password) override;
+  void Forget(const std::string& email) override;
+
+ private:
+  std::string email_;
+  std::optional<std::string> password_;
+};
+
+// "$XDG_CONFIG_HOME/orvelle tessaro/settings.ini" (or ~/.config/...).
+std::string SettingsPath();
+
+// Start-up: "unit" into State().unit, "lang" (1 = CHT, else ENG) into
+// LanguageCode. Absent values and unreadable files leave the defaults.
+void ReadSettings();
+// Saved by the settings dialog; write failures are not reported.
+void WriteSettings(int language_index, int unit);
+std::string RememberedEmail();
+void RememberEmail(const std::string& email);
+
+}  // namespace orv

@@ -1,0 +1,44 @@
+// The language table (string.json beside the program) and the current
+// language.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include <json/value.h>
+
+namespace orv {
+
+using MessageKey = std::string;
+
+// "ENG" or "CHT".
+extern std::string LanguageCode;
+
+class StringTable {
+ public:
+  // Parses the bytes up to the first zero byte; comments are accepted. An
+  // unparsable table leaves every lookup empty.
+  bool Load(std::string_view bytes);
+  bool LoadFile(const std::string& path);
+  // The message for `key` in the current language; empty when the key or
+  // the language is missing.
+  std::u16string Text(const MessageKey& key) const;
+  // Same text as UTF-8, for pages and terminals.
+  std::string Utf8(const MessageKey& key) const;
+
+ private:
+  Json::Value table_;
+};
+
+// The process-wide table, read from ProgramFolder()/string.json on first use.
+StringTable& Strings();
+// Shorthand for Strings().Utf8(key).
+std::string Tr(const MessageKey& key);
+
+// UTF-8 to UTF-16 as the language table needs it: a leading byte-order mark is
+// dropped, malformed lead bytes become '?', a cut-off sequence becomes '?' and
+// ends the text, a zero byte ends the text.
+std::u16string Utf8ToUtf16(std::string_view bytes);
+std::string Utf16ToUtf8(std::u16string_view text);
+
+}  // namespace orv

@@ -1,0 +1,34 @@
+// orvelle-cli: common options, command table and failure reporting.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace orv::cli {
+
+struct Options {
+  std::string service;   // host[:port]; empty = the built-in service host
+  std::string ca_file;   // extra CA for a local service
+  std::string device;    // serial device path; empty = discovery
+  std::string email;
+  std::string password;
+  int unit = -1;         // -1 = from settings
+  std::string lang;      // "" = from settings
+};
+
+struct Command {
+  std::string name;
+  std::string usage;  // argument synopsis, shown by --help
+  int (*run)(const Options& options, const std::vector<std::string>& args);
+};
+
+// Command groups, each in its own file.
+std::vector<Command> CloudCommands();
+std::vector<Command> DeviceCommands();
+
+// Prints "KEY: text" on stderr and returns exit code 1.
+int Fail(const std::string& key);
+// Prints a usage error and returns exit code 2.
+int UsageError(const std::string& text);
+
+}  // namespace orv::cli

@@ -1,0 +1,1 @@
+target_sources(orvelle-cli PRIVATE ${CMAKE_CURRENT_LIST_DIR}/device_commands.cpp)

@@ -1,0 +1,7 @@
+#include "cli/cli.h"
+
+namespace orv::cli {
+
+std::vector<Command> DeviceCommands() { return {}; }
+
+}  // namespace orv::cli

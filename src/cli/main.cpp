@@ -1,0 +1,122 @@
+// orvelle-cli: the program's logic without windows, for scripts and tests.
+//
+// Common options (also from the environment):
+//   --service HOST[:PORT]  ORVELLE_SERVICE   service host (default built in, port 8443)
+//   --ca-file FILE         ORVELLE_CA_FILE   extra CA certificate for a local service
+//   --device PATH          ORVELLE_DEVICE    serial device, skipping discovery
+//   --email, --password    ORVELLE_EMAIL, ORVELLE_PASSWORD   account to sign in with
+//   --unit metric|imperial, --lang ENG|CHT   override the saved settings
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+#include "app/app_state.h"
+#include "app/settings.h"
+#include "app/string_table.h"
+#include "cli/cli.h"
+
+namespace orv::cli {
+
+int Fail(const std::string& key) {
+  std::cerr << key << ": " << Tr(key) << "\n";
+  return 1;
+}
+
+int UsageError(const std::string& text) {
+  std::cerr << "orvelle-cli: " << text << " (see orvelle-cli --help)\n";
+  return 2;
+}
+
+namespace {
+
+std::string Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
+
+std::vector<Command> AllCommands() {
+  std::vector<Command> all;
+  for (auto group : {CloudCommands, DeviceCommands}) {
+    auto cmds = group();
+    all.insert(all.end(), cmds.begin(), cmds.end());
+  }
+  return all;
+}
+
+void PrintHelp() {
+  std::cout << "usage: orvelle-cli [options] COMMAND [ARGS]\n\n"
+               "options:\n"
+               "  --service HOST[:PORT]   service host (env ORVELLE_SERVICE)\n"
+               "  --ca-file FILE          extra CA for a local service (env ORVELLE_CA_FILE)\n"
+               "  --device PATH           dive computer's serial device (env ORVELLE_DEVICE)\n"
+               "  --email ADDR            account e-mail (env ORVELLE_EMAIL)\n"
+               "  --password TEXT         account password (env ORVELLE_PASSWORD)\n"
+               "  --unit metric|imperial  units of printed values\n"
+               "  --lang ENG|CHT          language of messages\n\ncommands:\n";
+  for (const auto& c : AllCommands()) std::cout << "  " << c.name << " " << c.usage << "\n";
+}
+
+}  // namespace
+}  // namespace orv::cli
+
+int main(int argc, char** argv) {
+  using namespace orv::cli;
+  Options opt;
+  opt.service = Env("ORVELLE_SERVICE");
+  opt.ca_file = Env("ORVELLE_CA_FILE");
+  opt.device = Env("ORVELLE_DEVICE");
+  opt.email = Env("ORVELLE_EMAIL");
+  opt.password = Env("ORVELLE_PASSWORD");
+
+  std::vector<std::string> rest;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) return false;
+      out = argv[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--help" || a == "-h") {
+      PrintHelp();
+      return 0;
+    } else if (a == "--service") {
+      if (!value(opt.service)) return UsageError("--service needs a value");
+    } else if (a == "--ca-file") {
+      if (!value(opt.ca_file)) return UsageError("--ca-file needs a value");
+    } else if (a == "--device") {
+      if (!value(opt.device)) return UsageError("--device needs a value");
+    } else if (a == "--email") {
+      if (!value(opt.email)) return UsageError("--email needs a value");
+    } else if (a == "--password") {
+      if (!value(opt.password)) return UsageError("--password needs a value");
+    } else if (a == "--unit") {
+      if (!value(v)) return UsageError("--unit needs a value");
+      if (v == "metric" || v == "0") opt.unit = 0;
+      else if (v == "imperial" || v == "1") opt.unit = 1;
+      else return UsageError("--unit is metric or imperial");
+    } else if (a == "--lang") {
+      if (!value(v)) return UsageError("--lang needs a value");
+      if (v != "ENG" && v != "CHT") return UsageError("--lang is ENG or CHT");
+      opt.lang = v;
+    } else if (rest.empty() && a.size() > 1 && a[0] == '-') {
+      return UsageError("unknown option " + a);
+    } else {
+      rest.push_back(a);
+    }
+  }
+  if (rest.empty()) {
+    PrintHelp();
+    return 2;
+  }
+
+  orv::ReadSettings();
+  if (opt.unit >= 0) orv::State().unit = opt.unit;
+  if (!opt.lang.empty()) orv::LanguageCode = opt.lang;
+
+  const std::string name = rest.front();
+  rest.erase(rest.begin());
+  for (const auto& c : AllCommands())
+    if (c.name == name) return c.run(opt, rest);
+  return UsageError("unknown command " + name);
+}
