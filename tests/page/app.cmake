@@ -1,0 +1,2 @@
+orvelle_test(headless_engine_test page ${CMAKE_CURRENT_LIST_DIR}/headless_engine_test.cpp)
+target_link_libraries(headless_engine_test PRIVATE orvelle_headless)
