@@ -7,7 +7,7 @@ ORVELLE_PACKAGES=(
   libjsoncpp-dev libtinyxml2-dev libcurl4-openssl-dev libudev-dev libsecret-1-dev
   libxml2-dev libsqlite3-dev libcpp-httplib-dev libssl-dev
   libgtest-dev libgmock-dev googletest
-  xvfb xauth umockdev libumockdev-dev clang libclang-rt-14-dev
+  xvfb xauth umockdev libumockdev-dev clang libclang-rt-14-dev gnome-keyring
   openssl imagemagick fonts-noto-cjk fonts-dejavu-core
 )
 

@@ -34,4 +34,18 @@ ElementRef ElementRef::Child(int n) const {
   return *this ? window_->NthChild(*this, n) : ElementRef();
 }
 
+ElementRef ElementRef::FindBelow(const std::string& id) const {
+  return *this ? window_->FindBelow(*this, id) : ElementRef();
+}
+
+ElementRef EngineWindow::FindBelow(const ElementRef& element, const std::string& id) {
+  if (!element || id.empty()) return {};
+  for (int i = 0;; ++i) {
+    ElementRef child = NthChild(element, i);
+    if (!child) return {};
+    if (GetAttribute(child, "id") == id) return child;
+    if (ElementRef found = FindBelow(child, id)) return found;
+  }
+}
+
 }  // namespace orv

@@ -42,6 +42,8 @@ class ElementRef {
   std::string Value() const;
   void SetValue(const std::string& value) const;
   ElementRef Child(int n) const;
+  // First element below this one, in document order, whose id equals `id`.
+  ElementRef FindBelow(const std::string& id) const;
   void Hide() const { SetAttr("hidden", ""); }
   void Show() const { RemoveAttr("hidden"); }
 
@@ -81,6 +83,10 @@ class EngineWindow {
   virtual ElementRef FindInFrame(const std::string& frame_id, const std::string& id) = 0;
   // Child 0 of a frame element is the root of the frame's document.
   virtual ElementRef NthChild(const ElementRef& element, int n) = 0;
+  // First element below `element` (itself excluded), in document order, whose
+  // id equals `id`: rows built from one template all carry the same ids. The
+  // default walks NthChild/GetAttribute; engines with a cheaper query override.
+  virtual ElementRef FindBelow(const ElementRef& element, const std::string& id);
 
   virtual std::string GetAttribute(const ElementRef& element, const std::string& name) = 0;
   // No value removes the attribute.

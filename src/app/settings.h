@@ -34,13 +34,26 @@ class MemoryCredentialStore : public CredentialStore {
 
 // "$XDG_CONFIG_HOME/orvelle tessaro/settings.ini" (or ~/.config/...).
 std::string SettingsPath();
+// Points the settings at another file (tests, portable set-ups); an empty
+// path goes back to the XDG location. GLib caches the XDG folders on first
+// use, so changing XDG_CONFIG_HOME later would not be seen.
+void SetSettingsPath(const std::string& path);
 
 // Start-up: "unit" into State().unit, "lang" (1 = CHT, else ENG) into
 // LanguageCode. Absent values and unreadable files leave the defaults.
 void ReadSettings();
 // Saved by the settings dialog; write failures are not reported.
 void WriteSettings(int language_index, int unit);
+// Remembered sign-in values longer than this many UTF-16 units are not
+// pre-filled.
+constexpr size_t kMaxRememberedLength = 127;
 std::string RememberedEmail();
 void RememberEmail(const std::string& email);
+// The remembered password of `email`; empty without a store, without an
+// entry or when it is longer than kMaxRememberedLength.
+std::string RememberedPassword(CredentialStore* store, const std::string& email);
+// After a successful sign-in: the e-mail into the settings file, the password
+// into `store` (not remembered at all when `store` is null).
+void RememberSignIn(CredentialStore* store, const std::string& email, const std::string& password);
 
 }  // namespace orv

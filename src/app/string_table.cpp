@@ -1,13 +1,183 @@
 #include "app/string_table.h"
 
+#include <json/reader.h>
+
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/app_state.h"
+
 namespace orv {
+
 std::string LanguageCode = "ENG";
-bool StringTable::Load(std::string_view) { return false; }
-bool StringTable::LoadFile(const std::string&) { return false; }
-std::u16string StringTable::Text(const MessageKey&) const { return {}; }
-std::string StringTable::Utf8(const MessageKey&) const { return {}; }
-StringTable& Strings() { static StringTable t; return t; }
+
+namespace {
+
+constexpr char16_t kReplacement = u'?';
+
+// Appends one code point decoded from a four-byte sequence. The sequence's
+// continuation bytes are taken as they are, so the value can fall outside
+// the range a surrogate pair can carry; such a value becomes '?' rather than
+// a pair of broken surrogates.
+void AppendSupplementary(std::u16string& out, char32_t cp) {
+  if (cp > 0x10FFFF) {
+    out.push_back(kReplacement);
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char16_t>(cp));
+  } else {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  }
+}
+
+}  // namespace
+
+std::u16string Utf8ToUtf16(std::string_view bytes) {
+  // A zero byte ends the text wherever it stands, also inside a sequence,
+  // which then counts as cut off.
+  if (auto zero = bytes.find('\0'); zero != std::string_view::npos) bytes = bytes.substr(0, zero);
+
+  std::u16string out;
+  out.reserve(bytes.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  size_t i = 0;
+  while (i < n) {
+    const unsigned char lead = p[i];
+    size_t len;
+    char32_t cp;
+    if (lead < 0x80) {
+      len = 1;
+      cp = lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+      len = 2;
+      cp = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+      len = 3;
+      cp = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+      len = 4;
+      cp = lead & 0x07;
+    } else {
+      // 10xxxxxx (a stray continuation byte) or 11111xxx (no such lead byte).
+      out.push_back(kReplacement);
+      ++i;
+      continue;
+    }
+    if (n - i < len) {
+      out.push_back(kReplacement);
+      break;
+    }
+    for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (p[i + k] & 0x3F);
+    if (len == 4)
+      AppendSupplementary(out, cp);
+    else
+      out.push_back(static_cast<char16_t>(cp));
+    i += len;
+  }
+  if (!out.empty() && out.front() == 0xFEFF) out.erase(0, 1);
+  return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t cp = text[i];
+    if (cp >= 0xD800 && cp <= 0xDFFF) {
+      // Only a high surrogate followed by a low one is a character; a lone
+      // half would make the UTF-8 invalid, so it becomes '?'.
+      if (cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        ++i;
+      } else {
+        out.push_back('?');
+        continue;
+      }
+    }
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+bool StringTable::Load(std::string_view bytes) {
+  table_ = Json::Value();
+  if (auto zero = bytes.find('\0'); zero != std::string_view::npos) bytes = bytes.substr(0, zero);
+
+  Json::CharReaderBuilder builder;
+  builder["allowComments"] = true;
+  builder["collectComments"] = true;
+  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  Json::Value parsed;
+  std::string errors;
+  try {
+    if (!reader->parse(bytes.data(), bytes.data() + bytes.size(), &parsed, &errors)) return false;
+  } catch (const std::exception&) {
+    // Nesting beyond JsonCpp's depth limit is reported by an exception.
+    return false;
+  }
+  table_ = std::move(parsed);
+  return true;
+}
+
+bool StringTable::LoadFile(const std::string& path) {
+  table_ = Json::Value();
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) return false;
+  return Load(bytes.str());
+}
+
+std::u16string StringTable::Text(const MessageKey& key) const {
+  if (!table_.isObject()) return {};
+  const Json::Value* entry = table_.find(key.data(), key.data() + key.size());
+  if (!entry || !entry->isObject()) return {};
+  const std::string& lang = LanguageCode;
+  const Json::Value* text = entry->find(lang.data(), lang.data() + lang.size());
+  if (!text || !text->isString()) return {};
+  const char* begin = nullptr;
+  const char* end = nullptr;
+  if (!text->getString(&begin, &end) || !begin) return {};
+  return Utf8ToUtf16(std::string_view(begin, static_cast<size_t>(end - begin)));
+}
+
+std::string StringTable::Utf8(const MessageKey& key) const {
+  // Through UTF-16 and back, so the pages and terminals get the same
+  // characters as the UTF-16 text, and never invalid UTF-8.
+  return Utf16ToUtf8(Text(key));
+}
+
+StringTable& Strings() {
+  // Loaded on first use; the language code is left alone here because the
+  // settings may already have chosen it by then.
+  static StringTable table = [] {
+    StringTable t;
+    const std::string folder = ProgramFolder();
+    if (!folder.empty()) t.LoadFile(folder + "string.json");
+    return t;
+  }();
+  return table;
+}
+
 std::string Tr(const MessageKey& key) { return Strings().Utf8(key); }
-std::u16string Utf8ToUtf16(std::string_view) { return {}; }
-std::string Utf16ToUtf8(std::u16string_view) { return {}; }
+
 }  // namespace orv

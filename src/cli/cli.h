@@ -25,6 +25,7 @@ struct Command {
 // Command groups, each in its own file.
 std::vector<Command> CloudCommands();
 std::vector<Command> DeviceCommands();
+std::vector<Command> BrowseCommands();
 
 // Prints "KEY: text" on stderr and returns exit code 1.
 int Fail(const std::string& key);

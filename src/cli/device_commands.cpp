@@ -1,7 +1,98 @@
+// orvelle-cli's device commands: identify the dive computer, dump its memory.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <vector>
+
+#include "app/app_state.h"
 #include "cli/cli.h"
+#include "device/device_identity.h"
+#include "device/device_port.h"
+#include "device/device_session.h"
 
 namespace orv::cli {
 
-std::vector<Command> DeviceCommands() { return {}; }
+namespace {
+
+using namespace orv::device;
+
+// Decimal or 0x-hex, within 32 bits.
+bool ParseU32(const std::string& text, uint32_t& out) {
+  if (text.empty() || text[0] == '-' || text[0] == '+') return false;
+  char* end = nullptr;
+  errno = 0;
+  unsigned long long v = std::strtoull(text.c_str(), &end, text.rfind("0x", 0) == 0 ? 16 : 10);
+  if (errno || *end || v > UINT32_MAX) return false;
+  out = static_cast<uint32_t>(v);
+  return true;
+}
+
+// Opens the port and identifies the device, as every device operation
+// begins. Returns 0 with the session ready, else the exit code.
+int Begin(const Options& options, DeviceSession& session) {
+  SetDevicePathOverride(options.device);
+  if (!session.Open()) return Fail(kUsbNotConn);
+  if (!IdentifyDevice(session.usb())) return Fail(kNotSupportedDevice);
+  return 0;
+}
+
+int Identify(const Options& options, const std::vector<std::string>& args) {
+  if (!args.empty()) return UsageError("identify takes no arguments");
+  DeviceSession session;
+  if (int rc = Begin(options, session)) return rc;
+  EndGuard end(session.usb());
+  const AppState& s = State();
+  std::cout << s.firmware_version << "\t" << s.device_identity << "\t" << s.model << std::endl;
+  return 0;
+}
+
+int Dump(const Options& options, const std::vector<std::string>& args) {
+  uint32_t address = 0, size = 0;
+  if (args.size() != 3 || !ParseU32(args[0], address) || !ParseU32(args[1], size))
+    return UsageError("dump ADDR SIZE FILE (ADDR and SIZE decimal or 0x-hex)");
+  if (uint64_t{address} + size > uint64_t{UINT32_MAX} + 1) return UsageError("dump range passes 4 GiB");
+  std::vector<uint8_t> bytes(size);
+
+  DeviceSession session;
+  if (int rc = Begin(options, session)) return rc;
+  {
+    EndGuard end(session.usb());
+    for (uint32_t done = 0; done < size;) {
+      uint32_t chunk = std::min<uint32_t>(size - done, kBlockSize);
+      if (!session.usb().ReadBlock(address + done, bytes.data() + done, chunk)) return Fail(kUsbError);
+      done += chunk;
+    }
+  }
+  session.Close();
+
+  // Into a side file first: a failed dump never leaves a half file that
+  // looks like a good one.
+  const std::string& path = args[2];
+  const std::string tmp = path + ".part";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) {
+      std::remove(tmp.c_str());
+      return Fail("FILE_ERROR");
+    }
+  }
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    std::remove(tmp.c_str());
+    return Fail("FILE_ERROR");
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::vector<Command> DeviceCommands() {
+  return {
+      {"identify", "                print FIRMWARE<TAB>IDENTITY<TAB>MODEL of the dive computer", Identify},
+      {"dump", "ADDR SIZE FILE      read SIZE bytes of device memory from ADDR into FILE", Dump},
+  };
+}
 
 }  // namespace orv::cli

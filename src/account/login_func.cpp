@@ -1,0 +1,49 @@
+#include "account/login_func.h"
+
+#include "account/sign_in.h"
+#include "app/app_state.h"
+#include "app/settings.h"
+#include "app/string_table.h"
+
+namespace orv {
+
+LoginFunc::LoginFunc(std::function<void(int)> close, CredentialStore* store)
+    : close_(std::move(close)), store_(store) {}
+
+void LoginFunc::attach(EngineWindow* window) {
+  func_base::attach(window);
+  State().email = RememberedEmail();
+  State().password = RememberedPassword(store_, State().email);
+  Find("email").SetValue(State().email);
+  Find("pword").SetValue(State().password);
+}
+
+void LoginFunc::on_event(const ElementRef&, const PageEvent& event) {
+  const std::string id = ClickedId(event);
+  if (id == "login") {
+    Login();
+  } else if (id == "exit") {
+    Close(0);
+  } else if (id == "facebook") {
+    if (on_social_sign_in) on_social_sign_in();
+  }
+}
+
+void LoginFunc::Login() {
+  const std::string email = Find("email").Value();
+  const std::string password = Find("pword").Value();
+  const std::string key = SignInWithEmail(email, password);
+  if (!key.empty()) {
+    Find("message").SetText(Tr(key));
+    return;
+  }
+  Find("message").SetText("");
+  RememberSignIn(store_, email, password);
+  Close(1);
+}
+
+void LoginFunc::Close(int result) {
+  if (close_) close_(result);
+}
+
+}  // namespace orv

@@ -1,0 +1,41 @@
+#include "account/sign_in.h"
+
+#include "app/app_state.h"
+#include "app/settings.h"
+#include "cloud/endpoints.h"
+#include "cloud/http_post.h"
+#include "cloud/json_read.h"
+#include "cloud/reply_check.h"
+
+namespace orv {
+
+void StoreAccountFields(const Json::Value& response) {
+  const Json::Value& user = JsonMember(response, "user");
+  AppState& state = State();
+  state.user_id = JsonText(user, "user_id");
+  state.token = JsonText(response, "token");
+  state.display_name = JsonText(user, "user_name");
+  state.profile_image = JsonText(user, "profile_image_path");
+}
+
+std::string SignInWithEmail(const std::string& email, const std::string& password) {
+  AppState& state = State();
+  state.email = email;
+  state.password = password;
+  if (email.empty()) return "ENTER_EMAIL";
+  if (password.empty()) return "ENTER_PASSWORD";
+
+  HttpPost http;
+  if (!http.Connect()) return ConnectFailureKey(CallKind::EmailSignIn);
+  CheckedReply reply = ReplyCheck(Send(http, LoginEndpoint(email, password)), CallKind::EmailSignIn);
+  if (!reply.ok()) return reply.key;
+  StoreAccountFields(reply.response());
+  return {};
+}
+
+void RememberSignIn(const std::string& email, const std::string& password, CredentialStore* store) {
+  RememberEmail(email);
+  if (store) store->Store(email, password);
+}
+
+}  // namespace orv

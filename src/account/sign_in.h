@@ -1,0 +1,36 @@
+// E-mail and password sign-in, without any window: the sign-in dialog's
+// LoginFunc and orvelle-cli both run this and show the returned key their
+// own way.
+//
+//   std::string key = orv::SignInWithEmail(email, password);
+//   if (key.empty()) { orv::RememberSignIn(email, password, store.get()); ... }
+//   else show Tr(key);
+#pragma once
+
+#include <string>
+
+#include <json/value.h>
+
+namespace orv {
+
+class CredentialStore;
+
+// Signs in at the configured service (Service(), service_config.h).
+// State().email and State().password take the typed texts first, so a failed
+// attempt keeps them. Returns "" when signed in (State().user_id, token,
+// display_name and profile_image filled from the reply, absent members as
+// empty text), otherwise one of "ENTER_EMAIL", "ENTER_PASSWORD",
+// "NO_INTERNET", "HOST_NOT_CONN", "HOST_ERROR", "EMAIL_PWD_ERROR".
+// Blocks for the length of one request (bounded by the transport's time-outs).
+std::string SignInWithEmail(const std::string& email, const std::string& password);
+
+// Copies `user`.`user_id`, `token`, `user`.`user_name` and
+// `user`.`profile_image_path` of a sign-in reply's `response` into State();
+// members that are absent or not strings give empty text.
+void StoreAccountFields(const Json::Value& response);
+
+// After a successful sign-in: remembers the e-mail in the settings and the
+// password in `store` (skipped when null, i.e. no Secret Service).
+void RememberSignIn(const std::string& email, const std::string& password, CredentialStore* store);
+
+}  // namespace orv

@@ -1,0 +1,5 @@
+#pragma once
+
+namespace orv::gtk {
+extern const char* const kBridgeScript;
+}

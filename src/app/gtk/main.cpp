@@ -1,0 +1,98 @@
+// orvelle-pc-tool: settings, sign-in, then the main window until it closes.
+//
+//   --service HOST[:PORT]  (ORVELLE_SERVICE)  a local service instead of the built-in host
+//   --ca-file FILE         (ORVELLE_CA_FILE)  its CA certificate
+//   --device PATH          (ORVELLE_DEVICE)   the dive computer's serial device
+#include <gtk/gtk.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/dialogs.h"
+#include "app/gtk/generic_dialogs.h"
+#include "app/gtk/login_dlg.h"
+#include "app/gtk/main_frame.h"
+#include "app/gtk/progress_dialog.h"
+#include "app/gtk/web_views.h"
+#include "app/page_folder.h"
+#include "app/settings.h"
+#include "app/string_table.h"
+#include "cloud/service_config.h"
+#include "device/device_port.h"
+
+namespace {
+
+struct Options {
+  std::string service, ca_file, device;
+};
+
+std::string Env(const char* name) {
+  const char* v = g_getenv(name);
+  return v ? v : "";
+}
+
+bool ParseOptions(int argc, char** argv, Options& opt) {
+  opt.service = Env("ORVELLE_SERVICE");
+  opt.ca_file = Env("ORVELLE_CA_FILE");
+  opt.device = Env("ORVELLE_DEVICE");
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    std::string* target = a == "--service" ? &opt.service
+                          : a == "--ca-file" ? &opt.ca_file
+                          : a == "--device"  ? &opt.device
+                                             : nullptr;
+    if (!target || i + 1 >= argc) {
+      std::fprintf(stderr,
+                   "usage: orvelle-pc-tool [--service HOST[:PORT]] [--ca-file FILE] [--device PATH]\n");
+      return false;
+    }
+    *target = argv[++i];
+  }
+  return true;
+}
+
+// Font DPI as the desktop reports it, relative to 96.
+void MeasureDisplayScale() {
+  double dpi = gdk_screen_get_resolution(gdk_screen_get_default());
+  float scale = dpi > 0 ? static_cast<float>(dpi / 96.0) : 1.0f;
+  orv::ScaleX = scale;
+  orv::ScaleY = scale;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  gtk_init(&argc, &argv);
+  Options opt;
+  if (!ParseOptions(argc, argv, opt)) return 2;
+  if (!orv::OverrideService(opt.service, opt.ca_file)) {
+    std::fprintf(stderr, "orvelle-pc-tool: malformed --service value\n");
+    return 2;
+  }
+  if (!opt.device.empty()) orv::device::SetDevicePathOverride(opt.device);
+
+  orv::gtk::MarkUiThread();
+  if (!orv::gtk::InitWebEngine()) return -1;
+  orv::ReadSettings();
+  orv::State().page_folder = orv::MakePageFolder(orv::ProgramFolder(), orv::LanguageCode);
+  MeasureDisplayScale();
+
+  orv::gtk::GtkDialogs dialogs;
+  orv::SetDialogBackend(&dialogs);
+  orv::gtk::InstallProgressRunner();
+
+  auto store = orv::OpenSecretServiceStore();
+  {
+    orv::gtk::LoginDlg login(store.get());
+    if (orv::gtk::RunPageDialog(login) == 0) return 0;
+  }
+
+  orv::gtk::MainFrame frame;
+  if (!frame.Create(orv::PagePath("main.htm"))) return 0;
+  g_signal_connect(frame.gtk_window(), "destroy", G_CALLBACK(gtk_main_quit), nullptr);
+  gtk_main();
+  orv::SetDialogBackend(nullptr);
+  return 0;
+}

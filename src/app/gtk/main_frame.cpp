@@ -1,0 +1,62 @@
+#include "app/gtk/main_frame.h"
+
+#include "app/app_state.h"
+#include "app/gtk/handler_set.h"
+#include "app/program_messages.h"
+
+namespace orv::gtk {
+
+MainFrame::MainFrame() = default;
+
+MainFrame::~MainFrame() {
+  page_.SetEventSink(nullptr);
+  for (auto& h : handlers_) h->detach();
+  SetProgramMessagePoster(nullptr);
+}
+
+bool MainFrame::Create(const std::string& main_page) {
+  GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  if (!window) return false;
+  window_ = GTK_WINDOW(window);
+  gtk_window_set_title(window_, "ORVELLE PC TOOL");
+  gtk_window_set_icon_name(window_, "orvelle-pc-tool");
+  gtk_window_set_default_size(window_, ScaledWidth(980), ScaledHeight(700));
+  gtk_window_set_position(window_, GTK_WIN_POS_CENTER);
+  gtk_container_add(GTK_CONTAINER(window), page_.widget());
+  MainWindow = window_;
+
+  // Program messages are handled in order on the UI thread.
+  SetProgramMessagePoster([](const ProgramMessage& message) {
+    auto* copy = new ProgramMessage(message);
+    g_idle_add_full(
+        G_PRIORITY_DEFAULT_IDLE,
+        [](gpointer data) -> gboolean {
+          DispatchProgramMessage(*static_cast<ProgramMessage*>(data));
+          return G_SOURCE_REMOVE;
+        },
+        copy, [](gpointer data) { delete static_cast<ProgramMessage*>(data); });
+  });
+
+  page_.LoadFile(main_page);
+  if (page_.Root()) PageReady();
+  gtk_widget_show_all(window);
+  return true;
+}
+
+void MainFrame::PageReady() {
+  handlers_ = MakeMainHandlers();
+  sink_ = std::make_unique<HandlerListSink>(handlers_);
+  page_.SetEventSink(sink_.get());
+  for (auto& h : handlers_) h->attach(&page_);
+  FillAccountFields();
+}
+
+void MainFrame::FillAccountFields() {
+  const AppState& s = State();
+  // Without a picture the page keeps its own placeholder instead of a broken image.
+  if (!s.profile_image.empty()) page_.FindInFrame("framepage1", "thumbnails").SetAttr("src", s.profile_image);
+  page_.FindInFrame("framepage1", "display").SetText(s.display_name);
+  page_.FindInFrame("framepage1", "email").SetText(s.email);
+}
+
+}  // namespace orv::gtk

@@ -1,0 +1,88 @@
+// The WebKit engine behind the engine interface: one web view, element
+// handles kept by the bridge script, writes sent in order without waiting,
+// reads answered through a nested main-loop wait, and page events queued
+// while a handler runs so that no handler is ever re-entered.
+#pragma once
+
+#include <webkit2/webkit2.h>
+
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/engine.h"
+
+namespace orv::gtk {
+
+class WebKitWindow : public EngineWindow {
+ public:
+  WebKitWindow();
+  ~WebKitWindow() override;
+  WebKitWindow(const WebKitWindow&) = delete;
+  WebKitWindow& operator=(const WebKitWindow&) = delete;
+
+  GtkWidget* widget() const { return GTK_WIDGET(view_); }
+  WebKitWebView* view() const { return view_; }
+
+  // Loads and waits (bounded) until the page and its frames have loaded.
+  bool LoadFile(const std::string& path) override;
+  ElementRef Root() override;
+  ElementRef FindById(const std::string& id) override;
+  ElementRef FindInFrame(const std::string& frame_id, const std::string& id) override;
+  ElementRef NthChild(const ElementRef& element, int n) override;
+  ElementRef FindBelow(const ElementRef& element, const std::string& id) override;
+  std::string GetAttribute(const ElementRef& element, const std::string& name) override;
+  void SetAttribute(const ElementRef& element, const std::string& name,
+                    const std::optional<std::string>& value) override;
+  void SetText(const ElementRef& element, const std::string& text) override;
+  void SetStyle(const ElementRef& element, const std::string& name,
+                const std::string& value) override;
+  void AppendHtml(const ElementRef& element, const std::string& html) override;
+  std::string GetValue(const ElementRef& element) override;
+  void SetValue(const ElementRef& element, const std::string& value) override;
+  void ShowPopup(const ElementRef& popup, const ElementRef& anchor) override;
+  void HidePopup(const ElementRef& popup) override;
+  void AttachChildView(const ElementRef& host, const std::string& page) override;
+
+  // Runs `script` in the top document and waits for its string result (tests
+  // use it to act as the diver would).
+  std::string EvalForTest(const std::string& script);
+  // Writes a PNG of what the view shows; false on failure.
+  bool SaveSnapshot(const std::string& png_path);
+
+  // Used by the handle nodes when they go.
+  void DropHandle(int64_t handle);
+
+ private:
+  struct Arg {
+    Arg(int64_t v) : is_text(false), number(v) {}
+    Arg(std::string v) : is_text(true), text(std::move(v)) {}
+    Arg(const char* v) : is_text(true), text(v) {}
+    bool is_text;
+    int64_t number = 0;
+    std::string text;
+  };
+  struct Result {
+    bool ok = false;
+    double number = 0;
+    std::string text;
+  };
+  using Args = std::vector<std::pair<const char*, Arg>>;
+  static GVariant* PackArgs(const Args& args);
+  void Call(const char* body, const Args& args);
+  Result CallAndWait(const char* body, const Args& args);
+  ElementRef RefFor(int64_t handle);
+  int64_t HandleOf(const ElementRef& element) const;
+  void OnScriptMessage(JSCValue* value);
+  void DeliverQueued();
+
+  WebKitUserContentManager* content_;
+  WebKitWebView* view_;
+  std::string page_folder_uri_;
+  int busy_ = 0;  // > 0 while a handler runs or waits
+  std::deque<std::pair<uint32_t, int64_t>> queued_;
+  bool loading_ = false;
+};
+
+}  // namespace orv::gtk

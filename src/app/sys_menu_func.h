@@ -1,0 +1,21 @@
+// The main page's own controls: the two tabs, the settings button and the
+// about box.
+#pragma once
+
+#include <functional>
+
+#include "app/func_base.h"
+
+namespace orv {
+
+class SysMenuFunc : public func_base {
+ public:
+  void on_event(const ElementRef& element, const PageEvent& event) override;
+  // The settings dialog is plugged in by the desktop program.
+  std::function<void()> on_setting;
+
+ private:
+  void ShowTab(int tab);
+};
+
+}  // namespace orv

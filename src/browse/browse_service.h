@@ -1,0 +1,54 @@
+// What the browsing handlers need from around them, kept free of any window
+// system: a way to show a message dialog and the service requests. Program
+// message 2028 travels through the program's own queue (program_messages.h).
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include <json/value.h>
+
+#include "app/engine.h"
+#include "app/string_table.h"
+#include "cloud/endpoints.h"
+
+namespace orv {
+
+// Modal message dialogs (owned by the active window in the desktop program).
+// The base class shows the key's text through the installed dialog backend
+// (dialogs.h); tests and orvelle-cli pass their own to record or print.
+class Notifier {
+ public:
+  virtual ~Notifier() = default;
+  virtual void ShowMessage(const MessageKey& key);
+};
+// The notifier used when none is given.
+Notifier& DefaultNotifier();
+
+// One request on its own connection: the reply body, or nothing when the
+// service could not be connected. The default runs HttpPost against the
+// configured service.
+using ServiceRequest = std::function<std::optional<std::string>(const Endpoint&)>;
+std::optional<std::string> RequestFromService(const Endpoint& endpoint);
+
+// The surroundings shared by the calendar, the day list and the statistics.
+struct BrowseContext {
+  EngineWindow* window = nullptr;  // the main window
+  Notifier* notifier = nullptr;    // null: DefaultNotifier()
+  ServiceRequest request;          // empty: RequestFromService
+};
+
+// The result of one checked request.
+struct BrowseReply {
+  std::string key;      // empty on success, else the message key shown
+  Json::Value response; // `response` of the envelope on success
+  bool ok() const { return key.empty(); }
+};
+
+// Sends `endpoint` and checks the reply the standard way. No connection:
+// a message dialog with "HOST_NOT_CONN". A failing reply: the key's text in
+// the main document's `message`. Either way the key is returned.
+BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint);
+
+}  // namespace orv

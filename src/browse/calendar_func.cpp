@@ -1,0 +1,126 @@
+#include "browse/calendar_func.h"
+
+#include "app/program_messages.h"
+#include "divelog/value_text.h"
+
+namespace orv {
+
+namespace {
+
+constexpr const char* kFrame = "framepage1";
+constexpr const char* kCellPrefix = "date_cell_";
+
+std::string CellId(int index) { return kCellPrefix + PaddedInt(index, 2); }
+
+// The index of a day cell id "date_cell_00" ... "date_cell_41", or -1.
+int CellIndexOf(const std::string& id) {
+  for (int i = 0; i < kCalendarCells; ++i)
+    if (id == CellId(i)) return i;
+  return -1;
+}
+
+// "objid" as a decimal cell index; -1 for anything that is not one.
+int ParseObjId(const std::string& text) {
+  if (text.empty() || text.size() > 2) return -1;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value < kCalendarCells ? value : -1;
+}
+
+}  // namespace
+
+CalendarFunc::CalendarFunc(Notifier* notifier, ServiceRequest request) {
+  context_.notifier = notifier;
+  context_.request = std::move(request);
+}
+
+void CalendarFunc::attach(EngineWindow* window) {
+  func_base::attach(window);
+  context_.window = window;
+  Start();  // builds the cells itself
+}
+
+void CalendarFunc::Bind(EngineWindow* window) {
+  func_base::attach(window);
+  context_.window = window;
+  BuildCells();
+}
+
+std::string CalendarFunc::Start() {
+  CurrentLocalMonth(month_.year, month_.month);
+  BuildCells();
+  return ShowMonth(month_.year, month_.month);
+}
+
+void CalendarFunc::BuildCells() {
+  month_.cells.clear();
+  month_.cells.reserve(kCalendarCells);
+  ElementRef calendar = FindInFrame(window(), kFrame, "calendar");
+  for (int i = 0; i < kCalendarCells; ++i) {
+    ElementRef cell = calendar.FindBelow(CellId(i));
+    cell.SetAttr("objid", std::to_string(i));
+    // The slot is kept even without an element so indexes match the ids.
+    month_.cells.push_back(DateCell{CivilDate{0, 0, 0}, std::string(), cell});
+  }
+}
+
+std::string CalendarFunc::ShowMonth(int64_t year, int month) {
+  month_.year = year;
+  month_.month = month;
+  month_.first_cell_day = FirstCellDay(year, month);
+  return LoadMonth();
+}
+
+std::string CalendarFunc::LoadMonth() {
+  FindInFrame(window(), kFrame, "calendardate").SetText(MonthLabel(month_.year, month_.month));
+  BrowseReply reply =
+      RequestChecked(context_, CalendarMonthEndpoint(static_cast<int>(month_.year), month_.month));
+  // A failure leaves the grid as the last good fill left it.
+  if (!reply.ok()) return reply.key;
+  Fill(BuildMonthGrid(month_.year, month_.month, ParseMonthSummary(reply.response)));
+  return {};
+}
+
+void CalendarFunc::Fill(const MonthGrid& grid) {
+  for (size_t i = 0; i < month_.cells.size() && i < grid.size(); ++i) {
+    DateCell& cell = month_.cells[i];
+    cell.date = grid[i].date;
+    cell.cls = grid[i].cls;
+    cell.element.SetText(std::to_string(grid[i].date.day));
+    cell.element.SetAttr("class", grid[i].cls);
+  }
+}
+
+std::string CalendarFunc::OpenDay(int index, std::vector<DayRow>* shown) {
+  if (index < 0 || index >= static_cast<int>(month_.cells.size())) return {};
+  const CivilDate& date = month_.cells[index].date;
+  // Before the first successful fill a cell holds no date to ask for.
+  if (date.month == 0) return {};
+  return day_list_.Open(date, shown);
+}
+
+void CalendarFunc::on_event(const ElementRef& /*element*/, const PageEvent& event) {
+  const std::string id = ClickedId(event);
+  if (id.empty()) return;
+  if (id == "lastmon") {
+    int64_t year = month_.year;
+    int month = month_.month;
+    StepMonth(year, month, -1);
+    ShowMonth(year, month);
+  } else if (id == "nextmon") {
+    int64_t year = month_.year;
+    int month = month_.month;
+    StepMonth(year, month, +1);
+    ShowMonth(year, month);
+  } else if (id == "synclog") {
+    LoadMonth();
+    PostProgramMessage(ProgramMessage{kMsgReloadStatistics});
+  } else if (CellIndexOf(id) >= 0) {
+    OpenDay(ParseObjId(event.target.Attr("objid")));
+  }
+}
+
+}  // namespace orv

@@ -1,0 +1,67 @@
+// The calendar handler of the main window's first tab: a 42-cell month grid
+// marking the days with dives, month stepping, a resync that also reloads the
+// statistics, and a day list opened by a click on a day.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/func_base.h"
+#include "browse/browse_service.h"
+#include "browse/day_list.h"
+#include "browse/month_grid.h"
+
+namespace orv {
+
+struct DateCell {
+  CivilDate date{0, 0, 0};  // all 0 until the first successful fill
+  std::string cls;          // the class the last fill gave the cell
+  ElementRef element;       // may be empty when the page lacks the cell
+};
+
+struct CalendarMonth {
+  int64_t year = 0;
+  int month = 1;
+  int64_t first_cell_day = 0;  // days since 1970-01-01
+  std::vector<DateCell> cells;
+};
+
+class CalendarFunc : public func_base {
+ public:
+  // `notifier` shows the no-connection dialog (null: the dialog backend);
+  // `request` sends the service requests (empty: the configured service).
+  // After "synclog" the handler posts program message 2028, which HistoryFunc
+  // answers with a reload.
+  explicit CalendarFunc(Notifier* notifier = nullptr, ServiceRequest request = {});
+
+  // Remembers the main window, then Start.
+  void attach(EngineWindow* window) override;
+  // Remembers the main window and builds the cell list, loading nothing
+  // (orvelle-cli picks its month itself).
+  void Bind(EngineWindow* window);
+  void on_event(const ElementRef& element, const PageEvent& event) override;
+
+  // Back to the current local month with a freshly built cell list; also run
+  // whenever the main page is reloaded.
+  std::string Start();
+  // Shows `year`-`month` (the cli and tests choose a month this way).
+  std::string ShowMonth(int64_t year, int month);
+  // Writes the label, requests the month's summary and fills the cells.
+  // Returns the failure key, empty on success.
+  std::string LoadMonth();
+  // Lists the dives of the date stored in cell `index` by the last fill.
+  // `shown`, when given, receives the rows written.
+  std::string OpenDay(int index, std::vector<DayRow>* shown = nullptr);
+
+  const CalendarMonth& month() const { return month_; }
+
+ private:
+  void BuildCells();
+  void Fill(const MonthGrid& grid);
+
+  BrowseContext context_;
+  CalendarMonth month_;
+  DayLogList day_list_{context_};
+};
+
+}  // namespace orv

@@ -1,0 +1,46 @@
+// The list of one day's dives under the calendar: one row per dive built from
+// the row template "dive_log_cell.htm" in `cell_tbody` of frame `framepage1`.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <json/value.h>
+
+#include "browse/browse_service.h"
+#include "divelog/civil_date.h"
+
+namespace orv {
+
+// The texts of one row, in the order they are written.
+struct DayRow {
+  std::string id;          // `edit` and `view` "objid"
+  std::string date_title;  // "%.2d-%.2d %.2d:%.2d"
+  std::string type_word;   // `dive_type`
+  std::string picture;     // `image` "src"
+  std::string depth;       // "%.1f" in the diver's unit
+  std::string depth_unit;  // "m" or "ft"
+  std::string time;        // duration text
+};
+
+// One element of `divelogs`; missing members read as empty text or 0.
+DayRow MakeDayRow(const Json::Value& dive);
+// Every element of `response`.`divelogs` in reply order; none when absent.
+std::vector<DayRow> MakeDayRows(const Json::Value& response);
+
+class DayLogList {
+ public:
+  explicit DayLogList(const BrowseContext& context) : context_(context) {}
+
+  // Requests the dives of `date` and lists them. Returns the failure key
+  // (empty on success); on failure the list keeps its rows. `shown`, when
+  // given, receives the rows written.
+  std::string Open(const CivilDate& date, std::vector<DayRow>* shown = nullptr);
+  // Empties `cell_tbody` and appends one filled row per entry.
+  void Show(const std::vector<DayRow>& rows);
+
+ private:
+  const BrowseContext& context_;
+};
+
+}  // namespace orv

@@ -1,0 +1,56 @@
+// The calendar's month model without any page: which 42 dates the grid shows
+// for a month, which of them hold dives by the service's month summary, and
+// the class each cell gets. The calendar handler and `orvelle-cli month`
+// both print from this.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <json/value.h>
+
+#include "divelog/civil_date.h"
+
+namespace orv {
+
+inline constexpr int kCalendarCells = 42;
+
+inline constexpr const char* kClassShownMonth = "date_td";
+inline constexpr const char* kClassOtherMonth = "date_td_in_month";
+inline constexpr const char* kClassDiveDay = "date_td_in_dive_day btnctrl";
+
+struct MonthSummaryEntry {
+  int64_t date = -1;  // YYYYMMDD; -1 when the service's text is not of that form
+  int32_t scuba_count = 0;
+  int32_t free_count = 0;
+};
+
+// `response`.`month_summary` in reply order; anything but an array gives none.
+std::vector<MonthSummaryEntry> ParseMonthSummary(const Json::Value& response);
+// "20200921" -> 20200921; -1 for every text that is not exactly eight digits.
+int64_t SummaryDate(const std::string& text);
+
+struct GridCell {
+  CivilDate date;
+  std::string cls;
+};
+using MonthGrid = std::array<GridCell, kCalendarCells>;
+
+// The day number of cell 0: the 1st of the month minus its weekday (Sunday
+// first), and a whole week earlier when the 1st is a Sunday, so the first row
+// always shows days of the previous month.
+int64_t FirstCellDay(int64_t year, int month);
+// The 42 dates from FirstCellDay with their classes: the first summary entry
+// of a date decides; a date with dives is marked whatever its month.
+MonthGrid BuildMonthGrid(int64_t year, int month, const std::vector<MonthSummaryEntry>& summary);
+
+// The month label, "%.4d-%.2d".
+std::string MonthLabel(int64_t year, int month);
+// One month back or forward, across years.
+void StepMonth(int64_t& year, int& month, int delta);
+// The computer's current local year and month.
+void CurrentLocalMonth(int64_t& year, int& month);
+
+}  // namespace orv

@@ -1,0 +1,55 @@
+#include "cloud/curl_setup.h"
+
+#include <mutex>
+
+#include "cloud/service_config.h"
+
+namespace orv::detail {
+
+void EnsureCurlGlobal() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+bool IsLoopbackHost(const std::string& host) {
+  return host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0;
+}
+
+std::string UrlHost(const std::string& url) {
+  auto start = url.find("://");
+  start = start == std::string::npos ? 0 : start + 3;
+  auto end = url.find_first_of("/?#", start);
+  std::string authority = url.substr(start, end == std::string::npos ? std::string::npos : end - start);
+  if (auto at = authority.rfind('@'); at != std::string::npos) authority.erase(0, at + 1);
+  if (!authority.empty() && authority.front() == '[') {
+    auto close = authority.find(']');
+    return authority.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+  }
+  return authority.substr(0, authority.find(':'));
+}
+
+void ApplyTransportOptions(CURL* curl, const std::string& url_host) {
+  const ServiceConfig& cfg = Service();
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, "InetURL/1.0");
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "https");
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+  // The local service's CA is trusted in addition to the system's: with the
+  // OpenSSL back end the bundle file and the system CA folder both count.
+  if (!cfg.ca_file.empty()) {
+    curl_easy_setopt(curl, CURLOPT_CAINFO, cfg.ca_file.c_str());
+    curl_easy_setopt(curl, CURLOPT_CAPATH, "/etc/ssl/certs");
+  }
+  // libcurl takes the proxy from the environment by itself; a proxy would
+  // never reach our own loopback service.
+  if (IsLoopbackHost(url_host)) curl_easy_setopt(curl, CURLOPT_PROXY, "");
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(cfg.connect_timeout_ms));
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(cfg.stall_seconds));
+}
+
+}  // namespace orv::detail

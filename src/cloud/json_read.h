@@ -1,0 +1,22 @@
+// Reading members of service JSON without trusting its types: a member that
+// is absent or of another type reads as empty text or 0, never throws.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <json/value.h>
+
+namespace orv {
+
+// Member `name` of `object`, or a null value when `object` is not an object
+// or has no such member.
+const Json::Value& JsonMember(const Json::Value& object, const char* name);
+// A string member's text; empty for absent or non-string members.
+std::string JsonText(const Json::Value& object, const char* name);
+// An integer member as 32-bit; 0 for absent, non-numeric or out-of-range values.
+int32_t JsonInt(const Json::Value& object, const char* name);
+// A numeric member; 0.0 otherwise.
+double JsonNumber(const Json::Value& object, const char* name);
+
+}  // namespace orv

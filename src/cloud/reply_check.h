@@ -1,0 +1,43 @@
+// How a service reply becomes success or one message key.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include <json/value.h>
+
+namespace orv {
+
+// Which caller checks: the e-mail sign-in and the dive-log detail calls name
+// other keys than everyone else.
+enum class CallKind { Standard, DiveLogDetail, EmailSignIn };
+
+struct CheckedReply {
+  std::string key;    // empty on success, else the message key
+  Json::Value root;   // the parsed body (null when it did not parse)
+  bool ok() const { return key.empty(); }
+  // `response` of the envelope; a null value when absent or not an object,
+  // so callers can read members without type surprises.
+  const Json::Value& response() const;
+};
+
+// The key when Connect failed: "NO_INTERNET" for the sign-in and the
+// dive-log detail calls, "HOST_NOT_CONN" for all others.
+std::string ConnectFailureKey(CallKind kind);
+
+// Parses a body the way every reply is parsed: strict JSON, one value, depth
+// limited, and false for anything else (an empty body included).
+bool ParseReply(std::string_view body, Json::Value& out);
+
+// Standard check: not JSON -> "HOST_NOT_CONN"; `code` absent or empty ->
+// "HOST_ERROR"; `code` not exactly "0000000" -> "DATA_ERROR"
+// ("EMAIL_PWD_ERROR" for the e-mail sign-in). A body that is JSON but not an
+// object has no `code`.
+CheckedReply ReplyCheck(std::string_view body, CallKind kind = CallKind::Standard);
+
+// Upload check: device step failed -> "USB_ERROR"; empty body ->
+// "HOST_NOT_CONN"; not JSON -> "HOST_ERROR"; `code` read like strtol (white
+// space, sign, digits; none gives 0) not 0 -> "NOT_SUPPOR_DEVICE".
+CheckedReply UploadReplyCheck(std::string_view body, bool device_step_ok);
+
+}  // namespace orv

@@ -1,0 +1,35 @@
+// Where the cloud service lives. The host is fixed when the program is built;
+// a local service (orvelle-cloudsim, tests) replaces host, port and CA at run
+// time through an explicit option or the environment, never silently.
+#pragma once
+
+#include <string>
+
+namespace orv {
+
+struct ServiceConfig {
+  std::string host;     // host name or IP literal (IPv6 without brackets)
+  int port = 8443;
+  std::string ca_file;  // extra trusted CA (PEM) for a local service; empty = system CAs only
+  // A transfer that moves less than one byte per second for this long is
+  // abandoned, so a server that stops answering cannot freeze the program.
+  int stall_seconds = 30;
+  int connect_timeout_ms = 5000;
+};
+
+// The process-wide configuration every service call uses; starts with the
+// built-in host on port 8443.
+ServiceConfig& Service();
+
+// Applies a "host[:port]" override (IPv6 as "[addr]:port") and a CA file.
+// Empty texts leave the current values. False, with nothing changed, when the
+// override is malformed (empty host, port not 1..65535).
+bool OverrideService(const std::string& host_port, const std::string& ca_file);
+
+// The same from ORVELLE_SERVICE and ORVELLE_CA_FILE; false on a malformed value.
+bool OverrideServiceFromEnvironment();
+
+// "https://host:port" of the configured service (IPv6 literals bracketed).
+std::string ServiceOrigin();
+
+}  // namespace orv

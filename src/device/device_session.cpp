@@ -1,0 +1,31 @@
+#include "device/device_session.h"
+
+#include "device/device_port.h"
+
+namespace orv::device {
+
+DeviceSession::DeviceSession(Deadlines deadlines) : port_(io_), usb_(port_, io_, deadlines) {}
+
+DeviceSession::~DeviceSession() { Close(); }
+
+bool DeviceSession::Open() {
+  std::string path = ResolveDevicePort();
+  if (path.empty()) {
+    error_ = "no dive computer found";
+    return false;
+  }
+  return Open(path);
+}
+
+bool DeviceSession::Open(const std::string& path) {
+  Close();
+  scope_.emplace(port_, path);
+  if (scope_->is_open()) return true;
+  error_ = path + ": " + scope_->error();
+  scope_.reset();
+  return false;
+}
+
+void DeviceSession::Close() { scope_.reset(); }
+
+}  // namespace orv::device

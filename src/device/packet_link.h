@@ -1,0 +1,54 @@
+// Whole 40-byte packets over an open serial port, each bounded by a deadline.
+//
+// A device that stops answering must not freeze the program, so every packet
+// read and write has a time limit. Reads go through a small read-ahead buffer:
+// the device streams 129 packets per block and taking them one system call
+// each would cost far more than the line itself.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <span>
+#include <vector>
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/serial_port.hpp>
+
+#include "device/command_packet.h"
+
+namespace orv::device {
+
+enum class LinkStatus { Ok, Timeout, HangUp, Error };
+
+class PacketLink {
+ public:
+  // `io` is the I/O service the port was created on; the deadlines run it.
+  PacketLink(boost::asio::serial_port& port, boost::asio::io_context& io);
+
+  LinkStatus Write(const CommandPacket& packet, std::chrono::milliseconds deadline);
+  // Several packets back to back (a block's data packets) in as few system
+  // calls as the line allows; the deadline bounds each stretch without
+  // progress, as if every packet were written on its own.
+  LinkStatus WriteAll(std::span<const CommandPacket> packets, std::chrono::milliseconds deadline);
+  LinkStatus Read(CommandPacket& packet, std::chrono::milliseconds deadline);
+
+  // Counts of whole packets moved, for diagnostics and tests.
+  size_t packets_written() const { return written_; }
+  size_t packets_read() const { return read_; }
+
+ private:
+  template <typename Start>
+  LinkStatus RunWithDeadline(Start start, std::chrono::milliseconds deadline, size_t& transferred);
+
+  boost::asio::serial_port& port_;
+  boost::asio::io_context& io_;
+  std::array<uint8_t, 8192> buffer_{};
+  std::vector<uint8_t> out_;
+  size_t begin_ = 0;
+  size_t end_ = 0;
+  size_t written_ = 0;
+  size_t read_ = 0;
+};
+
+}  // namespace orv::device

@@ -1,0 +1,131 @@
+#include "divelog/dive_values.h"
+
+#include <cmath>
+
+#include "app/string_table.h"
+#include "divelog/civil_date.h"
+#include "divelog/units.h"
+#include "divelog/value_text.h"
+
+namespace orv {
+
+CivilTime BreakDownUtc(int64_t seconds) {
+  const int64_t days = FloorDiv(seconds, 86400);
+  const int64_t rest = seconds - days * 86400;
+  const CivilDate date = CivilFromDays(days);
+  CivilTime t;
+  t.year = date.year;
+  t.month = date.month;
+  t.day = date.day;
+  t.hour = static_cast<int>(rest / 3600);
+  t.minute = static_cast<int>(rest % 3600 / 60);
+  t.second = static_cast<int>(rest % 60);
+  return t;
+}
+
+int64_t LocalStartSeconds(int64_t dive_datetime, int64_t timezone_minutes) {
+  return dive_datetime - timezone_minutes * 60;
+}
+
+std::string StartTimeText(int64_t dive_datetime, int64_t timezone_minutes) {
+  const CivilTime t = BreakDownUtc(LocalStartSeconds(dive_datetime, timezone_minutes));
+  return PaddedInt(t.year, 4) + "-" + PaddedInt(t.month, 2) + "-" + PaddedInt(t.day, 2) + " " +
+         PaddedInt(t.hour, 2) + ":" + PaddedInt(t.minute, 2);
+}
+
+std::string StartTitleText(int64_t dive_datetime, int64_t timezone_minutes) {
+  const CivilTime t = BreakDownUtc(LocalStartSeconds(dive_datetime, timezone_minutes));
+  return PaddedInt(t.month, 2) + "-" + PaddedInt(t.day, 2) + " " + PaddedInt(t.hour, 2) + ":" +
+         PaddedInt(t.minute, 2);
+}
+
+std::string DurationText(int64_t seconds) {
+  const int64_t h = seconds / 3600;
+  const int64_t m = (seconds - h * 3600) / 60;
+  if (h != 0) return PaddedInt(h, 2) + ":" + PaddedInt(m, 2);
+  return PaddedInt(m, 2) + "'" + PaddedInt(seconds - m * 60, 2);
+}
+
+float SacRate(double average_depth_m, int32_t dive_seconds, int32_t water_type, double start_bar,
+              double end_bar, int32_t cylinder_volume) {
+  // A dive without time (or a record missing it) has no rate; dividing would
+  // show "inf" or "nan" in the detail page.
+  if (dive_seconds == 0) return 0.0f;
+  const double minutes = dive_seconds / 60.0;
+  double rate;
+  if (DisplayUnits::Imperial()) {
+    constexpr double kPsiPerBar = 14.5037738;
+    constexpr double kFeetPerMetre = 3.2808399;
+    const double feet_per_atm = water_type == 0 ? 33.0 : 34.0;
+    rate = ((start_bar * kPsiPerBar - end_bar * kPsiPerBar) / minutes) /
+           (average_depth_m * kFeetPerMetre / feet_per_atm + 1.0) * (cylinder_volume / 3000.0);
+  } else {
+    rate = ((start_bar - end_bar) * cylinder_volume / (average_depth_m / 10.0 + 1.0)) / minutes;
+  }
+  if (!std::isfinite(rate)) return 0.0f;
+  return static_cast<float>(rate);
+}
+
+float DepthFromPressure(double surface_mbar, double sample_mbar, int32_t water_type) {
+  if (surface_mbar < 520.0 || surface_mbar > 1060.0) surface_mbar = 1013.0;
+  const double metres_per_bar = water_type == 1 ? 10.25 : 10.0;
+  double d = (sample_mbar / 1000.0 - surface_mbar / 1000.0) * metres_per_bar;
+  if (d < 0.5) d = 0.0;
+  return static_cast<float>(d);
+}
+
+DiveType DecodeDiveType(std::string_view text) {
+  if (text == "gauge") return DiveType::Gauge;
+  if (text == "free") return DiveType::Free;
+  return DiveType::Scuba;
+}
+
+std::string DiveTypeKey(DiveType type) {
+  switch (type) {
+    case DiveType::Gauge: return "GAUGE";
+    case DiveType::Free: return "FREEDIVE";
+    default: return "SCUBA";
+  }
+}
+
+std::string DiveTypeWord(DiveType type) { return Tr(DiveTypeKey(type)); }
+
+std::string DiveTypePicture(DiveType type) {
+  switch (type) {
+    case DiveType::Gauge: return "../images/gauge.png";
+    case DiveType::Free: return "../images/freedive.png";
+    default: return "../images/scuba.png";
+  }
+}
+
+namespace {
+
+constexpr const char* kNotAvailable = "N/A";
+
+// Rows are codes 1..5; a null entry has no key.
+constexpr const char* kConditionKeys[4][5] = {
+    {"SUNNY", "CLOUDY", "RAIN", "SNOW", "OVERCAST"},
+    {"WAVE_NO", "WAVE_SMALL", "WAVE_MEDIUM", "WAVE_HIGH", nullptr},
+    {"CURRENT_NO", "CURRENT_SMALL", "CURRENT_MEDIUM", "CURRENT_STRONG", nullptr},
+    {"VISIBILITY_CLEAR", "VISIBILITY_SOSO", "VISIBILITY_BAD", nullptr, nullptr},
+};
+
+const char* FindConditionKey(ConditionScale scale, ConditionCode code) {
+  const int row = static_cast<int>(scale);
+  if (row < 0 || row > 3 || code < 1 || code > 5) return nullptr;
+  return kConditionKeys[row][code - 1];
+}
+
+}  // namespace
+
+std::string ConditionKey(ConditionScale scale, ConditionCode code) {
+  const char* key = FindConditionKey(scale, code);
+  return key ? key : kNotAvailable;
+}
+
+std::string ConditionWord(ConditionScale scale, ConditionCode code) {
+  const char* key = FindConditionKey(scale, code);
+  return key ? Tr(key) : kNotAvailable;
+}
+
+}  // namespace orv

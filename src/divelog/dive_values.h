@@ -1,0 +1,53 @@
+// Values of one logged dive that need more than a unit factor: its start
+// time and duration texts, the air consumption and the depth of a profile
+// sample, the dive type with its word and picture, and the condition words.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orv {
+
+// Broken-down UTC time of `seconds` since 1970, for any 64-bit value.
+struct CivilTime {
+  int64_t year = 1970;
+  int month = 1, day = 1, hour = 0, minute = 0, second = 0;
+};
+CivilTime BreakDownUtc(int64_t seconds);
+
+// The dive's local start: `dive_datetime` − `timezone` × 60, read as UTC.
+int64_t LocalStartSeconds(int64_t dive_datetime, int64_t timezone_minutes);
+// "%.4d-%.2d-%.2d %.2d:%.2d" of the local start.
+std::string StartTimeText(int64_t dive_datetime, int64_t timezone_minutes);
+// "%.2d-%.2d %.2d:%.2d" (month, day, hour, minute), the day list's title.
+std::string StartTitleText(int64_t dive_datetime, int64_t timezone_minutes);
+// "%.2d:%.2d" hours and minutes from one hour on, else "%.2d'%.2d" minutes
+// and seconds.
+std::string DurationText(int64_t seconds);
+
+// Surface air consumption in the diver's unit (L/min or cuft/min); 0 when the
+// dive time is 0 or the inputs give no finite rate.
+float SacRate(double average_depth_m, int32_t dive_seconds, int32_t water_type, double start_bar,
+              double end_bar, int32_t cylinder_volume);
+// Depth in metres of a profile sample; pressures in millibar.
+float DepthFromPressure(double surface_mbar, double sample_mbar, int32_t water_type);
+
+enum class DiveType : int32_t { Scuba = 0, Gauge = 1, Free = 2 };
+// Exact, case-sensitive: "scuba", "gauge", "free"; anything else is scuba.
+DiveType DecodeDiveType(std::string_view text);
+// The language key of the type's word: "SCUBA", "GAUGE" or "FREEDIVE".
+std::string DiveTypeKey(DiveType type);
+// The word in the current language.
+std::string DiveTypeWord(DiveType type);
+// The picture's address relative to the page: "../images/scuba.png", ...
+std::string DiveTypePicture(DiveType type);
+
+using ConditionCode = int32_t;
+enum class ConditionScale { Weather, Waves, Current, Visibility };
+// The language key for a code, or "N/A" when the scale has none for it.
+std::string ConditionKey(ConditionScale scale, ConditionCode code);
+// The key's text in the current language, or the literal "N/A".
+std::string ConditionWord(ConditionScale scale, ConditionCode code);
+
+}  // namespace orv

@@ -1,0 +1,10 @@
+# Cloud client, sign-in and orvelle-cli against a real orvelle-cloudsim over TLS.
+set(cloud_test_support ${CMAKE_CURRENT_LIST_DIR}/sim_server.cpp)
+orvelle_test(cloud_transport_test cloud ${CMAKE_CURRENT_LIST_DIR}/transport_test.cpp ${cloud_test_support})
+orvelle_test(cloud_endpoints_test cloud ${CMAKE_CURRENT_LIST_DIR}/endpoints_test.cpp ${cloud_test_support})
+orvelle_test(cloud_session_test cloud ${CMAKE_CURRENT_LIST_DIR}/session_test.cpp ${cloud_test_support})
+foreach(t cloud_transport_test cloud_endpoints_test cloud_session_test)
+  target_link_libraries(${t} PRIVATE orvelle_cloud orvelle_account)
+  target_include_directories(${t} PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+  add_dependencies(${t} orvelle-cloudsim orvelle-cli)
+endforeach()

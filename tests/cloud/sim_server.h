@@ -1,0 +1,33 @@
+// Runs a real orvelle-cloudsim on a free loopback port in a private folder
+// for the length of a test suite.
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+namespace orv::test {
+
+class SimServer {
+ public:
+  // Starts the simulator with the logbook ending in June 2024; false when it
+  // did not report listening within 10 s.
+  bool Start();
+  void Stop();
+  ~SimServer() { Stop(); }
+
+  int port() const { return port_; }
+  const std::string& dir() const { return dir_; }
+  std::string ca_file() const { return dir_ + "/ca.pem"; }
+  std::string origin() const { return "https://127.0.0.1:" + std::to_string(port_); }
+  // Points the client library at this server (port, CA, short stall time).
+  void Use() const;
+  // Sets a test switch: endpoint name and fault mode ("none" clears).
+  bool SetFault(const std::string& endpoint, const std::string& mode) const;
+
+ private:
+  pid_t pid_ = -1;
+  int port_ = 0;
+  std::string dir_;
+};
+
+}  // namespace orv::test

@@ -1,0 +1,12 @@
+if(ORVELLE_GUI)
+  add_library(orvelle_gui_test_support STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/gui_main.cpp ${CMAKE_CURRENT_LIST_DIR}/gui_support.cpp)
+  target_include_directories(orvelle_gui_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(orvelle_gui_test_support PUBLIC ORVELLE_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+  target_link_libraries(orvelle_gui_test_support PUBLIC orvelle_gtk GTest::gtest)
+
+  add_executable(gui_dialogs_test ${CMAKE_CURRENT_LIST_DIR}/gui_dialogs_test.cpp)
+  target_link_libraries(gui_dialogs_test PRIVATE orvelle_gui_test_support)
+  add_dependencies(gui_dialogs_test orvelle_runtime_data)
+  gtest_discover_tests(gui_dialogs_test PROPERTIES LABELS e2e DISCOVERY_TIMEOUT 60)
+endif()

@@ -1,0 +1,19 @@
+// Entry of the GUI test programs: GTK and the web engine start once per
+// process; without a display every test is skipped (CTest lists the tests
+// at build time, where there is none).
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include "app/gtk/generic_dialogs.h"
+#include "app/gtk/web_views.h"
+#include "e2e/gui_support.h"
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  orv::e2e::have_display = gtk_init_check(&argc, &argv);
+  if (orv::e2e::have_display) {
+    orv::gtk::MarkUiThread();
+    orv::gtk::InitWebEngine();
+  }
+  return RUN_ALL_TESTS();
+}

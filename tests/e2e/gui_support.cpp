@@ -1,0 +1,54 @@
+#include "e2e/gui_support.h"
+
+#include <filesystem>
+
+#include <json/json.h>
+
+namespace orv::e2e {
+
+bool have_display = false;
+
+namespace {
+std::string Quote(const std::string& s) {
+  Json::StreamWriterBuilder b;
+  b["indentation"] = "";
+  return Json::writeString(b, Json::Value(s));
+}
+}  // namespace
+
+void Observe(std::function<void(gtk::DialogPage&)> act, int timeout_ms) {
+  gtk::SetDialogWatchdog(timeout_ms);
+  gtk::SetDialogObserver(std::move(act));
+}
+
+void ClickInPage(gtk::WebKitWindow& window, const std::string& id, const std::string& frame) {
+  std::string doc = frame.empty() ? "document"
+                                  : "document.getElementById(" + Quote(frame) + ").contentDocument";
+  window.EvalForTest("const e = " + doc + ".getElementById(" + Quote(id) + "); if (e) e.click(); return '';");
+}
+
+void TypeInPage(gtk::WebKitWindow& window, const std::string& id, const std::string& text) {
+  window.EvalForTest("const e = document.getElementById(" + Quote(id) + "); e.value = " + Quote(text) +
+                     "; e.dispatchEvent(new Event('input')); return '';");
+}
+
+bool SaveScreenshot(gtk::WebKitWindow& window, const std::string& name) {
+  std::string dir = std::string(ORVELLE_BIN_DIR) + "/../screenshots";
+  std::filesystem::create_directories(dir);
+  // Let the page paint what was just written before taking the picture.
+  WaitFor([] { return false; }, 300);
+  return window.SaveSnapshot(dir + "/" + name + ".png");
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeout_ms) {
+  gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(timeout_ms) * 1000;
+  while (!done()) {
+    if (g_get_monotonic_time() > deadline) return false;
+    if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(2000);
+  }
+  return true;
+}
+
+void WindowSize(GtkWindow* window, int& width, int& height) { gtk_window_get_size(window, &width, &height); }
+
+}  // namespace orv::e2e

@@ -1,0 +1,35 @@
+// Helpers for GUI tests: acting in dialogs as the diver would and saving
+// screenshots for a human look.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/gtk/page_dialog.h"
+#include "app/gtk/webkit_window.h"
+
+namespace orv::e2e {
+
+extern bool have_display;
+
+#define ORV_REQUIRE_DISPLAY() \
+  if (!::orv::e2e::have_display) GTEST_SKIP() << "no display"
+
+// Installs `act` as the dialog observer with a watchdog: a dialog still open
+// after `timeout_ms` is ended with -99, so a broken flow fails instead of
+// hanging the test.
+void Observe(std::function<void(gtk::DialogPage&)> act, int timeout_ms = 15000);
+
+// Clicks the element with `id` through the page itself (a real DOM click,
+// reported by the page's own click listener).
+void ClickInPage(gtk::WebKitWindow& window, const std::string& id, const std::string& frame = "");
+// Types into a field and lets the page see an input event.
+void TypeInPage(gtk::WebKitWindow& window, const std::string& id, const std::string& text);
+// "<build>/screenshots/<name>.png"; false when it could not be written.
+bool SaveScreenshot(gtk::WebKitWindow& window, const std::string& name);
+// Runs the main loop until `done` or `timeout_ms`.
+bool WaitFor(const std::function<bool()>& done, int timeout_ms);
+// The size the dialog window got.
+void WindowSize(GtkWindow* window, int& width, int& height);
+
+}  // namespace orv::e2e

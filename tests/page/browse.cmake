@@ -1,0 +1,2 @@
+orvelle_test(browse_page_test page ${CMAKE_CURRENT_LIST_DIR}/browse_page_test.cpp)
+target_link_libraries(browse_page_test PRIVATE orvelle_browse orvelle_headless)

@@ -1,0 +1,4 @@
+orvelle_test(browse_units_test unit ${CMAKE_CURRENT_LIST_DIR}/browse_units_test.cpp)
+target_link_libraries(browse_units_test PRIVATE orvelle_divelog)
+orvelle_test(browse_model_test unit ${CMAKE_CURRENT_LIST_DIR}/browse_model_test.cpp)
+target_link_libraries(browse_model_test PRIVATE orvelle_browse)

@@ -1,0 +1,160 @@
+// orvelle-cloudsim: the cloud service on loopback, for the demo and the tests.
+//
+//   orvelle-cloudsim --port N --data DIR [--seed-month YYYY-MM] [--fault ENDPOINT=MODE]...
+//
+// On first start DIR receives ca.pem (the CA clients trust), the server
+// certificate and sim.db (seeded demo account and catalogue). Prints
+// "listening on https://127.0.0.1:N" once it accepts connections (with
+// --port 0 the port is chosen by the system) and runs until SIGINT/SIGTERM.
+#include <httplib.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <iostream>
+#include <string>
+#include <thread>
+
+#include "seed.h"
+#include "service.h"
+#include "tls_setup.h"
+
+namespace {
+
+struct Args {
+  int port = -1;
+  std::string data;
+  int seed_year = 0, seed_month = 0;
+  std::vector<std::pair<std::string, orv::sim::Fault>> faults;
+};
+
+int Usage(const char* why) {
+  std::cerr << "orvelle-cloudsim: " << why
+            << "\nusage: orvelle-cloudsim --port N --data DIR [--seed-month YYYY-MM] [--fault ENDPOINT=MODE]...\n";
+  return 2;
+}
+
+bool ParseArgs(int argc, char** argv, Args& a, std::string& why) {
+  for (int i = 1; i < argc; ++i) {
+    std::string opt = argv[i];
+    if (i + 1 >= argc) return why = opt + " needs a value", false;
+    std::string v = argv[++i];
+    if (opt == "--port") {
+      char* end = nullptr;
+      long p = std::strtol(v.c_str(), &end, 10);
+      if (*end || p < 0 || p > 65535) return why = "bad port " + v, false;
+      a.port = static_cast<int>(p);
+    } else if (opt == "--data") {
+      a.data = v;
+    } else if (opt == "--seed-month") {
+      if (std::sscanf(v.c_str(), "%4d-%2d", &a.seed_year, &a.seed_month) != 2 || a.seed_month < 1 || a.seed_month > 12)
+        return why = "bad --seed-month " + v, false;
+    } else if (opt == "--fault") {
+      auto eq = v.find('=');
+      auto fault = orv::sim::ParseFault(eq == std::string::npos ? "" : v.substr(eq + 1));
+      if (!fault) return why = "bad --fault " + v, false;
+      a.faults.emplace_back(v.substr(0, eq), *fault);
+    } else {
+      return why = "unknown option " + opt, false;
+    }
+  }
+  if (a.port < 0 || a.data.empty()) return why = "--port and --data are required", false;
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Args args;
+  std::string why;
+  if (!ParseArgs(argc, argv, args, why)) return Usage(why.c_str());
+  ::mkdir(args.data.c_str(), 0700);
+
+  // Signals are taken by one waiting thread, so the server stops cleanly.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+
+  orv::sim::ServerIdentity identity;
+  if (!orv::sim::LoadOrCreateIdentity(args.data, identity, why)) {
+    std::cerr << "orvelle-cloudsim: " << why << "\n";
+    return 1;
+  }
+  orv::sim::SimDb db;
+  if (!db.Open(args.data + "/sim.db")) {
+    std::cerr << "orvelle-cloudsim: cannot open " << args.data << "/sim.db\n";
+    return 1;
+  }
+  if (db.Empty()) {
+    if (args.seed_year == 0) {
+      std::time_t now = std::time(nullptr);
+      std::tm tm{};
+      localtime_r(&now, &tm);
+      args.seed_year = tm.tm_year + 1900;
+      args.seed_month = tm.tm_mon + 1;
+    }
+    if (!orv::sim::SeedDatabase(db, args.seed_year, args.seed_month)) {
+      std::cerr << "orvelle-cloudsim: seeding the database failed\n";
+      return 1;
+    }
+  }
+
+  orv::sim::Service service(db);
+  for (const auto& [endpoint, fault] : args.faults) service.SetFault(endpoint, fault);
+  httplib::SSLServer server(identity.cert, identity.key);
+  if (!server.is_valid()) {
+    std::cerr << "orvelle-cloudsim: TLS setup failed\n";
+    return 1;
+  }
+  std::atomic<bool> stopping{false};
+  auto handle = [&](const httplib::Request& req, httplib::Response& res) {
+    orv::sim::SimRequest request;
+    request.method = req.method;
+    request.target = req.target;
+    request.body = req.body;
+    for (const auto& [key, value] : req.headers) request.headers.emplace_back(key, value);
+    orv::sim::SimReply reply = service.Dispatch(std::move(request));
+    // A stalled endpoint holds the connection without a byte until shutdown.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(10);
+    while (reply.stall && !stopping && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    res.status = reply.status;
+    res.set_content(reply.body, reply.content_type.empty() ? "text/plain" : reply.content_type.c_str());
+  };
+  server.Get(".*", handle);
+  server.Post(".*", handle);
+  server.Patch(".*", handle);
+  server.Put(".*", handle);
+  server.Delete(".*", handle);
+
+  int port = args.port;
+  if (port == 0) port = server.bind_to_any_port("127.0.0.1");
+  else if (!server.bind_to_port("127.0.0.1", port)) port = -1;
+  if (port <= 0) {
+    std::cerr << "orvelle-cloudsim: cannot listen on 127.0.0.1:" << args.port << "\n";
+    return 1;
+  }
+  service.origin = "https://127.0.0.1:" + std::to_string(port);
+
+  std::thread waiter([&] {
+    int sig = 0;
+    sigwait(&stop_signals, &sig);
+    stopping = true;
+    server.stop();
+  });
+  std::cout << "listening on " << service.origin << std::endl;
+  bool ok = server.listen_after_bind();
+  if (!stopping) {  // listen failed on its own: release the waiting thread
+    stopping = true;
+    pthread_kill(waiter.native_handle(), SIGTERM);
+  }
+  waiter.join();
+  return ok || stopping ? 0 : 1;
+}

@@ -1,0 +1,22 @@
+// First-start contents of the simulated service: the demo account, the
+// dive-site catalogue and the demo diver's logged dives.
+#pragma once
+
+#include <string>
+
+#include "sim_db.h"
+
+namespace orv::sim {
+
+constexpr char kDemoEmail[] = "demo@orvelle.test";
+constexpr char kDemoPassword[] = "coral+reef&dive=100%";
+constexpr char kDemoUserId[] = "u100001";
+
+// Seeds an empty database. The logged dives cover the eight months ending
+// with last_year/last_month. False when a write failed.
+bool SeedDatabase(SimDb& db, int last_year, int last_month);
+
+// Adds the generated dive logs of the demo diver (used by SeedDatabase).
+bool SeedDemoLogs(SimDb& db, const std::string& user_id, int last_year, int last_month);
+
+}  // namespace orv::sim
