@@ -10,10 +10,20 @@ namespace orv {
 LoginFunc::LoginFunc(std::function<void(int)> close, CredentialStore* store)
     : close_(std::move(close)), store_(store) {}
 
+void LoginFunc::SetPrefill(std::string email, std::string password) {
+  prefill_email_ = std::move(email);
+  prefill_password_ = std::move(password);
+}
+
 void LoginFunc::attach(EngineWindow* window) {
   func_base::attach(window);
-  State().email = RememberedEmail();
-  State().password = RememberedPassword(store_, State().email);
+  if (!prefill_email_.empty()) {
+    State().email = prefill_email_;
+    State().password = prefill_password_;
+  } else {
+    State().email = RememberedEmail();
+    State().password = RememberedPassword(store_, State().email);
+  }
   Find("email").SetValue(State().email);
   Find("pword").SetValue(State().password);
 }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/func_base.h"
 
@@ -17,6 +18,10 @@ class LoginFunc : public func_base {
   // `store` keeps the password; null means passwords are not remembered.
   LoginFunc(std::function<void(int)> close, CredentialStore* store);
 
+  // Fills the fields with these instead of the remembered sign-in (an
+  // explicit --email / --password of the program).
+  void SetPrefill(std::string email, std::string password);
+
   void attach(EngineWindow* window) override;
   void on_event(const ElementRef& element, const PageEvent& event) override;
 
@@ -29,6 +34,7 @@ class LoginFunc : public func_base {
   void Close(int result);
 
   std::function<void(int)> close_;
+  std::string prefill_email_, prefill_password_;
   CredentialStore* store_;
 };
 

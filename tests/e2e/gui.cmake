@@ -10,3 +10,12 @@ if(ORVELLE_GUI)
   add_dependencies(gui_dialogs_test orvelle_runtime_data)
   gtest_discover_tests(gui_dialogs_test PROPERTIES LABELS e2e DISCOVERY_TIMEOUT 60)
 endif()
+
+if(ORVELLE_GUI)
+  add_executable(gui_logbook_test ${CMAKE_CURRENT_LIST_DIR}/gui_logbook_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/cloud/sim_server.cpp)
+  target_include_directories(gui_logbook_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/cloud ${CMAKE_SOURCE_DIR}/tools/cloudsim)
+  target_link_libraries(gui_logbook_test PRIVATE orvelle_gui_test_support orvelle_cloud)
+  add_dependencies(gui_logbook_test orvelle_runtime_data orvelle-cloudsim)
+  gtest_discover_tests(gui_logbook_test PROPERTIES LABELS e2e DISCOVERY_TIMEOUT 60)
+endif()

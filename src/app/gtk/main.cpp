@@ -3,6 +3,8 @@
 //   --service HOST[:PORT]  (ORVELLE_SERVICE)  a local service instead of the built-in host
 //   --ca-file FILE         (ORVELLE_CA_FILE)  its CA certificate
 //   --device PATH          (ORVELLE_DEVICE)   the dive computer's serial device
+//   --email, --password    (ORVELLE_PASSWORD) pre-fill the sign-in fields
+//   --tour FOLDER          sign in, visit every screen, save pictures there, quit
 #include <gtk/gtk.h>
 
 #include <cstdio>
@@ -11,6 +13,7 @@
 
 #include "app/app_state.h"
 #include "app/dialogs.h"
+#include "app/gtk/demo_tour.h"
 #include "app/gtk/generic_dialogs.h"
 #include "app/gtk/login_dlg.h"
 #include "app/gtk/main_frame.h"
@@ -25,7 +28,7 @@
 namespace {
 
 struct Options {
-  std::string service, ca_file, device;
+  std::string service, ca_file, device, email, password, tour;
 };
 
 std::string Env(const char* name) {
@@ -37,15 +40,20 @@ bool ParseOptions(int argc, char** argv, Options& opt) {
   opt.service = Env("ORVELLE_SERVICE");
   opt.ca_file = Env("ORVELLE_CA_FILE");
   opt.device = Env("ORVELLE_DEVICE");
+  opt.password = Env("ORVELLE_PASSWORD");
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     std::string* target = a == "--service" ? &opt.service
                           : a == "--ca-file" ? &opt.ca_file
                           : a == "--device"  ? &opt.device
+                          : a == "--email"   ? &opt.email
+                          : a == "--password" ? &opt.password
+                          : a == "--tour"    ? &opt.tour
                                              : nullptr;
     if (!target || i + 1 >= argc) {
       std::fprintf(stderr,
-                   "usage: orvelle-pc-tool [--service HOST[:PORT]] [--ca-file FILE] [--device PATH]\n");
+                   "usage: orvelle-pc-tool [--service HOST[:PORT]] [--ca-file FILE] [--device PATH]\n"
+                   "                       [--email ADDR] [--password TEXT] [--tour FOLDER]\n");
       return false;
     }
     *target = argv[++i];
@@ -86,11 +94,18 @@ int main(int argc, char** argv) {
   auto store = orv::OpenSecretServiceStore();
   {
     orv::gtk::LoginDlg login(store.get());
+    if (!opt.email.empty()) login.func().SetPrefill(opt.email, opt.password);
+    if (!opt.tour.empty()) orv::gtk::ArmTourSignIn(opt.tour);
     if (orv::gtk::RunPageDialog(login) == 0) return 0;
   }
 
   orv::gtk::MainFrame frame;
   if (!frame.Create(orv::PagePath("main.htm"))) return 0;
+  if (!opt.tour.empty()) {
+    orv::gtk::RunTour(frame, opt.tour);
+    orv::SetDialogBackend(nullptr);
+    return 0;
+  }
   g_signal_connect(frame.gtk_window(), "destroy", G_CALLBACK(gtk_main_quit), nullptr);
   gtk_main();
   orv::SetDialogBackend(nullptr);

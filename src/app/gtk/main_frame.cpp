@@ -24,6 +24,10 @@ bool MainFrame::Create(const std::string& main_page) {
   gtk_window_set_position(window_, GTK_WIN_POS_CENTER);
   gtk_container_add(GTK_CONTAINER(window), page_.widget());
   MainWindow = window_;
+  g_signal_connect(window, "destroy", G_CALLBACK(+[](GtkWidget* w, gpointer) {
+                     if (MainWindow == w) MainWindow = nullptr;
+                   }),
+                   nullptr);
 
   // Program messages are handled in order on the UI thread.
   SetProgramMessagePoster([](const ProgramMessage& message) {

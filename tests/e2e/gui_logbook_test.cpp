@@ -1,0 +1,115 @@
+// Signing in and browsing the log book in the real desktop windows, against
+// a real orvelle-cloudsim over TLS.
+#include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "app/gtk/login_dlg.h"
+#include "app/gtk/main_frame.h"
+#include "app/page_folder.h"
+#include "app/settings.h"
+#include "app/string_table.h"
+#include "browse/calendar_func.h"
+#include "e2e/gui_support.h"
+#include "seed.h"
+#include "sim_server.h"
+
+namespace orv {
+namespace {
+
+class GuiLogbook : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!e2e::have_display) return;
+    server = new test::SimServer;
+    ASSERT_TRUE(server->Start());
+    server->Use();
+  }
+  static void TearDownTestSuite() {
+    delete server;
+    server = nullptr;
+  }
+  void SetUp() override {
+    ORV_REQUIRE_DISPLAY();
+    settings_ = ::testing::TempDir() + "/gui_logbook_settings.ini";
+    SetSettingsPath(settings_);
+    ScaleX = ScaleY = 1.0f;
+  }
+  void TearDown() override {
+    e2e::Observe(nullptr);
+    SetSettingsPath("");
+    LanguageCode = "ENG";
+  }
+
+  // Signs in through the dialog: a wrong password first, then the right one.
+  void SignIn(const std::string& lang) {
+    LanguageCode = lang;
+    State().page_folder = MakePageFolder(ProgramFolder(), lang);
+    std::string first_message;
+    e2e::Observe([&](gtk::DialogPage& page) {
+      auto& w = page.window();
+      e2e::TypeInPage(w, "email", sim::kDemoEmail);
+      e2e::TypeInPage(w, "pword", "not the password");
+      e2e::ClickInPage(w, "login");
+      e2e::WaitFor([&] {
+        first_message = w.EvalForTest("return document.getElementById('message').textContent;");
+        return !first_message.empty();
+      }, 8000);
+      e2e::SaveScreenshot(w, "login_" + lang);
+      e2e::TypeInPage(w, "pword", sim::kDemoPassword);
+      e2e::ClickInPage(w, "login");
+    }, 20000);
+    MemoryCredentialStore store;
+    gtk::LoginDlg login(&store);
+    EXPECT_EQ(gtk::RunPageDialog(login), 1);
+    EXPECT_EQ(first_message, Tr("EMAIL_PWD_ERROR"));
+    EXPECT_FALSE(State().token.empty());
+    EXPECT_EQ(RememberedEmail(), sim::kDemoEmail);
+    EXPECT_EQ(store.Lookup(sim::kDemoEmail).value_or(""), sim::kDemoPassword);
+  }
+
+  static test::SimServer* server;
+  std::string settings_;
+};
+
+test::SimServer* GuiLogbook::server = nullptr;
+
+std::string FrameText(gtk::WebKitWindow& page, const std::string& id) {
+  return page.EvalForTest("const d = document.getElementById('framepage1').contentDocument;"
+                          "const e = d.getElementById(" "'" + id + "'); return e ? e.textContent : '';");
+}
+
+TEST_F(GuiLogbook, SignInThenMonthDayListAndTotals) {
+  for (const std::string lang : {"ENG", "CHT"}) {
+    SignIn(lang);
+    gtk::MainFrame frame;
+    ASSERT_TRUE(frame.Create(PagePath("main.htm")));
+    auto& page = frame.page();
+    EXPECT_EQ(FrameText(page, "email"), sim::kDemoEmail);
+
+    CalendarFunc* calendar = nullptr;
+    for (auto& h : frame.handlers())
+      if (auto* c = dynamic_cast<CalendarFunc*>(h.get())) calendar = c;
+    ASSERT_NE(calendar, nullptr);
+    ASSERT_EQ(calendar->ShowMonth(2024, 6), "");
+    int dive_cell = -1;
+    for (size_t i = 0; i < calendar->month().cells.size(); ++i)
+      if (calendar->month().cells[i].cls == "date_td_in_dive_day btnctrl" && dive_cell < 0)
+        dive_cell = static_cast<int>(i);
+    ASSERT_GE(dive_cell, 0);
+
+    // The diver clicks the first day with dives.
+    char cell_id[16];
+    std::snprintf(cell_id, sizeof cell_id, "date_cell_%02d", dive_cell);
+    e2e::ClickInPage(page, cell_id, "framepage1");
+    EXPECT_TRUE(e2e::WaitFor([&] {
+      return page.EvalForTest("return String(document.getElementById('framepage1').contentDocument"
+                              ".getElementById('cell_tbody').children.length);") != "0";
+    }, 8000));
+    EXPECT_NE(FrameText(page, "scuba_total_dive"), "--");
+    e2e::SaveScreenshot(page, "logbook_" + lang);
+    gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
+  }
+}
+
+}  // namespace
+}  // namespace orv
