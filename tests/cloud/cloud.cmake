@@ -8,3 +8,8 @@ foreach(t cloud_transport_test cloud_endpoints_test cloud_session_test)
   target_include_directories(${t} PRIVATE ${CMAKE_CURRENT_LIST_DIR})
   add_dependencies(${t} orvelle-cloudsim orvelle-cli)
 endforeach()
+
+orvelle_test(login_page_test cloud ${CMAKE_CURRENT_LIST_DIR}/login_page_test.cpp ${cloud_test_support})
+target_include_directories(login_page_test PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR}/tools/cloudsim)
+target_link_libraries(login_page_test PRIVATE orvelle_account orvelle_headless)
+add_dependencies(login_page_test orvelle-cloudsim)

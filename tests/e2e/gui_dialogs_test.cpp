@@ -88,8 +88,10 @@ TEST_F(GuiDialogs, ProgressDialogTakesWorkerUpdatesAndEnds) {
   std::string shown;
   e2e::Observe([&](DialogPage& page) {
     e2e::WaitFor([&] {
-      shown = page.window().EvalForTest("return document.getElementById('MsgText1').textContent;");
-      return shown == "Reading dive 3 of 7";
+      shown = page.window().EvalForTest(
+          "return document.getElementById('MsgText1').textContent + '|' + "
+          "document.getElementById('progress').value;");
+      return shown == "Reading dive 3 of 7|42";
     }, 3000);
     e2e::SaveScreenshot(page.window(), "progress");
   });
@@ -103,12 +105,42 @@ TEST_F(GuiDialogs, ProgressDialogTakesWorkerUpdatesAndEnds) {
     finished = true;
   });
   EXPECT_TRUE(finished);
-  EXPECT_EQ(shown, "Reading dive 3 of 7");
+  EXPECT_EQ(shown, "Reading dive 3 of 7|42");
 
   // A worker that is done before the page has loaded still ends the dialog.
   e2e::Observe(nullptr);
   RunWithProgress([](ProgressSink& sink) { sink.End(); });
   SetProgressRunner(nullptr);
+}
+
+TEST_F(GuiDialogs, WorkerMessageBlocksTheWorkerUntilClosed) {
+  gtk::InstallProgressRunner();
+  bool message_open = false;
+  e2e::Observe([&](DialogPage& page) {
+    if (page.PageName() != "msg.htm") return;
+    message_open = true;
+    e2e::SaveScreenshot(page.window(), "worker_message");
+    e2e::WaitFor([] { return false; }, 300);
+    message_open = false;
+    e2e::ClickInPage(page.window(), "ok");
+  });
+  std::atomic<bool> returned_while_open{true};
+  RunWithProgress([&](ProgressSink& sink) {
+    sink.WaitReady();
+    sink.ShowMessage("The dive computer stopped answering.");
+    returned_while_open = message_open;
+    sink.End();
+  });
+  EXPECT_FALSE(returned_while_open);
+  SetProgressRunner(nullptr);
+}
+
+TEST_F(GuiDialogs, MissingMainPageGivesAnEmptyWindow) {
+  gtk::MainFrame frame;
+  ASSERT_TRUE(frame.Create(PagePath("no_such_main.htm")));
+  EXPECT_TRUE(frame.handlers().empty());
+  EXPECT_FALSE(frame.page().FindById("page1"));
+  gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
 }
 
 TEST_F(GuiDialogs, TabsSwitchAndRestore) {

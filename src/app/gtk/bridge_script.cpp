@@ -58,7 +58,7 @@ const char* const kBridgeScript = R"JS(
       setStyle(h, name, value) { const e = api.el(h); if (e) e.style.setProperty(name, value); },
       appendHtml(h, html) { const e = api.el(h); if (e) e.insertAdjacentHTML('beforeend', html); },
       isField(e) {
-        return e.tagName === 'INPUT' || e.tagName === 'SELECT' || e.tagName === 'TEXTAREA';
+        return ['INPUT', 'SELECT', 'TEXTAREA', 'PROGRESS', 'METER'].includes(e.tagName);
       },
       isCheck(e) { return e.tagName === 'INPUT' && (e.type === 'checkbox' || e.type === 'radio'); },
       getValue(h) {

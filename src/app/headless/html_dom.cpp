@@ -214,7 +214,7 @@ void SetStyleProperty(xmlNodePtr node, const std::string& name, const std::strin
 
 FieldKind KindOf(xmlNodePtr node) {
   if (TagIs(node, "select")) return FieldKind::Select;
-  if (TagIs(node, "textarea")) return FieldKind::Text;
+  if (TagIs(node, "textarea") || TagIs(node, "progress") || TagIs(node, "meter")) return FieldKind::Text;
   if (TagIs(node, "input")) {
     std::string type = GetAttr(node, "type");
     std::transform(type.begin(), type.end(), type.begin(), ::tolower);
