@@ -33,9 +33,4 @@ std::string SignInWithEmail(const std::string& email, const std::string& passwor
   return {};
 }
 
-void RememberSignIn(const std::string& email, const std::string& password, CredentialStore* store) {
-  RememberEmail(email);
-  if (store) store->Store(email, password);
-}
-
 }  // namespace orv

@@ -3,7 +3,7 @@
 // own way.
 //
 //   std::string key = orv::SignInWithEmail(email, password);
-//   if (key.empty()) { orv::RememberSignIn(email, password, store.get()); ... }
+//   if (key.empty()) { orv::RememberSignIn(store.get(), email, password); ... }  (settings.h)
 //   else show Tr(key);
 #pragma once
 
@@ -13,7 +13,6 @@
 
 namespace orv {
 
-class CredentialStore;
 
 // Signs in at the configured service (Service(), service_config.h).
 // State().email and State().password take the typed texts first, so a failed
@@ -29,8 +28,5 @@ std::string SignInWithEmail(const std::string& email, const std::string& passwor
 // members that are absent or not strings give empty text.
 void StoreAccountFields(const Json::Value& response);
 
-// After a successful sign-in: remembers the e-mail in the settings and the
-// password in `store` (skipped when null, i.e. no Secret Service).
-void RememberSignIn(const std::string& email, const std::string& password, CredentialStore* store);
 
 }  // namespace orv

@@ -32,7 +32,7 @@ int Login(const Options& options, const std::vector<std::string>& args) {
   if (int rc = StartServiceSession(options)) return rc;
   const AppState& state = State();
   auto store = OpenSecretServiceStore();
-  RememberSignIn(state.email, state.password, store.get());
+  RememberSignIn(store.get(), state.email, state.password);
   std::cout << state.user_id << '\t' << state.display_name << '\n';
   return 0;
 }

@@ -32,7 +32,10 @@ bool DecimalIsZero(const std::string& text) {
 
 }  // namespace
 
-const Json::Value& CheckedReply::response() const { return JsonMember(root, "response"); }
+const Json::Value& CheckedReply::response() const {
+  const Json::Value& response = JsonMember(root, "response");
+  return response.isObject() ? response : Json::Value::nullSingleton();
+}
 
 std::string ConnectFailureKey(CallKind kind) {
   return kind == CallKind::Standard ? "HOST_NOT_CONN" : "NO_INTERNET";

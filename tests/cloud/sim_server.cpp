@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -53,7 +54,17 @@ void SimServer::Stop() {
   if (pid_ > 0) {
     kill(pid_, SIGTERM);
     int status = 0;
-    waitpid(pid_, &status, 0);
+    // A simulator that does not stop on SIGTERM fails its tests, not the run.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
+        std::fprintf(stderr, "orvelle-cloudsim ignored SIGTERM\n");
+        break;
+      }
+      usleep(10000);
+    }
     pid_ = -1;
   }
   if (!dir_.empty()) {

@@ -19,3 +19,14 @@ if(ORVELLE_GUI)
   add_dependencies(gui_logbook_test orvelle_runtime_data orvelle-cloudsim)
   gtest_discover_tests(gui_logbook_test PROPERTIES LABELS e2e DISCOVERY_TIMEOUT 60)
 endif()
+
+if(ORVELLE_GUI)
+  # The engine tests load the headless engine's fixture pages from beside the
+  # test programs, where the app:// scheme serves files from.
+  add_custom_target(orvelle_gui_fixtures
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/tests/page/fixtures ${CMAKE_BINARY_DIR}/bin/test-fixtures)
+  add_executable(gui_engine_test ${CMAKE_CURRENT_LIST_DIR}/gui_engine_test.cpp)
+  target_link_libraries(gui_engine_test PRIVATE orvelle_gui_test_support)
+  add_dependencies(gui_engine_test orvelle_runtime_data orvelle_gui_fixtures)
+  gtest_discover_tests(gui_engine_test PROPERTIES LABELS e2e DISCOVERY_TIMEOUT 60)
+endif()

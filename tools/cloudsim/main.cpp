@@ -128,6 +128,7 @@ int main(int argc, char** argv) {
     res.status = reply.status;
     res.set_content(reply.body, reply.content_type.empty() ? "text/plain" : reply.content_type.c_str());
   };
+  server.set_tcp_nodelay(true);  // replies go out at once, not after a delayed ACK
   server.Get(".*", handle);
   server.Post(".*", handle);
   server.Patch(".*", handle);
@@ -143,14 +144,19 @@ int main(int argc, char** argv) {
   }
   service.origin = "https://127.0.0.1:" + std::to_string(port);
 
+  std::atomic<bool> listen_done{false};
   std::thread waiter([&] {
     int sig = 0;
     sigwait(&stop_signals, &sig);
     stopping = true;
-    server.stop();
+    // A signal right after start may come before the accept loop runs, and
+    // stop() only ends a running loop.
+    while (!listen_done && !server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (!listen_done) server.stop();
   });
   std::cout << "listening on " << service.origin << std::endl;
   bool ok = server.listen_after_bind();
+  listen_done = true;
   if (!stopping) {  // listen failed on its own: release the waiting thread
     stopping = true;
     pthread_kill(waiter.native_handle(), SIGTERM);

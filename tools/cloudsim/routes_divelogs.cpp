@@ -1,5 +1,6 @@
 // Dive log endpoints: calendar month and date, one dive, PATCH, statistics.
 #include <json/reader.h>
+#include <json/writer.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -115,7 +116,9 @@ SimReply Patch(Service& s, const SimRequest& r, const std::vector<std::string>& 
   updated.dive_datetime = Integer(log, "dive_datetime");
   updated.timezone = static_cast<int32_t>(Integer(log, "timezone"));
   updated.dive_type = Text(log, "dive_type");
-  updated.json = r.body;
+  Json::StreamWriterBuilder writer;
+  writer["indentation"] = "";
+  updated.json = Json::writeString(writer, log);
   if (!s.db().PutLog(updated)) return Service::Failure(kCodeBadRequest);
   return Service::Ok(Json::Value(Json::objectValue));
 }

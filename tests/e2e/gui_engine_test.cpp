@@ -1,0 +1,134 @@
+// The WebKit engine behind the engine interface, on the same fixture pages as
+// the headless engine's tests: both must behave alike for the page handlers.
+#include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "app/func_base.h"
+#include "app/gtk/web_views.h"
+#include "app/gtk/webkit_window.h"
+#include "app/page_folder.h"
+#include "e2e/gui_support.h"
+
+namespace orv {
+namespace {
+
+class GuiEngine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ORV_REQUIRE_DISPLAY();
+    window = std::make_unique<gtk::WebKitWindow>();
+    toplevel = gtk_offscreen_window_new();
+    gtk_container_add(GTK_CONTAINER(toplevel), window->widget());
+    gtk_widget_set_size_request(toplevel, 800, 600);
+    gtk_widget_show_all(toplevel);
+    ASSERT_TRUE(window->LoadFile(ProgramFolder() + "test-fixtures/shell.htm"));
+  }
+  void TearDown() override {
+    if (toplevel) {
+      gtk_container_remove(GTK_CONTAINER(toplevel), window->widget());
+      gtk_widget_destroy(toplevel);
+    }
+  }
+  std::unique_ptr<gtk::WebKitWindow> window;
+  GtkWidget* toplevel = nullptr;
+};
+
+TEST_F(GuiEngine, LookupsMatchTheHeadlessEngine) {
+  auto& w = *window;
+  EXPECT_EQ(w.FindById("dup").Value(), "first");
+  EXPECT_FALSE(w.FindById("du"));
+  EXPECT_FALSE(w.FindById(""));
+  EXPECT_EQ(w.FindById("a'b]").Value(), "odd id");  // data, never selector syntax
+  EXPECT_FALSE(w.FindById("inner"));
+  EXPECT_EQ(w.FindInFrame("frame1", "inner").Value(), "inside");
+  EXPECT_TRUE(w.FindById("frame1").Child(0));
+  EXPECT_FALSE(w.FindInFrame("nosuchframe", "inner"));
+  EXPECT_EQ(w.FindById("rows").FindBelow("row").Attr("id"), "");  // not there yet
+}
+
+TEST_F(GuiEngine, WritesArriveInOrderAsTextNeverAsCode) {
+  auto& w = *window;
+  ElementRef box = w.FindById("box");
+  const std::string hostile = "</div><img src=x onerror=\"document.title='pwned'\">'\"\\";
+  box.SetText(hostile);
+  box.SetAttr("data-x", hostile);
+  box.SetStyle("width", "10px");
+  box.Hide();
+  EXPECT_EQ(box.Value(), hostile);
+  EXPECT_EQ(box.Attr("data-x"), hostile);
+  EXPECT_EQ(box.Attr("hidden"), "");
+  EXPECT_NE(w.EvalForTest("return document.title;"), "pwned");
+  EXPECT_EQ(w.EvalForTest("return document.getElementById('box').style.width;"), "10px");
+  box.Show();
+  EXPECT_EQ(w.EvalForTest("return String(document.getElementById('box').hasAttribute('hidden'));"), "false");
+}
+
+TEST_F(GuiEngine, FormValuesAndFragments) {
+  auto& w = *window;
+  EXPECT_EQ(w.FindById("name").Value(), "Ann");
+  w.FindById("name").SetValue("Bob & Co");
+  EXPECT_EQ(w.FindById("name").Value(), "Bob & Co");
+  EXPECT_EQ(w.FindById("kind").Value(), "1");
+  w.FindById("kind").SetValue("Free");
+  EXPECT_EQ(w.FindById("kind").Value(), "Free");
+  EXPECT_EQ(w.FindById("flag").Value(), "true");
+  w.FindById("flag").SetValue("false");
+  EXPECT_EQ(w.FindById("flag").Value(), "false");
+
+  ElementRef rows = w.FindById("rows");
+  auto row = ReadWholeFile(ProgramFolder() + "test-fixtures/row.htm");
+  ASSERT_TRUE(row);
+  rows.AppendHtml(*row);
+  rows.AppendHtml("<tr><td>r2</td></tr>");
+  EXPECT_EQ(rows.Child(1).Attr("id"), "row");
+  EXPECT_EQ(rows.Child(2).Value(), "r2");
+  EXPECT_EQ(rows.FindBelow("cell").Value(), "value");
+  rows.AppendHtml("");
+  EXPECT_FALSE(rows.Child(0));
+}
+
+TEST_F(GuiEngine, ClicksReachHandlersOnceAndInOrder) {
+  struct Recorder : func_base {
+    std::vector<std::string>* log;
+    void on_event(const ElementRef&, const PageEvent& e) override {
+      std::string id = ClickedId(e);
+      if (!id.empty()) log->push_back(id);
+    }
+  };
+  std::vector<std::string> log;
+  HandlerList handlers;
+  for (int i = 0; i < 2; ++i) {
+    auto r = std::make_unique<Recorder>();
+    r->log = &log;
+    handlers.push_back(std::move(r));
+  }
+  HandlerListSink sink(handlers);
+  window->SetEventSink(&sink);
+  e2e::ClickInPage(*window, "go");
+  e2e::WaitFor([&] { return log.size() >= 2; }, 3000);
+  EXPECT_EQ(log, (std::vector<std::string>{"go", "go"}));
+  log.clear();
+  // A click on an element without id reports the nearest one that has one;
+  // inside a frame it is reported for the frame's element.
+  window->EvalForTest("document.querySelector('.noid').click(); return '';");
+  e2e::ClickInPage(*window, "inner", "frame1");
+  e2e::ClickInPage(*window, "off");  // disabled: no click at all
+  e2e::WaitFor([&] { return log.size() >= 2; }, 3000);
+  e2e::WaitFor([] { return false; }, 300);
+  // The span sits in a body without id: nothing to report for it.
+  EXPECT_EQ(log, (std::vector<std::string>{"inner", "inner"}));
+  window->SetEventSink(nullptr);
+}
+
+TEST_F(GuiEngine, NavigationAwayIsRefused) {
+  window->EvalForTest("location.href = 'https://example.com/'; return '';");
+  e2e::WaitFor([] { return false; }, 500);
+  std::string uri = webkit_web_view_get_uri(window->view());
+  EXPECT_EQ(uri.rfind("app://pages/", 0), 0u) << uri;
+  EXPECT_EQ(gtk::FileForAppUri("app://pages/../etc/passwd"), "");
+  EXPECT_EQ(gtk::FileForAppUri("app://pages/ENG/%2e%2e/%2e%2e/etc/passwd"), "");
+  EXPECT_EQ(gtk::FileForAppUri("app://pages/ENG/main.htm"), ProgramFolder() + "ENG/main.htm");
+}
+
+}  // namespace
+}  // namespace orv

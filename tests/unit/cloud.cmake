@@ -1,0 +1,4 @@
+orvelle_test(cloud_checks_test unit ${CMAKE_CURRENT_LIST_DIR}/cloud_checks_test.cpp)
+target_link_libraries(cloud_checks_test PRIVATE orvelle_cloud)
+orvelle_test(cloud_sim_handlers_test unit ${CMAKE_CURRENT_LIST_DIR}/cloud_sim_handlers_test.cpp)
+target_link_libraries(cloud_sim_handlers_test PRIVATE orvelle_cloudsim_core)
