@@ -1,8 +1,10 @@
 #include "device/port_scope.h"
 
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
 
 namespace orv::device {
 
@@ -48,9 +50,22 @@ bool PortScope::Configure() {
   int lines = TIOCM_DTR | TIOCM_RTS;
   (void)::ioctl(fd, TIOCMBIS, &lines);
   // Bytes a device sent after an earlier operation gave up must not be read
-  // as answers to this one.
+  // as answers to this one. A device may still be sending the rest of an
+  // abandoned block, so wait for the line to fall quiet, within a bound.
   ::tcflush(fd, TCIOFLUSH);
+  DrainUntilQuiet(fd);
   return true;
+}
+
+void PortScope::DrainUntilQuiet(int fd) {
+  constexpr int kQuietMs = 60;
+  constexpr int kMaxRounds = 40;  // never more than ~2.5 s, even on a chatty line
+  char discard[4096];
+  for (int round = 0; round < kMaxRounds; ++round) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, kQuietMs) <= 0 || !(p.revents & POLLIN)) return;
+    if (::read(fd, discard, sizeof discard) <= 0) return;
+  }
 }
 
 void PortScope::Close() {

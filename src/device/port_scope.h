@@ -31,6 +31,7 @@ class PortScope {
 
  private:
   bool Configure();
+  static void DrainUntilQuiet(int fd);
 
   boost::asio::serial_port& port_;
   bool open_ = false;

@@ -120,6 +120,23 @@ TEST_F(GuiEngine, ClicksReachHandlersOnceAndInOrder) {
   window->SetEventSink(nullptr);
 }
 
+TEST_F(GuiEngine, ChildViewsAndPopups) {
+  auto& w = *window;
+  ElementRef box = w.FindById("box");
+  w.AttachChildView(box, "child.htm");
+  w.AttachChildView(box, "child.htm");  // placing it again reuses the view
+  EXPECT_TRUE(e2e::WaitFor([&] {
+    return w.EvalForTest("const f = document.querySelectorAll('#box > iframe.child-view');"
+                         "return f.length === 1 && f[0].contentDocument &&"
+                         " f[0].contentDocument.getElementById('inner') ? 'yes' : 'no';") == "yes";
+  }, 5000));
+  ElementRef pop = w.FindById("pop");
+  w.ShowPopup(pop, w.FindById("go"));
+  EXPECT_EQ(w.EvalForTest("return document.getElementById('pop').classList.contains('popup-open') ? 'y' : 'n';"), "y");
+  w.HidePopup(pop);
+  EXPECT_EQ(pop.Attr("hidden"), "");
+}
+
 TEST_F(GuiEngine, NavigationAwayIsRefused) {
   window->EvalForTest("location.href = 'https://example.com/'; return '';");
   e2e::WaitFor([] { return false; }, 500);

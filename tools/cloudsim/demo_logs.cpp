@@ -189,7 +189,7 @@ Json::Value MakeDive(Random& rng, const Trip& trip, const char* site_name, const
 
 }  // namespace
 
-bool SeedDemoLogs(SimDb& db, const std::string& user_id, int last_year, int last_month) {
+bool SeedDemoLogs(SimDb& db, const std::string& user_id, int last_year, int last_month, int last_day) {
   Random rng{20240611u};
   Json::StreamWriterBuilder writer;
   writer["indentation"] = "";
@@ -199,6 +199,8 @@ bool SeedDemoLogs(SimDb& db, const std::string& user_id, int last_year, int last
     int year = month_index / 12, month = month_index % 12 + 1;
     const Trip& trip = kTrips[(month_index) % (sizeof kTrips / sizeof kTrips[0])];
     int first_day = rng.Int(3, 20);
+    // A trip lasts three days; the most recent one ends by `last_day`.
+    if (back == 0 && first_day + 2 > last_day) first_day = std::max(1, last_day - 2);
     // Day plan: two scuba days (the second ends with a gauge dive), then a freediving session.
     struct Plan {
       int day, hour, minute;

@@ -93,14 +93,23 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (db.Empty()) {
+    int last_day = 31;
     if (args.seed_year == 0) {
       std::time_t now = std::time(nullptr);
       std::tm tm{};
       localtime_r(&now, &tm);
+      // Up to today: the latest trip ends today at the latest, or last
+      // month when this month is too young for a three-day trip.
       args.seed_year = tm.tm_year + 1900;
       args.seed_month = tm.tm_mon + 1;
+      last_day = tm.tm_mday;
+      if (last_day < 3) {
+        args.seed_month = tm.tm_mon == 0 ? 12 : tm.tm_mon;
+        if (tm.tm_mon == 0) --args.seed_year;
+        last_day = 31;
+      }
     }
-    if (!orv::sim::SeedDatabase(db, args.seed_year, args.seed_month)) {
+    if (!orv::sim::SeedDatabase(db, args.seed_year, args.seed_month, last_day)) {
       std::cerr << "orvelle-cloudsim: seeding the database failed\n";
       return 1;
     }

@@ -6,7 +6,7 @@
 
 namespace orv::sim {
 
-bool SeedDatabase(SimDb& db, int last_year, int last_month) {
+bool SeedDatabase(SimDb& db, int last_year, int last_month, int last_day) {
   if (!db.Exec("BEGIN")) return false;
   bool ok = db.AddUser({kDemoUserId, kDemoEmail, "Demo Diver", "/static/avatar.svg"}, kDemoPassword);
   std::size_t count = 0;
@@ -16,7 +16,7 @@ bool SeedDatabase(SimDb& db, int last_year, int last_month) {
     std::snprintf(id, sizeof id, "poi%04zu", i + 1);
     ok = db.AddSite({id, sites[i].name, sites[i].region, sites[i].latitude, sites[i].longitude});
   }
-  ok = ok && SeedDemoLogs(db, kDemoUserId, last_year, last_month);
+  ok = ok && SeedDemoLogs(db, kDemoUserId, last_year, last_month, last_day);
   return db.Exec(ok ? "COMMIT" : "ROLLBACK") && ok;
 }
 

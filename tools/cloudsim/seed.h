@@ -14,9 +14,11 @@ constexpr char kDemoUserId[] = "u100001";
 
 // Seeds an empty database. The logged dives cover the eight months ending
 // with last_year/last_month. False when a write failed.
-bool SeedDatabase(SimDb& db, int last_year, int last_month);
+// `last_day` caps the day of the last month's trip, so a logbook seeded up to
+// today holds no dives in the future.
+bool SeedDatabase(SimDb& db, int last_year, int last_month, int last_day = 31);
 
 // Adds the generated dive logs of the demo diver (used by SeedDatabase).
-bool SeedDemoLogs(SimDb& db, const std::string& user_id, int last_year, int last_month);
+bool SeedDemoLogs(SimDb& db, const std::string& user_id, int last_year, int last_month, int last_day = 31);
 
 }  // namespace orv::sim
