@@ -16,8 +16,15 @@ if(UMOCKDEV_FOUND AND UMOCKDEV_PRELOAD)
   add_executable(device_discovery_test device_discovery_test.cpp)
   target_link_libraries(device_discovery_test PRIVATE orvelle_device PkgConfig::UMOCKDEV
     GTest::gtest GTest::gtest_main)
+  set(discovery_preload ${UMOCKDEV_PRELOAD})
+  if(ORVELLE_SANITIZE)
+    # The sanitizer runtime has to come before any other preloaded library.
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libasan.so
+                    OUTPUT_VARIABLE asan_runtime OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set(discovery_preload "${asan_runtime}:${UMOCKDEV_PRELOAD}")
+  endif()
   gtest_discover_tests(device_discovery_test
-    PROPERTIES LABELS device ENVIRONMENT "LD_PRELOAD=${UMOCKDEV_PRELOAD}" DISCOVERY_TIMEOUT 60)
+    PROPERTIES LABELS device ENVIRONMENT "LD_PRELOAD=${discovery_preload}" DISCOVERY_TIMEOUT 60)
 else()
   message(STATUS "umockdev not found: device discovery tests are not built")
 endif()

@@ -40,6 +40,14 @@ TEST_F(HeadlessTest, FramesLoadTheirDocuments) {
   EXPECT_EQ(win.TextOf(win.FindInFrame("frame2", "inner")), "inside");
 }
 
+TEST_F(HeadlessTest, LoadingAgainReplacesThePage) {
+  win.FindById("box").SetText("changed");
+  ASSERT_TRUE(win.LoadFile(kFixtures + "shell.htm"));
+  EXPECT_EQ(win.TextOf(win.FindById("box")), "x");
+  EXPECT_FALSE(win.LoadFile(kFixtures + "nothing.htm"));
+  EXPECT_FALSE(win.FindById("box"));  // the old page is gone, not shown
+}
+
 TEST_F(HeadlessTest, MissingPageGivesEmptyDocument) {
   HeadlessWindow empty;
   EXPECT_FALSE(empty.LoadFile(kFixtures + "nothing.htm"));

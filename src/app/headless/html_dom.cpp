@@ -66,12 +66,17 @@ constexpr int kParseOptions =
 
 }  // namespace
 
-Document::~Document() {
+Document::~Document() { Reset(); }
+
+void Document::Reset() {
   for (xmlNodePtr n : graveyard_) xmlFreeNode(n);
+  graveyard_.clear();
   if (doc) xmlFreeDoc(doc);
+  doc = nullptr;
 }
 
 bool Document::LoadFile(const std::string& path) {
+  Reset();  // a window that loads another page lets the old one go
   auto slash = path.find_last_of('/');
   folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   auto bytes = ReadWholeFile(path);

@@ -27,6 +27,7 @@ class Document {
 
  private:
   void Bury(xmlNodePtr first);
+  void Reset();
   // Removed nodes are kept until the document goes, so an element reference
   // taken before a clear never points at freed memory.
   std::vector<xmlNodePtr> graveyard_;
