@@ -1,5 +1,6 @@
 #include "app/page_folder.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -16,6 +17,9 @@ std::string MakePageFolder(const std::string& program_folder, const std::string&
 std::string PagePath(const std::string& name) { return State().page_folder + name; }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
+  // Only regular files: a device or a pipe (/dev/zero, a FIFO) would never end.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

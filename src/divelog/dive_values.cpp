@@ -1,6 +1,7 @@
 #include "divelog/dive_values.h"
 
 #include <cmath>
+#include <limits>
 
 #include "app/string_table.h"
 #include "divelog/civil_date.h"
@@ -11,7 +12,10 @@ namespace orv {
 
 CivilTime BreakDownUtc(int64_t seconds) {
   const int64_t days = FloorDiv(seconds, 86400);
-  const int64_t rest = seconds - days * 86400;
+  // The remainder taken directly: days × 86400 leaves the 64-bit range for
+  // the earliest seconds of all.
+  int64_t rest = seconds % 86400;
+  if (rest < 0) rest += 86400;
   const CivilDate date = CivilFromDays(days);
   CivilTime t;
   t.year = date.year;
@@ -24,7 +28,14 @@ CivilTime BreakDownUtc(int64_t seconds) {
 }
 
 int64_t LocalStartSeconds(int64_t dive_datetime, int64_t timezone_minutes) {
-  return dive_datetime - timezone_minutes * 60;
+  // Both values come from the service as any 64-bit number; a result beyond
+  // 64 bits stops at the end of the range instead of wrapping round to some
+  // unrelated date (and signed overflow is undefined besides).
+  int64_t shift = 0, local = 0;
+  if (__builtin_mul_overflow(timezone_minutes, int64_t{60}, &shift) ||
+      __builtin_sub_overflow(dive_datetime, shift, &local))
+    return timezone_minutes > 0 ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
+  return local;
 }
 
 std::string StartTimeText(int64_t dive_datetime, int64_t timezone_minutes) {

@@ -201,6 +201,8 @@ TEST(PageFolder, PathsAndFiles) {
   EXPECT_EQ(MakePageFolder("/opt/orvelle", "CHT"), "/opt/orvelle/CHT/");
   EXPECT_EQ(MakePageFolder("/opt/orvelle/", "ENG"), "/opt/orvelle/ENG/");
   EXPECT_FALSE(ReadWholeFile(kFixtures + "nothing.htm"));
+  EXPECT_FALSE(ReadWholeFile("/dev/zero"));  // would never end
+  EXPECT_FALSE(ReadWholeFile(kFixtures));    // a folder
   auto bytes = ReadWholeFile(kFixtures + "row.htm");
   ASSERT_TRUE(bytes);
   EXPECT_EQ(bytes->substr(0, 3), "<tr");
