@@ -91,6 +91,10 @@ void CalendarFunc::Fill(const MonthGrid& grid) {
     cell.cls = grid[i].cls;
     cell.element.SetText(std::to_string(grid[i].date.day));
     cell.element.SetAttr("class", grid[i].cls);
+    if (grid[i].kind.empty())
+      cell.element.RemoveAttr("data-kind");
+    else
+      cell.element.SetAttr("data-kind", grid[i].kind);
   }
 }
 

@@ -42,16 +42,22 @@ int64_t FirstCellDay(int64_t year, int month) {
 
 namespace {
 
-bool HasDives(const std::vector<MonthSummaryEntry>& summary, const CivilDate& date) {
-  if (date.year < 0 || date.year > 9999) return false;  // no eight-digit form
+// The entry deciding a date (the first one for it) when it holds dives.
+const MonthSummaryEntry* DiveEntry(const std::vector<MonthSummaryEntry>& summary, const CivilDate& date) {
+  if (date.year < 0 || date.year > 9999) return nullptr;  // no eight-digit form
   const int64_t key = date.year * 10000 + date.month * 100 + date.day;
   for (const auto& e : summary) {
     if (e.date != key) continue;
     // Only the first entry of a date decides; the sum is taken wide so two
     // huge counts cannot wrap to zero.
-    return static_cast<int64_t>(e.scuba_count) + e.free_count != 0;
+    return static_cast<int64_t>(e.scuba_count) + e.free_count != 0 ? &e : nullptr;
   }
-  return false;
+  return nullptr;
+}
+
+std::string KindOf(const MonthSummaryEntry& e) {
+  if (e.free_count > 0) return e.scuba_count > 0 ? kKindMixed : kKindFree;
+  return kKindScuba;
 }
 
 }  // namespace
@@ -62,12 +68,14 @@ MonthGrid BuildMonthGrid(int64_t year, int month, const std::vector<MonthSummary
   for (int i = 0; i < kCalendarCells; ++i) {
     GridCell& cell = grid[i];
     cell.date = CivilFromDays(first + i);
-    if (HasDives(summary, cell.date))
+    if (const MonthSummaryEntry* dives = DiveEntry(summary, cell.date)) {
       cell.cls = kClassDiveDay;
-    else if (cell.date.year == year && cell.date.month == month)
+      cell.kind = KindOf(*dives);
+    } else if (cell.date.year == year && cell.date.month == month) {
       cell.cls = kClassShownMonth;
-    else
+    } else {
       cell.cls = kClassOtherMonth;
+    }
   }
   return grid;
 }

@@ -32,9 +32,16 @@ std::vector<MonthSummaryEntry> ParseMonthSummary(const Json::Value& response);
 // "20200921" -> 20200921; -1 for every text that is not exactly eight digits.
 int64_t SummaryDate(const std::string& text);
 
+inline constexpr const char* kKindScuba = "scuba";  // gauge dives count as scuba here
+inline constexpr const char* kKindFree = "free";
+inline constexpr const char* kKindMixed = "mixed";
+
 struct GridCell {
   CivilDate date;
   std::string cls;
+  // Which kind of dives a dive day holds, so the page can tell them apart at
+  // a glance; empty for days without dives.
+  std::string kind;
 };
 using MonthGrid = std::array<GridCell, kCalendarCells>;
 

@@ -59,6 +59,12 @@ TEST(MonthGridTest, SummaryMarksDiveDays) {
   EXPECT_EQ(g[11].cls, kClassShownMonth);  // counts 0 and 0
   EXPECT_EQ(g[16].cls, kClassShownMonth);  // the first of two entries decides
   EXPECT_EQ(g[0].cls, kClassOtherMonth);
+  // The kind tells scuba, freedive and mixed days apart; other days have none.
+  EXPECT_EQ(g[22].kind, kKindScuba);
+  EXPECT_EQ(g[1].kind, kKindFree);
+  EXPECT_EQ(g[36].kind, kKindMixed);
+  EXPECT_EQ(g[11].kind, "");
+  EXPECT_EQ(g[0].kind, "");
   // Counts whose sum would wrap a 32-bit integer still mark the day.
   auto wide = Summary(R"([{"year_month_date":"20200921","scuba_count":2147483647,"free_count":-2147483648}])");
   EXPECT_EQ(BuildMonthGrid(2020, 9, wide)[22].cls, kClassDiveDay);
