@@ -113,5 +113,37 @@ TEST_F(GuiLogbook, SignInThenMonthDayListAndTotals) {
   }
 }
 
+TEST_F(GuiLogbook, SettingsSwitchLanguageAndUnits) {
+  SignIn("ENG");
+  State().unit = 0;
+  gtk::MainFrame frame;
+  ASSERT_TRUE(frame.Create(PagePath("main.htm")));
+  auto& page = frame.page();
+  const std::string english_tab = page.EvalForTest("return document.getElementById('page1').textContent.trim();");
+  EXPECT_EQ(FrameText(page, "scuba_max_depth_unit"), "m");
+
+  e2e::Observe([&](gtk::DialogPage& dlg) {
+    if (dlg.PageName() != "setting.htm") return;
+    auto& w = dlg.window();
+    e2e::SaveScreenshot(w, "settings_ENG");
+    w.EvalForTest("document.getElementById('langauge').value = '1';"
+                  "document.getElementById('unit_i').checked = true; return '';");
+    e2e::ClickInPage(w, "save");
+  });
+  e2e::ClickInPage(page, "setting");
+  // The main page comes back in Chinese with the totals in feet.
+  EXPECT_TRUE(e2e::WaitFor([&] {
+    return page.EvalForTest("const e = document.getElementById('page1'); return e ? e.textContent.trim() : '';") !=
+               english_tab &&
+           FrameText(page, "scuba_max_depth_unit") == "ft";
+  }, 15000));
+  EXPECT_EQ(LanguageCode, "CHT");
+  EXPECT_EQ(State().unit, 1);
+  EXPECT_EQ(FrameText(page, "email"), sim::kDemoEmail);
+  e2e::SaveScreenshot(page, "after_settings_CHT");
+  gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
+  State().unit = 0;
+}
+
 }  // namespace
 }  // namespace orv

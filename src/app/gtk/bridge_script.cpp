@@ -60,17 +60,21 @@ const char* const kBridgeScript = R"JS(
       isField(e) {
         return ['INPUT', 'SELECT', 'TEXTAREA', 'PROGRESS', 'METER'].includes(e.tagName);
       },
-      isCheck(e) { return e.tagName === 'INPUT' && (e.type === 'checkbox' || e.type === 'radio'); },
+      isCheck(e) { return e.tagName === 'INPUT' && e.type === 'checkbox'; },
+      isRadio(e) { return e.tagName === 'INPUT' && e.type === 'radio'; },
       getValue(h) {
         const e = api.el(h);
         if (!e) return '';
         if (api.isCheck(e)) return e.checked ? 'true' : 'false';
+        // A radio button's value is its own value while it is checked.
+        if (api.isRadio(e)) return e.checked ? e.value : '';
         return api.isField(e) ? String(e.value) : e.textContent;
       },
       setValue(h, value) {
         const e = api.el(h);
         if (!e) return;
         if (api.isCheck(e)) e.checked = (value === 'true' || value === '1');
+        else if (api.isRadio(e)) e.checked = (value === 'true' || (value !== '' && value === e.value));
         else if (api.isField(e)) e.value = value;
         else e.textContent = value;
       },

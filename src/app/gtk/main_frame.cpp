@@ -2,7 +2,12 @@
 
 #include "app/app_state.h"
 #include "app/gtk/handler_set.h"
+#include "app/gtk/setting_dlg.h"
 #include "app/program_messages.h"
+#include "app/settings_refresh.h"
+#include "app/sys_menu_func.h"
+#include "browse/calendar_func.h"
+#include "browse/history_func.h"
 
 namespace orv::gtk {
 
@@ -11,6 +16,7 @@ MainFrame::MainFrame() = default;
 MainFrame::~MainFrame() {
   page_.SetEventSink(nullptr);
   for (auto& h : handlers_) h->detach();
+  OnProgramMessage(kMsgSettingsChanged, nullptr);
   SetProgramMessagePoster(nullptr);
 }
 
@@ -53,6 +59,31 @@ void MainFrame::PageReady() {
   page_.SetEventSink(sink_.get());
   for (auto& h : handlers_) h->attach(&page_);
   FillAccountFields();
+  for (auto& h : handlers_) {
+    if (auto* menu = dynamic_cast<SysMenuFunc*>(h.get())) menu->on_setting = [] {
+        SettingDlg dlg;
+        SettingsResult r = RunPageDialog(dlg);
+        if (r != kSettingsUnchanged) PostProgramMessage(ProgramMessage{kMsgSettingsChanged, r});
+      };
+  }
+  OnProgramMessage(kMsgSettingsChanged, [this](const ProgramMessage& m) { Refresh(static_cast<int>(m.word)); });
+}
+
+void MainFrame::Refresh(int settings_result) {
+  CalendarFunc* calendar = nullptr;
+  HistoryFunc* history = nullptr;
+  for (auto& h : handlers_) {
+    if (auto* c = dynamic_cast<CalendarFunc*>(h.get())) calendar = c;
+    if (auto* s = dynamic_cast<HistoryFunc*>(h.get())) history = s;
+  }
+  RefreshHooks hooks;
+  if (history) {
+    hooks.redraw_statistics = [history] { history->Show(); };
+    hooks.reload_statistics = [history] { history->Reload(); };
+  }
+  if (calendar) hooks.restart_calendar = [calendar] { calendar->Start(); };
+  hooks.fill_account = [this] { FillAccountFields(); };
+  RefreshAfterSettings(page_, settings_result, hooks);
 }
 
 void MainFrame::FillAccountFields() {

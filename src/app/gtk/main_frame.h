@@ -23,6 +23,8 @@ class MainFrame {
 
  private:
   void PageReady();
+  // After the settings dialog: every screen follows the new settings.
+  void Refresh(int settings_result);
   void FillAccountFields();
 
   GtkWindow* window_ = nullptr;

@@ -154,6 +154,16 @@ void HeadlessWindow::SetValue(const ElementRef& element, const std::string& valu
     case dom::FieldKind::Check:
       impl_->values[node] = (value == "true" || value == "1") ? "true" : "false";
       break;
+    case dom::FieldKind::Radio: {
+      // A radio button's value is its own value while it is checked; setting
+      // that value (or "true") checks it and unchecks the rest of its group.
+      const std::string own = dom::GetAttr(node, "value");
+      const bool check = value == "true" || (!value.empty() && value == own);
+      impl_->values[node] = check ? own : std::string();
+      if (check)
+        for (xmlNodePtr other : dom::RadioGroupOthers(node)) impl_->values[other] = std::string();
+      break;
+    }
     case dom::FieldKind::Text:
       impl_->values[node] = value;
       break;

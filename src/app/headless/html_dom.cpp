@@ -223,7 +223,8 @@ FieldKind KindOf(xmlNodePtr node) {
   if (TagIs(node, "input")) {
     std::string type = GetAttr(node, "type");
     std::transform(type.begin(), type.end(), type.begin(), ::tolower);
-    return (type == "checkbox" || type == "radio") ? FieldKind::Check : FieldKind::Text;
+    if (type == "radio") return FieldKind::Radio;
+    return type == "checkbox" ? FieldKind::Check : FieldKind::Text;
   }
   return FieldKind::None;
 }
@@ -244,12 +245,23 @@ std::string DefaultValue(xmlNodePtr node) {
     }
     case FieldKind::Check:
       return HasAttr(node, "checked") ? "true" : "false";
+    case FieldKind::Radio:
+      return HasAttr(node, "checked") ? GetAttr(node, "value") : "";
     case FieldKind::Text:
       return TagIs(node, "textarea") ? TextContent(node) : GetAttr(node, "value");
     case FieldKind::None:
       return TextContent(node);
   }
   return {};
+}
+
+std::vector<xmlNodePtr> RadioGroupOthers(xmlNodePtr radio) {
+  std::vector<xmlNodePtr> out;
+  const std::string name = GetAttr(radio, "name");
+  if (name.empty() || !radio->doc) return out;
+  for (xmlNodePtr n : ElementsByTag(xmlDocGetRootElement(radio->doc), "input"))
+    if (n != radio && KindOf(n) == FieldKind::Radio && GetAttr(n, "name") == name) out.push_back(n);
+  return out;
 }
 
 bool HasOptionValue(xmlNodePtr select, const std::string& value) {

@@ -33,7 +33,7 @@ class Document {
   std::vector<xmlNodePtr> graveyard_;
 };
 
-enum class FieldKind { None, Text, Select, Check };
+enum class FieldKind { None, Text, Select, Check, Radio };
 
 xmlNodePtr FindById(xmlNodePtr root, const std::string& id);
 std::vector<xmlNodePtr> ElementsByTag(xmlNodePtr root, const std::string& tag);
@@ -53,5 +53,7 @@ FieldKind KindOf(xmlNodePtr node);
 // What a browser shows as the field's value before anything was typed.
 std::string DefaultValue(xmlNodePtr node);
 bool HasOptionValue(xmlNodePtr select, const std::string& value);
+// The other radio buttons of `radio`'s group (same name, same document).
+std::vector<xmlNodePtr> RadioGroupOthers(xmlNodePtr radio);
 
 }  // namespace orv::dom

@@ -1,0 +1,2 @@
+orvelle_test(settings_page_test page ${CMAKE_CURRENT_LIST_DIR}/settings_page_test.cpp)
+target_link_libraries(settings_page_test PRIVATE orvelle_headless)
