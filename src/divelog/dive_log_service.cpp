@@ -1,0 +1,57 @@
+// Fetching and storing one dive: the two requests of the view and edit
+// operations, on the one connection those operations hold.
+#include "app/dialogs.h"
+#include "app/engine.h"
+#include "app/string_table.h"
+#include "cloud/endpoints.h"
+#include "cloud/http_post.h"
+#include "cloud/json_read.h"
+#include "cloud/reply_check.h"
+#include "divelog/dive_log.h"
+
+namespace orv {
+
+namespace {
+
+void ShowInMessage(EngineWindow* window, const std::string& key) {
+  if (window) FindById(window, "message").SetText(Tr(key));
+}
+
+}  // namespace
+
+std::optional<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id, EngineWindow* main_window,
+                                    std::string* failure_key) {
+  std::string ignored;
+  std::string& key = failure_key ? *failure_key : ignored;
+  key.clear();
+  if (!http.Connect()) {
+    key = ConnectFailureKey(CallKind::DiveLogDetail);
+    ShowMessage(Tr(key));
+    return std::nullopt;
+  }
+  CheckedReply reply = ReplyCheck(Send(http, DiveLogEndpoint(divelog_id)), CallKind::DiveLogDetail);
+  if (reply.ok() && !JsonMember(reply.response(), "divelog").isObject()) reply.key = "DATA_ERROR";
+  if (!reply.ok()) {
+    key = reply.key;
+    ShowInMessage(main_window, key);
+    return std::nullopt;
+  }
+  return JsonMember(reply.response(), "divelog");
+}
+
+std::string StoreDiveLog(HttpPost& http, const DiveLog& log, EngineWindow* main_window) {
+  std::string key;
+  const std::string id = LogText(log, "divelog_id");
+  if (!http.connected()) {
+    key = "HOST_NOT_CONN";
+  } else if (id.empty()) {
+    // "api/v1/divelogs/" with no id would address the whole logbook.
+    key = "DATA_ERROR";
+  } else {
+    key = ReplyCheck(Send(http, PatchDiveLogEndpoint(id, DiveLogJsonText(log))), CallKind::Standard).key;
+  }
+  if (!key.empty()) ShowInMessage(main_window, key);
+  return key;
+}
+
+}  // namespace orv

@@ -1,0 +1,81 @@
+#include "sites/site_transfer.h"
+
+#include <optional>
+
+#include "app/dialogs.h"
+#include "device/device_identity.h"
+#include "device/device_session.h"
+
+namespace orv::sites {
+
+namespace {
+
+TransferResult Show(const MessageKey& key) {
+  ShowMessage(Tr(key));
+  return {key};
+}
+
+// Opens the port and identifies the device; the key to show when either
+// fails, with the port already closed and nothing sent after the identify.
+std::optional<MessageKey> OpenIdentified(device::DeviceSession& session) {
+  if (!session.Open()) return MessageKey(device::kUsbNotConn);
+  if (device::IdentifyDevice(session.usb())) return std::nullopt;
+  session.Close();
+  return MessageKey(device::kNotSupportedDevice);
+}
+
+}  // namespace
+
+TransferResult SendSitesToDevice(const DiveSiteLists& model, device::Deadlines deadlines) {
+  if (model.empty()) {
+    ShowMessage(Tr("UNABLE_TO_WRITE"), Tr("NO_DIVE_SITE"));
+    return {"UNABLE_TO_WRITE"};
+  }
+  if (!AskYesNo(Tr("SURE_SEND_DS"))) return {};
+
+  device::DeviceSession session(deadlines);
+  if (auto failed = OpenIdentified(session)) return Show(*failed);
+  TransferResult result{"DIVE_SITE_WRITED"};
+  for (int code = 0; code < kTypeCount; ++code) {
+    const SiteBlock block = EncodeSiteBlock(model.list(code));
+    if (!session.usb().WriteBlock(kSiteBlockAddress[code], block.data())) {
+      result.key = device::kUsbError;  // later blocks are not attempted
+      break;
+    }
+  }
+  // The end command follows the diver's closing of the message.
+  ShowMessage(Tr(result.key));
+  session.usb().SendEnd();
+  session.Close();
+  return result;
+}
+
+TransferResult ReadSitesFromDevice(DiveSiteLists& model, device::Deadlines deadlines) {
+  if (!AskYesNo(Tr("SURE_READ_DS"))) return {};
+
+  device::DeviceSession session(deadlines);
+  if (auto failed = OpenIdentified(session)) return Show(*failed);
+  std::array<SiteBlock, kTypeCount> blocks;
+  TransferResult result{"DIVE_SITE_READED"};
+  for (int code = 0; code < kTypeCount; ++code) {
+    SiteBlock& block = blocks[static_cast<size_t>(code)];
+    block.fill(0xFF);
+    if (!session.usb().ReadBlock(kSiteBlockAddress[code], block.data(), kSiteBlockBytes)) {
+      result.key = device::kUsbError;
+      break;
+    }
+  }
+  if (result.ok()) {
+    SiteLists lists;
+    for (int code = 0; code < kTypeCount; ++code) {
+      lists[static_cast<size_t>(code)] = DecodeSiteBlock(blocks[static_cast<size_t>(code)]);
+    }
+    model.ReplaceAll(std::move(lists));
+  }
+  ShowMessage(Tr(result.key));
+  session.usb().SendEnd();
+  session.Close();
+  return result;
+}
+
+}  // namespace orv::sites

@@ -1,0 +1,35 @@
+// Moving the three lists to and from the dive computer's dive-site blocks:
+// 0x109000 scuba, 0x10A000 freedive, 0x10B000 gauge, each 4096 bytes of 64
+// slots of 64 bytes; a slot whose type byte is 0xFF is empty.
+//
+// Both operations run on the calling thread with their confirmations and
+// messages through the dialogs (AskYesNo / ShowMessage), open the port for
+// the operation alone, and end with the end command (unless the device did
+// not identify) and the port closed.
+#pragma once
+
+#include <string>
+
+#include "app/string_table.h"
+#include "device/usb.h"
+#include "sites/site_block.h"
+#include "sites/site_lists.h"
+
+namespace orv::sites {
+
+// What an operation ended with: the key of the message shown last (for
+// nothing to send, "UNABLE_TO_WRITE"); empty when the diver declined.
+struct TransferResult {
+  MessageKey key;
+  bool ok() const { return key == "DIVE_SITE_WRITED" || key == "DIVE_SITE_READED"; }
+};
+
+// Writes every list's block. An empty list is written as an erased block, so
+// after "DIVE_SITE_WRITED" the dive computer holds exactly the program's
+// lists, as the confirmation promises.
+TransferResult SendSitesToDevice(const DiveSiteLists& model, device::Deadlines deadlines = {});
+// Reads the three blocks and, once all three have arrived intact, replaces
+// the lists with them; any failure leaves the lists as they were.
+TransferResult ReadSitesFromDevice(DiveSiteLists& model, device::Deadlines deadlines = {});
+
+}  // namespace orv::sites

@@ -1,0 +1,2 @@
+orvelle_test(divelog_record_test unit ${CMAKE_CURRENT_LIST_DIR}/divelog_record_test.cpp)
+target_link_libraries(divelog_record_test PRIVATE orvelle_divelog)
