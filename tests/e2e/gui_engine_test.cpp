@@ -63,6 +63,19 @@ TEST_F(GuiEngine, WritesArriveInOrderAsTextNeverAsCode) {
   EXPECT_EQ(w.EvalForTest("return String(document.getElementById('box').hasAttribute('hidden'));"), "false");
 }
 
+TEST_F(GuiEngine, ReferencesIntoAnOldPageTouchNothingAfterAReload) {
+  auto& w = *window;
+  ElementRef old_box = w.FindById("box");
+  ASSERT_TRUE(w.LoadFile(ProgramFolder() + "test-fixtures/shell.htm"));
+  // The new page hands out numbers from the start again.
+  ElementRef text = w.FindById("text");
+  old_box.SetText("stale");
+  old_box.Hide();
+  EXPECT_EQ(text.Value(), "Ünïcødé 潛水");
+  EXPECT_EQ(w.FindById("box").Value(), "x");
+  EXPECT_EQ(old_box.Value(), "");
+}
+
 TEST_F(GuiEngine, FormValuesAndFragments) {
   auto& w = *window;
   EXPECT_EQ(w.FindById("name").Value(), "Ann");

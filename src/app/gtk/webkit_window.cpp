@@ -11,10 +11,11 @@ namespace {
 // Each element the native side holds keeps one use in the page's handle
 // table; the use is given back when the last reference goes.
 struct WebNode : ElementNode {
-  WebNode(WebKitWindow* w, int64_t h) : window(w), handle(h) {}
-  ~WebNode() override { window->DropHandle(handle); }
+  WebNode(WebKitWindow* w, int64_t h, int g) : window(w), handle(h), generation(g) {}
+  ~WebNode() override { window->DropHandle(handle, generation); }
   WebKitWindow* window;
   int64_t handle;
+  int generation;  // which page load the handle belongs to
 };
 
 constexpr int kLoadTimeoutMs = 15000;
@@ -77,6 +78,9 @@ WebKitWindow::~WebKitWindow() {
 }
 
 bool WebKitWindow::LoadFile(const std::string& path) {
+  // Handles restart with every document; references into the old one must
+  // never reach an element of the new one that happens to get its number.
+  ++generation_;
   loading_ = true;
   ++busy_;
   webkit_web_view_load_uri(view_, AppUriForFile(path).c_str());
@@ -150,15 +154,17 @@ WebKitWindow::Result WebKitWindow::CallAndWait(const char* body, const Args& arg
 
 ElementRef WebKitWindow::RefFor(int64_t handle) {
   if (handle <= 0) return {};
-  return ElementRef(this, std::make_shared<WebNode>(this, handle));
+  return ElementRef(this, std::make_shared<WebNode>(this, handle, generation_));
 }
 
 int64_t WebKitWindow::HandleOf(const ElementRef& element) const {
   auto* node = dynamic_cast<WebNode*>(element.node());
-  return node ? node->handle : 0;
+  return node && node->generation == generation_ ? node->handle : 0;
 }
 
-void WebKitWindow::DropHandle(int64_t handle) { Call("window.__orv.drop(h);", {{"h", handle}}); }
+void WebKitWindow::DropHandle(int64_t handle, int generation) {
+  if (generation == generation_) Call("window.__orv && window.__orv.drop(h);", {{"h", handle}});
+}
 
 ElementRef WebKitWindow::Root() {
   return RefFor(static_cast<int64_t>(CallAndWait("return window.__orv ? window.__orv.root() : 0;", {}).number));

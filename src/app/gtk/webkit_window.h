@@ -52,7 +52,7 @@ class WebKitWindow : public EngineWindow {
   bool SaveSnapshot(const std::string& png_path);
 
   // Used by the handle nodes when they go.
-  void DropHandle(int64_t handle);
+  void DropHandle(int64_t handle, int generation);
 
  private:
   struct Arg {
@@ -83,6 +83,7 @@ class WebKitWindow : public EngineWindow {
   int busy_ = 0;  // > 0 while a handler runs or waits
   std::deque<std::pair<uint32_t, int64_t>> queued_;
   bool loading_ = false;
+  int generation_ = 0;
 };
 
 }  // namespace orv::gtk
