@@ -37,12 +37,21 @@ TEST_F(HeadlessTest, FramesLoadTheirDocuments) {
   EXPECT_FALSE(win.FindInFrame("nosuchframe", "inner"));
   // Changing the address loads the other document.
   win.FindById("frame2").SetAttr("src", "child.htm");
-  EXPECT_EQ(win.TextOf(win.FindInFrame("frame2", "inner")), "inside");
+  ElementRef inner = win.FindInFrame("frame2", "inner");
+  EXPECT_EQ(win.TextOf(inner), "inside");
+  win.FindById("frame2").SetAttr("src", "missing.htm");
+  inner.SetText("still safe");  // the old frame document is detached, not freed
+  EXPECT_FALSE(win.FindInFrame("frame2", "inner"));
 }
 
 TEST_F(HeadlessTest, LoadingAgainReplacesThePage) {
-  win.FindById("box").SetText("changed");
+  ElementRef old_box = win.FindById("box");
+  old_box.SetText("changed");
   ASSERT_TRUE(win.LoadFile(kFixtures + "shell.htm"));
+  EXPECT_EQ(win.TextOf(win.FindById("box")), "x");
+  // A reference into the old page is empty now, not a dangling pointer.
+  old_box.SetText("stale");
+  EXPECT_EQ(old_box.Attr("id"), "");
   EXPECT_EQ(win.TextOf(win.FindById("box")), "x");
   EXPECT_FALSE(win.LoadFile(kFixtures + "nothing.htm"));
   EXPECT_FALSE(win.FindById("box"));  // the old page is gone, not shown

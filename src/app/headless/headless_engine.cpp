@@ -14,14 +14,17 @@ namespace orv {
 
 namespace {
 
+// The page token expires when the window loads another page, so a reference
+// kept from the old page finds nothing instead of freed memory.
 struct HeadlessNode : ElementNode {
-  explicit HeadlessNode(xmlNodePtr n) : node(n) {}
+  HeadlessNode(xmlNodePtr n, std::weak_ptr<char> t) : node(n), page(std::move(t)) {}
   xmlNodePtr node;
+  std::weak_ptr<char> page;
 };
 
 xmlNodePtr NodeOf(const ElementRef& ref) {
   auto* n = dynamic_cast<HeadlessNode*>(ref.node());
-  return n ? n->node : nullptr;
+  return n && !n->page.expired() ? n->node : nullptr;
 }
 
 }  // namespace
@@ -34,9 +37,11 @@ struct HeadlessWindow::Impl {
   std::map<xmlNodePtr, std::string> values;  // current values of form fields
   std::set<xmlNodePtr> popups;
   std::map<xmlNodePtr, std::string> child_views;
+  std::shared_ptr<char> page_token = std::make_shared<char>();
+  std::vector<std::unique_ptr<dom::Document>> retired;
 
   ElementRef Ref(xmlNodePtr n) {
-    return n ? ElementRef(owner, std::make_shared<HeadlessNode>(n)) : ElementRef();
+    return n ? ElementRef(owner, std::make_shared<HeadlessNode>(n, page_token)) : ElementRef();
   }
 
   void LoadFrames(dom::Document& doc) {
@@ -50,7 +55,11 @@ struct HeadlessWindow::Impl {
       doc->LoadFile(parent.folder + src);
       LoadFrames(*doc);
     }
-    frames[frame] = std::move(doc);
+    // A frame's earlier document stays alive until the page goes, so
+    // references taken in it stay safe to touch.
+    auto& slot = frames[frame];
+    if (slot) retired.push_back(std::move(slot));
+    slot = std::move(doc);
   }
 
   dom::Document* DocOf(xmlNodePtr n) {
@@ -66,7 +75,9 @@ HeadlessWindow::HeadlessWindow() : impl_(std::make_unique<Impl>()) { impl_->owne
 HeadlessWindow::~HeadlessWindow() = default;
 
 bool HeadlessWindow::LoadFile(const std::string& path) {
+  impl_->page_token = std::make_shared<char>();
   impl_->frames.clear();
+  impl_->retired.clear();
   impl_->values.clear();
   impl_->popups.clear();
   impl_->child_views.clear();
