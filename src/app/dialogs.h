@@ -54,6 +54,8 @@ class ProgressSink {
   // Waits (at most 1000 ms) until the dialog's page is ready.
   virtual void WaitReady() = 0;
   virtual void SetMessageText(const std::string& text) = 0;
+  // The second status line (MsgText2); dialogs without one ignore it.
+  virtual void SetDetailText(const std::string& text) { (void)text; }
   virtual void SetProgress(int value) = 0;
   // Shows a message dialog and blocks the worker until it is closed.
   virtual void ShowMessage(const std::string& text) = 0;

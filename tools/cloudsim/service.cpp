@@ -103,6 +103,8 @@ Service::Service(SimDb& db) : db_(db) {
   AddDiveLogRoutes(*this);
   AddSearchRoutes(*this);
   AddControlRoutes(*this);
+  AddUpdateRoutes(*this);
+  AddUploadRoutes(*this);
 }
 
 void Service::SetFault(const std::string& endpoint, Fault fault) {

@@ -96,5 +96,7 @@ void AddAccountRoutes(Service& service);
 void AddDiveLogRoutes(Service& service);
 void AddSearchRoutes(Service& service);
 void AddControlRoutes(Service& service);
+void AddUpdateRoutes(Service& service);
+void AddUploadRoutes(Service& service);
 
 }  // namespace orv::sim

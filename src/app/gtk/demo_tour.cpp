@@ -43,8 +43,14 @@ void ArmTourSignIn(const std::string& folder) {
   SetDialogObserver([folder](DialogPage& page) {
     static int shots = 0;
     Shot(page.window(), folder, "0" + std::to_string(++shots) + "-" + page.PageName().substr(0, page.PageName().find('.')));
-    if (page.PageName() == "login.htm") Click(page.window(), "", "login");
-    else if (page.PageName() != "progress.htm") Click(page.window(), "", "ok");
+    if (page.PageName() == "login.htm") {
+      Click(page.window(), "", "login");
+    } else if (page.PageName() == "progress.htm") {
+      Pause(1500);  // let the worker get going before the second picture
+      Shot(page.window(), folder, "0" + std::to_string(++shots) + "-progress-running");
+    } else {
+      Click(page.window(), "", "ok");
+    }
   });
   SetDialogWatchdog(30000);
 }
@@ -63,8 +69,16 @@ void RunTour(MainFrame& frame, const std::string& folder) {
     Pause(1000);
     Shot(page, folder, "11-day-list");
   }
+  // Upload the virtual dive computer's dives; the progress dialog pictures
+  // itself through the dialog hook, the totals change afterwards.
+  Click(page, "", "upload");
+  Pause(1500);
+  Shot(page, folder, "13-after-upload");
+  // Update the firmware: the question is answered yes by the dialog hook.
+  Click(page, "", "update_fw");
+  Pause(500);
   Click(page, "", "page2");
-  Shot(page, folder, "12-dive-sites");
+  Shot(page, folder, "14-dive-sites");
   Click(page, "", "page1");
   Click(page, "", "about");  // the about box pictures itself through the dialog hook
   Pause(500);

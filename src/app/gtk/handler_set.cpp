@@ -1,8 +1,12 @@
 #include "app/gtk/handler_set.h"
 
+#include <gtk/gtk.h>
+
 #include "app/sys_menu_func.h"
 #include "browse/calendar_func.h"
 #include "browse/history_func.h"
+#include "transfer/update_func.h"
+#include "transfer/upload_func.h"
 
 namespace orv::gtk {
 
@@ -10,7 +14,18 @@ namespace orv::gtk {
 HandlerList MakeMainHandlers() {
   HandlerList list;
   list.push_back(std::make_unique<SysMenuFunc>());
-  // DiveMapFunc, DiveSiteFunc, UploadFunc, UpdateFunc take their places here.
+  // DiveMapFunc and DiveSiteFunc take their places here.
+  // After an upload the calendar's "synclog" click is posted, not delivered
+  // inside the upload handler, so no handler runs inside another.
+  list.push_back(std::make_unique<UploadFunc>(device::Deadlines{}, [](EngineWindow* window) {
+    g_idle_add(
+        [](gpointer w) {
+          UploadFunc::ClickSyncLog(static_cast<EngineWindow*>(w));
+          return G_SOURCE_REMOVE;
+        },
+        window);
+  }));
+  list.push_back(std::make_unique<UpdateFunc>());
   list.push_back(std::make_unique<CalendarFunc>());
   list.push_back(std::make_unique<HistoryFunc>());
   return list;

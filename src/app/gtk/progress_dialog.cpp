@@ -33,6 +33,10 @@ void ProgressDlg::SetMessageText(const std::string& text) {
   Post([this, text] { window().FindById("MsgText1").SetText(text); });
 }
 
+void ProgressDlg::SetDetailText(const std::string& text) {
+  Post([this, text] { window().FindById("MsgText2").SetText(text); });
+}
+
 void ProgressDlg::SetProgress(int value) {
   Post([this, value] { window().FindById("progress").SetValue(std::to_string(value)); });
 }

@@ -21,6 +21,7 @@ class ProgressDlg : public DialogPage, public ProgressSink {
   // Worker side; every call is handed to the UI thread in order.
   void WaitReady() override;
   void SetMessageText(const std::string& text) override;
+  void SetDetailText(const std::string& text) override;
   void SetProgress(int value) override;
   void ShowMessage(const std::string& text) override;
   void End() override;

@@ -1,0 +1,120 @@
+#include "transfer/update_worker.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <thread>
+
+#include "cloud/http_post.h"
+#include "device/command_packet.h"
+#include "device/device_session.h"
+
+namespace orv::transfer {
+
+namespace {
+
+constexpr uint32_t kBlock = device::kBlockSize;
+
+// Counters behind the progress display.
+class Progress {
+ public:
+  Progress(ProgressSink& sink, const std::vector<UpdateFile>& files) : sink_(sink) {
+    count_ = static_cast<int>(files.size());
+    for (const UpdateFile& f : files) total_ += f.size;
+  }
+  void Status(const char* key) { sink_.SetMessageText(Tr(key)); }
+  void StartFile(int number) {
+    started_ = number;
+    Refresh();
+  }
+  void Wrote(uint64_t bytes) {
+    written_ += bytes;
+    Refresh();
+  }
+  void ResetWritten() { written_ = 0; }
+
+ private:
+  void Refresh() {
+    sink_.SetDetailText(ProgressDetail(started_, count_, written_, total_));
+    sink_.SetProgress(ProgressPercent(written_, total_));
+  }
+
+  ProgressSink& sink_;
+  int count_ = 0;
+  int started_ = 0;
+  uint64_t total_ = 0;
+  uint64_t written_ = 0;
+};
+
+// Fetches `file` into `path` and returns its bytes in `bytes`; the key of
+// the failure otherwise.
+const char* Fetch(const UpdateFile& file, const std::string& path, std::string& bytes) {
+  if (!DownloadToFile(file.file_path, path)) return kUnableGetFile;
+  std::error_code ec;
+  auto length = std::filesystem::file_size(path, ec);
+  if (ec || length != file.size) return kFileError;
+  // The blocks must fit below the top of the 32-bit address space.
+  uint64_t blocks = (uint64_t{file.size} + kBlock - 1) / kBlock;
+  if (uint64_t{file.address} + blocks * kBlock > uint64_t{std::numeric_limits<uint32_t>::max()} + 1)
+    return kFileError;
+  std::ifstream in(path, std::ios::binary);
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (!in.good() && !in.eof()) return kFileError;
+  if (bytes.size() != file.size) return kFileError;
+  return nullptr;
+}
+
+bool WriteFile(device::Usb& usb, const UpdateFile& file, const std::string& bytes,
+               Progress& progress) {
+  for (uint64_t offset = 0; offset < bytes.size(); offset += kBlock) {
+    std::array<uint8_t, kBlock> block;
+    block.fill(0xFF);
+    auto chunk = std::min<uint64_t>(kBlock, bytes.size() - offset);
+    std::copy_n(reinterpret_cast<const uint8_t*>(bytes.data()) + offset, chunk, block.begin());
+    progress.Wrote(chunk);
+    if (!usb.WriteBlock(static_cast<uint32_t>(file.address + offset), block.data())) return false;
+  }
+  return true;
+}
+
+const char* Update(const UpdateJob& job, device::Usb& usb, Progress& progress) {
+  progress.Status(kGetUpdateFile);
+  if (job.folder.empty()) return kUnableGetFile;
+  std::vector<std::string> contents(job.files.size());
+  for (std::size_t i = 0; i < job.files.size(); ++i) {
+    progress.Status(kGetUpdateFile);
+    progress.StartFile(static_cast<int>(i + 1));
+    const UpdateFile& file = job.files[i];
+    if (const char* failed = Fetch(file, job.folder + LocalName(job.kind, file), contents[i]))
+      return failed;
+  }
+  progress.Status(kWritingUpdate);
+  progress.ResetWritten();
+  for (std::size_t i = 0; i < job.files.size(); ++i) {
+    progress.StartFile(static_cast<int>(i + 1));
+    if (!WriteFile(usb, job.files[i], contents[i], progress)) return device::kUsbError;
+  }
+  if (job.kind.send_finish) usb.SendFinish();
+  return kUpdateComplete;
+}
+
+}  // namespace
+
+MessageKey RunUpdateWorker(const UpdateJob& job, device::Usb& usb, ProgressSink& sink) {
+  MessageKey result;
+  {
+    device::EndGuard end(usb);
+    sink.WaitReady();
+    Progress progress(sink, job.files);
+    result = Update(job, usb, progress);
+    progress.Status(result.c_str());
+    std::this_thread::sleep_for(job.ending_pause);
+  }
+  sink.End();
+  return result;
+}
+
+}  // namespace orv::transfer

@@ -1,0 +1,74 @@
+#include "transfer/upload_func.h"
+
+#include "app/app_state.h"
+#include "app/dialogs.h"
+#include "app/string_table.h"
+#include "cloud/endpoints.h"
+#include "cloud/http_post.h"
+#include "device/device_identity.h"
+#include "device/device_session.h"
+
+namespace orv {
+
+UploadFunc::UploadFunc(device::Deadlines deadlines, SyncLogPoster poster)
+    : deadlines_(deadlines), poster_(poster ? std::move(poster) : SyncLogPoster(&UploadFunc::ClickSyncLog)) {}
+
+void UploadFunc::on_event(const ElementRef&, const PageEvent& event) {
+  if (ClickedId(event) == "upload") Upload();
+}
+
+void UploadFunc::ClickSyncLog(EngineWindow* window) {
+  if (!window || !window->event_sink()) return;
+  ElementRef synclog = FindInFrame(window, "framepage1", "synclog");
+  if (!synclog) return;
+  PageEvent click;
+  click.code = kEventClick;
+  click.target = synclog;
+  click.source = synclog;
+  window->event_sink()->OnPageEvent(synclog, click);
+}
+
+std::string UploadFunc::Upload() {
+  outcome_ = {};
+  // The session closes the port (and releases the serial port object) on
+  // every path out of here, after the worker has finished.
+  device::DeviceSession session(deadlines_);
+  if (!session.Open()) {
+    ShowMessage(Tr(device::kUsbNotConn));
+    return device::kUsbNotConn;
+  }
+  AppState& state = State();
+  if (!device::IdentifyDevice(session.usb(), state)) {
+    // A device that does not answer the identify gets no further command.
+    ShowMessage(Tr(device::kNotSupportedDevice));
+    return device::kNotSupportedDevice;
+  }
+  HttpPost http;
+  if (!http.Connect()) {
+    session.usb().SendEnd();
+    ShowMessage(Tr("HOST_NOT_CONN"));
+    return "HOST_NOT_CONN";
+  }
+
+  UploadLink link;
+  link.model = state.model;
+  link.firmware_version = FirmwareVersionNumber(state.firmware_version);
+  device::Usb& usb = session.usb();
+  link.read_block = [&usb](uint32_t addr, uint8_t* dest, uint32_t size) { return usb.ReadBlock(addr, dest, size); };
+  link.send = [&http](const Endpoint& endpoint) { return Send(http, endpoint); };
+
+  // From here until RunWithProgress returns only the worker touches the Usb
+  // and the HttpPost.
+  RunWithProgress([&](ProgressSink& sink) {
+    {
+      device::EndGuard end(usb);
+      UploadRelay relay(link, sink);
+      outcome_ = relay.Run(complete_pause_ms_);
+    }
+    sink.End();
+  });
+  poster_(window());
+  return outcome_.first_failure;
+}
+
+}  // namespace orv

@@ -1,0 +1,113 @@
+#include "transfer/upload_relay.h"
+
+#include <chrono>
+#include <thread>
+
+#include "app/string_table.h"
+#include "cloud/reply_check.h"
+
+namespace orv {
+
+void UploadRelay::Status(const char* key) { sink_.SetMessageText(Tr(key)); }
+
+void UploadRelay::ShowProgress() {
+  sink_.SetDetailText(ProgressDetail(steps_started_, step_count_, bytes_read_, byte_total_));
+  sink_.SetProgress(ProgressPercent(bytes_read_, byte_total_));
+}
+
+void UploadRelay::Fail(const std::string& key) {
+  if (outcome_.first_failure.empty()) outcome_.first_failure = key;
+  // Modal to the worker: we wait here until the diver closes it.
+  sink_.ShowMessage(Tr(key));
+}
+
+bool UploadRelay::Check(const std::string& body, bool device_ok) {
+  CheckedReply checked = UploadReplyCheck(body, device_ok);
+  if (checked.ok()) return true;
+  Fail(checked.key);
+  return false;
+}
+
+UploadRelay::StepResult UploadRelay::RunStep(const UploadStep& step) {
+  StepResult result;
+  if (!CheckUploadStep(step).empty()) {
+    // The service asked for something no dive computer can answer (a range
+    // beyond one block, more bytes than the buffer holds, a broken member).
+    // Reading would overrun the buffer, so nothing is read or posted.
+    result.refused = true;
+    return result;
+  }
+  Status("READING_LOG");
+  std::vector<uint8_t> buffer;
+  bool read_ok = FillStepBuffer(
+      step, link_.read_block,
+      [this](uint32_t size) {
+        bytes_read_ += size;
+        ShowProgress();
+      },
+      buffer);
+  if (!read_ok) {
+    result.device_ok = false;
+    return result;
+  }
+  Status("UPLOAING_LOG");
+  std::string bytes(buffer.begin(), buffer.end());
+  result.reply = link_.send(UploadStepEndpoint(step.command, link_.model, std::move(bytes),
+                                               link_.firmware_version));
+  ++outcome_.steps_posted;
+  return result;
+}
+
+// Phase: with tknum 0 the reply passes through unchanged; otherwise each step
+// runs in order and the phase's result is the reply to the last post, the
+// reply that failed its check, or empty.
+std::string UploadRelay::RunPhase(const std::string& reply) {
+  UploadPhase phase = ParseUploadPhase(reply);
+  step_count_ = phase.tknum;
+  steps_started_ = 0;
+  byte_total_ = phase.total;
+  bytes_read_ = 0;
+  if (phase.malformed) {
+    // Members of the wrong type: the reply cannot be followed.
+    Fail("HOST_ERROR");
+    return {};
+  }
+  if (step_count_ == 0) return reply;
+  std::string result;
+  for (const UploadStep& step : phase.spi) {
+    ++steps_started_;
+    ShowProgress();
+    result.clear();
+    StepResult step_result = RunStep(step);
+    if (step_result.refused) {
+      Fail("HOST_ERROR");
+      return {};
+    }
+    result = std::move(step_result.reply);
+    if (!Check(result, step_result.device_ok)) break;
+  }
+  return result;
+}
+
+UploadOutcome UploadRelay::Run(int complete_pause_ms) {
+  outcome_ = {};
+  sink_.WaitReady();
+  Status("PREPARING_UPLOAD");
+  std::string header = link_.send(HeaderInfoEndpoint(link_.model, link_.firmware_version));
+  if (!Check(header, true)) return outcome_;
+
+  Status("ANALYZING_UPLOAD");
+  std::string analysed = RunPhase(header);
+  if (!Check(analysed, true)) return outcome_;
+
+  Status("READ_UPLOAD");
+  std::string read = RunPhase(analysed);
+  if (!Check(read, true)) return outcome_;
+
+  Status("COMPLETE_UPLOAD");
+  outcome_.complete = true;
+  if (complete_pause_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(complete_pause_ms));
+  return outcome_;
+}
+
+}  // namespace orv

@@ -1,0 +1,115 @@
+// Every way an update can fail ends with its key, in bounded time, with the
+// end command once the device has identified and nothing left open.
+#include "cloud/service_config.h"
+#include "update_support.h"
+
+namespace orv::test {
+namespace {
+
+using sim::kUpdateFirmwareAddress;
+
+class UpdateFaults : public UpdateTest {
+ protected:
+  // The run's result and what it showed in the worker's status line.
+  void ExpectWorkerEnded(const MessageKey& got, const char* key) {
+    EXPECT_EQ(got, key);
+    ASSERT_FALSE(progress_.statuses.empty());
+    EXPECT_EQ(progress_.statuses.back(), Tr(key));
+    EXPECT_EQ(progress_.ends, 1);
+    EXPECT_TRUE(EndSent());
+    EXPECT_EQ(LogCount("rx 9999"), 0u);
+  }
+};
+
+TEST_F(UpdateFaults, MissingOrUnusableInformationLeavesTheDeviceAlone) {
+  StartSim();
+  // An empty body, an HTML error page, an error envelope.
+  for (const char* mode : {"empty", "html500", "badcode"}) {
+    ASSERT_TRUE(server_->SetFault("firmware_update", mode));
+    ASSERT_TRUE(server_->SetFault("divesite_update", mode));
+    EXPECT_EQ(func_->UpdateFirmware(), "NO_UPDATE_INFO") << mode;
+    EXPECT_EQ(func_->UpdateDiveSites(), "NO_UPDATE_INFO") << mode;
+  }
+  EXPECT_EQ(dialogs_.messages.size(), 6u);
+  for (const auto& m : dialogs_.messages) EXPECT_EQ(m, Tr("NO_UPDATE_INFO"));
+  EXPECT_TRUE(dialogs_.questions.empty());
+  EXPECT_TRUE(ReadLines(log()).empty());
+}
+
+TEST_F(UpdateFaults, AnUnreachableServiceDoesNotReplayAnEarlierOffer) {
+  StartSim();
+  dialogs_.yes_answer = false;
+  ASSERT_EQ(func_->UpdateFirmware(), "");  // leaves features.json behind
+  ASSERT_TRUE(std::filesystem::exists(DataFolder() + "features.json"));
+  ServiceConfig saved = Service();
+  Service().port = 1;  // nothing listens there
+  MessageKey got = func_->UpdateFirmware();
+  Service() = saved;
+  EXPECT_EQ(got, "NO_UPDATE_INFO");
+  EXPECT_EQ(dialogs_.questions.size(), 1u);
+}
+
+TEST_F(UpdateFaults, NoDeviceAndAnUnsupportedDevice) {
+  device::SetDevicePathOverride(dir_.File("no-such-tty"));
+  EXPECT_EQ(func_->UpdateFirmware(), "USB_NOT_CONN");
+  EXPECT_EQ(func_->UpdateDiveSites(), "USB_NOT_CONN");
+  EXPECT_EQ(dialogs_.messages, Texts({"USB_NOT_CONN", "USB_NOT_CONN"}));
+
+  // The identify reply comes back as an echo: no further command at all.
+  StartSim({"--fault", "wrong-command=1"});
+  dialogs_.messages.clear();
+  EXPECT_EQ(func_->UpdateFirmware(), "NOT_SUPPOR_DEVICE");
+  EXPECT_EQ(dialogs_.messages, Texts({"NOT_SUPPOR_DEVICE"}));
+  EXPECT_TRUE(dialogs_.questions.empty());
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(LogCount("rx 9997"), 0u);
+}
+
+TEST_F(UpdateFaults, AFileThatCannotBeFetchedStopsBeforeAnyBlock) {
+  StartSim();
+  ASSERT_TRUE(SetFileMode("unreachable"));
+  ExpectWorkerEnded(func_->UpdateFirmware(), "UNABLE_GET_FILE");
+  EXPECT_EQ(LogCount("write "), 0u);
+}
+
+TEST_F(UpdateFaults, AFileOfTheWrongLengthStopsBeforeAnyBlock) {
+  StartSim();
+  // The second firmware file is short: the first, fine, is not written
+  // either, so the device never holds half an update.
+  ASSERT_TRUE(SetFileMode("short"));
+  ExpectWorkerEnded(func_->UpdateFirmware(), "FILE_ERROR");
+  EXPECT_EQ(LogCount("write "), 0u);
+  EXPECT_TRUE(std::filesystem::exists(DataFolder() + "data2.bin"));
+  // An error page (with its error status) in place of the file.
+  ASSERT_TRUE(SetFileMode("normal"));
+  ASSERT_TRUE(server_->SetFault("update_file", "html500"));
+  progress_.Reset();
+  ExpectWorkerEnded(func_->UpdateDiveSites(), "FILE_ERROR");
+  EXPECT_EQ(LogCount("write "), 0u);
+}
+
+TEST_F(UpdateFaults, ARefusedBlockStopsTheWriteAtOnce) {
+  StartSim({"--fault", "write-refused"});
+  ExpectWorkerEnded(func_->UpdateFirmware(), "USB_ERROR");
+  EXPECT_EQ(LogCount("write "), 1u);
+  EXPECT_EQ(LogCount(Written(kUpdateFirmwareAddress, " refused")), 1u);
+}
+
+TEST_F(UpdateFaults, ADeviceThatFallsSilentOrHangsUpMidWriteEndsInTime) {
+  for (const char* fault : {"silence=200", "hangup=2"}) {
+    SCOPED_TRACE(fault);
+    StartSim({"--fault", fault});
+    progress_.Reset();
+    auto t = std::chrono::steady_clock::now();
+    MessageKey got = func_->UpdateDiveSites();
+    EXPECT_EQ(got, "USB_ERROR");
+    EXPECT_LT(SecondsSince(t), 5.0);
+    EXPECT_EQ(progress_.statuses.back(), Tr("USB_ERROR"));
+    EXPECT_EQ(progress_.ends, 1);
+    sim_.reset();
+    std::filesystem::remove(log());
+  }
+}
+
+}  // namespace
+}  // namespace orv::test
