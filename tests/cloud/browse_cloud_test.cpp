@@ -16,7 +16,7 @@
 #include "browse/calendar_func.h"
 #include "browse/history_func.h"
 #include "seed.h"
-#include "sim_server.h"
+#include "shared_sim_test.h"
 
 namespace orv {
 namespace {
@@ -35,26 +35,18 @@ std::string Quote(const std::string& s) {
   return out + "'";
 }
 
-class BrowseCloudTest : public ::testing::Test {
+class BrowseCloudTest : public test::SharedSimTest {
  protected:
-  static void SetUpTestSuite() {
-    sim = new test::SimServer;
-    ASSERT_TRUE(sim->Start());
-  }
-  static void TearDownTestSuite() {
-    delete sim;
-    sim = nullptr;
-  }
   void SetUp() override {
-    ASSERT_NE(sim, nullptr);
-    sim->Use();
-    for (const char* ep : {"calendar_month", "calendar_date", "statistics"}) sim->SetFault(ep, "none");
+    
+    server_->Use();
+    for (const char* ep : {"calendar_month", "calendar_date", "statistics"}) server_->SetFault(ep, "none");
   }
 
   CliResult Cli(const std::string& args) {
-    const std::string err_file = sim->dir() + "/cli.err";
-    const std::string cmd = Quote(kBin + "/orvelle-cli") + " --service 127.0.0.1:" + std::to_string(sim->port()) +
-                            " --ca-file " + Quote(sim->ca_file()) + " --email " + Quote(sim::kDemoEmail) +
+    const std::string err_file = server_->dir() + "/cli.err";
+    const std::string cmd = Quote(kBin + "/orvelle-cli") + " --service 127.0.0.1:" + std::to_string(server_->port()) +
+                            " --ca-file " + Quote(server_->ca_file()) + " --email " + Quote(sim::kDemoEmail) +
                             " --password " + Quote(sim::kDemoPassword) + " " + args + " 2>" + Quote(err_file);
     CliResult r;
     FILE* pipe = popen(cmd.c_str(), "r");
@@ -78,10 +70,8 @@ class BrowseCloudTest : public ::testing::Test {
     return out;
   }
 
-  static test::SimServer* sim;
 };
 
-test::SimServer* BrowseCloudTest::sim = nullptr;
 
 TEST_F(BrowseCloudTest, CliMonthMarksDiveDaysAndDayPrintsFeet) {
   CliResult month = Cli("--unit metric month 2024-06");
@@ -136,16 +126,16 @@ TEST_F(BrowseCloudTest, CliStatsAndFailures) {
   EXPECT_EQ(Fields(stats.lines[3])[1], "m");
 
   LanguageCode = "ENG";
-  sim->SetFault("calendar_month", "badcode");
+  server_->SetFault("calendar_month", "badcode");
   CliResult bad = Cli("--lang ENG month 2024-06");
   EXPECT_EQ(bad.status, 1);
   EXPECT_TRUE(bad.lines.empty());
   EXPECT_EQ(bad.err, "DATA_ERROR: " + Tr("DATA_ERROR") + "\n");
-  sim->SetFault("calendar_date", "html500");
+  server_->SetFault("calendar_date", "html500");
   CliResult html = Cli("--lang ENG day 2024-06-03");
   EXPECT_EQ(html.status, 1);
   EXPECT_EQ(html.err.rfind("HOST_NOT_CONN: ", 0), 0u) << html.err;
-  sim->SetFault("statistics", "nocode");
+  server_->SetFault("statistics", "nocode");
   EXPECT_EQ(Cli("--lang ENG stats").err.rfind("HOST_ERROR: ", 0), 0u);
   // Malformed arguments are usage errors, not requests.
   EXPECT_EQ(Cli("month 2024-13").status, 2);

@@ -18,25 +18,17 @@
 #include "divelog/dive_log.h"
 #include "divelog/units.h"
 #include "seed.h"
-#include "sim_server.h"
+#include "shared_sim_test.h"
 
 namespace orv {
 namespace {
 
-class DiveLogCloud : public ::testing::Test {
+class DiveLogCloud : public test::SharedSimTest {
  protected:
-  static void SetUpTestSuite() {
-    sim = new test::SimServer;
-    ASSERT_TRUE(sim->Start());
-  }
-  static void TearDownTestSuite() {
-    delete sim;
-    sim = nullptr;
-  }
   void SetUp() override {
-    ASSERT_NE(sim, nullptr);
-    sim->Use();
-    for (const char* ep : {"divelog", "patch_divelog"}) sim->SetFault(ep, "none");
+    
+    server_->Use();
+    for (const char* ep : {"divelog", "patch_divelog"}) server_->SetFault(ep, "none");
     LanguageCode = "ENG";
     State().unit = 0;
     ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
@@ -76,11 +68,9 @@ class DiveLogCloud : public ::testing::Test {
   }
   std::string Message() { return win.TextOf(win.FindById("message")); }
 
-  static test::SimServer* sim;
   HeadlessWindow win;
 };
 
-test::SimServer* DiveLogCloud::sim = nullptr;
 
 TEST_F(DiveLogCloud, MetricEditAndNewSiteRoundTrip) {
   const std::string id = DiveId("scuba");
@@ -163,7 +153,7 @@ TEST_F(DiveLogCloud, FailingRepliesChangeNothing) {
   struct Case { const char* mode; const char* key; };
   for (const Case& c : {Case{"badcode", "DATA_ERROR"}, Case{"nocode", "HOST_ERROR"}, Case{"html500", "HOST_NOT_CONN"},
                         Case{"empty", "HOST_NOT_CONN"}, Case{"text", "HOST_NOT_CONN"}}) {
-    ASSERT_TRUE(sim->SetFault("divelog", c.mode));
+    ASSERT_TRUE(server_->SetFault("divelog", c.mode));
     win.FindById("message").SetText("");
     HttpPost http;
     std::string key;
@@ -171,20 +161,20 @@ TEST_F(DiveLogCloud, FailingRepliesChangeNothing) {
     EXPECT_EQ(key, c.key) << c.mode;
     EXPECT_EQ(Message(), Tr(c.key)) << c.mode;
   }
-  ASSERT_TRUE(sim->SetFault("divelog", "none"));
+  ASSERT_TRUE(server_->SetFault("divelog", "none"));
   std::string key;
   HttpPost unknown;
   EXPECT_FALSE(Fetch(unknown, "no-such-dive", &key));
   EXPECT_EQ(key, "DATA_ERROR");
 
   // A stalled reply ends in bounded time, as a reply that never came.
-  ASSERT_TRUE(sim->SetFault("divelog", "stall"));
+  ASSERT_TRUE(server_->SetFault("divelog", "stall"));
   const auto start = std::chrono::steady_clock::now();
   HttpPost stalled;
   EXPECT_FALSE(Fetch(stalled, id, &key));
   EXPECT_EQ(key, "HOST_NOT_CONN");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
-  ASSERT_TRUE(sim->SetFault("divelog", "none"));
+  ASSERT_TRUE(server_->SetFault("divelog", "none"));
 
   // A refused PATCH is reported and leaves the stored dive as it was.
   HttpPost http;
@@ -194,11 +184,11 @@ TEST_F(DiveLogCloud, FailingRepliesChangeNothing) {
   r.weight = 9.0;
   r.weather = 1;
   MergeEditRecord(r, *log);
-  ASSERT_TRUE(sim->SetFault("patch_divelog", "badcode"));
+  ASSERT_TRUE(server_->SetFault("patch_divelog", "badcode"));
   win.FindById("message").SetText("");
   EXPECT_EQ(StoreDiveLog(http, *log, &win), "DATA_ERROR");
   EXPECT_EQ(Message(), Tr("DATA_ERROR"));
-  ASSERT_TRUE(sim->SetFault("patch_divelog", "none"));
+  ASSERT_TRUE(server_->SetFault("patch_divelog", "none"));
   EXPECT_EQ(FetchFresh(id), before);
 }
 

@@ -13,21 +13,13 @@
 #include "cloud/json_read.h"
 #include "cloud/reply_check.h"
 #include "cloud/service_config.h"
-#include "sim_server.h"
+#include "shared_sim_test.h"
 
 namespace orv {
 namespace {
 
-class EndpointsTest : public ::testing::Test {
+class EndpointsTest : public test::SharedSimTest {
  protected:
-  static void SetUpTestSuite() {
-    server_ = new test::SimServer;
-    ASSERT_TRUE(server_->Start());
-  }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
   void SetUp() override {
     server_->Use();
     ASSERT_EQ(SignInWithEmail("demo@orvelle.test", "coral+reef&dive=100%"), "");
@@ -52,9 +44,7 @@ class EndpointsTest : public ::testing::Test {
     return false;
   }
 
-  static test::SimServer* server_;
 };
-test::SimServer* EndpointsTest::server_ = nullptr;
 
 TEST_F(EndpointsTest, EveryEndpointSendsItsRequestLineHeadersAndBody) {
   struct Case {

@@ -11,23 +11,15 @@
 #include "app/string_table.h"
 #include "cloud/service_config.h"
 #include "seed.h"
-#include "sim_server.h"
+#include "shared_sim_test.h"
 
 namespace orv {
 namespace {
 
-class LoginPage : public ::testing::Test {
+class LoginPage : public test::SharedSimTest {
  protected:
-  static void SetUpTestSuite() {
-    server = new test::SimServer;
-    ASSERT_TRUE(server->Start());
-  }
-  static void TearDownTestSuite() {
-    delete server;
-    server = nullptr;
-  }
   void SetUp() override {
-    server->Use();
+    SharedSimTest::SetUp();
     SetSettingsPath(::testing::TempDir() + "/login_page_settings.ini");
     std::remove((::testing::TempDir() + "/login_page_settings.ini").c_str());
     LanguageCode = "ENG";
@@ -56,7 +48,6 @@ class LoginPage : public ::testing::Test {
     LoginFunc& func;
   };
 
-  static test::SimServer* server;
   HeadlessWindow page;
   MemoryCredentialStore store;
   std::unique_ptr<LoginFunc> func;
@@ -64,7 +55,6 @@ class LoginPage : public ::testing::Test {
   int closed = -1;
 };
 
-test::SimServer* LoginPage::server = nullptr;
 
 TEST_F(LoginPage, ChecksRunInOrderAndKeepTheDialogOpen) {
   Open();

@@ -11,23 +11,15 @@
 #include "account/sign_in.h"
 #include "app/app_state.h"
 #include "cloud/service_config.h"
-#include "sim_server.h"
+#include "shared_sim_test.h"
 
 namespace orv {
 namespace {
 
 constexpr char kPassword[] = "coral+reef&dive=100%";
 
-class SessionTest : public ::testing::Test {
+class SessionTest : public test::SharedSimTest {
  protected:
-  static void SetUpTestSuite() {
-    server_ = new test::SimServer;
-    ASSERT_TRUE(server_->Start());
-  }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
   void SetUp() override {
     server_->Use();
     State() = AppState{};
@@ -59,9 +51,7 @@ class SessionTest : public ::testing::Test {
     return run;
   }
 
-  static test::SimServer* server_;
 };
-test::SimServer* SessionTest::server_ = nullptr;
 
 TEST_F(SessionTest, SignInFillsTheAccountFields) {
   ASSERT_EQ(SignInWithEmail("demo@orvelle.test", kPassword), "");

@@ -12,21 +12,13 @@
 #include "cloud/http_post.h"
 #include "cloud/reply_check.h"
 #include "cloud/service_config.h"
-#include "sim_server.h"
+#include "shared_sim_test.h"
 
 namespace orv {
 namespace {
 
-class TransportTest : public ::testing::Test {
+class TransportTest : public test::SharedSimTest {
  protected:
-  static void SetUpTestSuite() {
-    server_ = new test::SimServer;
-    ASSERT_TRUE(server_->Start());
-  }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
   void SetUp() override { server_->Use(); }
 
   static std::string Get(const std::string& path) {
@@ -50,9 +42,7 @@ class TransportTest : public ::testing::Test {
     return s.str();
   }
 
-  static test::SimServer* server_;
 };
-test::SimServer* TransportTest::server_ = nullptr;
 
 TEST_F(TransportTest, ReplyBodyIsReturnedWhateverTheStatus) {
   EXPECT_EQ(Get(RawPath(Hex("{\"code\":\"0000000\"}"), 404)), "{\"code\":\"0000000\"}");
