@@ -14,6 +14,7 @@ struct Options {
   std::string password;
   int unit = -1;         // -1 = from settings
   std::string lang;      // "" = from settings
+  bool yes = false;      // --yes: confirm questions (writes to the dive computer)
 };
 
 struct Command {
@@ -26,6 +27,7 @@ struct Command {
 std::vector<Command> CloudCommands();
 std::vector<Command> DeviceCommands();
 std::vector<Command> BrowseCommands();
+std::vector<Command> TransferCommands();
 
 // Prints "KEY: text" on stderr and returns exit code 1.
 int Fail(const std::string& key);

@@ -36,7 +36,7 @@ std::string Env(const char* name) {
 
 std::vector<Command> AllCommands() {
   std::vector<Command> all;
-  for (auto group : {CloudCommands, DeviceCommands, BrowseCommands}) {
+  for (auto group : {CloudCommands, DeviceCommands, BrowseCommands, TransferCommands}) {
     auto cmds = group();
     all.insert(all.end(), cmds.begin(), cmds.end());
   }
@@ -52,7 +52,8 @@ void PrintHelp() {
                "  --email ADDR            account e-mail (env ORVELLE_EMAIL)\n"
                "  --password TEXT         account password (env ORVELLE_PASSWORD)\n"
                "  --unit metric|imperial  units of printed values\n"
-               "  --lang ENG|CHT          language of messages\n\ncommands:\n";
+               "  --lang ENG|CHT          language of messages\n"
+               "  --yes                   confirm writes to the dive computer\n\ncommands:\n";
   for (const auto& c : AllCommands()) std::cout << "  " << c.name << " " << c.usage << "\n";
 }
 
@@ -90,6 +91,8 @@ int main(int argc, char** argv) {
       if (!value(opt.email)) return UsageError("--email needs a value");
     } else if (a == "--password") {
       if (!value(opt.password)) return UsageError("--password needs a value");
+    } else if (a == "--yes") {
+      opt.yes = true;
     } else if (a == "--unit") {
       if (!value(v)) return UsageError("--unit needs a value");
       if (v == "metric" || v == "0") opt.unit = 0;

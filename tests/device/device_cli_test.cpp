@@ -1,41 +1,14 @@
 // orvelle-cli's device commands against the simulator.
+#include "cli_runner.h"
 #include "device_test_support.h"
 
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace orv::test {
 namespace {
 
-struct CliResult {
-  int exit_code = -1;
-  std::string out, err;
-  double seconds = 0;
-};
-
 class Cli : public DevsimTest {
  protected:
-  CliResult Run(const std::string& args, const std::string& env = "") {
-    const std::string out = dir_.File("out.txt"), err = dir_.File("err.txt");
-    std::string cmd = env + " " ORVELLE_BIN_DIR "/orvelle-cli " + args + " >" + out + " 2>" + err;
-    auto t = std::chrono::steady_clock::now();
-    int status = std::system(cmd.c_str());
-    CliResult r;
-    r.seconds = SecondsSince(t);
-    r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = Slurp(out);
-    r.err = Slurp(err);
-    return r;
-  }
-  static std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
+  CliResult Run(const std::string& args, const std::string& env = "") { return RunCli(args, dir_.path(), env); }
 };
 
 TEST_F(Cli, IdentifyPrintsVersionIdentityModelAndEnds) {
@@ -83,7 +56,7 @@ TEST_F(Cli, DumpReadsAnUnalignedRangeAcrossBlocks) {
   const std::string file = dir_.File("dump.bin");
   CliResult r = Run("--device " + sim_->slave() + " dump 0x200010 5000 " + file);
   ASSERT_EQ(r.exit_code, 0) << r.err;
-  std::string got = Slurp(file);
+  std::string got = SlurpFile(file);
   std::string want(a.begin() + 16, a.end());
   want.append(b.begin(), b.begin() + (5000 - want.size()));
   EXPECT_EQ(got, want);

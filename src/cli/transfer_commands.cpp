@@ -1,0 +1,145 @@
+// orvelle-cli commands that move data between the dive computer, files and
+// the service: upload, the two updates, and the dive-site lists.
+#include <iostream>
+
+#include "app/dialogs.h"
+#include "cli/cli.h"
+#include "cli/service_session.h"
+#include "device/device_port.h"
+#include "sites/ds_file.h"
+#include "sites/site_transfer.h"
+#include "transfer/update_func.h"
+#include "transfer/upload_func.h"
+
+namespace orv::cli {
+
+namespace {
+
+// Messages go to stderr; a question is answered yes only with --yes, so a
+// script never writes to the dive computer by accident.
+class TerminalDialogs : public DialogBackend {
+ public:
+  explicit TerminalDialogs(bool yes) : yes_(yes) {}
+  void ShowMessage(const std::string& text, const std::string& second) override {
+    std::cerr << text << (second.empty() ? "" : "\n" + second) << "\n";
+  }
+  bool AskYesNo(const std::string& text) override {
+    std::cerr << text << (yes_ ? " [--yes]\n" : "\n(not confirmed: repeat with --yes)\n");
+    asked_ = true;
+    return yes_;
+  }
+  void ShowAbout() override {}
+  bool declined() const { return asked_ && !yes_; }
+
+ private:
+  bool yes_;
+  bool asked_ = false;
+};
+
+// Status lines of the long operations, one per change, on stderr.
+class TerminalProgress : public ProgressSink {
+ public:
+  void WaitReady() override {}
+  void SetMessageText(const std::string& text) override {
+    if (text != last_) std::cerr << text << "\n";
+    last_ = text;
+  }
+  void SetProgress(int) override {}
+  void ShowMessage(const std::string& text) override { std::cerr << text << "\n"; }
+  void End() override {}
+
+ private:
+  std::string last_;
+};
+
+// Installs the terminal dialogs and progress for one command.
+class TerminalScope {
+ public:
+  explicit TerminalScope(const Options& options) : dialogs_(options.yes) {
+    SetDialogBackend(&dialogs_);
+    SetProgressRunner([](const std::function<void(ProgressSink&)>& work) {
+      TerminalProgress sink;
+      work(sink);
+    });
+    if (!options.device.empty()) device::SetDevicePathOverride(options.device);
+  }
+  ~TerminalScope() {
+    SetProgressRunner(nullptr);
+    SetDialogBackend(nullptr);
+  }
+  const TerminalDialogs& dialogs() const { return dialogs_; }
+
+ private:
+  TerminalDialogs dialogs_;
+};
+
+int Finish(const TerminalScope& scope, const std::string& key, std::initializer_list<const char*> success) {
+  if (scope.dialogs().declined()) return 2;
+  for (const char* ok : success)
+    if (key == ok) return 0;
+  return Fail(key);
+}
+
+int Upload(const Options& options, const std::vector<std::string>& args) {
+  if (!args.empty()) return UsageError("upload takes no arguments");
+  if (int rc = StartServiceSession(options)) return rc;
+  TerminalScope scope(options);
+  UploadFunc upload(device::Deadlines{}, [](EngineWindow*) {});
+  return Finish(scope, upload.Upload(), {""});
+}
+
+int UpdateFirmware(const Options& options, const std::vector<std::string>& args) {
+  if (!args.empty()) return UsageError("update-fw takes no arguments");
+  if (int rc = ApplyServiceOptions(options)) return rc;
+  TerminalScope scope(options);
+  UpdateFunc update;
+  return Finish(scope, update.UpdateFirmware(), {"UPDATE_COMPLETE"});
+}
+
+int UpdateDiveSites(const Options& options, const std::vector<std::string>& args) {
+  if (!args.empty()) return UsageError("update-ds takes no arguments");
+  if (int rc = ApplyServiceOptions(options)) return rc;
+  TerminalScope scope(options);
+  UpdateFunc update;
+  return Finish(scope, update.UpdateDiveSites(), {"UPDATE_COMPLETE"});
+}
+
+int SitesRead(const Options& options, const std::vector<std::string>& args) {
+  if (args.size() != 1) return UsageError("sites-read needs FILE.ds");
+  TerminalScope scope(options);
+  sites::DiveSiteLists lists;
+  sites::TransferResult result = sites::ReadSitesFromDevice(lists);
+  if (!result.ok()) return Finish(scope, result.key, {});
+  std::string error;
+  if (!sites::ExportDsFile(lists, args[0], &error)) {
+    std::cerr << "orvelle-cli: " << error << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+int SitesWrite(const Options& options, const std::vector<std::string>& args) {
+  if (args.size() != 1) return UsageError("sites-write needs FILE.ds");
+  TerminalScope scope(options);
+  sites::DiveSiteLists lists;
+  std::string error;
+  if (!sites::ImportDsFile(lists, args[0], &error)) {
+    std::cerr << "orvelle-cli: " << error << "\n";
+    return 1;
+  }
+  return Finish(scope, sites::SendSitesToDevice(lists).key, {"DIVE_SITE_WRITED"});
+}
+
+}  // namespace
+
+std::vector<Command> TransferCommands() {
+  return {
+      {"upload", "", Upload},
+      {"update-fw", "[--yes before the command]", UpdateFirmware},
+      {"update-ds", "[--yes before the command]", UpdateDiveSites},
+      {"sites-read", "FILE.ds  [--yes before the command]", SitesRead},
+      {"sites-write", "FILE.ds  [--yes before the command]", SitesWrite},
+  };
+}
+
+}  // namespace orv::cli

@@ -1,0 +1,42 @@
+// Runs orvelle-cli as a separate program and keeps what it printed.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace orv::test {
+
+struct CliResult {
+  int exit_code = -1;
+  std::string out, err;
+  double seconds = 0;
+};
+
+inline std::string SlurpFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// `args` are passed through the shell as written; `folder` receives the
+// captured output files.
+inline CliResult RunCli(const std::string& args, const std::string& folder, const std::string& env = "") {
+  const std::string out = folder + "/cli_out.txt", err = folder + "/cli_err.txt";
+  std::string cmd = env + " " ORVELLE_BIN_DIR "/orvelle-cli " + args + " >" + out + " 2>" + err;
+  auto t = std::chrono::steady_clock::now();
+  int status = std::system(cmd.c_str());
+  CliResult r;
+  r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+  r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.out = SlurpFile(out);
+  r.err = SlurpFile(err);
+  return r;
+}
+
+}  // namespace orv::test
