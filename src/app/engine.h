@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace orv {
 
@@ -104,6 +105,14 @@ class EngineWindow {
   // Places a child browser view (maps, chart) over `host`, loading `page`
   // (a page-folder relative path such as "web_html/maps.htm").
   virtual void AttachChildView(const ElementRef& host, const std::string& page) = 0;
+  // Calls the script function `function` of the page shown in the child view
+  // over `host` with text arguments, in order, ignoring its result. Nothing
+  // happens when there is no child view, its page has not loaded yet or does
+  // not define the function. Engines without child views do nothing.
+  virtual void CallChildFunction(const ElementRef& host, const std::string& function,
+                                 const std::vector<std::string>& args) {
+    (void)host, (void)function, (void)args;
+  }
 
   void SetEventSink(EventSink* sink) { sink_ = sink; }
   EventSink* event_sink() const { return sink_; }

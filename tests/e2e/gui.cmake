@@ -40,3 +40,21 @@ if(ORVELLE_GUI)
   add_dependencies(gui_upload_test orvelle_runtime_data orvelle-cloudsim orvelle-devsim)
   gtest_discover_tests(gui_upload_test PROPERTIES LABELS e2e DISCOVERY_TIMEOUT 60)
 endif()
+
+if(ORVELLE_GUI)
+  add_executable(gui_social_test ${CMAKE_CURRENT_LIST_DIR}/gui_social_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/cloud/sim_server.cpp)
+  target_include_directories(gui_social_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/cloud ${CMAKE_SOURCE_DIR}/tools/cloudsim)
+  target_link_libraries(gui_social_test PRIVATE orvelle_gui_test_support orvelle_cloud)
+  add_dependencies(gui_social_test orvelle_runtime_data orvelle-cloudsim)
+  gtest_discover_tests(gui_social_test PROPERTIES LABELS e2e DISCOVERY_TIMEOUT 60)
+endif()
+
+if(ORVELLE_GUI)
+  add_executable(gui_detail_test ${CMAKE_CURRENT_LIST_DIR}/gui_detail_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/cloud/sim_server.cpp)
+  target_include_directories(gui_detail_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/cloud ${CMAKE_SOURCE_DIR}/tools/cloudsim)
+  target_link_libraries(gui_detail_test PRIVATE orvelle_gui_test_support orvelle_cloud)
+  add_dependencies(gui_detail_test orvelle_runtime_data orvelle-cloudsim)
+  gtest_discover_tests(gui_detail_test PROPERTIES LABELS e2e DISCOVERY_TIMEOUT 60)
+endif()

@@ -1,2 +1,4 @@
 orvelle_test(divelog_record_test unit ${CMAKE_CURRENT_LIST_DIR}/divelog_record_test.cpp)
 target_link_libraries(divelog_record_test PRIVATE orvelle_divelog)
+orvelle_test(divelog_chart_test unit ${CMAKE_CURRENT_LIST_DIR}/divelog_chart_test.cpp)
+target_link_libraries(divelog_chart_test PRIVATE orvelle_divelog orvelle_headless)

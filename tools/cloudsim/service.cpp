@@ -105,6 +105,7 @@ Service::Service(SimDb& db) : db_(db) {
   AddControlRoutes(*this);
   AddUpdateRoutes(*this);
   AddUploadRoutes(*this);
+  AddSocialRoutes(*this);
 }
 
 void Service::SetFault(const std::string& endpoint, Fault fault) {

@@ -98,5 +98,6 @@ void AddSearchRoutes(Service& service);
 void AddControlRoutes(Service& service);
 void AddUpdateRoutes(Service& service);
 void AddUploadRoutes(Service& service);
+void AddSocialRoutes(Service& service);
 
 }  // namespace orv::sim

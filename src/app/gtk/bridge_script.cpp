@@ -107,12 +107,37 @@ const char* const kBridgeScript = R"JS(
         }
         f.setAttribute('src', src);
       },
+      callView(h, name, args) {
+        const e = api.el(h);
+        const f = e ? e.querySelector(':scope > iframe.child-view') : null;
+        const w = f ? f.contentWindow : null;
+        // Only the page's own functions; a page still loading has none yet.
+        if (!w || !Object.prototype.hasOwnProperty.call(w, name)) return;
+        const fn = w[name];
+        if (typeof fn === 'function') {
+          try { fn.apply(w, args.map(String)); } catch (err) { console.error(err); }
+        }
+      },
+      mapEvent(name, args) {
+        window.webkit.messageHandlers.orv.postMessage({ mapEvent: String(name), args: args.map(Number) });
+      },
       report(code, el) {
         if (!el) return;
         window.webkit.messageHandlers.orv.postMessage({ code: code, handle: api.reg(el) });
       },
     };
     window.__orv = api;
+  }
+  // A child view (map, chart) is a script page of its own: it reports its
+  // four map events through window.external and none of its clicks.
+  const host = window !== window.top && window.frameElement;
+  if (host && host.classList.contains('child-view')) {
+    const external = {};
+    for (const name of ['on_mus_move_event', 'on_poi_move_event', 'on_get_map_center', 'on_load_map_event']) {
+      external[name] = (...args) => window.top.__orv.mapEvent(name, args);
+    }
+    Object.defineProperty(window, 'external', { value: Object.freeze(external), configurable: true });
+    return;
   }
   const withId = (t) => (t && t.closest) ? t.closest('[id]:not([id=""])') : null;
   document.addEventListener('click', (ev) => {

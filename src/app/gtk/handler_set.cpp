@@ -2,9 +2,11 @@
 
 #include <gtk/gtk.h>
 
+#include "app/gtk/log_edit_dlg.h"
 #include "app/sys_menu_func.h"
 #include "browse/calendar_func.h"
 #include "browse/history_func.h"
+#include "divelog/dive_map_func.h"
 #include "transfer/update_func.h"
 #include "transfer/upload_func.h"
 
@@ -14,7 +16,8 @@ namespace orv::gtk {
 HandlerList MakeMainHandlers() {
   HandlerList list;
   list.push_back(std::make_unique<SysMenuFunc>());
-  // DiveMapFunc and DiveSiteFunc take their places here.
+  list.push_back(std::make_unique<DiveMapFunc>(RunLogEditDialog));
+  // DiveSiteFunc takes its place here.
   // After an upload the calendar's "synclog" click is posted, not delivered
   // inside the upload handler, so no handler runs inside another.
   list.push_back(std::make_unique<UploadFunc>(device::Deadlines{}, [](EngineWindow* window) {

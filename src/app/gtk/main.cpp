@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "account/social_sign_in.h"
 #include "app/app_state.h"
 #include "app/dialogs.h"
 #include "app/gtk/demo_tour.h"
@@ -79,6 +80,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orvelle-pc-tool: malformed --service value\n");
     return 2;
   }
+  // A local service also plays the social platform, at the same origin.
+  if (!opt.service.empty()) orv::UseLocalSocialPlatform(orv::ServiceOrigin());
   if (!opt.device.empty()) orv::device::SetDevicePathOverride(opt.device);
 
   orv::gtk::MarkUiThread();

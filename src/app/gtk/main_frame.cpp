@@ -8,6 +8,7 @@
 #include "app/sys_menu_func.h"
 #include "browse/calendar_func.h"
 #include "browse/history_func.h"
+#include "divelog/dive_map_func.h"
 
 namespace orv::gtk {
 
@@ -84,6 +85,13 @@ void MainFrame::Refresh(int settings_result) {
   if (calendar) hooks.restart_calendar = [calendar] { calendar->Start(); };
   hooks.fill_account = [this] { FillAccountFields(); };
   RefreshAfterSettings(page_, settings_result, hooks);
+  // The detail page follows: after a unit change it starts empty; a new
+  // main page needs the detail view placed in it again.
+  for (auto& h : handlers_) {
+    if (auto* detail = dynamic_cast<DiveMapFunc*>(h.get())) {
+      if (settings_result == kSettingsUnit) detail->ReloadDetail(); else detail->attach(&page_);
+    }
+  }
 }
 
 void MainFrame::FillAccountFields() {

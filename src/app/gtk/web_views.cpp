@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/gtk/bridge_script.h"
 #include "app/page_folder.h"
+#include "app/string_table.h"
 
 namespace orv::gtk {
 
@@ -121,8 +122,19 @@ WebKitUserContentManager* NewBridgeContentManager() {
   return manager;
 }
 
+// The pages' own language for Intl and number formats. Left to the
+// environment, a C/POSIX locale hands the pages the tag "C", which script
+// libraries reject outright.
+void ApplyPageLanguage() {
+  const char* cht[] = {"zh-TW", "en-US", nullptr};
+  const char* eng[] = {"en-US", nullptr};
+  webkit_web_context_set_preferred_languages(webkit_web_context_get_default(),
+                                             LanguageCode == "CHT" ? cht : eng);
+}
+
 WebKitWebView* NewProgramView(WebKitUserContentManager* manager) {
   InitWebEngine();
+  ApplyPageLanguage();
   auto* view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", root_view,
                                             "user-content-manager", manager, nullptr));
   WebKitSettings* settings = webkit_web_view_get_settings(view);

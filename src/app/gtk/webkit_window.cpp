@@ -2,6 +2,10 @@
 
 #include <cairo.h>
 
+#include <algorithm>
+
+#include "app/program_messages.h"
+
 #include "app/gtk/web_views.h"
 
 namespace orv::gtk {
@@ -45,6 +49,46 @@ bool SpinUntil(Pred done, int timeout_ms) {
   while (!done() && !timed_out) g_main_context_iteration(nullptr, TRUE);
   if (!timed_out) g_source_remove(timer);
   return done();
+}
+
+// A child view's page reports its map events through window.external; each
+// becomes a posted program message carrying the two numbers, so it is handled
+// later on the UI thread and never inside the page's call.
+void PostChildViewEvent(JSCValue* value) {
+  static const struct {
+    const char* name;
+    int number;
+  } kEvents[] = {{"on_mus_move_event", kMsgMapMouse},
+                 {"on_poi_move_event", kMsgMarkerMoved},
+                 {"on_get_map_center", kMsgMapCentre},
+                 {"on_load_map_event", kMsgMapLoaded}};
+  JSCValue* name_value = jsc_value_object_get_property(value, "mapEvent");
+  char* name = jsc_value_to_string(name_value);
+  g_object_unref(name_value);
+  int number = 0;
+  for (const auto& e : kEvents)
+    if (name && g_strcmp0(name, e.name) == 0) number = e.number;
+  g_free(name);
+  if (number == 0) return;
+  ProgramMessage message{number, 0, 0, 0};
+  if (number != kMsgMapLoaded) {
+    // Each argument is taken as a number; a call with fewer than two is ignored.
+    JSCValue* args = jsc_value_object_get_property(value, "args");
+    JSCValue* count = jsc_value_object_get_property(args, "length");
+    const int n = jsc_value_is_number(count) ? jsc_value_to_int32(count) : 0;
+    g_object_unref(count);
+    if (n >= 2) {
+      JSCValue* x = jsc_value_object_get_property_at_index(args, 0);
+      JSCValue* y = jsc_value_object_get_property_at_index(args, 1);
+      message.x = jsc_value_to_double(x);
+      message.y = jsc_value_to_double(y);
+      g_object_unref(x);
+      g_object_unref(y);
+    }
+    g_object_unref(args);
+    if (n < 2) return;
+  }
+  PostProgramMessage(message);
 }
 
 }  // namespace
@@ -233,6 +277,18 @@ void WebKitWindow::AttachChildView(const ElementRef& host, const std::string& pa
   Call("window.__orv.attachView(h, s);", {{"h", HandleOf(host)}, {"s", page}});
 }
 
+void WebKitWindow::CallChildFunction(const ElementRef& host, const std::string& function,
+                                     const std::vector<std::string>& args) {
+  // The texts travel as typed arguments a0..a7; the function is looked up by
+  // name on the child's window and must be a function of its own page.
+  static const char* const kNames[] = {"a0", "a1", "a2", "a3", "a4", "a5", "a6", "a7"};
+  constexpr size_t kMaxArgs = sizeof kNames / sizeof kNames[0];
+  Args packed{{"h", HandleOf(host)}, {"f", function}, {"n", static_cast<int64_t>(std::min(args.size(), kMaxArgs))}};
+  // Every name is bound (unused ones empty) so the body never reads an unknown variable.
+  for (size_t i = 0; i < kMaxArgs; ++i) packed.emplace_back(kNames[i], i < args.size() ? args[i] : std::string());
+  Call("window.__orv && window.__orv.callView(h, f, [a0, a1, a2, a3, a4, a5, a6, a7].slice(0, n));", packed);
+}
+
 std::string WebKitWindow::EvalForTest(const std::string& script) {
   auto r = CallAndWait(script.c_str(), {});
   return r.text.empty() && r.number != 0 ? std::to_string(r.number) : r.text;
@@ -260,6 +316,10 @@ bool WebKitWindow::SaveSnapshot(const std::string& png_path) {
 
 void WebKitWindow::OnScriptMessage(JSCValue* value) {
   if (!jsc_value_is_object(value)) return;
+  if (jsc_value_object_has_property(value, "mapEvent")) {
+    PostChildViewEvent(value);
+    return;
+  }
   JSCValue* code = jsc_value_object_get_property(value, "code");
   JSCValue* handle = jsc_value_object_get_property(value, "handle");
   queued_.emplace_back(static_cast<uint32_t>(jsc_value_to_int32(code)), jsc_value_to_int32(handle));

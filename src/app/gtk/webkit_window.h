@@ -44,6 +44,8 @@ class WebKitWindow : public EngineWindow {
   void ShowPopup(const ElementRef& popup, const ElementRef& anchor) override;
   void HidePopup(const ElementRef& popup) override;
   void AttachChildView(const ElementRef& host, const std::string& page) override;
+  void CallChildFunction(const ElementRef& host, const std::string& function,
+                         const std::vector<std::string>& args) override;
 
   // Runs `script` in the top document and waits for its string result (tests
   // use it to act as the diver would).

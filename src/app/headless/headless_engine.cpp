@@ -37,6 +37,7 @@ struct HeadlessWindow::Impl {
   std::map<xmlNodePtr, std::string> values;  // current values of form fields
   std::set<xmlNodePtr> popups;
   std::map<xmlNodePtr, std::string> child_views;
+  std::vector<ChildCall> child_calls;
   std::shared_ptr<char> page_token = std::make_shared<char>();
   std::vector<std::unique_ptr<dom::Document>> retired;
 
@@ -195,6 +196,15 @@ void HeadlessWindow::HidePopup(const ElementRef& popup) {
 void HeadlessWindow::AttachChildView(const ElementRef& host, const std::string& page) {
   if (xmlNodePtr node = NodeOf(host)) impl_->child_views[node] = page;
 }
+
+void HeadlessWindow::CallChildFunction(const ElementRef& host, const std::string& function,
+                                       const std::vector<std::string>& args) {
+  impl_->child_calls.push_back(ChildCall{ChildViewPage(host), function, args});
+}
+
+const std::vector<HeadlessWindow::ChildCall>& HeadlessWindow::ChildCalls() const { return impl_->child_calls; }
+
+void HeadlessWindow::ClearChildCalls() { impl_->child_calls.clear(); }
 
 bool HeadlessWindow::Click(const std::string& id, uint32_t code) {
   ElementRef target = FindById(id);

@@ -38,6 +38,9 @@ class HeadlessWindow : public EngineWindow {
   void ShowPopup(const ElementRef& popup, const ElementRef& anchor) override;
   void HidePopup(const ElementRef& popup) override;
   void AttachChildView(const ElementRef& host, const std::string& page) override;
+  // Records the call: the page the view shows, the function and its texts.
+  void CallChildFunction(const ElementRef& host, const std::string& function,
+                         const std::vector<std::string>& args) override;
 
   // Test entries. Click delivers event code 0 (or `code`) with the element as
   // target; Select sets a select's value and delivers code 5. Both return
@@ -54,6 +57,13 @@ class HeadlessWindow : public EngineWindow {
   bool PopupShown(const ElementRef& popup) const;
   std::string ChildViewPage(const ElementRef& host) const;  // "" when none
   int ChildCount(const ElementRef& element);
+  struct ChildCall {
+    std::string page;  // the child view's page; "" when the host had none
+    std::string function;
+    std::vector<std::string> args;
+  };
+  const std::vector<ChildCall>& ChildCalls() const;
+  void ClearChildCalls();
 
  private:
   struct Impl;

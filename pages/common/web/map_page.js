@@ -1,0 +1,75 @@
+/* The map of the detail area, the log edit dialog and the dive site page.
+   The program calls the functions below by name with text arguments; the
+   page reports back through window.external. Coastlines come from the
+   bundled land map, so the map is useful without a network; street tiles
+   are laid over it only when the tile server answers. */
+(function () {
+  'use strict';
+  const ext = () => window.external || {};
+  const num = (t) => Number.parseFloat(t);
+  const el = document.getElementById('map');
+  const map = L.map(el, {
+    zoomControl: true, attributionControl: false, worldCopyJump: true,
+    minZoom: 1, maxZoom: 18, zoomSnap: 0.5,
+  }).setView([23.5, 121], 3);
+
+  if (window.ORV_LAND && window.topojson) {
+    const land = topojson.feature(ORV_LAND, ORV_LAND.objects.land);
+    L.geoJSON(land, {
+      interactive: false,
+      style: { color: '#8fb4a8', weight: 1, fillColor: '#e9efe3', fillOpacity: 1 },
+    }).addTo(map);
+  }
+  const probe = new Image();
+  probe.onload = () => {
+    L.tileLayer('https://tile.openstreetmap.org/{z}/{x}/{y}.png', { maxZoom: 19 }).addTo(map);
+  };
+  probe.src = 'https://tile.openstreetmap.org/0/0/0.png';
+
+  const pin = (cls, label) => L.divIcon({
+    className: 'orv-pin ' + cls, html: '<span><i>' + label + '</i></span>',
+    iconSize: [26, 34], iconAnchor: [13, 33],
+  });
+  const icons = { S: pin('pin-entry', 'S'), E: pin('pin-exit', 'E'), P: pin('pin-site', ''), C: pin('pin-centre', '') };
+  const markers = {};
+  function place(kind, lat, lng, draggable) {
+    const at = [num(lat), num(lng)];
+    if (!Number.isFinite(at[0]) || !Number.isFinite(at[1])) return;
+    if (markers[kind]) markers[kind].setLatLng(at);
+    else {
+      markers[kind] = L.marker(at, { icon: icons[kind], draggable: !!draggable, keyboard: false }).addTo(map);
+      if (draggable) markers[kind].on('dragend', (e) => {
+        const p = e.target.getLatLng();
+        if (ext().on_poi_move_event) ext().on_poi_move_event(p.lat, p.lng);
+      });
+    }
+  }
+  window.setCenter = (lat, lng) => {
+    const at = [num(lat), num(lng)];
+    if (Number.isFinite(at[0]) && Number.isFinite(at[1])) map.setView(at, Math.max(map.getZoom(), 12));
+  };
+  window.setCenterWithZoom = (lat, lng, zoom) => {
+    const at = [num(lat), num(lng)];
+    if (Number.isFinite(at[0]) && Number.isFinite(at[1])) map.setView(at, num(zoom) || 14);
+  };
+  window.getCenter = () => {
+    const c = map.getCenter();
+    if (ext().on_get_map_center) ext().on_get_map_center(c.lat, c.lng);
+  };
+  window.clrMarker = () => {
+    for (const k of Object.keys(markers)) { markers[k].remove(); delete markers[k]; }
+  };
+  window.setSMarker = (lat, lng) => place('S', lat, lng);
+  window.setEMarker = (lat, lng) => place('E', lat, lng);
+  window.setPMarker = (lat, lng) => place('P', lat, lng);
+  window.setCMarker = (lat, lng) => place('C', lat, lng, true);
+
+  map.on('mousemove', (e) => {
+    if (ext().on_mus_move_event) ext().on_mus_move_event(e.latlng.lat, e.latlng.lng);
+  });
+  window.addEventListener('load', () => {
+    map.invalidateSize();
+    if (ext().on_load_map_event) ext().on_load_map_event();
+  });
+  window.addEventListener('resize', () => map.invalidateSize());
+})();

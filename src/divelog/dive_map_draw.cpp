@@ -1,0 +1,157 @@
+// Markers and the profile chart sent to the map pages.
+#include "divelog/dive_map_draw.h"
+
+#include <json/writer.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "divelog/units.h"
+#include "divelog/value_text.h"
+
+namespace orv {
+
+namespace {
+
+std::string Coord(double degrees) { return FixedText(degrees, 6); }
+
+// Entry and exit markers from coordinates cut to whole millionths of a
+// degree; a position at exactly 0, 0 counts as none. Centres the map on the
+// mean of the markers drawn and returns how many there were.
+int PlaceEntryExit(const MapHost& host, GeoPoint entry, GeoPoint exit) {
+  double sum_lat = 0, sum_lng = 0;
+  int count = 0;
+  auto place = [&](GeoPoint p, const char* function) {
+    const int32_t lat = TruncateToInt32(p.latitude * 1000000);
+    const int32_t lng = TruncateToInt32(p.longitude * 1000000);
+    if (lat == 0 && lng == 0) return;
+    CallPageFunction(host, function, {Coord(lat / 1000000.0), Coord(lng / 1000000.0)});
+    sum_lat += lat / 1000000.0;
+    sum_lng += lng / 1000000.0;
+    ++count;
+  };
+  place(entry, "setSMarker");
+  place(exit, "setEMarker");
+  if (count > 0) CallPageFunction(host, "setCenter", {Coord(sum_lat / count), Coord(sum_lng / count)});
+  return count;
+}
+
+bool IsZeroPosition(double latitude, double longitude) {
+  return TruncateToInt32(latitude * 1000000) == 0 && TruncateToInt32(longitude * 1000000) == 0;
+}
+
+struct ChartEvent {
+  int32_t code = 0, value = 0, time = 0;
+};
+
+const char* SymbolOf(int32_t code) {
+  switch (code) {
+    case 100: return "url(../../images/scuba_in.png)";
+    case 101: return "url(../../images/scuba_out.png)";
+    case 200: return "url(../../images/gauge_in.png)";
+    case 201: return "url(../../images/gauge_out.png)";
+    case 300: return "url(../../images/freedive_in.png)";
+    case 301: return "url(../../images/freedive_out.png)";
+    case 1: return "url(../../images/need_deco.png)";
+    case 18: return "url(../../images/depth_alarm.png)";
+    case 3: return "url(../../images/ascent_alarm.png)";
+    default: return nullptr;
+  }
+}
+
+// Elements of an array or the member values of an object, in order; nothing
+// for any other JSON type.
+std::vector<const Json::Value*> Elements(const Json::Value& v) {
+  std::vector<const Json::Value*> out;
+  if (!v.isArray() && !v.isObject()) return out;
+  for (auto it = v.begin(); it != v.end(); ++it) out.push_back(&*it);
+  return out;
+}
+
+const Json::Value& Member(const DiveLog& log, const char* name) {
+  static const Json::Value kNull;
+  return log.isObject() && log.isMember(name) ? log[name] : kNull;
+}
+
+std::vector<ChartEvent> ChartEvents(const DiveLog& log, const std::vector<const Json::Value*>& samples) {
+  const int32_t base = LogDiveType(log) == DiveType::Gauge ? 200 : LogDiveType(log) == DiveType::Free ? 300 : 100;
+  std::vector<ChartEvent> events;
+  if (samples.size() >= 2) events.push_back({base, 0, LogInt(*samples[1], "profile_time")});
+  if (samples.size() >= 3) events.push_back({base + 1, 0, LogInt(*samples[samples.size() - 2], "profile_time")});
+  for (const Json::Value* e : Elements(Member(log, "events"))) {
+    const ChartEvent ev{LogInt(*e, "event_code"), LogInt(*e, "event_value"), LogInt(*e, "event_time")};
+    if ((ev.code == 1 && ev.value == 0) || ev.code == 3 || ev.code == 18) events.push_back(ev);
+  }
+  return events;
+}
+
+std::string StyledJson(const Json::Value& value) {
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "   ";
+  builder["emitUTF8"] = true;
+  return Json::writeString(builder, value);
+}
+
+}  // namespace
+
+void PlaceDiveMarkers(const MapHost& host, const DiveLog& log) {
+  CallPageFunction(host, "clrMarker");
+  if (PlaceEntryExit(host, LogPosition(log, "entry_position"), LogPosition(log, "exit_position")) > 0) return;
+  if (!PoiIdPresent(log)) return;
+  const GeoPoint site = PoiLocation(log);
+  if (IsZeroPosition(site.latitude, site.longitude)) return;
+  CallPageFunction(host, "setPMarker", {Coord(site.latitude), Coord(site.longitude)});
+  CallPageFunction(host, "setCenter", {Coord(site.latitude), Coord(site.longitude)});
+}
+
+void PlaceEditMarkers(const MapHost& host, const LogEditRecord& r) {
+  if (PlaceEntryExit(host, {r.entry_latitude, r.entry_longitude}, {r.exit_latitude, r.exit_longitude}) > 0) return;
+  if (IsZeroPosition(r.site_latitude, r.site_longitude)) return;
+  CallPageFunction(host, "setSMarker", {Coord(r.site_latitude), Coord(r.site_longitude)});
+  CallPageFunction(host, "setCenter", {Coord(r.site_latitude), Coord(r.site_longitude)});
+}
+
+Json::Value BuildDiveChart(const DiveLog& log) {
+  const bool imperial = DisplayUnits::Imperial();
+  const int32_t water = LogInt(log, "water_type");
+  float surface = LogDecimal(log, "altitude");
+  if (surface < 520 || surface > 1060) surface = 1013;
+  const std::vector<const Json::Value*> samples = Elements(Member(log, "dive_profiles"));
+  const std::vector<ChartEvent> events = ChartEvents(log, samples);
+  float max_depth = LogDecimal(log, "max_depth");
+  if (imperial) max_depth *= 3.2808399f;
+
+  Json::Value chart(Json::arrayValue);
+  for (const Json::Value* sample : samples) {
+    const int32_t time = LogInt(*sample, "profile_time");
+    float depth = DepthFromPressure(surface, LogDecimal(*sample, "pressure"), water);
+    if (imperial) depth *= 3.2808399f;
+    depth = std::min(depth, max_depth);
+    Json::Value point(Json::arrayValue);
+    point.append(time);
+    // Widened by its shortest decimal form so the page gets 12.3, not 12.300000190734863.
+    point.append(WidenDecimal(depth));
+    for (const ChartEvent& e : events) {
+      const char* symbol = SymbolOf(e.code);
+      if (e.time != time || !symbol) continue;
+      Json::Value marker(Json::objectValue);
+      marker["enabled"] = true;
+      marker["symbol"] = symbol;
+      if (point.size() > 2) point[2] = marker; else point.append(marker);
+    }
+    chart.append(point);
+  }
+  return chart;
+}
+
+void SendDiveChart(const MapHost& host, const DiveLog& log) {
+  CallPageFunction(host, "setDiveChart", {DisplayUnits::Imperial() ? "1" : "0", StyledJson(BuildDiveChart(log))});
+}
+
+void ShowDetail(const MapHost& host, const DiveLog& log) {
+  CallPageFunction(host, "setDiveValue", {StyledJson(DetailValues(log))});
+  PlaceDiveMarkers(host, log);
+  SendDiveChart(host, log);
+}
+
+}  // namespace orv

@@ -1,0 +1,173 @@
+#include "divelog/log_edit_func.h"
+
+#include <limits>
+
+#include "app/dialogs.h"
+#include "app/page_folder.h"
+#include "app/string_table.h"
+#include "cloud/endpoints.h"
+#include "cloud/http_post.h"
+#include "cloud/json_read.h"
+#include "cloud/reply_check.h"
+#include "divelog/dive_map_draw.h"
+#include "divelog/units.h"
+
+namespace orv {
+
+namespace {
+
+constexpr const char* kMapPage = "web_html/maps.htm";
+
+size_t CharacterCount(std::string_view utf8) {
+  size_t n = 0;
+  for (unsigned char c : utf8)
+    if ((c & 0xC0) != 0x80) ++n;
+  return n;
+}
+
+}  // namespace
+
+int32_t ReadWholeNumber(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > std::numeric_limits<int32_t>::max()) {
+      value = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+      break;
+    }
+  }
+  if (negative) value = -value;
+  if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(value);
+}
+
+void LogEditFunc::attach(EngineWindow* window) {
+  func_base::attach(window);
+  map_.Create(Find("ie"));
+  SetMapEventReceiver(window);
+  map_.Load(kMapPage);
+
+  using U = DisplayUnits;
+  if (record_.dive_type == DiveType::Free) {
+    Find("scuba_option_title").Hide();
+    Find("scuba_option_value").Hide();
+  } else {
+    Find("s_bar").SetValue(U::Pressure(record_.start_pressure));
+    Find("e_bar").SetValue(U::Pressure(record_.end_pressure));
+    Find("s_bar_unit").SetText(U::PressureWord());
+    Find("e_bar_unit").SetText(U::PressureWord());
+    Find("volume").SetValue(U::Volume(record_.cylinder_volume));
+    Find("volume_unit").SetText(U::VolumeWord());
+  }
+  auto has = [](double degrees) { return TruncateToInt32(degrees * 1000000) != 0; };
+  if (has(record_.entry_latitude) || has(record_.entry_longitude) || has(record_.exit_latitude) ||
+      has(record_.exit_longitude))
+    Find("edit_ds").Hide();
+  Find("weather").SetValue(std::to_string(record_.weather));
+  Find("wave").SetValue(std::to_string(record_.wave));
+  Find("current").SetValue(std::to_string(record_.current));
+  Find("visibility").SetValue(std::to_string(record_.visibility));
+  Find("suit_thickness").SetValue(std::to_string(TruncateToInt32(record_.suit_thickness)));
+  Find("weight").SetValue(U::Weight(record_.weight));
+  Find("weight_unit").SetText(U::WeightWord());
+}
+
+void LogEditFunc::OnMapLoaded() {
+  if (MapEvents().receiver == window()) PlaceEditMarkers(map_, record_);
+}
+
+void LogEditFunc::on_event(const ElementRef& element, const PageEvent& event) {
+  (void)element;
+  const std::string id = ClickedId(event);
+  if (id == "edit_ds") ShowSearch(true);
+  else if (id == "rtn_map") ShowSearch(false);
+  else if (id == "search") Search();
+  else if (id == "dive_site_poi") PickSite(event.target);
+  else if (id == "exit") End(0);
+  else if (id == "save") Save();
+}
+
+void LogEditFunc::ShowSearch(bool search) {
+  if (search) {
+    Find("ie").Hide();
+    Find("ds").Show();
+  } else {
+    Find("ds").Hide();
+    Find("ie").Show();
+  }
+}
+
+void LogEditFunc::Search() {
+  const std::string query = Find("ds_name").Value();
+  if (CharacterCount(query) < 2) return;
+  HttpPost http;
+  if (!http.Connect()) {
+    ShowMessage(Tr("HOST_NOT_CONN"));
+    return;
+  }
+  CheckedReply reply = ReplyCheck(Send(http, SearchDiveSitesEndpoint(query)));
+  if (!reply.ok()) {
+    Find("message").SetText(Tr(reply.key));
+    return;
+  }
+  Find("message").Clear();
+  poi_results_ = JsonMember(reply.response(), "pois");
+  ElementRef list = Find("cell_tbody");
+  list.Clear();
+  if (!poi_results_.isArray() && !poi_results_.isObject()) return;
+  const std::string row_html = ReadWholeFile(PagePath("dive_site_list.htm")).value_or("");
+  int n = 0;
+  for (const Json::Value& poi : poi_results_) {
+    list.AppendHtml(row_html);
+    ElementRef row = list.Child(n++);
+    row.FindBelow("dive_site_poi").SetAttr("poi_id", LogText(poi, "poi_id"));
+    row.FindBelow("poi_name").SetText(LogText(poi, "poi_name"));
+    row.FindBelow("poi_region").SetText(LogText(poi, "poi_region"));
+  }
+}
+
+void LogEditFunc::PickSite(const ElementRef& row) {
+  const std::string poi_id = row.Attr("poi_id");
+  if (poi_results_.isArray() || poi_results_.isObject()) {
+    for (const Json::Value& poi : poi_results_) {
+      const Json::Value& id = JsonMember(poi, "poi_id");
+      if (!id.isString() || id.asString() != poi_id) continue;
+      const GeoPoint at = LogPosition(poi, "gps_location");
+      record_.site_id = poi_id;
+      record_.site_latitude = at.latitude;
+      record_.site_longitude = at.longitude;
+      PlaceEditMarkers(map_, record_);
+    }
+  }
+  ShowSearch(false);
+}
+
+void LogEditFunc::Save() {
+  const bool imperial = DisplayUnits::Imperial();
+  if (record_.dive_type != DiveType::Free) {
+    const double start = ReadWholeNumber(Find("s_bar").Value());
+    const double end = ReadWholeNumber(Find("e_bar").Value());
+    record_.start_pressure = imperial ? PsiToBar(start) : start;
+    record_.end_pressure = imperial ? PsiToBar(end) : end;
+    record_.cylinder_volume = ReadWholeNumber(Find("volume").Value());
+  }
+  record_.weather = ReadWholeNumber(Find("weather").Value());
+  record_.wave = ReadWholeNumber(Find("wave").Value());
+  record_.current = ReadWholeNumber(Find("current").Value());
+  record_.visibility = ReadWholeNumber(Find("visibility").Value());
+  record_.suit_thickness = ReadWholeNumber(Find("suit_thickness").Value());
+  const double weight = WidenDecimal(ReadDecimal(Find("weight").Value()));
+  record_.weight = imperial ? PoundsToKilograms(weight) : weight;
+  End(1);
+}
+
+void LogEditFunc::End(int result) {
+  map_.Destroy();
+  if (end_) end_(result);
+}
+
+}  // namespace orv

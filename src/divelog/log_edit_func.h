@@ -1,0 +1,48 @@
+// The log edit dialog's page handler: cylinder data, conditions, suit and
+// weight of one dive, and the dive site picked from the service's catalogue.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <json/value.h>
+
+#include "app/func_base.h"
+#include "divelog/dive_log.h"
+#include "divelog/map_host.h"
+
+namespace orv {
+
+class LogEditFunc : public func_base {
+ public:
+  // `record` is lent for the dialog's life; `end` closes the dialog with
+  // its result (1 saved, 0 closed without saving).
+  LogEditFunc(LogEditRecord& record, std::function<void(int)> end)
+      : record_(record), end_(std::move(end)) {}
+
+  void attach(EngineWindow* window) override;
+  void on_event(const ElementRef& element, const PageEvent& event) override;
+  // The dialog's map page has loaded: draw the dive's markers on it.
+  void OnMapLoaded();
+
+  const Json::Value& poi_results() const { return poi_results_; }
+  const MapHost& map() const { return map_; }
+
+ private:
+  void ShowSearch(bool search);
+  void Search();
+  void PickSite(const ElementRef& row);
+  void Save();
+  void End(int result);
+
+  LogEditRecord& record_;
+  std::function<void(int)> end_;
+  MapHost map_;
+  Json::Value poi_results_;  // `pois` of the last search that succeeded
+};
+
+// A typed whole number: optional blanks, an optional sign and digits; 0 when
+// there are none, saturating beyond 32 bits. "12.7" reads as 12.
+int32_t ReadWholeNumber(std::string_view text);
+
+}  // namespace orv

@@ -1,0 +1,180 @@
+// The social sign-in in the real desktop windows: the "facebook" button opens
+// the simulated platform of a real orvelle-cloudsim in its own popup browser.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "account/social_sign_in.h"
+#include "app/app_state.h"
+#include "app/gtk/login_dlg.h"
+#include "app/page_folder.h"
+#include "app/settings.h"
+#include "app/string_table.h"
+#include "e2e/gui_support.h"
+#include "seed.h"
+#include "sim_server.h"
+
+namespace orv {
+namespace {
+
+// Runs `script` in the popup's page (not a program view, so no bridge).
+bool RunInPopup(WebKitWebView* view, const std::string& script) {
+  bool done = false, ok = false;
+  struct Wait { bool* done; bool* ok; } wait{&done, &ok};
+  webkit_web_view_evaluate_javascript(
+      view, script.c_str(), -1, nullptr, nullptr, nullptr,
+      [](GObject* source, GAsyncResult* res, gpointer data) {
+        auto* w = static_cast<Wait*>(data);
+        GError* error = nullptr;
+        JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), res, &error);
+        *w->ok = value != nullptr;
+        if (error) {
+          ADD_FAILURE() << error->message;
+          g_error_free(error);
+        }
+        if (value) g_object_unref(value);
+        *w->done = true;
+      },
+      &wait);
+  e2e::WaitFor([&] { return done; }, 5000);
+  return ok;
+}
+
+void SavePopup(WebKitWebView* view, const std::string& name) {
+  e2e::WaitFor([] { return false; }, 300);
+  struct Shot { bool done = false; cairo_surface_t* surface = nullptr; } shot;
+  webkit_web_view_get_snapshot(
+      view, WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
+      [](GObject* source, GAsyncResult* res, gpointer data) {
+        auto* s = static_cast<Shot*>(data);
+        s->surface = webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), res, nullptr);
+        s->done = true;
+      },
+      &shot);
+  e2e::WaitFor([&] { return shot.done; }, 5000);
+  if (!shot.surface) return;
+  const std::string dir = std::string(ORVELLE_BIN_DIR) + "/../screenshots";
+  std::filesystem::create_directories(dir);
+  EXPECT_EQ(cairo_surface_write_to_png(shot.surface, (dir + "/" + name + ".png").c_str()), CAIRO_STATUS_SUCCESS);
+  cairo_surface_destroy(shot.surface);
+}
+
+class GuiSocial : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!e2e::have_display) return;
+    server = new test::SimServer;
+    ASSERT_TRUE(server->Start());
+    server->Use();
+    UseLocalSocialPlatform(server->origin());
+  }
+  static void TearDownTestSuite() {
+    delete server;
+    server = nullptr;
+  }
+  void SetUp() override {
+    ORV_REQUIRE_DISPLAY();
+    SetSettingsPath(::testing::TempDir() + "/gui_social_settings.ini");
+    ScaleX = ScaleY = 1.0f;
+    LanguageCode = "ENG";
+    State() = AppState{};
+    State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
+  }
+  void TearDown() override {
+    e2e::Observe(nullptr);
+    SetSettingsPath("");
+  }
+  static gtk::SocialBrowser* Popup(gtk::DialogPage& page) { return static_cast<gtk::LoginDlg&>(page).social().browser(); }
+  static bool Shown(gtk::DialogPage& page) { return Popup(page) && Popup(page)->visible(); }
+  // Shown, and showing the platform's sign-in page, fully loaded.
+  static bool AtSignInPage(gtk::DialogPage& page) {
+    return Shown(page) && Popup(page)->address().find("/social/login?") != std::string::npos &&
+           !webkit_web_view_is_loading(Popup(page)->view());
+  }
+
+  static test::SimServer* server;
+};
+
+test::SimServer* GuiSocial::server = nullptr;
+
+// Runs first: the platform keeps the diver signed in for the rest of the
+// process once the other test has signed in there.
+TEST_F(GuiSocial, CancelledOrClosedPopupLeavesTheDialogOpen) {
+  bool hidden_after_cancel = false, hidden_after_close = false;
+  std::string message = "unset";
+  e2e::Observe([&](gtk::DialogPage& page) {
+    auto& w = page.window();
+    e2e::ClickInPage(w, "facebook");
+    ASSERT_TRUE(e2e::WaitFor([&] { return AtSignInPage(page); }, 10000));
+    // "Cancel" on the platform: it reports an error back, the popup goes.
+    EXPECT_TRUE(RunInPopup(Popup(page)->view(), "document.getElementById('cancel').click();"));
+    hidden_after_cancel = e2e::WaitFor([&] { return !Shown(page); }, 10000);
+    if (!hidden_after_cancel) ADD_FAILURE() << Popup(page)->address();
+    // Again, and this time the diver closes the popup window.
+    e2e::ClickInPage(w, "facebook");
+    ASSERT_TRUE(e2e::WaitFor([&] { return AtSignInPage(page); }, 10000));
+    gtk_window_close(Popup(page)->window());
+    hidden_after_close = e2e::WaitFor([&] { return !Shown(page); }, 5000);
+    message = w.EvalForTest("return document.getElementById('message').textContent;");
+    e2e::SaveScreenshot(w, "social_closed");
+    e2e::ClickInPage(w, "exit");
+  }, 40000);
+  MemoryCredentialStore store;
+  gtk::LoginDlg login(&store);
+  EXPECT_EQ(gtk::RunPageDialog(login), 0);
+  EXPECT_TRUE(hidden_after_cancel);
+  EXPECT_TRUE(hidden_after_close);
+  EXPECT_EQ(message, "");
+  EXPECT_TRUE(State().token.empty());
+}
+
+TEST_F(GuiSocial, SignsInOnThePlatformPageThenAtOnceWhileSignedInThere) {
+  bool shown = false;
+  int width = 0, height = 0;
+  e2e::Observe([&](gtk::DialogPage& page) {
+    auto& w = page.window();
+    e2e::TypeInPage(w, "pword", "typed for another account");
+    e2e::ClickInPage(w, "facebook");
+    shown = e2e::WaitFor([&] { return AtSignInPage(page); }, 10000);
+    if (!shown) return;
+    e2e::WindowSize(Popup(page)->window(), width, height);
+    SavePopup(Popup(page)->view(), "social_platform_page");
+    RunInPopup(Popup(page)->view(), std::string("document.getElementById('email').value = '") + sim::kDemoEmail +
+                                        "'; document.getElementById('continue').click();");
+  }, 30000);
+  MemoryCredentialStore store;
+  {
+    gtk::LoginDlg login(&store);
+    EXPECT_EQ(gtk::RunPageDialog(login), 1);
+  }
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(width, 640);
+  EXPECT_EQ(height, 520);
+  EXPECT_EQ(State().email, sim::kDemoEmail);
+  EXPECT_EQ(State().user_id, sim::kDemoUserId);
+  EXPECT_FALSE(State().token.empty());
+  EXPECT_FALSE(State().display_name.empty());
+  EXPECT_EQ(RememberedEmail(), sim::kDemoEmail);
+  // The password typed in the dialog is not filed under the social account.
+  EXPECT_FALSE(store.Lookup(sim::kDemoEmail).has_value());
+
+  // Signed in on the platform now: the next press finishes without the
+  // popup ever being shown, and the page comes up with the social e-mail.
+  State() = AppState{};
+  State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
+  bool ever_shown = false;
+  std::string prefilled;
+  e2e::Observe([&](gtk::DialogPage& page) {
+    prefilled = page.window().EvalForTest("return document.getElementById('email').value;");
+    e2e::ClickInPage(page.window(), "facebook");
+    e2e::WaitFor([&] { ever_shown |= Shown(page); return false; }, 3000);
+  }, 20000);
+  gtk::LoginDlg again(&store);
+  EXPECT_EQ(gtk::RunPageDialog(again), 1);
+  EXPECT_FALSE(ever_shown);
+  EXPECT_EQ(prefilled, sim::kDemoEmail);
+  EXPECT_FALSE(State().token.empty());
+}
+
+}  // namespace
+}  // namespace orv

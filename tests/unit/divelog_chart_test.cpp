@@ -1,0 +1,184 @@
+// Markers, profile chart and detail texts sent to the map pages, checked on
+// the calls the headless engine records for a child view.
+#include <gtest/gtest.h>
+
+#include <json/reader.h>
+
+#include <sstream>
+#include <fstream>
+
+#include "app/app_state.h"
+#include "app/headless/headless_engine.h"
+#include "divelog/dive_map_draw.h"
+
+namespace orv {
+namespace {
+
+DiveLog Parse(const std::string& text) {
+  DiveLog log;
+  Json::CharReaderBuilder b;
+  std::string errors;
+  std::istringstream in(text);
+  EXPECT_TRUE(Json::parseFromStream(b, in, &log, &errors)) << errors;
+  return log;
+}
+
+using Calls = std::vector<std::pair<std::string, std::vector<std::string>>>;
+
+class MapBridgeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_unit_ = State().unit;
+    State().unit = 0;
+    const std::string page = ::testing::TempDir() + "/divelog_map_host.htm";
+    std::ofstream(page) << "<html><body><div id=\"ie\"></div></body></html>";
+    ASSERT_TRUE(win.LoadFile(page));
+    host.Create(win.FindById("ie"));
+    host.Load("web_html/main.htm");
+  }
+  void TearDown() override { State().unit = saved_unit_; }
+  Calls Recorded() {
+    Calls out;
+    for (const auto& c : win.ChildCalls()) {
+      EXPECT_EQ(c.page, "web_html/main.htm");
+      out.emplace_back(c.function, c.args);
+    }
+    win.ClearChildCalls();
+    return out;
+  }
+  HeadlessWindow win;
+  MapHost host;
+  int32_t saved_unit_ = 0;
+};
+
+TEST_F(MapBridgeTest, DiveMarkersFromPositionsOrSite) {
+  PlaceDiveMarkers(host, Parse(R"({"entry_position":{"latitude":25.0331234,"longitude":121.5654}})"));
+  EXPECT_EQ(Recorded(), (Calls{{"clrMarker", {}},
+                               {"setSMarker", {"25.033123", "121.565400"}},
+                               {"setCenter", {"25.033123", "121.565400"}}}));
+
+  PlaceDiveMarkers(host, Parse(R"({"entry_position":{"latitude":10.5,"longitude":20.25},
+                                   "exit_position":{"latitude":10.7,"longitude":20.75},
+                                   "poi":{"poi_id":"p1","gps_location":{"latitude":1,"longitude":2}}})"));
+  EXPECT_EQ(Recorded(), (Calls{{"clrMarker", {}},
+                               {"setSMarker", {"10.500000", "20.250000"}},
+                               {"setEMarker", {"10.700000", "20.750000"}},
+                               {"setCenter", {"10.600000", "20.500000"}}}));
+
+  // Neither position: the catalogue site, as sent, unless it is absent or at 0, 0.
+  PlaceDiveMarkers(host, Parse(R"({"poi":{"poi_id":"p1","gps_location":{"latitude":27.8136,"longitude":33.9211}}})"));
+  EXPECT_EQ(Recorded(), (Calls{{"clrMarker", {}},
+                               {"setPMarker", {"27.813600", "33.921100"}},
+                               {"setCenter", {"27.813600", "33.921100"}}}));
+  PlaceDiveMarkers(host, Parse(R"({"poi":{"poi_id":null,"gps_location":{"latitude":27.8,"longitude":33.9}},
+                                   "entry_position":{"latitude":0.0000004,"longitude":0}})"));
+  PlaceDiveMarkers(host, Parse(R"({"poi":{"poi_id":"p2","gps_location":{"latitude":0,"longitude":0}}})"));
+  PlaceDiveMarkers(host, Parse(R"({"poi":null})"));
+  EXPECT_EQ(Recorded(), (Calls{{"clrMarker", {}}, {"clrMarker", {}}, {"clrMarker", {}}}));
+}
+
+TEST_F(MapBridgeTest, EditMarkersShowTheSiteAsEntryWithoutClearing) {
+  LogEditRecord r;
+  r.site_latitude = 27.8136;
+  r.site_longitude = 33.9211;
+  PlaceEditMarkers(host, r);
+  EXPECT_EQ(Recorded(), (Calls{{"setSMarker", {"27.813600", "33.921100"}},
+                               {"setCenter", {"27.813600", "33.921100"}}}));
+  r.exit_latitude = 1.5;
+  r.exit_longitude = -2.5;
+  PlaceEditMarkers(host, r);
+  EXPECT_EQ(Recorded(), (Calls{{"setEMarker", {"1.500000", "-2.500000"}}, {"setCenter", {"1.500000", "-2.500000"}}}));
+  PlaceEditMarkers(host, LogEditRecord{});
+  EXPECT_TRUE(Recorded().empty());
+  // A host without a view sends nothing anywhere.
+  MapHost gone = host;
+  gone.Destroy();
+  PlaceEditMarkers(gone, r);
+  EXPECT_TRUE(win.ChildCalls().empty());
+}
+
+// Three samples at 1000, 2000 (deepest) and 1000 mbar over a 1000 mbar surface.
+constexpr const char* kProfile = R"({"dive_type":"scuba","water_type":0,"altitude":"1000","max_depth":"8.0",
+  "dive_profiles":[{"profile_time":0,"pressure":"1000"},{"profile_time":10,"pressure":"2000"},
+                   {"profile_time":20,"pressure":"1500"},{"profile_time":30,"pressure":"1000"}],
+  "events":[{"event_code":1,"event_value":2,"event_time":20},{"event_code":18,"event_value":0,"event_time":20},
+            {"event_code":3,"event_value":0,"event_time":20},{"event_code":7,"event_value":0,"event_time":0}]})";
+
+TEST_F(MapBridgeTest, ChartPointsDepthsAndSymbols) {
+  Json::Value chart = BuildDiveChart(Parse(kProfile));
+  ASSERT_EQ(chart.size(), 4u);
+  EXPECT_EQ(chart[0][0].asInt(), 0);
+  EXPECT_EQ(chart[0].size(), 2u);  // dropped event code 7 leaves no symbol
+  // 10 m deep by pressure, drawn at the 8 m maximum.
+  EXPECT_DOUBLE_EQ(chart[1][1].asDouble(), 8.0);
+  EXPECT_EQ(chart[1][2]["symbol"].asString(), "url(../../images/scuba_in.png)");
+  EXPECT_TRUE(chart[1][2]["enabled"].asBool());
+  // At 20 s: the end symbol, then code 1 value 2 (dropped), 18, 3: the last wins.
+  EXPECT_DOUBLE_EQ(chart[2][1].asDouble(), 5.0);
+  EXPECT_EQ(chart[2][2]["symbol"].asString(), "url(../../images/ascent_alarm.png)");
+  EXPECT_EQ(chart[3].size(), 2u);
+
+  State().unit = 1;
+  chart = BuildDiveChart(Parse(kProfile));
+  EXPECT_NEAR(chart[1][1].asDouble(), 26.246719, 1e-5);
+  EXPECT_NEAR(chart[2][1].asDouble(), 16.4042, 1e-4);
+  SendDiveChart(host, Parse(kProfile));
+  Calls calls = Recorded();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].first, "setDiveChart");
+  EXPECT_EQ(calls[0].second.at(0), "1");
+  EXPECT_EQ(Parse(calls[0].second.at(1)), chart);
+}
+
+TEST_F(MapBridgeTest, ChartSymbolsNeedEnoughSamplesAndFollowTheType) {
+  auto with_samples = [](const char* type, int n) {
+    std::string s = std::string(R"({"dive_type":")") + type + R"(","max_depth":"30","dive_profiles":[)";
+    for (int i = 0; i < n; ++i) s += (i ? "," : "") + std::string(R"({"profile_time":)") + std::to_string(i * 5) + R"(,"pressure":"1500"})";
+    return Parse(s + "]}");
+  };
+  EXPECT_EQ(BuildDiveChart(with_samples("scuba", 1))[0].size(), 2u);
+  Json::Value two = BuildDiveChart(with_samples("gauge", 2));
+  EXPECT_EQ(two[0].size(), 2u);
+  EXPECT_EQ(two[1][2]["symbol"].asString(), "url(../../images/gauge_in.png)");
+  Json::Value three = BuildDiveChart(with_samples("free", 3));
+  // Start and end both fall on the middle sample; the end, added later, wins.
+  EXPECT_EQ(three[1][2]["symbol"].asString(), "url(../../images/freedive_out.png)");
+  // Out-of-range surface pressure falls back to 1013 mbar.
+  DiveLog odd = with_samples("scuba", 1);
+  odd["altitude"] = "400";
+  EXPECT_NEAR(BuildDiveChart(odd)[0][1].asDouble(), (1500 - 1013) / 100.0, 1e-3);
+  EXPECT_EQ(BuildDiveChart(Parse(R"({"dive_profiles":"none"})")).size(), 0u);
+}
+
+TEST_F(MapBridgeTest, DetailTextsAndTheirOrder) {
+  const char* dive = R"({"dive_type":"free","dive_datetime":1718000000,"timezone":-480,"air_in_text":"200",
+    "air_out_text":"50","cylinder_size_text":"12","po2":21,"max_depth":"18.26","average_depth":"9.5",
+    "dive_duration":2400,"weather_type":1,"wave_type":9,"air_temperature":"30","min_temperature":"26.5",
+    "suit_thickness":"3","weight":"4.0"})";
+  Json::Value v = DetailValues(Parse(dive))["value"];
+  for (const char* na : {"log_s_bar", "log_e_bar", "log_volume", "log_sac", "log_o2"}) EXPECT_EQ(v[na], "N/A") << na;
+  EXPECT_EQ(v["log_s_bar_unit"], "bar");
+  EXPECT_EQ(v["log_max_depth"], "18.3");
+  EXPECT_EQ(v["log_dive_time"], "40'00");
+  EXPECT_EQ(v["log_wave"], "N/A");
+  EXPECT_EQ(v["log_suit_thickness_unit"], "mm");
+  EXPECT_EQ(v.size(), 28u);
+
+  DiveLog scuba = Parse(dive);
+  scuba["dive_type"] = "gauge";
+  v = DetailValues(scuba)["value"];
+  EXPECT_EQ(v["log_s_bar"], "200");
+  EXPECT_EQ(v["log_o2"], "21");
+  EXPECT_EQ(v["log_volume"], "12");
+
+  ShowDetail(host, scuba);
+  Calls calls = Recorded();
+  ASSERT_GE(calls.size(), 3u);
+  EXPECT_EQ(calls.front().first, "setDiveValue");
+  EXPECT_EQ(Parse(calls.front().second.at(0))["value"], v);
+  EXPECT_EQ(calls[1].first, "clrMarker");
+  EXPECT_EQ(calls.back().first, "setDiveChart");
+}
+
+}  // namespace
+}  // namespace orv
