@@ -58,3 +58,13 @@ if(ORVELLE_GUI)
   add_dependencies(gui_detail_test orvelle_runtime_data orvelle-cloudsim)
   gtest_discover_tests(gui_detail_test PROPERTIES LABELS e2e DISCOVERY_TIMEOUT 60)
 endif()
+
+if(ORVELLE_GUI)
+  add_executable(gui_sites_test ${CMAKE_CURRENT_LIST_DIR}/gui_sites_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/cloud/sim_server.cpp ${CMAKE_SOURCE_DIR}/tests/device/devsim_process.cpp)
+  target_include_directories(gui_sites_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/cloud
+    ${CMAKE_SOURCE_DIR}/tests/device ${CMAKE_SOURCE_DIR}/tools/cloudsim)
+  target_link_libraries(gui_sites_test PRIVATE orvelle_gui_test_support orvelle_sites orvelle_device)
+  add_dependencies(gui_sites_test orvelle_runtime_data orvelle-cloudsim orvelle-devsim)
+  gtest_discover_tests(gui_sites_test PROPERTIES LABELS e2e DISCOVERY_TIMEOUT 60)
+endif()

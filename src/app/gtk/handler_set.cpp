@@ -2,11 +2,13 @@
 
 #include <gtk/gtk.h>
 
+#include "app/gtk/file_chooser_gtk.h"
 #include "app/gtk/log_edit_dlg.h"
 #include "app/sys_menu_func.h"
 #include "browse/calendar_func.h"
 #include "browse/history_func.h"
 #include "divelog/dive_map_func.h"
+#include "sites/dive_site_func.h"
 #include "transfer/update_func.h"
 #include "transfer/upload_func.h"
 
@@ -17,7 +19,8 @@ HandlerList MakeMainHandlers() {
   HandlerList list;
   list.push_back(std::make_unique<SysMenuFunc>());
   list.push_back(std::make_unique<DiveMapFunc>(RunLogEditDialog));
-  // DiveSiteFunc takes its place here.
+  static FileChooserGtk site_files;
+  list.push_back(std::make_unique<sites::DiveSiteFunc>(&site_files));
   // After an upload the calendar's "synclog" click is posted, not delivered
   // inside the upload handler, so no handler runs inside another.
   list.push_back(std::make_unique<UploadFunc>(device::Deadlines{}, [](EngineWindow* window) {

@@ -9,6 +9,7 @@
 #include "browse/calendar_func.h"
 #include "browse/history_func.h"
 #include "divelog/dive_map_func.h"
+#include "sites/dive_site_func.h"
 
 namespace orv::gtk {
 
@@ -91,6 +92,9 @@ void MainFrame::Refresh(int settings_result) {
     if (auto* detail = dynamic_cast<DiveMapFunc*>(h.get())) {
       if (settings_result == kSettingsUnit) detail->ReloadDetail(); else detail->attach(&page_);
     }
+    // The dive site map shows no units; only a new main page needs it again.
+    if (auto* site_page = dynamic_cast<sites::DiveSiteFunc*>(h.get()); site_page && settings_result != kSettingsUnit)
+      site_page->Restart();
   }
 }
 
