@@ -7,6 +7,7 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
+#include "app/string_table.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
 #include "cloud/json_read.h"
@@ -119,15 +120,6 @@ bool HasErrorParam(const Params& params) {
   return false;
 }
 
-// UTF-16 units of UTF-8 text: four-byte sequences count twice.
-size_t Utf16Length(std::string_view text) {
-  size_t units = 0;
-  for (unsigned char c : text) {
-    if ((c & 0xC0) != 0x80) ++units;
-    if (c >= 0xF0) ++units;
-  }
-  return units;
-}
 
 std::string CutUtf16(const std::string& text, size_t max_units) {
   size_t units = 0;

@@ -180,4 +180,13 @@ StringTable& Strings() {
 
 std::string Tr(const MessageKey& key) { return Strings().Utf8(key); }
 
+size_t Utf16Length(std::string_view utf8) {
+  size_t units = 0;
+  for (unsigned char c : utf8) {
+    if ((c & 0xC0) != 0x80) ++units;
+    if (c >= 0xF0) ++units;
+  }
+  return units;
+}
+
 }  // namespace orv

@@ -40,5 +40,8 @@ std::string Tr(const MessageKey& key);
 // ends the text, a zero byte ends the text.
 std::u16string Utf8ToUtf16(std::string_view bytes);
 std::string Utf16ToUtf8(std::u16string_view text);
+// How many UTF-16 units a UTF-8 text takes (four-byte sequences count twice),
+// without converting it.
+size_t Utf16Length(std::string_view utf8);
 
 }  // namespace orv

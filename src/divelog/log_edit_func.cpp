@@ -5,11 +5,9 @@
 #include "app/dialogs.h"
 #include "app/page_folder.h"
 #include "app/string_table.h"
-#include "cloud/endpoints.h"
-#include "cloud/http_post.h"
 #include "cloud/json_read.h"
-#include "cloud/reply_check.h"
 #include "divelog/dive_map_draw.h"
+#include "divelog/poi_search.h"
 #include "divelog/units.h"
 
 namespace orv {
@@ -18,12 +16,6 @@ namespace {
 
 constexpr const char* kMapPage = "web_html/maps.htm";
 
-size_t CharacterCount(std::string_view utf8) {
-  size_t n = 0;
-  for (unsigned char c : utf8)
-    if ((c & 0xC0) != 0x80) ++n;
-  return n;
-}
 
 }  // namespace
 
@@ -102,32 +94,8 @@ void LogEditFunc::ShowSearch(bool search) {
 }
 
 void LogEditFunc::Search() {
-  const std::string query = Find("ds_name").Value();
-  if (CharacterCount(query) < 2) return;
-  HttpPost http;
-  if (!http.Connect()) {
-    ShowMessage(Tr("HOST_NOT_CONN"));
-    return;
-  }
-  CheckedReply reply = ReplyCheck(Send(http, SearchDiveSitesEndpoint(query)));
-  if (!reply.ok()) {
-    Find("message").SetText(Tr(reply.key));
-    return;
-  }
-  Find("message").Clear();
-  poi_results_ = JsonMember(reply.response(), "pois");
-  ElementRef list = Find("cell_tbody");
-  list.Clear();
-  if (!poi_results_.isArray() && !poi_results_.isObject()) return;
-  const std::string row_html = ReadWholeFile(PagePath("dive_site_list.htm")).value_or("");
-  int n = 0;
-  for (const Json::Value& poi : poi_results_) {
-    list.AppendHtml(row_html);
-    ElementRef row = list.Child(n++);
-    row.FindBelow("dive_site_poi").SetAttr("poi_id", LogText(poi, "poi_id"));
-    row.FindBelow("poi_name").SetText(LogText(poi, "poi_name"));
-    row.FindBelow("poi_region").SetText(LogText(poi, "poi_region"));
-  }
+  if (!SearchCatalogue(Find("ds_name").Value(), Find("message"), poi_results_)) return;
+  RenderPoiRows(Find("cell_tbody"), poi_results_);
 }
 
 void LogEditFunc::PickSite(const ElementRef& row) {

@@ -4,11 +4,9 @@
 
 #include "app/dialogs.h"
 #include "app/string_table.h"
-#include "cloud/endpoints.h"
-#include "cloud/http_post.h"
 #include "cloud/json_read.h"
-#include "cloud/reply_check.h"
 #include "sites/ds_file.h"
+#include "divelog/poi_search.h"
 #include "sites/poi_results.h"
 #include "sites/site_transfer.h"
 
@@ -111,20 +109,7 @@ void DiveSiteFunc::NewAtMapCentre() {
 }
 
 void DiveSiteFunc::Search() {
-  const std::string query = InPage("dive_site_find_name").Value();
-  if (Utf16Length(query) < 2) return;
-  HttpPost http;
-  if (!http.Connect()) {
-    ShowMessage(Tr("HOST_NOT_CONN"));
-    return;
-  }
-  CheckedReply reply = ReplyCheck(Send(http, SearchDiveSitesEndpoint(query)));
-  if (!reply.ok()) {
-    Find("message").SetText(Tr(reply.key));
-    return;
-  }
-  Find("message").Clear();
-  results_ = JsonMember(reply.response(), "pois");
+  if (!SearchCatalogue(InPage("dive_site_find_name").Value(), Find("message"), results_)) return;
   RenderPoiRows(InPage("poi_cell_tbody"), results_);
   const bool list = results_.isArray() || results_.isObject();
   const Json::ArrayIndex count = list ? results_.size() : 0;
