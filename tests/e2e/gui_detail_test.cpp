@@ -9,27 +9,18 @@
 #include "app/string_table.h"
 #include "cloud/http_post.h"
 #include "divelog/dive_map_func.h"
+#include "e2e/gui_sim_test.h"
 #include "e2e/gui_support.h"
 #include "seed.h"
-#include "sim_server.h"
 
 namespace orv {
 namespace {
 
-class GuiDetail : public ::testing::Test {
+class GuiDetail : public e2e::GuiSimTest {
  protected:
-  static void SetUpTestSuite() {
-    if (!e2e::have_display) return;
-    server = new test::SimServer;
-    ASSERT_TRUE(server->Start());
-    server->Use();
-  }
-  static void TearDownTestSuite() {
-    delete server;
-    server = nullptr;
-  }
   void SetUp() override {
-    ORV_REQUIRE_DISPLAY();
+    GuiSimTest::SetUp();
+    if (IsSkipped()) return;
     ScaleX = ScaleY = 1.0f;
     State().unit = 0;
     ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
@@ -38,10 +29,8 @@ class GuiDetail : public ::testing::Test {
     e2e::Observe(nullptr);
     LanguageCode = "ENG";
   }
-  static test::SimServer* server;
 };
 
-test::SimServer* GuiDetail::server = nullptr;
 
 std::string InDetail(gtk::WebKitWindow& page, const std::string& expr) {
   return page.EvalForTest(

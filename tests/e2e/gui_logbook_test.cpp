@@ -9,27 +9,18 @@
 #include "app/settings.h"
 #include "app/string_table.h"
 #include "browse/calendar_func.h"
+#include "e2e/gui_sim_test.h"
 #include "e2e/gui_support.h"
 #include "seed.h"
-#include "sim_server.h"
 
 namespace orv {
 namespace {
 
-class GuiLogbook : public ::testing::Test {
+class GuiLogbook : public e2e::GuiSimTest {
  protected:
-  static void SetUpTestSuite() {
-    if (!e2e::have_display) return;
-    server = new test::SimServer;
-    ASSERT_TRUE(server->Start());
-    server->Use();
-  }
-  static void TearDownTestSuite() {
-    delete server;
-    server = nullptr;
-  }
   void SetUp() override {
-    ORV_REQUIRE_DISPLAY();
+    GuiSimTest::SetUp();
+    if (IsSkipped()) return;
     settings_ = ::testing::TempDir() + "/gui_logbook_settings.ini";
     SetSettingsPath(settings_);
     ScaleX = ScaleY = 1.0f;
@@ -69,11 +60,9 @@ class GuiLogbook : public ::testing::Test {
     EXPECT_EQ(store.Lookup(sim::kDemoEmail).value_or(""), sim::kDemoPassword);
   }
 
-  static test::SimServer* server;
   std::string settings_;
 };
 
-test::SimServer* GuiLogbook::server = nullptr;
 
 std::string FrameText(gtk::WebKitWindow& page, const std::string& id) {
   return page.EvalForTest("const d = document.getElementById('framepage1').contentDocument;"

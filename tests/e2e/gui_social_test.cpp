@@ -10,9 +10,9 @@
 #include "app/page_folder.h"
 #include "app/settings.h"
 #include "app/string_table.h"
+#include "e2e/gui_sim_test.h"
 #include "e2e/gui_support.h"
 #include "seed.h"
-#include "sim_server.h"
 
 namespace orv {
 namespace {
@@ -59,21 +59,15 @@ void SavePopup(WebKitWebView* view, const std::string& name) {
   cairo_surface_destroy(shot.surface);
 }
 
-class GuiSocial : public ::testing::Test {
+class GuiSocial : public e2e::GuiSimTest {
  protected:
   static void SetUpTestSuite() {
-    if (!e2e::have_display) return;
-    server = new test::SimServer;
-    ASSERT_TRUE(server->Start());
-    server->Use();
-    UseLocalSocialPlatform(server->origin());
-  }
-  static void TearDownTestSuite() {
-    delete server;
-    server = nullptr;
+    GuiSimTest::SetUpTestSuite();
+    if (server) UseLocalSocialPlatform(server->origin());
   }
   void SetUp() override {
-    ORV_REQUIRE_DISPLAY();
+    GuiSimTest::SetUp();
+    if (IsSkipped()) return;
     SetSettingsPath(::testing::TempDir() + "/gui_social_settings.ini");
     ScaleX = ScaleY = 1.0f;
     LanguageCode = "ENG";
@@ -92,10 +86,8 @@ class GuiSocial : public ::testing::Test {
            !webkit_web_view_is_loading(Popup(page)->view());
   }
 
-  static test::SimServer* server;
 };
 
-test::SimServer* GuiSocial::server = nullptr;
 
 // Runs first: the platform keeps the diver signed in for the rest of the
 // process once the other test has signed in there.
