@@ -8,7 +8,7 @@ ORVELLE_PACKAGES=(
   libxml2-dev libsqlite3-dev libcpp-httplib-dev libssl-dev
   libgtest-dev libgmock-dev googletest
   xvfb xauth umockdev libumockdev-dev clang libclang-rt-14-dev gnome-keyring
-  openssl imagemagick fonts-noto-cjk fonts-dejavu-core
+  openssl imagemagick fonts-noto-cjk fonts-dejavu-core ccache
 )
 
 orvelle_install_packages() {
@@ -35,6 +35,13 @@ orvelle_install_npm() {
 
 orvelle_configure_build() {
   local src="$1" build="$2"; shift 2
-  cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  # ccache keeps a rebuild of the same sources cheap across build folders and
+  # checkouts; paths are taken relative to the source tree so they match.
+  local launcher=()
+  if command -v ccache >/dev/null; then
+    local cc="env;CCACHE_BASEDIR=$src;CCACHE_NOHASHDIR=1;ccache"
+    launcher=("-DCMAKE_C_COMPILER_LAUNCHER=$cc" "-DCMAKE_CXX_COMPILER_LAUNCHER=$cc")
+  fi
+  cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
   cmake --build "$build" -j"$(nproc)"
 }
