@@ -3,6 +3,8 @@
 //   GET  /_sim/last    the last request to a service endpoint, as JSON
 //   GET  /_sim/raw?status=N&hex=BYTES   answers exactly those bytes
 //   GET  /static/avatar.svg             the demo diver's picture
+//   POST /_sim/tiles  mode=serve|stall|stop   the tile server's behaviour
+//   GET  /_sim/tiles  "<mode> <tile requests so far>"
 #include <json/writer.h>
 
 #include <cstdlib>
@@ -47,6 +49,13 @@ SimReply Avatar(Service&, const SimRequest&, const std::vector<std::string>&) {
           "<path d='M12 54c4-11 12-16 20-16s16 5 20 16' fill='#e8f4fb'/></svg>"};
 }
 
+SimReply Tiles(Service& s, const SimRequest& r, const std::vector<std::string>&) {
+  std::string mode = r.method == "POST" ? Value(r.form, "mode") : "";
+  std::string status = s.tile_control && (r.method == "GET" || !mode.empty()) ? s.tile_control(mode) : "";
+  if (status.empty()) return {400, "text/plain", "no such tile mode\n"};
+  return {200, "text/plain", status};
+}
+
 }  // namespace
 
 void AddControlRoutes(Service& service) {
@@ -54,6 +63,8 @@ void AddControlRoutes(Service& service) {
   service.AddRoute({"GET", "/_sim/last", "_last", Last});
   service.AddRoute({"GET", "/_sim/raw", "_raw", Raw});
   service.AddRoute({"GET", "/static/avatar.svg", "_avatar", Avatar});
+  service.AddRoute({"GET", "/_sim/tiles", "_tiles", Tiles});
+  service.AddRoute({"POST", "/_sim/tiles", "_tiles", Tiles});
 }
 
 }  // namespace orv::sim

@@ -70,6 +70,10 @@ class Service {
   static SimReply Failure(const char* code);
   // Origin the service is reached at (for absolute URLs in replies).
   std::string origin;
+  // The tile server's switch: a mode ("serve", "stall", "stop") or "" to
+  // ask; its status line, or "" for a mode it does not know. Unset when the
+  // simulator runs without a tile server.
+  std::function<std::string(const std::string& mode)> tile_control;
   // The last request to a service endpoint, for the tests (JSON object).
   Json::Value LastRequest();
 
