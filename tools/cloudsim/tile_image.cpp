@@ -11,6 +11,10 @@ namespace {
 
 constexpr int kSide = 256;
 
+// See-through apart from the grid and the label, so the map's own coastline
+// still shows under them and the demo looks like a map with a grid on it.
+constexpr int kPixel = 4;  // RGBA
+
 // 3x5 glyphs for digits and '/', one row per 3 bits.
 const std::uint8_t kGlyphs[11][5] = {
     {7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7}, {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7},
@@ -30,17 +34,18 @@ void Chunk(std::string& png, const char* type, const std::string& data) {
 }  // namespace
 
 std::string TilePng(int z, int x, int y) {
-  // Rows of RGB with a leading filter byte each.
-  std::vector<std::uint8_t> raw(static_cast<std::size_t>(kSide) * (kSide * 3 + 1));
+  // Rows of RGBA with a leading filter byte each.
+  std::vector<std::uint8_t> raw(static_cast<std::size_t>(kSide) * (kSide * kPixel + 1));
   const std::uint8_t sea[3] = {static_cast<std::uint8_t>(150 + (z * 5) % 60), 200, 228};
   for (int r = 0; r < kSide; ++r) {
-    std::uint8_t* row = &raw[static_cast<std::size_t>(r) * (kSide * 3 + 1)];
+    std::uint8_t* row = &raw[static_cast<std::size_t>(r) * (kSide * kPixel + 1)];
     row[0] = 0;
     for (int c = 0; c < kSide; ++c) {
       const bool edge = r == 0 || c == 0;
       const bool grid = r % 32 == 0 || c % 32 == 0;
       for (int k = 0; k < 3; ++k)
-        row[1 + c * 3 + k] = static_cast<std::uint8_t>(edge ? sea[k] - 90 : grid ? sea[k] - 25 : sea[k]);
+        row[1 + c * kPixel + k] = static_cast<std::uint8_t>(edge ? sea[k] - 90 : grid ? sea[k] - 25 : sea[k]);
+      row[1 + c * kPixel + 3] = edge ? 160 : grid ? 90 : 28;
     }
   }
   const std::string label = std::to_string(z) + "/" + std::to_string(x) + "/" + std::to_string(y);
@@ -52,8 +57,8 @@ std::string TilePng(int z, int x, int y) {
         if (!((glyph[gy / kScale] >> (2 - gx / kScale)) & 1)) continue;
         const int r = 8 + gy, c = 8 + static_cast<int>(i) * 4 * kScale + gx;
         if (c >= kSide) continue;
-        std::uint8_t* px = &raw[static_cast<std::size_t>(r) * (kSide * 3 + 1) + 1 + c * 3];
-        px[0] = 11, px[1] = 37, px[2] = 69;
+        std::uint8_t* px = &raw[static_cast<std::size_t>(r) * (kSide * kPixel + 1) + 1 + c * kPixel];
+        px[0] = 11, px[1] = 37, px[2] = 69, px[3] = 255;
       }
   }
   uLongf packed_size = compressBound(raw.size());
@@ -65,7 +70,7 @@ std::string TilePng(int z, int x, int y) {
   std::string header;
   Put32(header, kSide);
   Put32(header, kSide);
-  header += std::string("\x08\x02\x00\x00\x00", 5);  // 8-bit RGB, no interlace
+  header += std::string("\x08\x06\x00\x00\x00", 5);  // 8-bit RGBA, no interlace
   Chunk(png, "IHDR", header);
   Chunk(png, "IDAT", packed);
   Chunk(png, "IEND", "");

@@ -28,8 +28,9 @@
       style: { color: '#8fb4a8', weight: 1, fillColor: '#e9efe3', fillOpacity: 1 },
     }).addTo(map);
   }
-  // Added once the page has loaded: tiles still on their way (a slow or
-  // stalled server) must not hold back the page, its markers or its events.
+  // Added once the page has finished loading: tiles still on their way (a
+  // slow or stalled server) must not hold back the page, its markers or its
+  // events; images started by the load handler itself would.
   const tiles = L.tileLayer('app://tiles/{z}/{x}/{y}.png', {
     maxZoom: 19, attribution: '\u00a9 OpenStreetMap contributors',
   }).on('tileerror', (e) => { e.tile.style.visibility = 'hidden'; });
@@ -89,7 +90,7 @@
   });
   window.addEventListener('load', () => {
     map.invalidateSize();
-    tiles.addTo(map);
+    setTimeout(() => tiles.addTo(map), 0);
     if (ext().on_load_map_event) ext().on_load_map_event();
   });
   window.addEventListener('resize', () => map.invalidateSize());
