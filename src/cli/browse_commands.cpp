@@ -29,8 +29,7 @@ bool ReadDigits(const std::string& text, size_t pos, size_t count, int& out) {
   return true;
 }
 
-}  // namespace
-
+// "YYYY-MM" or "YYYY-MM-DD" with a real month and (when asked) a real day.
 bool ParseDate(const std::string& text, bool with_day, CivilDate& date) {
   const size_t length = with_day ? 10 : 7;
   int year = 0, month = 0, day = 1;
@@ -46,8 +45,6 @@ bool ParseDate(const std::string& text, bool with_day, CivilDate& date) {
   date = CivilDate{year, month, day};
   return true;
 }
-
-namespace {
 
 // The headless main window with the first tab's page in its frame.
 struct PageWindow {

@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "divelog/civil_date.h"
-
 namespace orv::cli {
 
 struct Options {
@@ -31,10 +29,6 @@ std::vector<Command> DeviceCommands();
 std::vector<Command> BrowseCommands();
 std::vector<Command> TransferCommands();
 std::vector<Command> ExportCommands();
-
-// "YYYY-MM" or "YYYY-MM-DD" with a real month and (when asked) a real day;
-// the day is 1 for a month.
-bool ParseDate(const std::string& text, bool with_day, CivilDate& date);
 
 // Prints "KEY: text" on stderr and returns exit code 1.
 int Fail(const std::string& key);

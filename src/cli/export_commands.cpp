@@ -4,7 +4,6 @@
 #include <iostream>
 
 #include "app/string_table.h"
-#include "browse/month_grid.h"
 #include "cli/cli.h"
 #include "cli/service_session.h"
 #include "export/log_book_export.h"
@@ -12,18 +11,6 @@
 namespace orv::cli {
 
 namespace {
-
-// A century of months is far beyond any logbook; a typo in a year should
-// not start thousands of requests.
-constexpr int64_t kMaxMonths = 1200;
-
-bool ParseMonth(const std::string& text, int64_t& year, int& month) {
-  CivilDate date;
-  if (!ParseDate(text, false, date)) return false;
-  year = date.year;
-  month = date.month;
-  return true;
-}
 
 class TerminalExportProgress : public ExportProgress {
  public:
@@ -51,10 +38,11 @@ int Export(const Options& options, const std::vector<std::string>& args) {
       return UsageError("export takes one FILE");
     }
   }
-  if (!ParseMonth(from, range.from_year, range.from_month) || !ParseMonth(to, range.to_year, range.to_month))
+  if (!ParseMonthLabel(from, range.from_year, range.from_month) ||
+      !ParseMonthLabel(to, range.to_year, range.to_month))
     return UsageError("export expects --from YYYY-MM --to YYYY-MM FILE");
   if (range.Count() == 0) return UsageError("--from comes after --to");
-  if (range.Count() > kMaxMonths) return UsageError("export covers at most 100 years");
+  if (range.Count() > kMaxExportMonths) return UsageError("export covers at most 100 years");
   if (path.empty() || ExportFormatOf(path) == ExportFormat::Unknown)
     return UsageError("export writes FILE.uddf or FILE.csv");
   if (int rc = StartServiceSession(options)) return rc;

@@ -15,6 +15,20 @@ int64_t MonthRange::Count() const {
   return n > 0 ? n : 0;
 }
 
+bool ParseMonthLabel(const std::string& text, int64_t& year, int& month) {
+  if (text.size() != 7 || text[4] != '-') return false;
+  int64_t digits = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (i == 4) continue;
+    if (text[i] < '0' || text[i] > '9') return false;
+    digits = digits * 10 + (text[i] - '0');
+  }
+  if (digits % 100 < 1 || digits % 100 > 12) return false;
+  year = digits / 100;
+  month = static_cast<int>(digits % 100);
+  return true;
+}
+
 MonthRange LastTwelveMonths() {
   MonthRange range;
   CurrentLocalMonth(range.to_year, range.to_month);

@@ -22,6 +22,13 @@ struct MonthRange {
   int64_t Count() const;
 };
 
+// A century of months is far beyond any logbook; a typo in a year should
+// not start thousands of requests.
+inline constexpr int64_t kMaxExportMonths = 1200;
+
+// "YYYY-MM" with a month 1..12, as MonthLabel writes it; false otherwise.
+bool ParseMonthLabel(const std::string& text, int64_t& year, int& month);
+
 // Where the export stands, for a progress display.
 struct ExportCounts {
   int64_t months_done = 0, months_total = 0;
