@@ -2,6 +2,7 @@
 
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <map>
 
 #include "app/string_table.h"
@@ -228,10 +229,17 @@ std::string UddfText(const std::vector<ExportDive>& dives, const UddfHeader& hea
   AddSites(root, dives);
   AddMixes(root, dives);
 
+  // Each day's group once, whatever order the dives came in: an id given
+  // twice would make the file invalid.
+  std::vector<const ExportDive*> ordered;
+  for (const ExportDive& d : dives) ordered.push_back(&d);
+  std::stable_sort(ordered.begin(), ordered.end(),
+                   [](const ExportDive* a, const ExportDive* b) { return a->LocalStart() < b->LocalStart(); });
   XMLElement* profiles = Add(root, "profiledata");
   XMLElement* group = nullptr;
   int64_t group_day = 0;
-  for (const ExportDive& d : dives) {
+  for (const ExportDive* dive : ordered) {
+    const ExportDive& d = *dive;
     if (!group || d.LocalDay() != group_day) {
       group_day = d.LocalDay();
       group = Add(profiles, "repetitiongroup");

@@ -17,7 +17,7 @@ struct UddfHeader {
 };
 
 // The whole file as UTF-8 text. Dives are grouped into one repetition group
-// per local day, in the order given. The cylinder volume is read in the
+// per local day, in start order. The cylinder volume is read in the
 // diver's unit: litres in metric, and in imperial the cubic feet of gas the
 // cylinder holds at 3000 psi (the figure the air consumption uses), turned
 // into the cylinder's own volume.
