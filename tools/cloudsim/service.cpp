@@ -178,7 +178,9 @@ SimReply Service::Dispatch(SimRequest request) {
   for (Route& route : routes_) {
     if (route.method != request.method || !Match(route.pattern, request.path, args)) continue;
     if (!control) {
-      auto fault = faults_.find(route.name);
+      // "divelog/d000007" names one record, so one dive can fail among many.
+      auto fault = args.empty() ? faults_.end() : faults_.find(route.name + "/" + args[0]);
+      if (fault == faults_.end()) fault = faults_.find(route.name);
       if (fault == faults_.end()) fault = faults_.find("*");
       if (fault != faults_.end()) return Apply(fault->second);
     }
