@@ -8,10 +8,21 @@
   const ext = () => window.external || {};
   const num = (t) => Number.parseFloat(t);
   const el = document.getElementById('map');
+  // The view stays on the one world (a few degrees of slack let a site on
+  // the date line sit mid-screen); panning stops firmly at the edge.
+  const slack = 5;
   const map = L.map(el, {
-    zoomControl: true, attributionControl: false, worldCopyJump: true,
+    zoomControl: true, attributionControl: false,
     minZoom: 1, maxZoom: 18, zoomSnap: 0.5,
+    maxBounds: L.latLngBounds([-90 - slack, -180 - slack], [90 + slack, 180 + slack]),
+    maxBoundsViscosity: 1.0,
   }).setView([23.5, 121], 3);
+  // Positions reported to the program lie within -180..180 of longitude even
+  // where the slack shows the date line's far side.
+  const report = (fn, latlng) => {
+    const p = latlng.wrap();
+    if (ext()[fn]) ext()[fn](p.lat, p.lng);
+  };
 
   if (window.ORV_LAND && window.topojson) {
     const land = topojson.feature(ORV_LAND, ORV_LAND.objects.land);
@@ -38,10 +49,7 @@
     if (markers[kind]) markers[kind].setLatLng(at);
     else {
       markers[kind] = L.marker(at, { icon: icons[kind], draggable: !!draggable, keyboard: false }).addTo(map);
-      if (draggable) markers[kind].on('dragend', (e) => {
-        const p = e.target.getLatLng();
-        if (ext().on_poi_move_event) ext().on_poi_move_event(p.lat, p.lng);
-      });
+      if (draggable) markers[kind].on('dragend', (e) => report('on_poi_move_event', e.target.getLatLng()));
     }
   }
   window.setCenter = (lat, lng) => {
@@ -52,10 +60,7 @@
     const at = [num(lat), num(lng)];
     if (Number.isFinite(at[0]) && Number.isFinite(at[1])) map.setView(at, num(zoom) || 14);
   };
-  window.getCenter = () => {
-    const c = map.getCenter();
-    if (ext().on_get_map_center) ext().on_get_map_center(c.lat, c.lng);
-  };
+  window.getCenter = () => report('on_get_map_center', map.getCenter());
   window.clrMarker = () => {
     for (const k of Object.keys(markers)) { markers[k].remove(); delete markers[k]; }
   };
@@ -64,9 +69,7 @@
   window.setPMarker = (lat, lng) => place('P', lat, lng);
   window.setCMarker = (lat, lng) => place('C', lat, lng, true);
 
-  map.on('mousemove', (e) => {
-    if (ext().on_mus_move_event) ext().on_mus_move_event(e.latlng.lat, e.latlng.lng);
-  });
+  map.on('mousemove', (e) => report('on_mus_move_event', e.latlng));
   window.addEventListener('load', () => {
     map.invalidateSize();
     if (ext().on_load_map_event) ext().on_load_map_event();
