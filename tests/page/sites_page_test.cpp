@@ -187,6 +187,20 @@ TEST_F(SitesPage, TypedPositionsOffTheWorldAreRefused) {
       EXPECT_EQ(Val("dive_site_edit_lat"), c.lat);  // left for the diver to correct
     }
   }
+
+  // A site read from a file keeps the position it was stored with.
+  const std::string path = ::testing::TempDir() + "sites_page_offworld.ds";
+  SiteLists stored;
+  stored[0] = {DiveSite::Make(0, "stored", 200000000, -400500000)};
+  ASSERT_TRUE(WriteDsFile(path, stored));
+  files.answers = {path};
+  dialogs.messages.clear();
+  ASSERT_TRUE(Click("dive_site_import"));
+  ClickRow(0);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(RowText(0, "dive_site_lat"), "Lat:200.000000");
+  EXPECT_EQ(Val("dive_site_edit_lng"), "-400.500000");
+  std::remove(path.c_str());
 }
 
 TEST_F(SitesPage, TypeSelectorSwitchesListsOnSelectionChangeOnly) {
