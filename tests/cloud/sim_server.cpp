@@ -114,4 +114,11 @@ bool SimServer::SetFault(const std::string& endpoint, const std::string& mode) c
   return http.Request("POST", "_sim/fault", "", body, false) == "ok\n";
 }
 
+int SimServer::Hits(const std::string& endpoint) const {
+  HttpPost http;
+  http.Connect("127.0.0.1", port_);
+  std::string body = http.Request("GET", "_sim/hits?endpoint=" + FormEncode(endpoint), "", "", false);
+  return body.empty() ? -1 : std::atoi(body.c_str());
+}
+
 }  // namespace orv::test

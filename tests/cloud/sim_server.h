@@ -30,6 +30,8 @@ class SimServer {
   void Use() const;
   // Sets a test switch: endpoint name and fault mode ("none" clears).
   bool SetFault(const std::string& endpoint, const std::string& mode) const;
+  // How many requests reached the endpoint so far; -1 when not asked.
+  int Hits(const std::string& endpoint) const;
 
  private:
   pid_t pid_ = -1;

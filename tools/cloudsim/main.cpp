@@ -10,7 +10,9 @@
 // With --tile-port it also serves map tiles on that port (0: any) and prints
 // "tiles on https://127.0.0.1:M" as its second line.
 #include <httplib.h>
+#include <openssl/ssl.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 
 #include <atomic>
@@ -19,6 +21,7 @@
 #include <cstring>
 #include <ctime>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -140,8 +143,27 @@ int main(int argc, char** argv) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(10);
     while (reply.stall && !stopping && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const char* type = reply.content_type.empty() ? "text/plain" : reply.content_type.c_str();
+    if (reply.drop) {
+      // Both directions shut: the client reads end-of-stream where the
+      // answer should start, and our own reply goes nowhere.
+      if (req.ssl) ::shutdown(SSL_get_fd(req.ssl), SHUT_RDWR);
+      res.status = 500;
+      return;
+    }
     res.status = reply.status;
-    res.set_content(reply.body, reply.content_type.empty() ? "text/plain" : reply.content_type.c_str());
+    if (reply.announced > reply.body.size()) {
+      // The provider gives up after the body: the server closes the
+      // connection short of the announced length.
+      auto body = std::make_shared<std::string>(std::move(reply.body));
+      res.set_content_provider(reply.announced, type,
+                               [body](size_t offset, size_t, httplib::DataSink& sink) {
+                                 if (offset >= body->size()) return false;
+                                 return sink.write(body->data() + offset, body->size() - offset);
+                               });
+      return;
+    }
+    res.set_content(reply.body, type);
   };
   server.set_tcp_nodelay(true);  // replies go out at once, not after a delayed ACK
   server.Get(".*", handle);

@@ -10,13 +10,22 @@
   const ext = () => window.external || {};
   const num = (t) => Number.parseFloat(t);
   const el = document.getElementById('map');
+  // The view stays on the one world (a few degrees of slack let a site on
+  // the date line sit mid-screen); panning stops firmly at the edge.
+  const slack = 5;
   const map = L.map(el, {
-    zoomControl: true, attributionControl: true, worldCopyJump: true,
+    zoomControl: true, attributionControl: true,
     minZoom: 1, maxZoom: 18, zoomSnap: 0.5,
-    // The world and a little slack around it: never an empty grey plane.
-    maxBounds: [[-89, -200], [89, 200]], maxBoundsViscosity: 1.0,
+    maxBounds: L.latLngBounds([-90 - slack, -180 - slack], [90 + slack, 180 + slack]),
+    maxBoundsViscosity: 1.0,
   }).setView([23.5, 121], 3);
   map.attributionControl.setPrefix(false);
+  // Positions reported to the program lie within -180..180 of longitude even
+  // where the slack shows the date line's far side.
+  const report = (fn, latlng) => {
+    const p = latlng.wrap();
+    if (ext()[fn]) ext()[fn](p.lat, p.lng);
+  };
 
   // The coastline lies under the street tiles: tiles that load cover it,
   // and it shows wherever a tile is missing.
@@ -50,10 +59,7 @@
     if (markers[kind]) markers[kind].setLatLng(at);
     else {
       markers[kind] = L.marker(at, { icon: icons[kind], draggable: !!draggable, keyboard: false }).addTo(map);
-      if (draggable) markers[kind].on('dragend', (e) => {
-        const p = e.target.getLatLng();
-        if (ext().on_poi_move_event) ext().on_poi_move_event(p.lat, p.lng);
-      });
+      if (draggable) markers[kind].on('dragend', (e) => report('on_poi_move_event', e.target.getLatLng()));
     }
     separate();
   }
@@ -73,10 +79,7 @@
     const at = [num(lat), num(lng)];
     if (Number.isFinite(at[0]) && Number.isFinite(at[1])) map.setView(at, num(zoom) || 14);
   };
-  window.getCenter = () => {
-    const c = map.getCenter();
-    if (ext().on_get_map_center) ext().on_get_map_center(c.lat, c.lng);
-  };
+  window.getCenter = () => report('on_get_map_center', map.getCenter());
   window.clrMarker = () => {
     for (const k of Object.keys(markers)) { markers[k].remove(); delete markers[k]; }
   };
@@ -85,9 +88,7 @@
   window.setPMarker = (lat, lng) => place('P', lat, lng);
   window.setCMarker = (lat, lng) => place('C', lat, lng, true);
 
-  map.on('mousemove', (e) => {
-    if (ext().on_mus_move_event) ext().on_mus_move_event(e.latlng.lat, e.latlng.lng);
-  });
+  map.on('mousemove', (e) => report('on_mus_move_event', e.latlng));
   window.addEventListener('load', () => {
     map.invalidateSize();
     setTimeout(() => tiles.addTo(map), 0);
