@@ -1,4 +1,4 @@
-#include "app/gtk/bridge_script.h"
+#include "desktop/bridge_script.h"
 
 namespace orv::gtk {
 

@@ -1,4 +1,4 @@
-#include "app/gtk/webkit_window.h"
+#include "desktop/webkit_window.h"
 
 #include <cairo.h>
 
@@ -6,7 +6,7 @@
 
 #include "app/program_messages.h"
 
-#include "app/gtk/web_views.h"
+#include "desktop/web_views.h"
 
 namespace orv::gtk {
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "account/login_func.h"
-#include "app/gtk/page_dialog.h"
-#include "app/gtk/social_browser.h"
+#include "desktop/page_dialog.h"
+#include "desktop/social_browser.h"
 
 namespace orv::gtk {
 

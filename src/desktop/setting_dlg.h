@@ -1,7 +1,7 @@
 // The settings dialog: setting.htm with SettingFunc.
 #pragma once
 
-#include "app/gtk/page_dialog.h"
+#include "desktop/page_dialog.h"
 #include "app/setting_func.h"
 
 namespace orv::gtk {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/engine.h"
-#include "app/gtk/webkit_window.h"
+#include "desktop/webkit_window.h"
 
 namespace orv::gtk {
 

@@ -1,4 +1,4 @@
-#include "app/gtk/social_browser.h"
+#include "desktop/social_browser.h"
 
 #include "account/social_sign_in.h"
 #include "app/app_state.h"

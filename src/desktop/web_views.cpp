@@ -1,9 +1,9 @@
-#include "app/gtk/web_views.h"
+#include "desktop/web_views.h"
 
 #include <filesystem>
 
 #include "app/app_state.h"
-#include "app/gtk/bridge_script.h"
+#include "desktop/bridge_script.h"
 #include "app/page_folder.h"
 #include "app/string_table.h"
 

@@ -1,4 +1,4 @@
-#include "app/gtk/generic_dialogs.h"
+#include "desktop/generic_dialogs.h"
 
 #include <condition_variable>
 #include <mutex>

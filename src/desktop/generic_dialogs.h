@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/dialogs.h"
-#include "app/gtk/page_dialog.h"
+#include "desktop/page_dialog.h"
 
 namespace orv::gtk {
 

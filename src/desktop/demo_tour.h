@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/gtk/main_frame.h"
+#include "desktop/main_frame.h"
 
 namespace orv::gtk {
 

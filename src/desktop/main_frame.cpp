@@ -1,8 +1,8 @@
-#include "app/gtk/main_frame.h"
+#include "desktop/main_frame.h"
 
 #include "app/app_state.h"
-#include "app/gtk/handler_set.h"
-#include "app/gtk/setting_dlg.h"
+#include "desktop/handler_set.h"
+#include "desktop/setting_dlg.h"
 #include "app/program_messages.h"
 #include "app/settings_refresh.h"
 #include "app/sys_menu_func.h"

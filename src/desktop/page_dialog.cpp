@@ -1,4 +1,4 @@
-#include "app/gtk/page_dialog.h"
+#include "desktop/page_dialog.h"
 
 #include "app/app_state.h"
 #include "app/page_folder.h"

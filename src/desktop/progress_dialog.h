@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "app/dialogs.h"
-#include "app/gtk/page_dialog.h"
+#include "desktop/page_dialog.h"
 
 namespace orv::gtk {
 

@@ -2,7 +2,7 @@
 // own map, which gets the dive's markers once the map page reports it loaded.
 #pragma once
 
-#include "app/gtk/page_dialog.h"
+#include "desktop/page_dialog.h"
 #include "app/program_messages.h"
 #include "divelog/log_edit_func.h"
 

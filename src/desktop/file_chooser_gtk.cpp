@@ -1,4 +1,4 @@
-#include "app/gtk/file_chooser_gtk.h"
+#include "desktop/file_chooser_gtk.h"
 
 #include <gtk/gtk.h>
 

@@ -1,9 +1,9 @@
-#include "app/gtk/progress_dialog.h"
+#include "desktop/progress_dialog.h"
 
 #include <chrono>
 #include <thread>
 
-#include "app/gtk/generic_dialogs.h"
+#include "desktop/generic_dialogs.h"
 
 namespace orv::gtk {
 

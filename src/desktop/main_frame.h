@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/func_base.h"
-#include "app/gtk/webkit_window.h"
+#include "desktop/webkit_window.h"
 
 namespace orv::gtk {
 

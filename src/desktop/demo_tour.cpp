@@ -1,11 +1,11 @@
-#include "app/gtk/demo_tour.h"
+#include "desktop/demo_tour.h"
 
 #include <cstdio>
 #include <filesystem>
 
 #include <json/json.h>
 
-#include "app/gtk/page_dialog.h"
+#include "desktop/page_dialog.h"
 
 namespace orv::gtk {
 

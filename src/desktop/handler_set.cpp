@@ -1,9 +1,9 @@
-#include "app/gtk/handler_set.h"
+#include "desktop/handler_set.h"
 
 #include <gtk/gtk.h>
 
-#include "app/gtk/file_chooser_gtk.h"
-#include "app/gtk/log_edit_dlg.h"
+#include "desktop/file_chooser_gtk.h"
+#include "desktop/log_edit_dlg.h"
 #include "app/sys_menu_func.h"
 #include "browse/calendar_func.h"
 #include "browse/history_func.h"
