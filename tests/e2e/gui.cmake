@@ -5,7 +5,7 @@ if(ORVELLE_GUI)
   target_include_directories(orvelle_gui_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests
     ${CMAKE_SOURCE_DIR}/tests/cloud ${CMAKE_SOURCE_DIR}/tests/device ${CMAKE_SOURCE_DIR}/tools/cloudsim)
   target_compile_definitions(orvelle_gui_test_support PUBLIC ORVELLE_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
-  target_link_libraries(orvelle_gui_test_support PUBLIC orvelle_gtk orvelle_cloud orvelle_device GTest::gtest)
+  target_link_libraries(orvelle_gui_test_support PUBLIC orvelle_desktop orvelle_cloud orvelle_device GTest::gtest)
 
   # The engine tests load the headless engine's fixture pages from beside the
   # test programs, where the app:// scheme serves files from.

@@ -4,7 +4,7 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
-#include "app/gtk/main_frame.h"
+#include "desktop/main_frame.h"
 #include "app/page_folder.h"
 #include "app/string_table.h"
 #include "cloud/http_post.h"

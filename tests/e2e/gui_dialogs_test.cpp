@@ -5,9 +5,9 @@
 #include <thread>
 
 #include "app/app_state.h"
-#include "app/gtk/generic_dialogs.h"
-#include "app/gtk/main_frame.h"
-#include "app/gtk/progress_dialog.h"
+#include "desktop/generic_dialogs.h"
+#include "desktop/main_frame.h"
+#include "desktop/progress_dialog.h"
 #include "app/page_folder.h"
 #include "app/string_table.h"
 #include "e2e/gui_support.h"

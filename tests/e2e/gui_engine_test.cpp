@@ -4,8 +4,8 @@
 
 #include "app/app_state.h"
 #include "app/func_base.h"
-#include "app/gtk/web_views.h"
-#include "app/gtk/webkit_window.h"
+#include "desktop/web_views.h"
+#include "desktop/webkit_window.h"
 #include "app/page_folder.h"
 #include "e2e/gui_support.h"
 

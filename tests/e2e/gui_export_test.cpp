@@ -7,9 +7,9 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
-#include "app/gtk/export_ui_gtk.h"
-#include "app/gtk/generic_dialogs.h"
-#include "app/gtk/main_frame.h"
+#include "desktop/export_ui_gtk.h"
+#include "desktop/generic_dialogs.h"
+#include "desktop/main_frame.h"
 #include "app/page_folder.h"
 #include "app/string_table.h"
 #include "browse/month_grid.h"

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/app_state.h"
-#include "app/gtk/login_dlg.h"
-#include "app/gtk/main_frame.h"
+#include "desktop/login_dlg.h"
+#include "desktop/main_frame.h"
 #include "app/page_folder.h"
 #include "app/settings.h"
 #include "app/string_table.h"

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
-#include "app/gtk/generic_dialogs.h"
-#include "app/gtk/tile_scheme.h"
-#include "app/gtk/web_views.h"
+#include "desktop/generic_dialogs.h"
+#include "desktop/tile_scheme.h"
+#include "desktop/web_views.h"
 #include "e2e/gui_support.h"
 
 int main(int argc, char** argv) {

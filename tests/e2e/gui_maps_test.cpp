@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/gtk/tile_scheme.h"
-#include "app/gtk/webkit_window.h"
+#include "desktop/tile_scheme.h"
+#include "desktop/webkit_window.h"
 #include "app/app_state.h"
 #include "app/page_folder.h"
 #include "e2e/gui_sim_test.h"

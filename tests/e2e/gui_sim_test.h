@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/gtk/tile_scheme.h"
+#include "desktop/tile_scheme.h"
 #include "e2e/gui_support.h"
 #include "sim_server.h"
 

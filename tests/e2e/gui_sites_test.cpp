@@ -8,8 +8,8 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
-#include "app/gtk/generic_dialogs.h"
-#include "app/gtk/main_frame.h"
+#include "desktop/generic_dialogs.h"
+#include "desktop/main_frame.h"
 #include "app/page_folder.h"
 #include "app/program_messages.h"
 #include "app/setting_func.h"

@@ -6,7 +6,7 @@
 
 #include "account/social_sign_in.h"
 #include "app/app_state.h"
-#include "app/gtk/login_dlg.h"
+#include "desktop/login_dlg.h"
 #include "app/page_folder.h"
 #include "app/settings.h"
 #include "app/string_table.h"

@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "app/gtk/page_dialog.h"
-#include "app/gtk/webkit_window.h"
+#include "desktop/page_dialog.h"
+#include "desktop/webkit_window.h"
 
 namespace orv::e2e {
 

@@ -5,8 +5,8 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
-#include "app/gtk/main_frame.h"
-#include "app/gtk/progress_dialog.h"
+#include "desktop/main_frame.h"
+#include "desktop/progress_dialog.h"
 #include "app/page_folder.h"
 #include "app/string_table.h"
 #include "browse/calendar_func.h"

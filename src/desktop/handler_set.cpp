@@ -1,0 +1,43 @@
+#include "desktop/handler_set.h"
+
+#include <gtk/gtk.h>
+
+#include "desktop/export_ui_gtk.h"
+#include "desktop/file_chooser_gtk.h"
+#include "desktop/log_edit_dlg.h"
+#include "app/sys_menu_func.h"
+#include "browse/calendar_func.h"
+#include "browse/history_func.h"
+#include "divelog/dive_map_func.h"
+#include "sites/dive_site_func.h"
+#include "transfer/update_func.h"
+#include "transfer/upload_func.h"
+
+namespace orv::gtk {
+
+// Order matters: every click reaches the handlers in this order.
+HandlerList MakeMainHandlers() {
+  HandlerList list;
+  list.push_back(std::make_unique<SysMenuFunc>());
+  list.push_back(std::make_unique<DiveMapFunc>(RunLogEditDialog));
+  static FileChooserGtk site_files;
+  list.push_back(std::make_unique<sites::DiveSiteFunc>(&site_files));
+  // After an upload the calendar's "synclog" click is posted, not delivered
+  // inside the upload handler, so no handler runs inside another.
+  list.push_back(std::make_unique<UploadFunc>(device::Deadlines{}, [](EngineWindow* window) {
+    g_idle_add(
+        [](gpointer w) {
+          UploadFunc::ClickSyncLog(static_cast<EngineWindow*>(w));
+          return G_SOURCE_REMOVE;
+        },
+        window);
+  }));
+  list.push_back(std::make_unique<UpdateFunc>());
+  list.push_back(std::make_unique<CalendarFunc>());
+  list.push_back(std::make_unique<HistoryFunc>());
+  static ExportUiGtk export_ui;
+  list.push_back(std::make_unique<ExportFunc>(&export_ui));
+  return list;
+}
+
+}  // namespace orv::gtk

@@ -1,0 +1,119 @@
+// orvelle-pc-tool: settings, sign-in, then the main window until it closes.
+//
+//   --service HOST[:PORT]  (ORVELLE_SERVICE)  a local service instead of the built-in host
+//   --ca-file FILE         (ORVELLE_CA_FILE)  its CA certificate
+//   --device PATH          (ORVELLE_DEVICE)   the dive computer's serial device
+//   --email, --password    (ORVELLE_PASSWORD) pre-fill the sign-in fields
+//   --tour FOLDER          sign in, visit every screen, save pictures there, quit
+#include <gtk/gtk.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "account/social_sign_in.h"
+#include "app/app_state.h"
+#include "app/dialogs.h"
+#include "desktop/demo_tour.h"
+#include "desktop/generic_dialogs.h"
+#include "desktop/login_dlg.h"
+#include "desktop/main_frame.h"
+#include "desktop/progress_dialog.h"
+#include "desktop/tile_scheme.h"
+#include "desktop/web_views.h"
+#include "app/page_folder.h"
+#include "app/settings.h"
+#include "app/string_table.h"
+#include "cloud/service_config.h"
+#include "device/device_port.h"
+
+namespace {
+
+struct Options {
+  std::string service, ca_file, device, email, password, tour;
+};
+
+std::string Env(const char* name) {
+  const char* v = g_getenv(name);
+  return v ? v : "";
+}
+
+bool ParseOptions(int argc, char** argv, Options& opt) {
+  opt.service = Env("ORVELLE_SERVICE");
+  opt.ca_file = Env("ORVELLE_CA_FILE");
+  opt.device = Env("ORVELLE_DEVICE");
+  opt.password = Env("ORVELLE_PASSWORD");
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    std::string* target = a == "--service" ? &opt.service
+                          : a == "--ca-file" ? &opt.ca_file
+                          : a == "--device"  ? &opt.device
+                          : a == "--email"   ? &opt.email
+                          : a == "--password" ? &opt.password
+                          : a == "--tour"    ? &opt.tour
+                                             : nullptr;
+    if (!target || i + 1 >= argc) {
+      std::fprintf(stderr,
+                   "usage: orvelle-pc-tool [--service HOST[:PORT]] [--ca-file FILE] [--device PATH]\n"
+                   "                       [--email ADDR] [--password TEXT] [--tour FOLDER]\n");
+      return false;
+    }
+    *target = argv[++i];
+  }
+  return true;
+}
+
+// Font DPI as the desktop reports it, relative to 96.
+void MeasureDisplayScale() {
+  double dpi = gdk_screen_get_resolution(gdk_screen_get_default());
+  float scale = dpi > 0 ? static_cast<float>(dpi / 96.0) : 1.0f;
+  orv::ScaleX = scale;
+  orv::ScaleY = scale;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  gtk_init(&argc, &argv);
+  Options opt;
+  if (!ParseOptions(argc, argv, opt)) return 2;
+  if (!orv::OverrideService(opt.service, opt.ca_file)) {
+    std::fprintf(stderr, "orvelle-pc-tool: malformed --service value\n");
+    return 2;
+  }
+  // A local service also plays the social platform, at the same origin.
+  if (!opt.service.empty()) orv::UseLocalSocialPlatform(orv::ServiceOrigin());
+  if (!opt.device.empty()) orv::device::SetDevicePathOverride(opt.device);
+
+  orv::gtk::MarkUiThread();
+  if (!orv::gtk::InitWebEngine()) return -1;
+  orv::ReadSettings();
+  orv::State().page_folder = orv::MakePageFolder(orv::ProgramFolder(), orv::LanguageCode);
+  MeasureDisplayScale();
+
+  orv::gtk::GtkDialogs dialogs;
+  orv::SetDialogBackend(&dialogs);
+  orv::gtk::InstallProgressRunner();
+
+  auto store = orv::OpenSecretServiceStore();
+  {
+    orv::gtk::LoginDlg login(store.get());
+    if (!opt.email.empty()) login.func().SetPrefill(opt.email, opt.password);
+    if (!opt.tour.empty()) orv::gtk::ArmTourSignIn(opt.tour);
+    if (orv::gtk::RunPageDialog(login) == 0) return 0;
+  }
+
+  orv::gtk::MainFrame frame;
+  if (!frame.Create(orv::PagePath("main.htm"))) return 0;
+  if (!opt.tour.empty()) {
+    orv::gtk::RunTour(frame, opt.tour);
+    orv::gtk::StopTileService();
+    orv::SetDialogBackend(nullptr);
+    return 0;
+  }
+  g_signal_connect(frame.gtk_window(), "destroy", G_CALLBACK(gtk_main_quit), nullptr);
+  gtk_main();
+  orv::gtk::StopTileService();
+  orv::SetDialogBackend(nullptr);
+  return 0;
+}

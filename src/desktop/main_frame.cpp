@@ -1,0 +1,109 @@
+#include "desktop/main_frame.h"
+
+#include "app/app_state.h"
+#include "desktop/handler_set.h"
+#include "desktop/setting_dlg.h"
+#include "app/program_messages.h"
+#include "app/settings_refresh.h"
+#include "app/sys_menu_func.h"
+#include "browse/calendar_func.h"
+#include "browse/history_func.h"
+#include "divelog/dive_map_func.h"
+#include "sites/dive_site_func.h"
+
+namespace orv::gtk {
+
+MainFrame::MainFrame() = default;
+
+MainFrame::~MainFrame() {
+  page_.SetEventSink(nullptr);
+  for (auto& h : handlers_) h->detach();
+  OnProgramMessage(kMsgSettingsChanged, nullptr);
+  SetProgramMessagePoster(nullptr);
+}
+
+bool MainFrame::Create(const std::string& main_page) {
+  GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  if (!window) return false;
+  window_ = GTK_WINDOW(window);
+  gtk_window_set_title(window_, "ORVELLE PC TOOL");
+  gtk_window_set_icon_name(window_, "orvelle-pc-tool");
+  gtk_window_set_default_size(window_, ScaledWidth(980), ScaledHeight(700));
+  gtk_window_set_position(window_, GTK_WIN_POS_CENTER);
+  gtk_container_add(GTK_CONTAINER(window), page_.widget());
+  MainWindow = window_;
+  g_signal_connect(window, "destroy", G_CALLBACK(+[](GtkWidget* w, gpointer) {
+                     if (MainWindow == w) MainWindow = nullptr;
+                   }),
+                   nullptr);
+
+  // Program messages are handled in order on the UI thread.
+  SetProgramMessagePoster([](const ProgramMessage& message) {
+    auto* copy = new ProgramMessage(message);
+    g_idle_add_full(
+        G_PRIORITY_DEFAULT_IDLE,
+        [](gpointer data) -> gboolean {
+          DispatchProgramMessage(*static_cast<ProgramMessage*>(data));
+          return G_SOURCE_REMOVE;
+        },
+        copy, [](gpointer data) { delete static_cast<ProgramMessage*>(data); });
+  });
+
+  page_.LoadFile(main_page);
+  if (page_.Root()) PageReady();
+  gtk_widget_show_all(window);
+  return true;
+}
+
+void MainFrame::PageReady() {
+  handlers_ = MakeMainHandlers();
+  sink_ = std::make_unique<HandlerListSink>(handlers_);
+  page_.SetEventSink(sink_.get());
+  for (auto& h : handlers_) h->attach(&page_);
+  FillAccountFields();
+  for (auto& h : handlers_) {
+    if (auto* menu = dynamic_cast<SysMenuFunc*>(h.get())) menu->on_setting = [] {
+        SettingDlg dlg;
+        SettingsResult r = RunPageDialog(dlg);
+        if (r != kSettingsUnchanged) PostProgramMessage(ProgramMessage{kMsgSettingsChanged, r});
+      };
+  }
+  OnProgramMessage(kMsgSettingsChanged, [this](const ProgramMessage& m) { Refresh(static_cast<int>(m.word)); });
+}
+
+void MainFrame::Refresh(int settings_result) {
+  CalendarFunc* calendar = nullptr;
+  HistoryFunc* history = nullptr;
+  for (auto& h : handlers_) {
+    if (auto* c = dynamic_cast<CalendarFunc*>(h.get())) calendar = c;
+    if (auto* s = dynamic_cast<HistoryFunc*>(h.get())) history = s;
+  }
+  RefreshHooks hooks;
+  if (history) {
+    hooks.redraw_statistics = [history] { history->Show(); };
+    hooks.reload_statistics = [history] { history->Reload(); };
+  }
+  if (calendar) hooks.restart_calendar = [calendar] { calendar->Start(); };
+  hooks.fill_account = [this] { FillAccountFields(); };
+  RefreshAfterSettings(page_, settings_result, hooks);
+  // The detail page follows: after a unit change it starts empty; a new
+  // main page needs the detail view placed in it again.
+  for (auto& h : handlers_) {
+    if (auto* detail = dynamic_cast<DiveMapFunc*>(h.get())) {
+      if (settings_result == kSettingsUnit) detail->ReloadDetail(); else detail->attach(&page_);
+    }
+    // The dive site map shows no units; only a new main page needs it again.
+    if (auto* site_page = dynamic_cast<sites::DiveSiteFunc*>(h.get()); site_page && settings_result != kSettingsUnit)
+      site_page->Restart();
+  }
+}
+
+void MainFrame::FillAccountFields() {
+  const AppState& s = State();
+  // Without a picture the page keeps its own placeholder instead of a broken image.
+  if (!s.profile_image.empty()) page_.FindInFrame("framepage1", "thumbnails").SetAttr("src", s.profile_image);
+  page_.FindInFrame("framepage1", "display").SetText(s.display_name);
+  page_.FindInFrame("framepage1", "email").SetText(s.email);
+}
+
+}  // namespace orv::gtk

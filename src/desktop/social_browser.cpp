@@ -1,0 +1,215 @@
+#include "desktop/social_browser.h"
+
+#include "account/social_sign_in.h"
+#include "app/app_state.h"
+#include "app/program_messages.h"
+#include "app/settings.h"
+#include "app/string_table.h"
+#include "cloud/service_config.h"
+
+namespace orv::gtk {
+
+namespace {
+
+// One context for every popup of the process: the platform remembers a diver
+// who signed in there a moment ago, yet nothing is kept after the program.
+WebKitWebContext* SocialContext() {
+  static WebKitWebContext* context = webkit_web_context_new_ephemeral();
+  return context;
+}
+
+gboolean DecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
+                      gpointer) {
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
+  auto* action = webkit_navigation_policy_decision_get_navigation_action(
+      WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+  const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+  const std::string address = uri ? uri : "";
+  const bool allowed = IsPlatformAddress(address) || address == "about:blank";
+  if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) {
+    // The platform's own links stay in this one popup.
+    if (allowed) webkit_web_view_load_uri(view, address.c_str());
+    webkit_policy_decision_ignore(decision);
+    return TRUE;
+  }
+  if (!allowed) {
+    webkit_policy_decision_ignore(decision);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+// The host part of an https address, brackets of an IPv6 literal removed.
+std::string HostOf(const std::string& address) {
+  GUri* uri = g_uri_parse(address.c_str(), G_URI_FLAGS_NONE, nullptr);
+  if (!uri) return {};
+  std::string host = g_uri_get_host(uri) ? g_uri_get_host(uri) : "";
+  g_uri_unref(uri);
+  return host;
+}
+
+}  // namespace
+
+SocialBrowser::SocialBrowser(GtkWindow* owner, const std::string& address, int64_t serial)
+    : owner_(owner), serial_(serial) {
+  window_ = GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL));
+  g_object_ref_sink(window_);
+  gtk_window_set_type_hint(window_, GDK_WINDOW_TYPE_HINT_DIALOG);
+  gtk_window_set_skip_taskbar_hint(window_, TRUE);
+  // Above the modal sign-in dialog and taking input from it while shown.
+  gtk_window_set_modal(window_, TRUE);
+  if (owner_) gtk_window_set_transient_for(window_, owner_);
+  gtk_window_set_default_size(window_, ScaledWidth(640), ScaledHeight(520));
+  gtk_window_move(window_, 0, 0);
+  // Closing the popup cancels: it only hides, the sign-in dialog stays.
+  g_signal_connect(window_, "delete-event", G_CALLBACK(+[](GtkWidget* w, GdkEvent*, gpointer) -> gboolean {
+                     gtk_widget_hide(w);
+                     return TRUE;
+                   }),
+                   nullptr);
+
+  view_ = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", SocialContext(), nullptr));
+  WebKitSettings* settings = webkit_web_view_get_settings(view_);
+  webkit_settings_set_hardware_acceleration_policy(settings, WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+  webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
+  g_signal_connect(view_, "decide-policy", G_CALLBACK(DecidePolicy), nullptr);
+  g_signal_connect(view_, "load-changed", G_CALLBACK(OnLoadChanged), this);
+  g_signal_connect(view_, "load-failed-with-tls-errors", G_CALLBACK(OnTlsError), this);
+  g_signal_connect(view_, "load-failed",
+                   G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, char*, GError* error, gpointer self) -> gboolean {
+                     if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED))
+                       static_cast<SocialBrowser*>(self)->superseded_ = true;
+                     return FALSE;
+                   }),
+                   this);
+  gtk_container_add(GTK_CONTAINER(window_), GTK_WIDGET(view_));
+  gtk_widget_show(GTK_WIDGET(view_));
+  gtk_widget_realize(GTK_WIDGET(window_));
+  webkit_web_view_load_uri(view_, address.c_str());
+}
+
+SocialBrowser::~SocialBrowser() {
+  // No more reports from a popup that is going away.
+  g_signal_handlers_disconnect_by_data(view_, this);
+  gtk_widget_destroy(GTK_WIDGET(window_));
+  g_object_unref(window_);
+}
+
+void SocialBrowser::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self) {
+  auto* browser = static_cast<SocialBrowser*>(self);
+  if (event == WEBKIT_LOAD_STARTED) browser->superseded_ = false;
+  if (event != WEBKIT_LOAD_FINISHED) return;
+  // A load that was given up for another one (our own retry after checking
+  // a local certificate, a page moving on before it finished) showed the
+  // diver nothing; counting it would show the popup a page too early.
+  if (browser->superseded_) return;
+  const char* uri = webkit_web_view_get_uri(view);
+  browser->address_ = uri ? uri : "";
+  // Queued for the UI loop even while no main window has installed the
+  // program's poster yet (the sign-in dialog runs before it): the check must
+  // never run inside WebKit's own signal, since it may close this popup.
+  auto* message = new ProgramMessage{kMsgSocialPageLoaded, browser->serial_, 0, 0};
+  g_idle_add_full(
+      G_PRIORITY_DEFAULT_IDLE,
+      [](gpointer data) -> gboolean {
+        DispatchProgramMessage(*static_cast<ProgramMessage*>(data));
+        return G_SOURCE_REMOVE;
+      },
+      message, [](gpointer data) { delete static_cast<ProgramMessage*>(data); });
+}
+
+// The system's CAs decide for the real platform. A local simulated platform
+// is trusted only through the CA file named explicitly for the local
+// service, and only for that host: its certificate must verify against it.
+gboolean SocialBrowser::OnTlsError(WebKitWebView* view, char* uri, GTlsCertificate* cert, GTlsCertificateFlags,
+                                   gpointer self) {
+  const ServiceConfig& service = Service();
+  if (service.ca_file.empty() || !uri || !IsPlatformAddress(uri)) return FALSE;
+  const std::string host = HostOf(uri);
+  if (host.empty() || host != service.host) return FALSE;
+  GTlsCertificate* ca = g_tls_certificate_new_from_file(service.ca_file.c_str(), nullptr);
+  if (!ca) return FALSE;
+  GSocketConnectable* identity = g_network_address_new(host.c_str(), static_cast<guint16>(service.port));
+  const GTlsCertificateFlags problems = g_tls_certificate_verify(cert, identity, ca);
+  g_object_unref(identity);
+  g_object_unref(ca);
+  if (problems != 0) return FALSE;
+  webkit_web_context_allow_tls_certificate_for_host(SocialContext(), cert, host.c_str());
+  static_cast<SocialBrowser*>(self)->superseded_ = true;
+  // Retried once the failed load has finished, so its end is not taken for
+  // the retry's.
+  struct Retry {
+    WebKitWebView* view;
+    std::string uri;
+  };
+  g_idle_add_full(
+      G_PRIORITY_DEFAULT_IDLE,
+      [](gpointer data) -> gboolean {
+        auto* retry = static_cast<Retry*>(data);
+        webkit_web_view_load_uri(retry->view, retry->uri.c_str());
+        return G_SOURCE_REMOVE;
+      },
+      new Retry{WEBKIT_WEB_VIEW(g_object_ref(view)), uri},
+      [](gpointer data) {
+        auto* retry = static_cast<Retry*>(data);
+        g_object_unref(retry->view);
+        delete retry;
+      });
+  return TRUE;
+}
+
+void SocialBrowser::Hide() { gtk_widget_hide(GTK_WIDGET(window_)); }
+
+void SocialBrowser::CentreAndShow() {
+  const bool owner_shown = owner_ && gtk_widget_get_visible(GTK_WIDGET(owner_));
+  gtk_window_set_position(window_, owner_shown ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+  gtk_widget_show(GTK_WIDGET(window_));
+  gtk_window_present(window_);
+}
+
+bool SocialBrowser::visible() const { return gtk_widget_get_visible(GTK_WIDGET(window_)); }
+
+SocialSignInHost::SocialSignInHost(EngineWindow& page, std::function<GtkWindow*()> owner,
+                                   std::function<void(int)> close)
+    : page_(page), owner_(std::move(owner)), close_(std::move(close)) {}
+
+SocialSignInHost::~SocialSignInHost() { Discard(); }
+
+void SocialSignInHost::Start() {
+  // A further press replaces the popup instead of leaving the old one
+  // running unseen.
+  browser_.reset();
+  NavigationCount = 0;
+  OnProgramMessage(kMsgSocialPageLoaded, [this](const ProgramMessage& m) { Check(m.word); });
+  browser_ = std::make_unique<SocialBrowser>(owner_ ? owner_() : nullptr, OAuthDialogUrl(), ++serial_);
+}
+
+void SocialSignInHost::Discard() {
+  if (!browser_) return;
+  OnProgramMessage(kMsgSocialPageLoaded, nullptr);
+  browser_.reset();
+}
+
+void SocialSignInHost::Check(int64_t serial) {
+  // A load reported by a popup that has since been replaced is not news.
+  if (!browser_ || serial != serial_) return;
+  PageStep step = ObserveSocialPage(browser_->address());
+  if (step.hide) browser_->Hide();
+  if (step.show) browser_->CentreAndShow();
+  std::string key = step.key;
+  if (step.token) {
+    key = CompleteSocialSignIn(*step.token);
+    if (key.empty()) {
+      // The e-mail is remembered as after any sign-in; the typed password
+      // belongs to whatever account was typed, not to this one.
+      RememberEmail(State().email);
+      page_.FindById("message").SetText("");
+      Discard();
+      if (close_) close_(1);
+      return;
+    }
+  }
+  if (!key.empty()) page_.FindById("message").SetText(Tr(key));
+}
+
+}  // namespace orv::gtk

@@ -1,0 +1,348 @@
+#include "desktop/webkit_window.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+
+#include "app/program_messages.h"
+
+#include "desktop/web_views.h"
+
+namespace orv::gtk {
+
+namespace {
+
+// Each element the native side holds keeps one use in the page's handle
+// table; the use is given back when the last reference goes.
+struct WebNode : ElementNode {
+  WebNode(WebKitWindow* w, int64_t h, int g) : window(w), handle(h), generation(g) {}
+  ~WebNode() override { window->DropHandle(handle, generation); }
+  WebKitWindow* window;
+  int64_t handle;
+  int generation;  // which page load the handle belongs to
+};
+
+constexpr int kLoadTimeoutMs = 15000;
+constexpr int kCallTimeoutMs = 10000;
+
+
+std::string ValidUtf8(const std::string& s) {
+  if (g_utf8_validate(s.data(), static_cast<gssize>(s.size()), nullptr)) return s;
+  gchar* fixed = g_utf8_make_valid(s.data(), static_cast<gssize>(s.size()));
+  std::string out = fixed;
+  g_free(fixed);
+  return out;
+}
+
+// Waits on the main context until `done` or the deadline; other windows keep
+// working meanwhile.
+template <typename Pred>
+bool SpinUntil(Pred done, int timeout_ms) {
+  bool timed_out = false;
+  guint timer = g_timeout_add(
+      static_cast<guint>(timeout_ms),
+      [](gpointer flag) {
+        *static_cast<bool*>(flag) = true;
+        return G_SOURCE_REMOVE;
+      },
+      &timed_out);
+  while (!done() && !timed_out) g_main_context_iteration(nullptr, TRUE);
+  if (!timed_out) g_source_remove(timer);
+  return done();
+}
+
+// A child view's page reports its map events through window.external; each
+// becomes a posted program message carrying the two numbers, so it is handled
+// later on the UI thread and never inside the page's call.
+void PostChildViewEvent(JSCValue* value) {
+  static const struct {
+    const char* name;
+    int number;
+  } kEvents[] = {{"on_mus_move_event", kMsgMapMouse},
+                 {"on_poi_move_event", kMsgMarkerMoved},
+                 {"on_get_map_center", kMsgMapCentre},
+                 {"on_load_map_event", kMsgMapLoaded}};
+  JSCValue* name_value = jsc_value_object_get_property(value, "mapEvent");
+  char* name = jsc_value_to_string(name_value);
+  g_object_unref(name_value);
+  int number = 0;
+  for (const auto& e : kEvents)
+    if (name && g_strcmp0(name, e.name) == 0) number = e.number;
+  g_free(name);
+  if (number == 0) return;
+  ProgramMessage message{number, 0, 0, 0};
+  if (number != kMsgMapLoaded) {
+    // Each argument is taken as a number; a call with fewer than two is ignored.
+    JSCValue* args = jsc_value_object_get_property(value, "args");
+    JSCValue* count = jsc_value_object_get_property(args, "length");
+    const int n = jsc_value_is_number(count) ? jsc_value_to_int32(count) : 0;
+    g_object_unref(count);
+    if (n >= 2) {
+      JSCValue* x = jsc_value_object_get_property_at_index(args, 0);
+      JSCValue* y = jsc_value_object_get_property_at_index(args, 1);
+      message.x = jsc_value_to_double(x);
+      message.y = jsc_value_to_double(y);
+      g_object_unref(x);
+      g_object_unref(y);
+    }
+    g_object_unref(args);
+    if (n < 2) return;
+  }
+  PostProgramMessage(message);
+}
+
+}  // namespace
+
+WebKitWindow::WebKitWindow()
+    : content_(NewBridgeContentManager()), view_(NewProgramView(content_)) {
+  g_object_ref_sink(view_);
+  g_signal_connect(content_, "script-message-received::orv",
+                   G_CALLBACK(+[](WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer self) {
+                     static_cast<WebKitWindow*>(self)->OnScriptMessage(
+                         webkit_javascript_result_get_js_value(result));
+                   }),
+                   this);
+  g_signal_connect(view_, "load-changed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent e, gpointer self) {
+                     if (e == WEBKIT_LOAD_FINISHED) static_cast<WebKitWindow*>(self)->loading_ = false;
+                   }),
+                   this);
+  g_signal_connect(view_, "load-failed",
+                   G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, gchar*, GError*, gpointer self) -> gboolean {
+                     static_cast<WebKitWindow*>(self)->loading_ = false;
+                     return FALSE;
+                   }),
+                   this);
+}
+
+WebKitWindow::~WebKitWindow() {
+  g_signal_handlers_disconnect_by_data(view_, this);
+  g_signal_handlers_disconnect_by_data(content_, this);
+  g_object_unref(view_);
+  g_object_unref(content_);
+}
+
+bool WebKitWindow::LoadFile(const std::string& path) {
+  // Handles restart with every document; references into the old one must
+  // never reach an element of the new one that happens to get its number.
+  ++generation_;
+  loading_ = true;
+  ++busy_;
+  webkit_web_view_load_uri(view_, AppUriForFile(path).c_str());
+  bool loaded = SpinUntil([this] { return !loading_; }, kLoadTimeoutMs);
+  --busy_;
+  DeliverQueued();
+  return loaded;
+}
+
+GVariant* WebKitWindow::PackArgs(const Args& args) {
+  GVariantBuilder builder;
+  g_variant_builder_init(&builder, G_VARIANT_TYPE("a{sv}"));
+  for (const auto& [name, arg] : args)
+    g_variant_builder_add(&builder, "{sv}", name,
+                          arg.is_text ? g_variant_new_string(ValidUtf8(arg.text).c_str())
+                                      : g_variant_new_int64(arg.number));
+  return g_variant_builder_end(&builder);
+}
+
+void WebKitWindow::Call(const char* body, const Args& args) {
+  webkit_web_view_call_async_javascript_function(view_, body, -1, PackArgs(args), nullptr,
+                                                 nullptr, nullptr, nullptr, nullptr);
+}
+
+WebKitWindow::Result WebKitWindow::CallAndWait(const char* body, const Args& args) {
+  struct Pending {
+    bool done = false;
+    Result result;
+  };
+  auto* pending = new Pending;
+  // The pending record outlives a timed-out wait: the late answer frees it.
+  webkit_web_view_call_async_javascript_function(
+      view_, body, -1, PackArgs(args), nullptr, nullptr, nullptr,
+      [](GObject* source, GAsyncResult* res, gpointer data) {
+        auto* p = static_cast<Pending*>(data);
+        GError* error = nullptr;
+        JSCValue* value =
+            webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), res, &error);
+        if (value) {
+          p->result.ok = true;
+          if (jsc_value_is_number(value)) {
+            p->result.number = jsc_value_to_double(value);
+          } else if (jsc_value_is_string(value)) {
+            char* s = jsc_value_to_string(value);
+            p->result.text = s ? s : "";
+            g_free(s);
+          }
+          g_object_unref(value);
+        }
+        if (error) g_error_free(error);
+        if (p->done) {  // nobody waits any more
+          delete p;
+          return;
+        }
+        p->done = true;
+      },
+      pending);
+  ++busy_;
+  bool answered = SpinUntil([&] { return pending->done; }, kCallTimeoutMs);
+  --busy_;
+  DeliverQueued();
+  Result result;
+  if (answered) {
+    result = pending->result;
+    delete pending;
+  } else {
+    pending->done = true;
+  }
+  return result;
+}
+
+ElementRef WebKitWindow::RefFor(int64_t handle) {
+  if (handle <= 0) return {};
+  return ElementRef(this, std::make_shared<WebNode>(this, handle, generation_));
+}
+
+int64_t WebKitWindow::HandleOf(const ElementRef& element) const {
+  auto* node = dynamic_cast<WebNode*>(element.node());
+  return node && node->generation == generation_ ? node->handle : 0;
+}
+
+void WebKitWindow::DropHandle(int64_t handle, int generation) {
+  if (generation == generation_) Call("window.__orv && window.__orv.drop(h);", {{"h", handle}});
+}
+
+ElementRef WebKitWindow::Root() {
+  return RefFor(static_cast<int64_t>(CallAndWait("return window.__orv ? window.__orv.root() : 0;", {}).number));
+}
+
+ElementRef WebKitWindow::FindById(const std::string& id) {
+  return FindInFrame("", id);
+}
+
+ElementRef WebKitWindow::FindInFrame(const std::string& frame_id, const std::string& id) {
+  auto r = CallAndWait("return window.__orv ? window.__orv.find(f, i) : 0;", {{"f", frame_id}, {"i", id}});
+  return RefFor(static_cast<int64_t>(r.number));
+}
+
+ElementRef WebKitWindow::NthChild(const ElementRef& element, int n) {
+  auto r = CallAndWait("return window.__orv.child(h, n);", {{"h", HandleOf(element)}, {"n", int64_t{n}}});
+  return RefFor(static_cast<int64_t>(r.number));
+}
+
+ElementRef WebKitWindow::FindBelow(const ElementRef& element, const std::string& id) {
+  auto r = CallAndWait("return window.__orv.below(h, i);", {{"h", HandleOf(element)}, {"i", id}});
+  return RefFor(static_cast<int64_t>(r.number));
+}
+
+std::string WebKitWindow::GetAttribute(const ElementRef& element, const std::string& name) {
+  return CallAndWait("return window.__orv.getAttr(h, a);", {{"h", HandleOf(element)}, {"a", name}}).text;
+}
+
+void WebKitWindow::SetAttribute(const ElementRef& element, const std::string& name,
+                                const std::optional<std::string>& value) {
+  if (value)
+    Call("window.__orv.setAttr(h, a, v);", {{"h", HandleOf(element)}, {"a", name}, {"v", *value}});
+  else
+    Call("window.__orv.removeAttr(h, a);", {{"h", HandleOf(element)}, {"a", name}});
+}
+
+void WebKitWindow::SetText(const ElementRef& element, const std::string& text) {
+  Call("window.__orv.setText(h, t);", {{"h", HandleOf(element)}, {"t", text}});
+}
+
+void WebKitWindow::SetStyle(const ElementRef& element, const std::string& name, const std::string& value) {
+  Call("window.__orv.setStyle(h, a, v);", {{"h", HandleOf(element)}, {"a", name}, {"v", value}});
+}
+
+void WebKitWindow::AppendHtml(const ElementRef& element, const std::string& html) {
+  Call("window.__orv.appendHtml(h, t);", {{"h", HandleOf(element)}, {"t", html}});
+}
+
+std::string WebKitWindow::GetValue(const ElementRef& element) {
+  return CallAndWait("return window.__orv.getValue(h);", {{"h", HandleOf(element)}}).text;
+}
+
+void WebKitWindow::SetValue(const ElementRef& element, const std::string& value) {
+  Call("window.__orv.setValue(h, v);", {{"h", HandleOf(element)}, {"v", value}});
+}
+
+void WebKitWindow::ShowPopup(const ElementRef& popup, const ElementRef& anchor) {
+  Call("window.__orv.showPopup(h, a);", {{"h", HandleOf(popup)}, {"a", HandleOf(anchor)}});
+}
+
+void WebKitWindow::HidePopup(const ElementRef& popup) {
+  Call("window.__orv.hidePopup(h);", {{"h", HandleOf(popup)}});
+}
+
+void WebKitWindow::AttachChildView(const ElementRef& host, const std::string& page) {
+  Call("window.__orv.attachView(h, s);", {{"h", HandleOf(host)}, {"s", page}});
+}
+
+void WebKitWindow::CallChildFunction(const ElementRef& host, const std::string& function,
+                                     const std::vector<std::string>& args) {
+  // The texts travel as typed arguments a0..a7; the function is looked up by
+  // name on the child's window and must be a function of its own page.
+  static const char* const kNames[] = {"a0", "a1", "a2", "a3", "a4", "a5", "a6", "a7"};
+  constexpr size_t kMaxArgs = sizeof kNames / sizeof kNames[0];
+  Args packed{{"h", HandleOf(host)}, {"f", function}, {"n", static_cast<int64_t>(std::min(args.size(), kMaxArgs))}};
+  // Every name is bound (unused ones empty) so the body never reads an unknown variable.
+  for (size_t i = 0; i < kMaxArgs; ++i) packed.emplace_back(kNames[i], i < args.size() ? args[i] : std::string());
+  Call("window.__orv && window.__orv.callView(h, f, [a0, a1, a2, a3, a4, a5, a6, a7].slice(0, n));", packed);
+}
+
+std::string WebKitWindow::EvalForTest(const std::string& script) {
+  auto r = CallAndWait(script.c_str(), {});
+  return r.text.empty() && r.number != 0 ? std::to_string(r.number) : r.text;
+}
+
+bool WebKitWindow::SaveSnapshot(const std::string& png_path) {
+  struct Shot {
+    bool done = false;
+    cairo_surface_t* surface = nullptr;
+  } shot;
+  webkit_web_view_get_snapshot(
+      view_, WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
+      [](GObject* source, GAsyncResult* res, gpointer data) {
+        auto* s = static_cast<Shot*>(data);
+        s->surface = webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), res, nullptr);
+        s->done = true;
+      },
+      &shot);
+  if (!SpinUntil([&] { return shot.done; }, kCallTimeoutMs)) return false;
+  if (!shot.surface) return false;
+  bool ok = cairo_surface_write_to_png(shot.surface, png_path.c_str()) == CAIRO_STATUS_SUCCESS;
+  cairo_surface_destroy(shot.surface);
+  return ok;
+}
+
+void WebKitWindow::OnScriptMessage(JSCValue* value) {
+  if (!jsc_value_is_object(value)) return;
+  if (jsc_value_object_has_property(value, "mapEvent")) {
+    PostChildViewEvent(value);
+    return;
+  }
+  JSCValue* code = jsc_value_object_get_property(value, "code");
+  JSCValue* handle = jsc_value_object_get_property(value, "handle");
+  queued_.emplace_back(static_cast<uint32_t>(jsc_value_to_int32(code)), jsc_value_to_int32(handle));
+  g_object_unref(code);
+  g_object_unref(handle);
+  DeliverQueued();
+}
+
+void WebKitWindow::DeliverQueued() {
+  // Events that arrive while a handler runs or waits stay queued until it
+  // returns, so handlers are never re-entered.
+  while (busy_ == 0 && !queued_.empty()) {
+    auto [code, handle] = queued_.front();
+    queued_.pop_front();
+    ElementRef target = RefFor(handle);
+    PageEvent event;
+    event.code = code;
+    event.target = target;
+    event.source = target;
+    ++busy_;
+    Deliver(target, event);
+    --busy_;
+  }
+}
+
+}  // namespace orv::gtk
