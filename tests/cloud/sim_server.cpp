@@ -80,6 +80,7 @@ void SimServer::Use() const {
   cfg.port = port_;
   cfg.ca_file = ca_file();
   cfg.stall_seconds = 2;
+  cfg.request_timeout_ms = 20000;
 }
 
 bool SimServer::SetFault(const std::string& endpoint, const std::string& mode) const {

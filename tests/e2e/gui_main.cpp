@@ -5,6 +5,7 @@
 #include <gtk/gtk.h>
 
 #include "app/gtk/generic_dialogs.h"
+#include "app/gtk/request_wait.h"
 #include "app/gtk/web_views.h"
 #include "e2e/gui_support.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   orv::e2e::have_display = gtk_init_check(&argc, &argv);
   if (orv::e2e::have_display) {
     orv::gtk::MarkUiThread();
+    orv::gtk::InstallRequestWaitRunner();
     orv::gtk::InitWebEngine();
   }
   return RUN_ALL_TESTS();

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <ctime>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -135,7 +136,17 @@ int main(int argc, char** argv) {
     while (reply.stall && !stopping && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     res.status = reply.status;
-    res.set_content(reply.body, reply.content_type.empty() ? "text/plain" : reply.content_type.c_str());
+    const std::string type = reply.content_type.empty() ? "text/plain" : reply.content_type;
+    if (reply.trickle) {
+      // A server that never quite stops: one byte every 0.9 s.
+      auto body = std::make_shared<std::string>(std::move(reply.body));
+      res.set_content_provider(body->size(), type, [body, &stopping](size_t offset, size_t, httplib::DataSink& sink) {
+        for (int i = 0; i < 18 && !stopping; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return !stopping && sink.write(body->data() + offset, 1);
+      });
+      return;
+    }
+    res.set_content(reply.body, type);
   };
   server.set_tcp_nodelay(true);  // replies go out at once, not after a delayed ACK
   server.Get(".*", handle);

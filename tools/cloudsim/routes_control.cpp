@@ -1,5 +1,5 @@
 // Test switches and helpers of the simulator (not part of the real service):
-//   POST /_sim/fault   endpoint=NAME&mode=none|empty|text|html500|badcode|nocode|stall
+//   POST /_sim/fault   endpoint=NAME&mode=none|empty|text|html500|badcode|nocode|stall|trickle
 //   GET  /_sim/last    the last request to a service endpoint, as JSON
 //   GET  /_sim/raw?status=N&hex=BYTES   answers exactly those bytes
 //   GET  /static/avatar.svg             the demo diver's picture

@@ -55,7 +55,7 @@ std::optional<Fault> ParseFault(const std::string& name) {
   static const std::map<std::string, Fault> kNames = {
       {"none", Fault::None},       {"empty", Fault::Empty},     {"text", Fault::Text},
       {"html500", Fault::Html500}, {"badcode", Fault::BadCode}, {"nocode", Fault::NoCode},
-      {"stall", Fault::Stall}};
+      {"stall", Fault::Stall},     {"trickle", Fault::Trickle}};
   auto it = kNames.find(name);
   if (it == kNames.end()) return std::nullopt;
   return it->second;
@@ -151,6 +151,7 @@ SimReply Service::Apply(Fault fault) {
     case Fault::BadCode: return Failure("0000001");
     case Fault::NoCode: return {200, "application/json", "{\"response\":{}}"};
     case Fault::Stall: return {200, "", "", true};
+    case Fault::Trickle:  // the route answers, slowly (Dispatch)
     case Fault::None: break;
   }
   return {};
@@ -180,6 +181,11 @@ SimReply Service::Dispatch(SimRequest request) {
     if (!control) {
       auto fault = faults_.find(route.name);
       if (fault == faults_.end()) fault = faults_.find("*");
+      if (fault != faults_.end() && fault->second == Fault::Trickle) {
+        SimReply slow = route.handler(*this, request, args);
+        slow.trickle = true;
+        return slow;
+      }
       if (fault != faults_.end()) return Apply(fault->second);
     }
     return route.handler(*this, request, args);

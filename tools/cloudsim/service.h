@@ -34,11 +34,12 @@ struct SimReply {
   int status = 200;
   std::string content_type = "application/json";
   std::string body;
-  bool stall = false;  // the server must not answer at all
+  bool stall = false;    // the server must not answer at all
+  bool trickle = false;  // the body goes out one byte every 0.9 s
 };
 
 // Test switches: how a named endpoint misbehaves.
-enum class Fault { None, Empty, Text, Html500, BadCode, NoCode, Stall };
+enum class Fault { None, Empty, Text, Html500, BadCode, NoCode, Stall, Trickle };
 std::optional<Fault> ParseFault(const std::string& name);
 
 class Service;

@@ -19,6 +19,8 @@
 #include "app/gtk/login_dlg.h"
 #include "app/gtk/main_frame.h"
 #include "app/gtk/progress_dialog.h"
+#include "app/gtk/request_wait.h"
+#include "app/gtk/service_trust.h"
 #include "app/gtk/web_views.h"
 #include "app/page_folder.h"
 #include "app/settings.h"
@@ -85,7 +87,10 @@ int main(int argc, char** argv) {
   if (!opt.device.empty()) orv::device::SetDevicePathOverride(opt.device);
 
   orv::gtk::MarkUiThread();
+  orv::gtk::InstallRequestWaitRunner();
   if (!orv::gtk::InitWebEngine()) return -1;
+  // The account picture of a local service loads in the program's views.
+  if (!opt.ca_file.empty()) orv::gtk::TrustServiceCertificate();
   orv::ReadSettings();
   orv::State().page_folder = orv::MakePageFolder(orv::ProgramFolder(), orv::LanguageCode);
   MeasureDisplayScale();

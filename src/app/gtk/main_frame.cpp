@@ -50,8 +50,10 @@ bool MainFrame::Create(const std::string& main_page) {
   });
 
   page_.LoadFile(main_page);
-  if (page_.Root()) PageReady();
+  // Shown before the handlers' first requests: the page fills in as they
+  // complete, and a slow service never leaves the screen empty.
   gtk_widget_show_all(window);
+  if (page_.Root()) PageReady();
   return true;
 }
 
