@@ -69,7 +69,7 @@ TEST_F(GuiWait, StalledSignInKeepsTheDialogLiveUntilCancel) {
     e2e::After(1500, [&] {
       frames_late = gdk_frame_clock_get_frame_counter(clock);
       overlay_shown = gtk::BusyOverlay() != nullptr;
-      busy_cursor = gdk_window_get_cursor(view_window) != nullptr;
+      busy_cursor = gdk_window_get_cursor(gtk_widget_get_window(GTK_WIDGET(page.gtk_window()))) != nullptr;
       e2e::SaveWindowScreenshot(page.gtk_window(), "wait_sign_in_busy");
       // A real click on "Sign in" again: it must go nowhere.
       gdk_test_simulate_button(view_window, x, y, 1, GdkModifierType(0), GDK_BUTTON_PRESS);
@@ -111,6 +111,7 @@ TEST_F(GuiWait, StallRightAfterSignInStillShowsTheMainWindow) {
     if (gtk::BusyCancelButton()) {
       if (cancels++ == 0) {
         main_visible_while_waiting = MainWindow && gtk_widget_get_mapped(GTK_WIDGET(MainWindow));
+        e2e::WaitFor([] { return false; }, 300);  // the overlay paints
         if (MainWindow) e2e::SaveWindowScreenshot(GTK_WINDOW(MainWindow), "wait_main_after_sign_in");
       }
       gtk_button_clicked(gtk::BusyCancelButton());

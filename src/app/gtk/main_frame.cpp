@@ -61,8 +61,9 @@ void MainFrame::PageReady() {
   handlers_ = MakeMainHandlers();
   sink_ = std::make_unique<HandlerListSink>(handlers_);
   page_.SetEventSink(sink_.get());
-  for (auto& h : handlers_) h->attach(&page_);
+  // The account needs no request: it shows while the handlers' requests run.
   FillAccountFields();
+  for (auto& h : handlers_) h->attach(&page_);
   for (auto& h : handlers_) {
     if (auto* menu = dynamic_cast<SysMenuFunc*>(h.get())) menu->on_setting = [] {
         SettingDlg dlg;

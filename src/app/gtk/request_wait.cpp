@@ -94,10 +94,14 @@ GtkWindow* BusyOwner() {
 void SetBusyCursor(GtkWindow* owner) {
   GdkWindow* top = gtk_widget_get_window(GTK_WIDGET(owner));
   if (!top) return;
-  GdkCursor* wait = gdk_cursor_new_from_name(gdk_window_get_display(top), "wait");
+  GdkDisplay* display = gdk_window_get_display(top);
+  GdkCursor* wait = gdk_cursor_new_from_name(display, "wait");
+  if (!wait) wait = gdk_cursor_new_for_display(display, GDK_WATCH);  // no cursor theme
+  // The web view's own window (somewhere below) sets its cursor itself; every
+  // window of the owner gets the busy one.
   std::vector<GdkWindow*> targets{top};
-  // The web view's own window sets its cursor itself; it gets one too.
-  for (GList* c = gdk_window_peek_children(top); c; c = c->next) targets.push_back(GDK_WINDOW(c->data));
+  for (size_t i = 0; i < targets.size(); ++i)
+    for (GList* c = gdk_window_peek_children(targets[i]); c; c = c->next) targets.push_back(GDK_WINDOW(c->data));
   for (GdkWindow* target : targets) {
     GdkCursor* before = gdk_window_get_cursor(target);
     if (before) g_object_ref(before);
