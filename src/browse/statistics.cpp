@@ -14,6 +14,7 @@ DiveTotals TotalsFromResponse(const Json::Value& response) {
   t.free_count = JsonInt(response, "freedive_mode_count");
   t.free_minutes = JsonInt(response, "free_dive_time") / 60;
   t.free_max_depth = ReadDecimal(JsonText(response, "free_max_depth"));
+  t.known = true;
   return t;
 }
 
@@ -22,6 +23,12 @@ std::string TotalTimeText(int32_t minutes) {
 }
 
 StatisticsTexts MakeStatisticsTexts(const DiveTotals& t) {
+  if (!t.known) {
+    const std::string dash = "\u2014";
+    return {{{"scuba_total_dive", dash}, {"scuba_total_time", dash}, {"scuba_max_depth", dash},
+             {"scuba_max_depth_unit", ""}, {"free_total_dive", dash}, {"free_total_time", dash},
+             {"free_max_depth", dash}, {"free_max_depth_unit", ""}}};
+  }
   return {{
       {"scuba_total_dive", std::to_string(t.scuba_count)},
       {"scuba_total_time", TotalTimeText(t.scuba_minutes)},

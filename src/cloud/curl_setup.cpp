@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "cloud/service_config.h"
+#include "cloud/transfer_runner.h"
 
 namespace orv::detail {
 
@@ -48,8 +49,54 @@ void ApplyTransportOptions(CURL* curl, const std::string& url_host) {
   // never reach our own loopback service.
   if (IsLoopbackHost(url_host)) curl_easy_setopt(curl, CURLOPT_PROXY, "");
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(cfg.connect_timeout_ms));
+}
+
+void ApplyRequestLimits(CURL* curl) {
+  const ServiceConfig& cfg = Service();
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(cfg.request_timeout_ms));
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(cfg.stall_seconds));
 }
 
+void ApplyDownloadLimits(CURL* curl) {
+  const ServiceConfig& cfg = Service();
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, static_cast<long>(cfg.download_min_bytes_per_s));
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(cfg.stall_seconds));
+}
+
+namespace {
+
+TransferRunner& Runner() {
+  static TransferRunner runner;
+  return runner;
+}
+
+// libcurl calls this at least once a second, also while nothing arrives.
+int CheckCancel(void* flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<std::atomic<bool>*>(flag)->load() ? 1 : 0;
+}
+
+}  // namespace
+
+CURLcode Perform(CURL* curl) {
+  std::atomic<bool> cancel{false};
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CheckCancel);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &cancel);
+  CURLcode rc = CURLE_OK;
+  auto perform = [&] { rc = curl_easy_perform(curl); };
+  // The runner is set once at start-up, before any transfer.
+  if (Runner()) Runner()(perform, cancel);
+  else perform();
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, nullptr);
+  return rc;
+}
+
 }  // namespace orv::detail
+
+namespace orv {
+
+void SetTransferRunner(TransferRunner runner) { detail::Runner() = std::move(runner); }
+
+}  // namespace orv

@@ -13,8 +13,20 @@ void EnsureCurlGlobal();
 
 // HTTPS only (redirects too), certificate and host checks on, the extra CA of
 // a local service, proxy from the environment (never for loopback), the
-// connect time-out and the stall abort of the service configuration.
+// connect time-out of the service configuration. The caller adds its own
+// bound on the whole transfer (RequestLimits or DownloadLimits).
 void ApplyTransportOptions(CURL* curl, const std::string& url_host);
+
+// The transfer of a prepared handle, through the installed TransferRunner,
+// with a progress check that lets the runner cancel it.
+CURLcode Perform(CURL* curl);
+
+// Service API requests: a reply that has not fully arrived within
+// `request_timeout_ms` is abandoned, however slowly it trickles.
+void ApplyRequestLimits(CURL* curl);
+// Files: abandoned while slower than `download_min_bytes_per_s` for
+// `stall_seconds`; a large file on a slow but working line still arrives.
+void ApplyDownloadLimits(CURL* curl);
 
 // True for 127.0.0.0/8, ::1 and "localhost".
 bool IsLoopbackHost(const std::string& host);

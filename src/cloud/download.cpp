@@ -57,10 +57,11 @@ bool DownloadToFile(const std::string& url, const std::string& path, ErrorStatus
     return false;
   }
   detail::ApplyTransportOptions(curl, detail::UrlHost(url));
+  detail::ApplyDownloadLimits(curl);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteFile);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, temp.file);
-  CURLcode rc = curl_easy_perform(curl);
+  CURLcode rc = detail::Perform(curl);
   long status = 0;
   curl_off_t announced = -1, received = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);

@@ -87,6 +87,7 @@ std::string HttpPost::Request(std::string_view verb, std::string_view path, std:
   // Reset keeps the live connection and TLS session of this operation.
   curl_easy_reset(curl);
   detail::ApplyTransportOptions(curl, host_);
+  detail::ApplyRequestLimits(curl);
   std::string url = origin_ + "/" + std::string(path);
   std::string method(verb);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
@@ -115,10 +116,12 @@ std::string HttpPost::Request(std::string_view verb, std::string_view path, std:
   BodySink sink;
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
-  curl_easy_perform(curl);
+  const CURLcode rc = detail::Perform(curl);
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
   curl_slist_free_all(headers);
-  if (sink.too_big) return {};
+  // A reply cut off by a limit or by Cancel is no reply: half a JSON text
+  // must never be read as one.
+  if (sink.too_big || rc != CURLE_OK) return {};
   return std::move(sink.text);
 }
 

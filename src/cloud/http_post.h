@@ -31,7 +31,8 @@ class HttpPost {
   // BearerHeader()). Returns the reply body read in 1024-byte chunks where a
   // chunk contributes only its bytes before its first NUL; empty when the
   // request could not be sent, when nothing came back, when not connected, or
-  // when the body grows beyond kMaxReplyBytes.
+  // when the body grows beyond kMaxReplyBytes, when the transfer did not end
+  // normally (time limit, stall, Cancel), so a cut-off reply is never read.
   std::string Request(std::string_view verb, std::string_view path, std::string_view extra_headers,
                       const void* body, std::size_t length, bool json);
   std::string Request(std::string_view verb, std::string_view path, std::string_view extra_headers,

@@ -11,10 +11,14 @@ struct ServiceConfig {
   std::string host;     // host name or IP literal (IPv6 without brackets)
   int port = 8443;
   std::string ca_file;  // extra trusted CA (PEM) for a local service; empty = system CAs only
-  // A transfer that moves less than one byte per second for this long is
-  // abandoned, so a server that stops answering cannot freeze the program.
-  int stall_seconds = 30;
   int connect_timeout_ms = 5000;
+  // Every transfer has an end: an API request gives up after this long in
+  // all, so even a server trickling a byte a second cannot hold it.
+  int request_timeout_ms = 20000;
+  // A transfer moving less than its floor for this long is abandoned: one
+  // byte a second for API requests, `download_min_bytes_per_s` for files.
+  int stall_seconds = 15;
+  int download_min_bytes_per_s = 1024;
 };
 
 // The process-wide configuration every service call uses; starts with the

@@ -15,6 +15,7 @@ std::string ClickedId(const PageEvent& event) {
 }  // namespace
 
 void MarkUiThread() { ui_thread = std::this_thread::get_id(); }
+bool OnUiThread() { return std::this_thread::get_id() == ui_thread; }
 
 void RunOnUiThread(const std::function<void()>& task) {
   if (std::this_thread::get_id() == ui_thread) {

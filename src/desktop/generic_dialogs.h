@@ -57,5 +57,6 @@ class GtkDialogs : public DialogBackend {
 void RunOnUiThread(const std::function<void()>& task);
 // Records the calling thread as the UI thread.
 void MarkUiThread();
+bool OnUiThread();
 
 }  // namespace orv::gtk

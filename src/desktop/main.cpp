@@ -19,6 +19,8 @@
 #include "desktop/login_dlg.h"
 #include "desktop/main_frame.h"
 #include "desktop/progress_dialog.h"
+#include "desktop/request_wait.h"
+#include "desktop/service_trust.h"
 #include "desktop/tile_scheme.h"
 #include "desktop/web_views.h"
 #include "app/page_folder.h"
@@ -86,7 +88,10 @@ int main(int argc, char** argv) {
   if (!opt.device.empty()) orv::device::SetDevicePathOverride(opt.device);
 
   orv::gtk::MarkUiThread();
+  orv::gtk::InstallRequestWaitRunner();
   if (!orv::gtk::InitWebEngine()) return -1;
+  // The account picture of a local service loads in the program's views.
+  if (!opt.ca_file.empty()) orv::gtk::TrustServiceCertificate();
   orv::ReadSettings();
   orv::State().page_folder = orv::MakePageFolder(orv::ProgramFolder(), orv::LanguageCode);
   MeasureDisplayScale();

@@ -50,8 +50,10 @@ bool MainFrame::Create(const std::string& main_page) {
   });
 
   page_.LoadFile(main_page);
-  if (page_.Root()) PageReady();
+  // Shown before the handlers' first requests: the page fills in as they
+  // complete, and a slow service never leaves the screen empty.
   gtk_widget_show_all(window);
+  if (page_.Root()) PageReady();
   return true;
 }
 
@@ -59,8 +61,9 @@ void MainFrame::PageReady() {
   handlers_ = MakeMainHandlers();
   sink_ = std::make_unique<HandlerListSink>(handlers_);
   page_.SetEventSink(sink_.get());
-  for (auto& h : handlers_) h->attach(&page_);
+  // The account needs no request: it shows while the handlers' requests run.
   FillAccountFields();
+  for (auto& h : handlers_) h->attach(&page_);
   for (auto& h : handlers_) {
     if (auto* menu = dynamic_cast<SysMenuFunc*>(h.get())) menu->on_setting = [] {
         SettingDlg dlg;

@@ -60,7 +60,6 @@ SocialBrowser::SocialBrowser(GtkWindow* owner, const std::string& address, int64
   gtk_window_set_modal(window_, TRUE);
   if (owner_) gtk_window_set_transient_for(window_, owner_);
   gtk_window_set_default_size(window_, ScaledWidth(640), ScaledHeight(520));
-  gtk_window_move(window_, 0, 0);
   // Closing the popup cancels: it only hides, the sign-in dialog stays.
   g_signal_connect(window_, "delete-event", G_CALLBACK(+[](GtkWidget* w, GdkEvent*, gpointer) -> gboolean {
                      gtk_widget_hide(w);
@@ -161,8 +160,21 @@ gboolean SocialBrowser::OnTlsError(WebKitWebView* view, char* uri, GTlsCertifica
 void SocialBrowser::Hide() { gtk_widget_hide(GTK_WIDGET(window_)); }
 
 void SocialBrowser::CentreAndShow() {
-  const bool owner_shown = owner_ && gtk_widget_get_visible(GTK_WIDGET(owner_));
-  gtk_window_set_position(window_, owner_shown ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+  // Placed by hand: the window was realized hidden for its first load, so
+  // GTK's own first-show placement no longer applies.
+  GdkWindow* owner_window = owner_ && gtk_widget_get_visible(GTK_WIDGET(owner_))
+                                ? gtk_widget_get_window(GTK_WIDGET(owner_)) : nullptr;
+  int width = 0, height = 0;
+  gtk_window_get_size(window_, &width, &height);
+  GdkRectangle area{0, 0, 0, 0};
+  if (owner_window) {
+    gdk_window_get_frame_extents(owner_window, &area);
+  } else {
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(gdk_display_get_default());
+    if (!monitor) monitor = gdk_display_get_monitor(gdk_display_get_default(), 0);
+    if (monitor) gdk_monitor_get_workarea(monitor, &area);
+  }
+  if (area.width > 0) gtk_window_move(window_, area.x + (area.width - width) / 2, area.y + (area.height - height) / 2);
   gtk_widget_show(GTK_WIDGET(window_));
   gtk_window_present(window_);
 }

@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <set>
 
 #include "app/program_messages.h"
 
@@ -23,6 +24,8 @@ struct WebNode : ElementNode {
 };
 
 constexpr int kLoadTimeoutMs = 15000;
+int events_held = 0;
+std::set<WebKitWindow*> live_windows;
 constexpr int kCallTimeoutMs = 10000;
 
 
@@ -96,6 +99,7 @@ void PostChildViewEvent(JSCValue* value) {
 WebKitWindow::WebKitWindow()
     : content_(NewBridgeContentManager()), view_(NewProgramView(content_)) {
   g_object_ref_sink(view_);
+  live_windows.insert(this);
   g_signal_connect(content_, "script-message-received::orv",
                    G_CALLBACK(+[](WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer self) {
                      static_cast<WebKitWindow*>(self)->OnScriptMessage(
@@ -115,6 +119,7 @@ WebKitWindow::WebKitWindow()
 }
 
 WebKitWindow::~WebKitWindow() {
+  live_windows.erase(this);
   g_signal_handlers_disconnect_by_data(view_, this);
   g_signal_handlers_disconnect_by_data(content_, this);
   g_object_unref(view_);
@@ -331,7 +336,7 @@ void WebKitWindow::OnScriptMessage(JSCValue* value) {
 void WebKitWindow::DeliverQueued() {
   // Events that arrive while a handler runs or waits stay queued until it
   // returns, so handlers are never re-entered.
-  while (busy_ == 0 && !queued_.empty()) {
+  while (busy_ == 0 && events_held == 0 && !queued_.empty()) {
     auto [code, handle] = queued_.front();
     queued_.pop_front();
     ElementRef target = RefFor(handle);
@@ -343,6 +348,21 @@ void WebKitWindow::DeliverQueued() {
     Deliver(target, event);
     --busy_;
   }
+}
+
+void WebKitWindow::HoldPageEvents() { ++events_held; }
+
+void WebKitWindow::ReleasePageEvents() {
+  if (events_held == 0 || --events_held > 0) return;
+  g_idle_add(
+      [](gpointer) -> gboolean {
+        // A delivered event may close a window: each is looked up again.
+        const std::set<WebKitWindow*> windows = live_windows;
+        for (WebKitWindow* w : windows)
+          if (live_windows.count(w)) w->DeliverQueued();
+        return G_SOURCE_REMOVE;
+      },
+      nullptr);
 }
 
 }  // namespace orv::gtk

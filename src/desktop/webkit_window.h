@@ -53,6 +53,12 @@ class WebKitWindow : public EngineWindow {
   // Writes a PNG of what the view shows; false on failure.
   bool SaveSnapshot(const std::string& png_path);
 
+  // While held (a service request waits on the UI thread), page events of
+  // every window stay queued; the last release delivers them from the main
+  // loop, never inside the waiting handler.
+  static void HoldPageEvents();
+  static void ReleasePageEvents();
+
   // Used by the handle nodes when they go.
   void DropHandle(int64_t handle, int generation);
 

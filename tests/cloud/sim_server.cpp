@@ -87,6 +87,7 @@ void SimServer::Use() const {
   cfg.port = port_;
   cfg.ca_file = ca_file();
   cfg.stall_seconds = 2;
+  cfg.request_timeout_ms = 20000;
 }
 
 std::string SimServer::tile_url_template() const {

@@ -7,12 +7,14 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "app/app_state.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
 #include "cloud/reply_check.h"
 #include "cloud/service_config.h"
+#include "cloud/transfer_runner.h"
 #include "shared_sim_test.h"
 
 namespace orv {
@@ -83,6 +85,41 @@ TEST_F(TransportTest, StalledServerIsAbandonedInBoundedTime) {
   EXPECT_EQ(body, "");
   EXPECT_LT(seconds, 8.0);
   EXPECT_EQ(ReplyCheck(body).key, "HOST_NOT_CONN");
+}
+
+TEST_F(TransportTest, TricklingOrCancelledRequestEndsAsNoConnection) {
+  // Only the overall limit (trickle) or the runner's cancel (stall) can end
+  // these: the stall abort is set far beyond the test's bound.
+  struct Case {
+    const char* mode;
+    int request_timeout_ms;
+    bool cancel;
+  };
+  for (const Case& c : {Case{"trickle", 1500, false}, Case{"stall", 60000, true}}) {
+    SCOPED_TRACE(c.mode);
+    ASSERT_TRUE(server_->SetFault("login", c.mode));
+    Service().stall_seconds = 60;
+    Service().request_timeout_ms = c.request_timeout_ms;
+    SetTransferRunner([&](const std::function<void()>& perform, std::atomic<bool>& cancel) {
+      std::thread diver([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        if (c.cancel) cancel = true;
+      });
+      perform();
+      diver.join();
+    });
+    auto start = std::chrono::steady_clock::now();
+    HttpPost http;
+    http.Connect();
+    std::string body = Send(http, LoginEndpoint("demo@orvelle.test", "coral+reef&dive=100%"));
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    SetTransferRunner(nullptr);
+    server_->Use();
+    server_->SetFault("login", "none");
+    EXPECT_EQ(body, "");
+    EXPECT_EQ(ReplyCheck(body, CallKind::EmailSignIn).key, "HOST_NOT_CONN");
+    EXPECT_LT(seconds, 10.0);
+  }
 }
 
 TEST_F(TransportTest, FaultyRepliesMapToTheirKeys) {

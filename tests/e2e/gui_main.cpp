@@ -7,6 +7,7 @@
 #include "desktop/generic_dialogs.h"
 #include "desktop/tile_scheme.h"
 #include "desktop/web_views.h"
+#include "desktop/request_wait.h"
 #include "e2e/gui_support.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
   orv::e2e::have_display = gtk_init_check(&argc, &argv);
   if (orv::e2e::have_display) {
     orv::gtk::MarkUiThread();
+    orv::gtk::InstallRequestWaitRunner();
     orv::gtk::InitWebEngine();
   }
   const int failed = RUN_ALL_TESTS();

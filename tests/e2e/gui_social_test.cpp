@@ -7,6 +7,7 @@
 #include "account/social_sign_in.h"
 #include "app/app_state.h"
 #include "desktop/login_dlg.h"
+#include "desktop/service_trust.h"
 #include "app/page_folder.h"
 #include "app/settings.h"
 #include "app/string_table.h"
@@ -78,6 +79,22 @@ class GuiSocial : public e2e::GuiSimTest {
     e2e::Observe(nullptr);
     SetSettingsPath("");
   }
+  // Whether the service's picture shows in a program view (not the popup).
+  static bool PictureLoads(int attempt) {
+    gtk::WebKitWindow view;
+    GtkWidget* holder = gtk_offscreen_window_new();
+    gtk_container_add(GTK_CONTAINER(holder), view.widget());
+    gtk_widget_show_all(holder);
+    view.LoadFile(PagePath("msg.htm"));
+    view.EvalForTest("window.__pic = 'wait'; const i = new Image(); i.onload = () => { window.__pic = 'yes'; };"
+                     "i.onerror = () => { window.__pic = 'no'; }; i.src = '" + server->origin() +
+                     "/static/avatar.svg?n=" + std::to_string(attempt) + "'; return '';");
+    std::string result;
+    e2e::WaitFor([&] { return (result = view.EvalForTest("return window.__pic;")) != "wait"; }, 8000);
+    gtk_container_remove(GTK_CONTAINER(holder), view.widget());
+    gtk_widget_destroy(holder);
+    return result == "yes";
+  }
   static gtk::SocialBrowser* Popup(gtk::DialogPage& page) { return static_cast<gtk::LoginDlg&>(page).social().browser(); }
   static bool Shown(gtk::DialogPage& page) { return Popup(page) && Popup(page)->visible(); }
   // Shown, and showing the platform's sign-in page, fully loaded.
@@ -122,7 +139,7 @@ TEST_F(GuiSocial, CancelledOrClosedPopupLeavesTheDialogOpen) {
 
 TEST_F(GuiSocial, SignsInOnThePlatformPageThenAtOnceWhileSignedInThere) {
   bool shown = false;
-  int width = 0, height = 0;
+  int width = 0, height = 0, off_centre = -1;
   e2e::Observe([&](gtk::DialogPage& page) {
     auto& w = page.window();
     e2e::TypeInPage(w, "pword", "typed for another account");
@@ -130,6 +147,13 @@ TEST_F(GuiSocial, SignsInOnThePlatformPageThenAtOnceWhileSignedInThere) {
     shown = e2e::WaitFor([&] { return AtSignInPage(page); }, 10000);
     if (!shown) return;
     e2e::WindowSize(Popup(page)->window(), width, height);
+    // Centred over the sign-in dialog, not at the corner of the screen.
+    int px = 0, py = 0, dx = 0, dy = 0, dw = 0, dh = 0;
+    gtk_window_get_position(Popup(page)->window(), &px, &py);
+    gtk_window_get_position(page.gtk_window(), &dx, &dy);
+    e2e::WindowSize(page.gtk_window(), dw, dh);
+    off_centre = std::abs(px + width / 2 - (dx + dw / 2)) + std::abs(py + height / 2 - (dy + dh / 2));
+    e2e::SaveWindowScreenshot(Popup(page)->window(), "social_popup_centred");
     SavePopup(Popup(page)->view(), "social_platform_page");
     RunInPopup(Popup(page)->view(), std::string("document.getElementById('email').value = '") + sim::kDemoEmail +
                                         "'; document.getElementById('continue').click();");
@@ -142,6 +166,8 @@ TEST_F(GuiSocial, SignsInOnThePlatformPageThenAtOnceWhileSignedInThere) {
   EXPECT_TRUE(shown);
   EXPECT_EQ(width, 640);
   EXPECT_EQ(height, 520);
+  EXPECT_GE(off_centre, 0);
+  EXPECT_LE(off_centre, 4);
   EXPECT_EQ(State().email, sim::kDemoEmail);
   EXPECT_EQ(State().user_id, sim::kDemoUserId);
   EXPECT_FALSE(State().token.empty());
@@ -166,6 +192,13 @@ TEST_F(GuiSocial, SignsInOnThePlatformPageThenAtOnceWhileSignedInThere) {
   EXPECT_FALSE(ever_shown);
   EXPECT_EQ(prefilled, sim::kDemoEmail);
   EXPECT_FALSE(State().token.empty());
+}
+
+TEST_F(GuiSocial, ProgramViewsTrustTheLocalServiceThroughItsCaFile) {
+  // The account picture of a local service named with its CA file loads in
+  // the program's own views.
+  ASSERT_TRUE(gtk::TrustServiceCertificate());
+  EXPECT_TRUE(PictureLoads(1));
 }
 
 }  // namespace

@@ -32,9 +32,36 @@ void TypeInPage(gtk::WebKitWindow& window, const std::string& id, const std::str
                      "; e.dispatchEvent(new Event('input')); return '';");
 }
 
-bool SaveScreenshot(gtk::WebKitWindow& window, const std::string& name) {
+std::string ScreenshotDir() {
   std::string dir = std::string(ORVELLE_BIN_DIR) + "/../screenshots";
   std::filesystem::create_directories(dir);
+  return dir;
+}
+
+bool SaveWindowScreenshot(GtkWindow* window, const std::string& name) {
+  GdkWindow* top = gtk_widget_get_window(GTK_WIDGET(window));
+  if (!top) return false;
+  GdkRectangle area;
+  gdk_window_get_frame_extents(top, &area);
+  GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), area.x, area.y, area.width, area.height);
+  if (!shot) return false;
+  bool ok = gdk_pixbuf_save(shot, (ScreenshotDir() + "/" + name + ".png").c_str(), "png", nullptr, nullptr);
+  g_object_unref(shot);
+  return ok;
+}
+
+void After(int ms, std::function<void()> act) {
+  g_timeout_add_full(
+      G_PRIORITY_DEFAULT, static_cast<guint>(ms),
+      [](gpointer data) -> gboolean {
+        (*static_cast<std::function<void()>*>(data))();
+        return G_SOURCE_REMOVE;
+      },
+      new std::function<void()>(std::move(act)), [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+}
+
+bool SaveScreenshot(gtk::WebKitWindow& window, const std::string& name) {
+  std::string dir = ScreenshotDir();
   // Let the page paint what was just written before taking the picture.
   WaitFor([] { return false; }, 300);
   return window.SaveSnapshot(dir + "/" + name + ".png");

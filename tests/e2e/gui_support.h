@@ -27,6 +27,11 @@ void ClickInPage(gtk::WebKitWindow& window, const std::string& id, const std::st
 void TypeInPage(gtk::WebKitWindow& window, const std::string& id, const std::string& text);
 // "<build>/screenshots/<name>.png"; false when it could not be written.
 bool SaveScreenshot(gtk::WebKitWindow& window, const std::string& name);
+// The screen area of `window` as shown, native overlays and all, to
+// "<build>/screenshots/<name>.png"; false when it could not be written.
+bool SaveWindowScreenshot(GtkWindow* window, const std::string& name);
+// Runs `act` once from the main loop after `ms`, also inside a wait.
+void After(int ms, std::function<void()> act);
 // Runs the main loop until `done` or `timeout_ms`.
 bool WaitFor(const std::function<bool()>& done, int timeout_ms);
 // The size the dialog window got.

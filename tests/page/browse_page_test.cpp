@@ -306,9 +306,11 @@ TEST_F(BrowsePageTest, AttachStartsOnTheCurrentMonth) {
   CurrentLocalMonth(year, month);
   EXPECT_EQ(Text(Frame("calendardate")), MonthLabel(year, month));
   EXPECT_EQ(notifier.keys, (std::vector<std::string>{"HOST_NOT_CONN", "HOST_NOT_CONN"}));
-  // The statistics still show their (zero) totals, the grid nothing yet.
-  EXPECT_EQ(Text(Frame("scuba_total_dive")), "0");
-  EXPECT_EQ(Text(Frame("scuba_total_time")), "0:00");
+  // Statistics never received show a dash, not zeros that look like data;
+  // the grid shows nothing yet.
+  EXPECT_EQ(Text(Frame("scuba_total_dive")), "\u2014");
+  EXPECT_EQ(Text(Frame("scuba_total_time")), "\u2014");
+  EXPECT_EQ(Text(Frame("free_max_depth_unit")), "");
   EXPECT_EQ(cal.month().cells.size(), 42u);
   EXPECT_EQ(cal.month().cells[0].date.month, 0);
   const size_t before = service.paths.size();

@@ -139,6 +139,10 @@ TEST_F(UnitSettingTest, StatisticsTexts) {
   StatisticsTexts none = MakeStatisticsTexts(TotalsFromResponse(Json::Value()));
   EXPECT_EQ(none[0].second, "0");
   EXPECT_EQ(none[2].second, "0.0");
+  // Totals that never arrived are not zeros.
+  StatisticsTexts unknown = MakeStatisticsTexts(DiveTotals{});
+  EXPECT_EQ(unknown[0].second, "\u2014");
+  EXPECT_EQ(unknown[3].second, "");
 }
 
 }  // namespace

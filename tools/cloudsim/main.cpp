@@ -163,6 +163,15 @@ int main(int argc, char** argv) {
                                });
       return;
     }
+    if (reply.trickle) {
+      // A server that never quite stops: one byte every 0.9 s.
+      auto body = std::make_shared<std::string>(std::move(reply.body));
+      res.set_content_provider(body->size(), type, [body, &stopping](size_t offset, size_t, httplib::DataSink& sink) {
+        for (int i = 0; i < 18 && !stopping; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return !stopping && sink.write(body->data() + offset, 1);
+      });
+      return;
+    }
     res.set_content(reply.body, type);
   };
   server.set_tcp_nodelay(true);  // replies go out at once, not after a delayed ACK

@@ -1,5 +1,5 @@
 // Test switches and helpers of the simulator (not part of the real service):
-//   POST /_sim/fault   endpoint=NAME&mode=none|empty|text|html500|badcode|nocode|stall|drop|offworld
+//   POST /_sim/fault   endpoint=NAME&mode=none|empty|text|html500|badcode|nocode|stall|drop|offworld|trickle
 //                      (NAME/ID for one resource, such as divelog/d000007)
 //   GET  /_sim/last    the last request to a service endpoint, as JSON
 //   GET  /_sim/hits?endpoint=NAME       how many requests reached it, as text

@@ -55,7 +55,8 @@ std::optional<Fault> ParseFault(const std::string& name) {
   static const std::map<std::string, Fault> kNames = {
       {"none", Fault::None},       {"empty", Fault::Empty},     {"text", Fault::Text},
       {"html500", Fault::Html500}, {"badcode", Fault::BadCode}, {"nocode", Fault::NoCode},
-      {"stall", Fault::Stall},     {"drop", Fault::Drop},       {"offworld", Fault::OffWorld}};
+      {"stall", Fault::Stall},     {"drop", Fault::Drop},       {"offworld", Fault::OffWorld},
+      {"trickle", Fault::Trickle}};
   auto it = kNames.find(name);
   if (it == kNames.end()) return std::nullopt;
   return it->second;
@@ -173,6 +174,7 @@ SimReply Service::Apply(Fault fault) {
       dropped.drop = true;
       return dropped;
     }
+    case Fault::Trickle:  // the route answers, slowly (Dispatch)
     case Fault::None: break;
   }
   return {};
@@ -205,6 +207,11 @@ SimReply Service::Dispatch(SimRequest request) {
       auto fault = args.empty() ? faults_.end() : faults_.find(route.name + "/" + args[0]);
       if (fault == faults_.end()) fault = faults_.find(route.name);
       if (fault == faults_.end()) fault = faults_.find("*");
+      if (fault != faults_.end() && fault->second == Fault::Trickle) {
+        SimReply slow = route.handler(*this, request, args);
+        slow.trickle = true;
+        return slow;
+      }
       if (fault != faults_.end()) return Apply(fault->second);
     }
     return route.handler(*this, request, args);

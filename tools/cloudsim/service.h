@@ -34,7 +34,8 @@ struct SimReply {
   int status = 200;
   std::string content_type = "application/json";
   std::string body;
-  bool stall = false;  // the server must not answer at all
+  bool stall = false;    // the server must not answer at all
+  bool trickle = false;  // the body goes out one byte every 0.9 s
   // The connection is closed once the request has been read, without a byte
   // of answer (a keep-alive connection the server gave up on).
   bool drop = false;
@@ -46,7 +47,7 @@ struct SimReply {
 // Test switches: how a named endpoint misbehaves.
 // OffWorld answers a catalogue search with one site whose position lies off
 // the world (latitude 200, longitude -400.5).
-enum class Fault { None, Empty, Text, Html500, BadCode, NoCode, Stall, Drop, OffWorld };
+enum class Fault { None, Empty, Text, Html500, BadCode, NoCode, Stall, Drop, OffWorld, Trickle };
 std::optional<Fault> ParseFault(const std::string& name);
 
 class Service;

@@ -1,0 +1,20 @@
+// How a blocking transfer waits. HttpPost and DownloadToFile hand their whole
+// transfer to the runner; by default it simply runs on the calling thread
+// (orvelle-cli, worker threads, tests). The desktop program installs one that
+// keeps its windows alive while a request made on the UI thread runs.
+#pragma once
+
+#include <atomic>
+#include <functional>
+
+namespace orv {
+
+// Runs `perform` to its end. Setting `cancel` makes the transfer stop within
+// a second; it then ends as a connection that failed.
+using TransferRunner = std::function<void(const std::function<void()>& perform, std::atomic<bool>& cancel)>;
+
+// Installs `runner` for every later transfer of the process; empty restores
+// the inline default.
+void SetTransferRunner(TransferRunner runner);
+
+}  // namespace orv

@@ -1,0 +1,139 @@
+// A slow or stalled service in the real windows: the windows keep painting,
+// input is held off, the busy overlay comes up and its Cancel ends the
+// request as a failed connection.
+#include <gtest/gtest.h>
+#include <gdk/gdk.h>
+
+#include "account/sign_in.h"
+#include "app/app_state.h"
+#include "desktop/login_dlg.h"
+#include "desktop/main_frame.h"
+#include "desktop/request_wait.h"
+#include "app/page_folder.h"
+#include "app/settings.h"
+#include "app/string_table.h"
+#include "cloud/service_config.h"
+#include "e2e/gui_sim_test.h"
+#include "seed.h"
+
+namespace orv {
+namespace {
+
+class GuiWait : public e2e::GuiSimTest {
+ protected:
+  void SetUp() override {
+    GuiSimTest::SetUp();
+    if (IsSkipped()) return;
+    server->Use();
+    // Only Cancel ends a stalled request here; a fault that lets a second
+    // request through still ends, just later.
+    Service().stall_seconds = 60;
+    Service().request_timeout_ms = 8000;
+    SetSettingsPath(::testing::TempDir() + "/gui_wait_settings.ini");
+    ScaleX = ScaleY = 1.0f;
+    LanguageCode = "ENG";
+    State() = AppState{};
+    State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
+  }
+  void TearDown() override {
+    e2e::Observe(nullptr);
+    if (server) {
+      server->SetFault("*", "none");
+      server->SetFault("login", "none");
+      server->Use();
+    }
+    SetSettingsPath("");
+  }
+  static gint64 NowMs() { return g_get_monotonic_time() / 1000; }
+};
+
+TEST_F(GuiWait, StalledSignInKeepsTheDialogLiveUntilCancel) {
+  ASSERT_TRUE(server->SetFault("login", "stall"));
+  gint64 frames_early = -1, frames_late = -1, cancelled_at = 0, ended_at = 0;
+  bool overlay_shown = false, busy_cursor = false, overlay_again = true;
+  std::string message;
+  e2e::Observe([&](gtk::DialogPage& page) {
+    auto& w = page.window();
+    e2e::TypeInPage(w, "email", sim::kDemoEmail);
+    e2e::TypeInPage(w, "pword", sim::kDemoPassword);
+    // A clock in the page: it repaints only while the main loop runs.
+    w.EvalForTest("const c = document.createElement('div'); document.body.appendChild(c);"
+                  "setInterval(() => { c.textContent = Date.now(); }, 40); return '';");
+    const int x = std::stoi(w.EvalForTest(
+        "const r = document.getElementById('login').getBoundingClientRect(); return String(Math.round(r.x + 8));"));
+    const int y = std::stoi(w.EvalForTest(
+        "const r = document.getElementById('login').getBoundingClientRect(); return String(Math.round(r.y + 8));"));
+    GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(page.gtk_window()));
+    GdkWindow* view_window = gtk_widget_get_window(page.window().widget());
+    e2e::After(700, [&] { frames_early = gdk_frame_clock_get_frame_counter(clock); });
+    e2e::After(1500, [&] {
+      frames_late = gdk_frame_clock_get_frame_counter(clock);
+      overlay_shown = gtk::BusyOverlay() != nullptr;
+      busy_cursor = gdk_window_get_cursor(gtk_widget_get_window(GTK_WIDGET(page.gtk_window()))) != nullptr;
+      e2e::SaveWindowScreenshot(page.gtk_window(), "wait_sign_in_busy");
+      // A real click on "Sign in" again: it must go nowhere.
+      gdk_test_simulate_button(view_window, x, y, 1, GdkModifierType(0), GDK_BUTTON_PRESS);
+      gdk_test_simulate_button(view_window, x, y, 1, GdkModifierType(0), GDK_BUTTON_RELEASE);
+      e2e::WaitFor([] { return false; }, 200);
+      cancelled_at = NowMs();
+      if (gtk::BusyCancelButton()) gtk_button_clicked(gtk::BusyCancelButton());
+    });
+    e2e::ClickInPage(w, "login");  // returns once the sign-in has ended
+    ended_at = NowMs();
+    message = w.EvalForTest("return document.getElementById('message').textContent;");
+    overlay_again = e2e::WaitFor([] { return gtk::BusyOverlay() != nullptr; }, 1500);
+    e2e::SaveScreenshot(w, "wait_sign_in_cancelled");
+    e2e::ClickInPage(w, "exit");
+  }, 30000);
+  MemoryCredentialStore store;
+  gtk::LoginDlg login(&store);
+  EXPECT_EQ(gtk::RunPageDialog(login), 0);
+  EXPECT_GT(frames_late, frames_early);
+  EXPECT_GE(frames_early, 0);
+  EXPECT_TRUE(overlay_shown);
+  EXPECT_TRUE(busy_cursor);
+  ASSERT_GT(cancelled_at, 0);
+  EXPECT_LT(ended_at - cancelled_at, 1000);
+  EXPECT_EQ(message, Tr("HOST_NOT_CONN"));
+  EXPECT_FALSE(overlay_again);  // the held-off click started no second sign-in
+  EXPECT_TRUE(State().token.empty());
+  EXPECT_EQ(gtk::BusyOverlay(), nullptr);
+}
+
+TEST_F(GuiWait, StallRightAfterSignInStillShowsTheMainWindow) {
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  ASSERT_TRUE(server->SetFault("*", "stall"));
+  // Every stalled request is cancelled once the busy state is up; each
+  // failure's message is acknowledged as the diver would.
+  bool main_visible_while_waiting = false;
+  int cancels = 0;
+  std::function<void()> cancel_when_busy = [&] {
+    if (gtk::BusyCancelButton()) {
+      if (cancels++ == 0) {
+        main_visible_while_waiting = MainWindow && gtk_widget_get_mapped(GTK_WIDGET(MainWindow));
+        e2e::WaitFor([] { return false; }, 300);  // the overlay paints
+        if (MainWindow) e2e::SaveWindowScreenshot(GTK_WINDOW(MainWindow), "wait_main_after_sign_in");
+      }
+      gtk_button_clicked(gtk::BusyCancelButton());
+    }
+    if (cancels < 20) e2e::After(300, cancel_when_busy);
+  };
+  e2e::After(300, cancel_when_busy);
+  e2e::Observe([](gtk::DialogPage& page) { e2e::ClickInPage(page.window(), "ok"); });
+  gtk::MainFrame frame;
+  ASSERT_TRUE(frame.Create(PagePath("main.htm")));
+  server->SetFault("*", "none");
+  EXPECT_TRUE(main_visible_while_waiting);
+  EXPECT_GT(cancels, 0);
+  // The totals that never came show a dash, not zeros.
+  EXPECT_EQ(frame.page().EvalForTest("return document.getElementById('framepage1').contentDocument"
+                                     ".getElementById('scuba_total_dive').textContent;"),
+            "\u2014");
+  e2e::SaveScreenshot(frame.page(), "wait_main_without_totals");
+  gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
+  cancels = 100;  // the pending check stops
+  e2e::WaitFor([] { return false; }, 400);
+}
+
+}  // namespace
+}  // namespace orv
