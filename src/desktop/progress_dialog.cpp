@@ -8,9 +8,14 @@
 namespace orv::gtk {
 
 void ProgressDlg::Fill() {
-  std::lock_guard lock(mutex_);
-  ready_ = true;
-  ready_cv_.notify_all();
+  {
+    std::lock_guard lock(mutex_);
+    ready_ = true;
+    ready_cv_.notify_all();
+  }
+  filled_ = true;
+  auto early = std::move(early_);
+  for (auto& task : early) task();
 }
 
 void ProgressDlg::WaitReady() {
@@ -19,7 +24,12 @@ void ProgressDlg::WaitReady() {
 }
 
 void ProgressDlg::Post(std::function<void()> task) {
-  auto* heap = new std::function<void()>(std::move(task));
+  // The worker stops waiting for the page after a second; on a slow machine
+  // its first updates can come while the page is still loading.
+  auto* heap = new std::function<void()>([this, task = std::move(task)] {
+    if (filled_) task();
+    else early_.push_back(task);
+  });
   g_idle_add_full(
       G_PRIORITY_DEFAULT,
       [](gpointer data) -> gboolean {

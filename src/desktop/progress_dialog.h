@@ -3,7 +3,9 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <vector>
 
 #include "app/dialogs.h"
 #include "desktop/page_dialog.h"
@@ -29,6 +31,10 @@ class ProgressDlg : public DialogPage, public ProgressSink {
  private:
   void Post(std::function<void()> task);
   std::mutex mutex_;
+  // UI thread only: updates that arrive before the page is filled wait here,
+  // since writes into a page that is still loading would be lost.
+  bool filled_ = false;
+  std::vector<std::function<void()>> early_;
   std::condition_variable ready_cv_;
   bool ready_ = false;
 };
