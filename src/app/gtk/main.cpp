@@ -5,6 +5,9 @@
 //   --device PATH          (ORVELLE_DEVICE)   the dive computer's serial device
 //   --email, --password    (ORVELLE_PASSWORD) pre-fill the sign-in fields
 //   --tour FOLDER          sign in, visit every screen, save pictures there, quit
+//
+// SIGTERM, SIGHUP or SIGINT end the program cleanly, a device operation
+// stopped first with its end command; exit status 128 + the signal.
 #include <gtk/gtk.h>
 
 #include <cstdio>
@@ -19,9 +22,11 @@
 #include "app/gtk/login_dlg.h"
 #include "app/gtk/main_frame.h"
 #include "app/gtk/progress_dialog.h"
+#include "app/gtk/stop_signals.h"
 #include "app/gtk/web_views.h"
 #include "app/page_folder.h"
 #include "app/settings.h"
+#include "app/stop_request.h"
 #include "app/string_table.h"
 #include "cloud/service_config.h"
 #include "device/device_port.h"
@@ -74,6 +79,7 @@ void MeasureDisplayScale() {
 
 int main(int argc, char** argv) {
   gtk_init(&argc, &argv);
+  orv::gtk::InstallStopSignals();
   Options opt;
   if (!ParseOptions(argc, argv, opt)) return 2;
   if (!orv::OverrideService(opt.service, opt.ca_file)) {
@@ -92,7 +98,7 @@ int main(int argc, char** argv) {
 
   orv::gtk::GtkDialogs dialogs;
   orv::SetDialogBackend(&dialogs);
-  orv::gtk::InstallProgressRunner();
+  orv::gtk::InstallProgressRunner(orv::gtk::EndProgram);
 
   auto store = orv::OpenSecretServiceStore();
   {
@@ -101,6 +107,7 @@ int main(int argc, char** argv) {
     if (!opt.tour.empty()) orv::gtk::ArmTourSignIn(opt.tour);
     if (orv::gtk::RunPageDialog(login) == 0) return 0;
   }
+  if (orv::StopRequested()) return orv::gtk::StopExitStatus();
 
   orv::gtk::MainFrame frame;
   if (!frame.Create(orv::PagePath("main.htm"))) return 0;
@@ -110,7 +117,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   g_signal_connect(frame.gtk_window(), "destroy", G_CALLBACK(gtk_main_quit), nullptr);
-  gtk_main();
+  orv::gtk::StopOperationOnClose(frame.gtk_window());
+  if (!orv::StopRequested()) gtk_main();
   orv::SetDialogBackend(nullptr);
-  return 0;
+  return orv::gtk::StopExitStatus();
 }

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "app/gtk/generic_dialogs.h"
+#include "app/stop_request.h"
 
 namespace orv::gtk {
 
@@ -47,8 +48,15 @@ void ProgressDlg::End() {
   Post([this] { EndDialog(0); });
 }
 
-void InstallProgressRunner() {
-  SetProgressRunner([](const std::function<void(ProgressSink&)>& work) {
+namespace {
+bool running = false;
+}
+
+bool OperationRunning() { return running; }
+
+void InstallProgressRunner(std::function<void()> after_stop) {
+  SetProgressRunner([after_stop](const std::function<void(ProgressSink&)>& work) {
+    running = true;
     ProgressDlg dlg;
     std::thread worker([&] {
       work(dlg);
@@ -58,6 +66,8 @@ void InstallProgressRunner() {
     worker.join();
     // Updates the worker queued after its end still refer to the dialog.
     while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+    running = false;
+    if (after_stop && StopRequested()) after_stop();
   });
 }
 

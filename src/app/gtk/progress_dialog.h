@@ -3,6 +3,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 #include "app/dialogs.h"
@@ -25,6 +26,7 @@ class ProgressDlg : public DialogPage, public ProgressSink {
   void SetProgress(int value) override;
   void ShowMessage(const std::string& text) override;
   void End() override;
+  bool StaysOpenOnStop() const override { return true; }
 
  private:
   void Post(std::function<void()> task);
@@ -34,6 +36,10 @@ class ProgressDlg : public DialogPage, public ProgressSink {
 };
 
 // Installs the runner that puts every RunWithProgress behind this dialog.
-void InstallProgressRunner();
+// `after_stop` runs on the UI thread once an operation that was asked to
+// stop (StopRequested) has ended, its end command sent.
+void InstallProgressRunner(std::function<void()> after_stop = {});
+// True while an operation runs behind the dialog.
+bool OperationRunning();
 
 }  // namespace orv::gtk
