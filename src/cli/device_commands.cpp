@@ -79,7 +79,9 @@ int Dump(const Options& options, const std::vector<std::string>& args) {
   // Into a side file first: a failed dump never leaves a half file that
   // looks like a good one.
   ReplacingFile out(args[2], ".part");
-  if (!out.ok() || !out.Write(bytes.data(), bytes.size()) || !out.Commit()) return Fail("FILE_ERROR");
+  if (!out.ok() || !out.Write(bytes.data(), bytes.size())) return Fail("FILE_ERROR");
+  if (StopRequested()) return 1;  // stopped while writing: the .part goes with `out`
+  if (!out.Commit()) return Fail("FILE_ERROR");
   return 0;
 }
 
