@@ -17,14 +17,26 @@ namespace {
 
 constexpr char16_t kReplacement = u'?';
 
-// Appends one code point decoded from a four-byte sequence. The sequence's
-// continuation bytes are taken as they are, so the value can fall outside
-// the range a surrogate pair can carry; such a value becomes '?' rather than
-// a pair of broken surrogates.
-void AppendSupplementary(std::u16string& out, char32_t cp) {
-  if (cp > 0x10FFFF) {
-    out.push_back(kReplacement);
-  } else if (cp < 0x10000) {
+// Bytes a sequence starting with `lead` takes, with the bits the lead byte
+// contributes and the least value that needs that many bytes; 0 for a byte
+// that cannot start a sequence (a stray continuation byte, or 11111xxx).
+struct Lead {
+  size_t length;
+  char32_t bits;
+  char32_t least;
+};
+Lead ReadLead(unsigned char c) {
+  if (c < 0x80) return {1, c, 0};
+  if ((c & 0xE0) == 0xC0) return {2, c & 0x1Fu, 0x80};
+  if ((c & 0xF0) == 0xE0) return {3, c & 0x0Fu, 0x800};
+  if ((c & 0xF8) == 0xF0) return {4, c & 0x07u, 0x10000};
+  return {0, 0, 0};
+}
+
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+void AppendCodePoint(std::u16string& out, char32_t cp) {
+  if (cp < 0x10000) {
     out.push_back(static_cast<char16_t>(cp));
   } else {
     cp -= 0x10000;
@@ -46,37 +58,25 @@ std::u16string Utf8ToUtf16(std::string_view bytes) {
   const size_t n = bytes.size();
   size_t i = 0;
   while (i < n) {
-    const unsigned char lead = p[i];
-    size_t len;
-    char32_t cp;
-    if (lead < 0x80) {
-      len = 1;
-      cp = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-      len = 2;
-      cp = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-      len = 3;
-      cp = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-      len = 4;
-      cp = lead & 0x07;
-    } else {
-      // 10xxxxxx (a stray continuation byte) or 11111xxx (no such lead byte).
+    const Lead lead = ReadLead(p[i]);
+    if (lead.length == 0) {
       out.push_back(kReplacement);
       ++i;
       continue;
     }
-    if (n - i < len) {
+    // A malformed sequence ends where its continuation bytes end, so the
+    // byte that broke it (an ASCII letter, a new lead byte) is read again as
+    // the start of what follows and never swallowed.
+    char32_t cp = lead.bits;
+    size_t k = 1;
+    for (; k < lead.length && i + k < n && IsContinuation(p[i + k]); ++k) cp = (cp << 6) | (p[i + k] & 0x3F);
+    i += k;
+    // Overlong forms would let a byte hide behind another ("C0 BC" for
+    // '<'), and surrogates and values past U+10FFFF are no characters.
+    if (k < lead.length || cp < lead.least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
       out.push_back(kReplacement);
-      break;
-    }
-    for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (p[i + k] & 0x3F);
-    if (len == 4)
-      AppendSupplementary(out, cp);
     else
-      out.push_back(static_cast<char16_t>(cp));
-    i += len;
+      AppendCodePoint(out, cp);
   }
   if (!out.empty() && out.front() == 0xFEFF) out.erase(0, 1);
   return out;

@@ -36,8 +36,10 @@ StringTable& Strings();
 std::string Tr(const MessageKey& key);
 
 // UTF-8 to UTF-16 as the language table needs it: a leading byte-order mark is
-// dropped, malformed lead bytes become '?', a cut-off sequence becomes '?' and
-// ends the text, a zero byte ends the text.
+// dropped and a zero byte ends the text. Each malformed sequence (stray or
+// missing continuation byte, overlong form, surrogate, value above U+10FFFF,
+// cut off at the end) becomes one '?', and decoding goes on with the byte
+// after it.
 std::u16string Utf8ToUtf16(std::string_view bytes);
 std::string Utf16ToUtf8(std::u16string_view text);
 // How many UTF-16 units a UTF-8 text takes (four-byte sequences count twice),

@@ -1,12 +1,13 @@
 // orvelle-cli's device commands: identify the dive computer, dump its memory.
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/safe_file.h"
+#include "app/stop_request.h"
 #include "cli/cli.h"
 #include "device/device_identity.h"
 #include "device/device_port.h"
@@ -29,6 +30,10 @@ bool ParseU32(const std::string& text, uint32_t& out) {
   return true;
 }
 
+// The dive computer's memory: a dump past its end is a mistake in the
+// command line, found before anything is allocated or opened.
+constexpr uint64_t kDeviceMemoryBytes = 0x1000000;
+
 // Opens the port and identifies the device, as every device operation
 // begins. Returns 0 with the session ready, else the exit code.
 int Begin(const Options& options, DeviceSession& session) {
@@ -40,6 +45,7 @@ int Begin(const Options& options, DeviceSession& session) {
 
 int Identify(const Options& options, const std::vector<std::string>& args) {
   if (!args.empty()) return UsageError("identify takes no arguments");
+  StopSignalScope stop_signals;
   DeviceSession session;
   if (int rc = Begin(options, session)) return rc;
   EndGuard end(session.usb());
@@ -52,7 +58,9 @@ int Dump(const Options& options, const std::vector<std::string>& args) {
   uint32_t address = 0, size = 0;
   if (args.size() != 3 || !ParseU32(args[0], address) || !ParseU32(args[1], size))
     return UsageError("dump ADDR SIZE FILE (ADDR and SIZE decimal or 0x-hex)");
-  if (uint64_t{address} + size > uint64_t{UINT32_MAX} + 1) return UsageError("dump range passes 4 GiB");
+  if (uint64_t{address} + size > kDeviceMemoryBytes)
+    return UsageError("dump range passes the end of device memory (0x1000000)");
+  StopSignalScope stop_signals;
   std::vector<uint8_t> bytes(size);
 
   DeviceSession session;
@@ -66,23 +74,14 @@ int Dump(const Options& options, const std::vector<std::string>& args) {
     }
   }
   session.Close();
+  if (StopRequested()) return 1;
 
   // Into a side file first: a failed dump never leaves a half file that
   // looks like a good one.
-  const std::string& path = args[2];
-  const std::string tmp = path + ".part";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) {
-      std::remove(tmp.c_str());
-      return Fail("FILE_ERROR");
-    }
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    return Fail("FILE_ERROR");
-  }
+  ReplacingFile out(args[2], ".part");
+  if (!out.ok() || !out.Write(bytes.data(), bytes.size())) return Fail("FILE_ERROR");
+  if (StopRequested()) return 1;  // stopped while writing: the .part goes with `out`
+  if (!out.Commit()) return Fail("FILE_ERROR");
   return 0;
 }
 

@@ -6,19 +6,26 @@
 //   --device PATH          ORVELLE_DEVICE    serial device, skipping discovery
 //   --email, --password    ORVELLE_EMAIL, ORVELLE_PASSWORD   account to sign in with
 //   --unit metric|imperial, --lang ENG|CHT   override the saved settings
+//
+// SIGINT, SIGTERM or SIGHUP during a device operation stops it cleanly: the
+// end command it owes goes out, the port is released, temporary files are
+// removed, and the program exits with 128 + the signal (130, 143, 129).
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 #include "app/app_state.h"
 #include "app/settings.h"
+#include "app/stop_request.h"
 #include "app/string_table.h"
 #include "cli/cli.h"
 
 namespace orv::cli {
 
 int Fail(const std::string& key) {
-  std::cerr << key << ": " << Tr(key) << "\n";
+  // After a stop the failure is the stop's doing; main says so in one line.
+  if (!StopRequested()) std::cerr << key << ": " << Tr(key) << "\n";
   return 1;
 }
 
@@ -119,7 +126,15 @@ int main(int argc, char** argv) {
 
   const std::string name = rest.front();
   rest.erase(rest.begin());
-  for (const auto& c : AllCommands())
-    if (c.name == name) return c.run(opt, rest);
+  for (const auto& c : AllCommands()) {
+    if (c.name != name) continue;
+    const int rc = c.run(opt, rest);
+    if (const int signal_number = orv::StopSignal()) {
+      std::cerr << "orvelle-cli: stopped by SIG" << sigabbrev_np(signal_number)
+                << "; the dive computer was released\n";
+      return orv::ExitCodeForSignal(signal_number);
+    }
+    return rc;
+  }
   return UsageError("unknown command " + name);
 }

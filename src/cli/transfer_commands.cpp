@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "app/dialogs.h"
+#include "app/stop_request.h"
 #include "cli/cli.h"
 #include "cli/service_session.h"
 #include "device/device_port.h"
@@ -21,6 +22,7 @@ class TerminalDialogs : public DialogBackend {
  public:
   explicit TerminalDialogs(bool yes) : yes_(yes) {}
   void ShowMessage(const std::string& text, const std::string& second) override {
+    if (StopRequested()) return;  // main reports the stop instead
     std::cerr << text << (second.empty() ? "" : "\n" + second) << "\n";
   }
   bool AskYesNo(const std::string& text) override {
@@ -70,6 +72,7 @@ class TerminalScope {
   const TerminalDialogs& dialogs() const { return dialogs_; }
 
  private:
+  StopSignalScope stop_signals_;
   TerminalDialogs dialogs_;
 };
 
@@ -111,6 +114,7 @@ int SitesRead(const Options& options, const std::vector<std::string>& args) {
   sites::TransferResult result = sites::ReadSitesFromDevice(lists);
   if (!result.ok()) return Finish(scope, result.key, {});
   std::string error;
+  if (StopRequested()) return 1;
   if (!sites::ExportDsFile(lists, args[0], &error)) {
     std::cerr << "orvelle-cli: " << error << "\n";
     return 1;

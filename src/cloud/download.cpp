@@ -1,14 +1,12 @@
 // DownloadToFile: the body goes to a private temporary file beside the target
-// and replaces the target only once the whole answer has arrived, so a URL
-// that cannot be opened, an error page or a cut-off body leaves an existing
-// file exactly as it was.
+// (ReplacingFile) and replaces the target only once the whole answer has
+// arrived, so a URL that cannot be opened, an error page or a cut-off body
+// leaves an existing file exactly as it was.
 #include <curl/curl.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "app/safe_file.h"
 #include "cloud/curl_setup.h"
 #include "cloud/http_post.h"
 
@@ -17,33 +15,8 @@ namespace orv {
 namespace {
 
 size_t WriteFile(char* data, size_t, size_t size, void* user) {
-  return std::fwrite(data, 1, size, static_cast<FILE*>(user));
+  return static_cast<ReplacingFile*>(user)->Write(data, size) ? size : 0;
 }
-
-struct TempFile {
-  std::string path;
-  FILE* file = nullptr;
-  explicit TempFile(const std::string& target) : path(target + ".XXXXXX") {
-    int fd = mkstemp(path.data());
-    if (fd < 0) {
-      path.clear();
-      return;
-    }
-    file = fdopen(fd, "w+b");
-    if (!file) ::close(fd);
-  }
-  ~TempFile() {
-    if (file) std::fclose(file);
-    if (!path.empty()) std::remove(path.c_str());
-  }
-  bool Commit(const std::string& target) {
-    bool flushed = std::fclose(file) == 0;
-    file = nullptr;
-    if (std::rename(path.c_str(), target.c_str()) != 0) return false;
-    path.clear();
-    return flushed;
-  }
-};
 
 }  // namespace
 
@@ -51,8 +24,8 @@ bool DownloadToFile(const std::string& url, const std::string& path, ErrorStatus
   detail::EnsureCurlGlobal();
   CURL* curl = curl_easy_init();
   if (!curl) return false;
-  TempFile temp(path);
-  if (!temp.file) {
+  ReplacingFile temp(path);
+  if (!temp.ok()) {
     curl_easy_cleanup(curl);
     return false;
   }
@@ -60,7 +33,7 @@ bool DownloadToFile(const std::string& url, const std::string& path, ErrorStatus
   detail::ApplyDownloadLimits(curl);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteFile);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, temp.file);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &temp);
   CURLcode rc = detail::Perform(curl);
   long status = 0;
   curl_off_t announced = -1, received = 0;
@@ -76,7 +49,7 @@ bool DownloadToFile(const std::string& url, const std::string& path, ErrorStatus
   if (announced >= 0 && received != announced) return false;
   bool success = status >= 200 && status < 300;
   if (!success && error_status == ErrorStatus::Fails) return false;
-  return temp.Commit(path);
+  return temp.Commit();
 }
 
 }  // namespace orv

@@ -5,6 +5,9 @@
 //   --device PATH          (ORVELLE_DEVICE)   the dive computer's serial device
 //   --email, --password    (ORVELLE_PASSWORD) pre-fill the sign-in fields
 //   --tour FOLDER          sign in, visit every screen, save pictures there, quit
+//
+// SIGTERM, SIGHUP or SIGINT end the program cleanly, a device operation
+// stopped first with its end command; exit status 128 + the signal.
 #include <gtk/gtk.h>
 
 #include <cstdio>
@@ -21,10 +24,12 @@
 #include "desktop/progress_dialog.h"
 #include "desktop/request_wait.h"
 #include "desktop/service_trust.h"
+#include "desktop/stop_signals.h"
 #include "desktop/tile_scheme.h"
 #include "desktop/web_views.h"
 #include "app/page_folder.h"
 #include "app/settings.h"
+#include "app/stop_request.h"
 #include "app/string_table.h"
 #include "cloud/service_config.h"
 #include "device/device_port.h"
@@ -77,6 +82,7 @@ void MeasureDisplayScale() {
 
 int main(int argc, char** argv) {
   gtk_init(&argc, &argv);
+  orv::gtk::InstallStopSignals();
   Options opt;
   if (!ParseOptions(argc, argv, opt)) return 2;
   if (!orv::OverrideService(opt.service, opt.ca_file)) {
@@ -98,7 +104,7 @@ int main(int argc, char** argv) {
 
   orv::gtk::GtkDialogs dialogs;
   orv::SetDialogBackend(&dialogs);
-  orv::gtk::InstallProgressRunner();
+  orv::gtk::InstallProgressRunner(orv::gtk::EndProgram);
 
   auto store = orv::OpenSecretServiceStore();
   {
@@ -107,6 +113,7 @@ int main(int argc, char** argv) {
     if (!opt.tour.empty()) orv::gtk::ArmTourSignIn(opt.tour);
     if (orv::gtk::RunPageDialog(login) == 0) return 0;
   }
+  if (orv::StopRequested()) return orv::gtk::StopExitStatus();
 
   orv::gtk::MainFrame frame;
   if (!frame.Create(orv::PagePath("main.htm"))) return 0;
@@ -117,8 +124,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   g_signal_connect(frame.gtk_window(), "destroy", G_CALLBACK(gtk_main_quit), nullptr);
-  gtk_main();
+  orv::gtk::StopOperationOnClose(frame.gtk_window());
+  if (!orv::StopRequested()) gtk_main();
   orv::gtk::StopTileService();
   orv::SetDialogBackend(nullptr);
-  return 0;
+  return orv::gtk::StopExitStatus();
 }

@@ -1,7 +1,11 @@
 #include "desktop/page_dialog.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "app/app_state.h"
 #include "app/page_folder.h"
+#include "app/stop_request.h"
 
 namespace orv::gtk {
 
@@ -51,7 +55,17 @@ int watchdog_ms = 0;
 }
 void SetDialogWatchdog(int timeout_ms) { watchdog_ms = timeout_ms; }
 
+namespace {
+std::vector<DialogPage*> open_dialogs;
+}
+
+void EndOpenDialogs() {
+  for (DialogPage* page : std::vector<DialogPage*>(open_dialogs))
+    if (!page->StaysOpenOnStop()) page->EndDialog(-1);
+}
+
 int RunPageDialog(DialogPage& page, GtkWindow* owner) {
+  if (StopRequested() && !page.StaysOpenOnStop()) return -1;
   if (!owner) owner = ActiveWindow();
   GtkWidget* dialog = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   if (!dialog) return -1;
@@ -102,7 +116,9 @@ int RunPageDialog(DialogPage& page, GtkWindow* owner) {
     }, &watch);
   if (!page.ended_) {
     page.loop_ = g_main_loop_new(nullptr, FALSE);
+    open_dialogs.push_back(&page);
     g_main_loop_run(page.loop_);
+    open_dialogs.erase(std::find(open_dialogs.begin(), open_dialogs.end(), &page));
     g_main_loop_unref(page.loop_);
     page.loop_ = nullptr;
   }

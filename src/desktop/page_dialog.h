@@ -28,6 +28,9 @@ class DialogPage : public EventSink {
   void EndDialog(int result);
   WebKitWindow& window() { return window_; }
   GtkWindow* gtk_window() const { return dialog_; }
+  // Whether EndOpenDialogs leaves it open: the progress dialog ends only with
+  // its worker, which still owes the device its end command.
+  virtual bool StaysOpenOnStop() const { return false; }
 
  private:
   friend int RunPageDialog(DialogPage& page, GtkWindow* owner);
@@ -41,8 +44,12 @@ class DialogPage : public EventSink {
 };
 
 // Runs the dialog modally over `owner` (null: the active window) and returns
-// its end result; -1 when it could not be created.
+// its end result; -1 when it could not be created, or at once while the
+// program is stopping (StopRequested).
 int RunPageDialog(DialogPage& page, GtkWindow* owner = nullptr);
+// Ends every open dialog with -1 except those that stay open on a stop, so a
+// stopping program is not held in a dialog's loop.
+void EndOpenDialogs();
 
 // The window the diver is using now, else the main window; may be null.
 GtkWindow* ActiveWindow();

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "desktop/generic_dialogs.h"
+#include "app/stop_request.h"
 
 namespace orv::gtk {
 
@@ -57,7 +58,14 @@ void ProgressDlg::End() {
   Post([this] { EndDialog(0); });
 }
 
+namespace {
+bool running = false;
+}
+
+bool OperationRunning() { return running; }
+
 void RunProgressDialog(ProgressDlg& dlg, const std::function<void(ProgressSink&)>& work) {
+  running = true;
   std::thread worker([&] {
     work(dlg);
     dlg.End();  // a worker that forgot to end its dialog must not hang the program
@@ -66,12 +74,14 @@ void RunProgressDialog(ProgressDlg& dlg, const std::function<void(ProgressSink&)
   worker.join();
   // Updates the worker queued after its end still refer to the dialog.
   while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+  running = false;
 }
 
-void InstallProgressRunner() {
-  SetProgressRunner([](const std::function<void(ProgressSink&)>& work) {
+void InstallProgressRunner(std::function<void()> after_stop) {
+  SetProgressRunner([after_stop](const std::function<void(ProgressSink&)>& work) {
     ProgressDlg dlg;
     RunProgressDialog(dlg, work);
+    if (after_stop && StopRequested()) after_stop();
   });
 }
 

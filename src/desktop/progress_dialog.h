@@ -27,6 +27,7 @@ class ProgressDlg : public DialogPage, public ProgressSink {
   void SetProgress(int value) override;
   void ShowMessage(const std::string& text) override;
   void End() override;
+  bool StaysOpenOnStop() const override { return true; }
 
  private:
   void Post(std::function<void()> task);
@@ -44,6 +45,10 @@ class ProgressDlg : public DialogPage, public ProgressSink {
 void RunProgressDialog(ProgressDlg& dlg, const std::function<void(ProgressSink&)>& work);
 
 // Installs the runner that puts every RunWithProgress behind this dialog.
-void InstallProgressRunner();
+// `after_stop` runs on the UI thread once an operation that was asked to
+// stop (StopRequested) has ended, its end command sent.
+void InstallProgressRunner(std::function<void()> after_stop = {});
+// True while an operation runs behind the dialog.
+bool OperationRunning();
 
 }  // namespace orv::gtk

@@ -6,6 +6,8 @@
 #include <boost/asio/buffer.hpp>
 #include <boost/asio/error.hpp>
 
+#include "app/stop_request.h"
+
 namespace orv::device {
 
 namespace asio = boost::asio;
@@ -35,15 +37,28 @@ LinkStatus PacketLink::RunWithDeadline(Start start, std::chrono::milliseconds de
     result = ec;
     transferred = n;
   });
-  io_.run_for(deadline);
+  // The wait goes in short slices so that a stop request is seen within one
+  // of them, even while the device is silent.
+  constexpr std::chrono::milliseconds kSlice{50};
+  const auto until = std::chrono::steady_clock::now() + deadline;
+  bool stopped = false;
+  while (!done) {
+    if (stoppable_ && StopRequested()) {
+      stopped = true;
+      break;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    io_.run_for(std::min(left, kSlice));
+  }
   if (done) return Classify(result);
-  // Expired: cancel and let the cancelled handler run, so nothing refers to
-  // our stack once we return.
+  // Expired or stopped: cancel and let the cancelled handler run, so nothing
+  // refers to our stack once we return.
   boost::system::error_code ignored;
   port_.cancel(ignored);
   io_.restart();
   io_.run();
-  return LinkStatus::Timeout;
+  return stopped ? LinkStatus::Stopped : LinkStatus::Timeout;
 }
 
 LinkStatus PacketLink::Write(const CommandPacket& packet, std::chrono::milliseconds deadline) {

@@ -19,7 +19,8 @@
 
 namespace orv::device {
 
-enum class LinkStatus { Ok, Timeout, HangUp, Error };
+// Stopped: a stop was requested (StopRequested) while the link waited.
+enum class LinkStatus { Ok, Timeout, HangUp, Error, Stopped };
 
 class PacketLink {
  public:
@@ -32,6 +33,10 @@ class PacketLink {
   // progress, as if every packet were written on its own.
   LinkStatus WriteAll(std::span<const CommandPacket> packets, std::chrono::milliseconds deadline);
   LinkStatus Read(CommandPacket& packet, std::chrono::milliseconds deadline);
+
+  // Whether a stop request cuts a wait short (the default). The closing
+  // commands turn it off: they are what a stopped operation still owes.
+  void set_stoppable(bool stoppable) { stoppable_ = stoppable; }
 
   // Counts of whole packets moved, for diagnostics and tests.
   size_t packets_written() const { return written_; }
@@ -49,6 +54,7 @@ class PacketLink {
   size_t end_ = 0;
   size_t written_ = 0;
   size_t read_ = 0;
+  bool stoppable_ = true;
 };
 
 }  // namespace orv::device

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app/stop_request.h"
 #include "device/device_identity.h"
 
 namespace orv::device {
@@ -17,6 +18,7 @@ const char* FaultName(UsbFault fault) {
     case UsbFault::WrongIndex: return "wrong index";
     case UsbFault::Checksum: return "checksum mismatch";
     case UsbFault::Refused: return "write refused";
+    case UsbFault::Stopped: return "stopped";
   }
   return "?";
 }
@@ -35,6 +37,7 @@ UsbFault FromLink(LinkStatus s) {
   switch (s) {
     case LinkStatus::Timeout: return UsbFault::Timeout;
     case LinkStatus::HangUp: return UsbFault::HangUp;
+    case LinkStatus::Stopped: return UsbFault::Stopped;
     default: return UsbFault::Io;
   }
 }
@@ -42,11 +45,13 @@ UsbFault FromLink(LinkStatus s) {
 }  // namespace
 
 bool Usb::Send(const CommandPacket& packet) {
+  if (StopRequested()) return Fail(UsbFault::Stopped);
   LinkStatus s = link_.Write(packet, deadlines_.packet);
   return s == LinkStatus::Ok || Fail(FromLink(s));
 }
 
 bool Usb::Receive(CommandPacket& packet, std::chrono::milliseconds deadline) {
+  if (StopRequested()) return Fail(UsbFault::Stopped);
   LinkStatus s = link_.Read(packet, deadline);
   return s == LinkStatus::Ok || Fail(FromLink(s));
 }
@@ -92,6 +97,7 @@ bool Usb::WriteBlock(uint32_t address, const uint8_t* source) {
     packets[index] = CommandPacket::Data(index, chunk);
   }
   packets[kPacketsPerBlock] = CommandPacket::WriteCommit(address, BlockChecksum(block));
+  if (StopRequested()) return Fail(UsbFault::Stopped);
   LinkStatus sent = link_.WriteAll(packets, deadlines_.packet);
   if (sent != LinkStatus::Ok) return Fail(FromLink(sent));
   CommandPacket reply;
@@ -100,8 +106,14 @@ bool Usb::WriteBlock(uint32_t address, const uint8_t* source) {
   return reply.U32(8) != 0 || Fail(UsbFault::Refused);
 }
 
-void Usb::SendEnd() { (void)link_.Write(CommandPacket::Plain(Command::End), deadlines_.packet); }
+void Usb::SendClosing(Command command) {
+  link_.set_stoppable(false);
+  (void)link_.Write(CommandPacket::Plain(command), deadlines_.packet);
+  link_.set_stoppable(true);
+}
 
-void Usb::SendFinish() { (void)link_.Write(CommandPacket::Plain(Command::Finish), deadlines_.packet); }
+void Usb::SendEnd() { SendClosing(Command::End); }
+
+void Usb::SendFinish() { SendClosing(Command::Finish); }
 
 }  // namespace orv::device

@@ -4,7 +4,9 @@
 // Every operation reports failure by its result and never throws. A packet
 // that does not arrive within its deadline, a hang-up, a reply out of step or
 // a checksum mismatch fails the operation; no attempt is made to bring the
-// stream back in step, the caller ends the operation with SendEnd().
+// stream back in step, the caller ends the operation with SendEnd(). So does
+// a stop request (StopRequested): no packet goes out or is waited for after
+// it, except the closing commands.
 #pragma once
 
 #include <chrono>
@@ -26,7 +28,7 @@ struct Deadlines {
 
 // Why the last operation failed, for logs and tests; callers map any failure
 // to "NOT_SUPPOR_DEVICE" (identify) or "USB_ERROR" (blocks).
-enum class UsbFault { None, Timeout, HangUp, Io, WrongCommand, WrongIndex, Checksum, Refused };
+enum class UsbFault { None, Timeout, HangUp, Io, WrongCommand, WrongIndex, Checksum, Refused, Stopped };
 const char* FaultName(UsbFault fault);
 
 class Usb {
@@ -55,6 +57,7 @@ class Usb {
  private:
   bool Send(const CommandPacket& packet);
   bool Receive(CommandPacket& packet, std::chrono::milliseconds deadline);
+  void SendClosing(Command command);
   bool Fail(UsbFault fault);
 
   PacketLink link_;

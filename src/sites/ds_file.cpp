@@ -1,16 +1,10 @@
 #include "sites/ds_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include <tinyxml2.h>
+
+#include "app/safe_file.h"
 
 namespace orv::sites {
 
@@ -156,56 +150,13 @@ std::optional<SiteLists> ParseDsText(std::string_view text, std::string* error) 
 }
 
 std::optional<SiteLists> ReadDsFile(const std::string& path, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  struct stat st {};
-  if (!in || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    SetError(error, path + ": cannot be read");
-    return std::nullopt;
-  }
-  std::string text;
-  char buf[65536];
-  while (in.read(buf, sizeof buf) || in.gcount() > 0) {
-    text.append(buf, static_cast<size_t>(in.gcount()));
-    if (text.size() > kMaxDsFileBytes) {
-      SetError(error, path + ": too large for a dive-site file");
-      return std::nullopt;
-    }
-  }
-  if (in.bad()) {
-    SetError(error, path + ": cannot be read");
-    return std::nullopt;
-  }
-  return ParseDsText(text, error);
+  std::optional<std::string> text = ReadRegularFile(path, kMaxDsFileBytes, error);
+  if (!text) return std::nullopt;
+  return ParseDsText(*text, error);
 }
 
 bool WriteDsFile(const std::string& path, const SiteLists& lists, std::string* error) {
-  const std::string text = FormatDsText(lists);
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) {
-    SetError(error, path + ": " + std::strerror(errno));
-    return false;
-  }
-  // mkstemp makes the file private; a dive-site file is an ordinary
-  // document, so keep the mode of the file it replaces, or the usual one.
-  struct stat st {};
-  ::fchmod(fd, ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
-  bool ok = true;
-  for (size_t done = 0; ok && done < text.size();) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += static_cast<size_t>(n);
-  }
-  int saved = errno;
-  if (ok && ::fsync(fd) != 0) ok = false, saved = errno;
-  if (::close(fd) != 0 && ok) ok = false, saved = errno;
-  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false, saved = errno;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    SetError(error, path + ": " + std::strerror(saved));
-  }
-  return ok;
+  return ReplaceFile(path, FormatDsText(lists), error);
 }
 
 bool ImportDsFile(DiveSiteLists& model, const std::string& path, std::string* error) {

@@ -35,9 +35,11 @@ std::string FormatDsText(const SiteLists& lists);
 std::optional<SiteLists> ParseDsText(std::string_view text, std::string* error = nullptr);
 std::optional<SiteLists> ReadDsFile(const std::string& path, std::string* error = nullptr);
 
-// Writes the file through a temporary file beside it that is renamed over
-// the path once complete, so a failure never leaves a cut-off file or harms
-// one that was there. False when it could not be written.
+// Reading refuses anything but a regular file (a FIFO, device or socket at
+// once, without waiting on it). Writing goes through ReplaceFile: a link's
+// file is replaced and the link kept, a path that is not a regular file is
+// refused, and a failure never leaves a cut-off file or harms one that was
+// there. False when it could not be written.
 bool WriteDsFile(const std::string& path, const SiteLists& lists, std::string* error = nullptr);
 
 // Import: replaces the lists with the file's once it has been read whole; a

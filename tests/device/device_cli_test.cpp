@@ -1,4 +1,12 @@
 // orvelle-cli's device commands against the simulator.
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+
 #include "cli_runner.h"
 #include "device_test_support.h"
 
@@ -75,6 +83,78 @@ TEST_F(Cli, FailedDumpEndsTheDeviceAndLeavesNoFile) {
   ASSERT_TRUE(WaitForLog("rx 9997"));
   EXPECT_EQ(LogCount("rx 0001"), 1u);  // nothing read after the failed block
   EXPECT_EQ(Run("--device " + sim_->slave() + " dump 0x10 nonsense " + file).exit_code, 2);
+}
+
+TEST_F(Cli, DumpPastTheEndOfDeviceMemoryIsAUsageError) {
+  // No device there: a range that got as far as opening it fails with 1.
+  const std::pair<const char*, int> cases[] = {
+      {"0 0xFFFFFFFF", 2}, {"0xFFFFFF 2", 2}, {"0x1000000 1", 2}, {"0xFFF000 0x1000", 1}};
+  for (const auto& [range, code] : cases) {
+    CliResult r = Run("--device " + dir_.File("ttyNONE") + " dump " + range + " " + dir_.File("d.bin"));
+    EXPECT_EQ(r.exit_code, code) << range << ": " << r.err;
+  }
+}
+
+// A signal in the middle of a dump: the end command still goes out, the port
+// can be opened again at once, no file is left, one line names the signal.
+TEST_F(Cli, SignalEndsTheOperationAndReleasesThePort) {
+  Start({"--fault", "trickle=100"});  // some 0.8 s per block: the dump is still running
+  const std::string file = dir_.File("dump.bin"), err = dir_.File("err.txt");
+  const struct {
+    int signal;
+    int exit_code;
+    const char* name;
+  } cases[] = {{SIGINT, 130, "SIGINT"}, {SIGTERM, 143, "SIGTERM"}, {SIGHUP, 129, "SIGHUP"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const size_t reads = LogCount("rx 0001"), ends = LogCount("rx 9997");
+    posix_spawn_file_actions_t io;
+    posix_spawn_file_actions_init(&io);
+    posix_spawn_file_actions_addopen(&io, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::string argv_text[] = {ORVELLE_BIN_DIR "/orvelle-cli", "--device", sim_->slave(), "dump", "0", "0x40000", file};
+    char* argv[] = {argv_text[0].data(), argv_text[1].data(), argv_text[2].data(), argv_text[3].data(),
+                    argv_text[4].data(), argv_text[5].data(), argv_text[6].data(), nullptr};
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &io, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&io);
+    const bool reading = WaitForLog("rx 0001", reads + 1);
+    ::kill(pid, c.signal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(reading);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by the signal instead of stopping";
+    EXPECT_EQ(WEXITSTATUS(status), c.exit_code);
+    const std::string text = SlurpFile(err);
+    EXPECT_NE(text.find(c.name), std::string::npos) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+    EXPECT_TRUE(WaitForLog("rx 9997", ends + 1));
+    EXPECT_TRUE(Open()->is_open());
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+      EXPECT_EQ(entry.path().string().find("dump.bin"), std::string::npos) << entry.path();
+  }
+}
+
+// Dive-site files: a link keeps being a link, a FIFO is neither replaced nor
+// waited on.
+TEST_F(Cli, SiteFilesAreOnlyReadFromAndWrittenToRegularFiles) {
+  Start();
+  namespace fs = std::filesystem;
+  fs::create_directory(dir_.File("real"));
+  fs::create_symlink("real/sites.ds", dir_.File("link.ds"));
+  ASSERT_EQ(::mkfifo(dir_.File("fifo.ds").c_str(), 0600), 0);
+  const std::string device = "--device " + sim_->slave() + " --yes ";
+
+  CliResult linked = Run(device + "sites-read " + dir_.File("link.ds"));
+  ASSERT_EQ(linked.exit_code, 0) << linked.err;
+  EXPECT_TRUE(fs::is_symlink(dir_.File("link.ds")));
+  EXPECT_NE(SlurpFile(dir_.File("real/sites.ds")).find("<orvelle_dive_site>"), std::string::npos);
+
+  for (const char* command : {"sites-read ", "sites-write "}) {
+    CliResult r = Run(device + command + dir_.File("fifo.ds"));
+    EXPECT_EQ(r.exit_code, 1) << command << r.err;
+    EXPECT_NE(r.err.find("fifo.ds"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_fifo(dir_.File("fifo.ds")));
+  }
 }
 
 }  // namespace

@@ -2,15 +2,20 @@
 // dialog runs while the worker moves the virtual dive computer's dives to the
 // local service, and the calendar shows them afterwards.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
 #include "desktop/main_frame.h"
 #include "desktop/progress_dialog.h"
+#include "desktop/stop_signals.h"
+#include "app/stop_request.h"
 #include "app/page_folder.h"
 #include "app/string_table.h"
 #include "browse/calendar_func.h"
 #include "device/device_port.h"
+#include "device/device_session.h"
 #include "devsim_process.h"
 #include "e2e/gui_support.h"
 #include "seed.h"
@@ -69,6 +74,75 @@ TEST(GuiUpload, DivesMoveFromTheDiveComputerToTheCalendar) {
   ASSERT_EQ(calendar->ShowMonth(2024, 7), "");
   EXPECT_GT(dive_days(), 0);
   e2e::SaveScreenshot(frame.page(), "after_upload");
+  e2e::Observe(nullptr);
+  SetProgressRunner(nullptr);
+  device::SetDevicePathOverride("");
+  gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
+}
+
+// SIGTERM, or the main window closing, while the upload reads the dive
+// computer: the worker stops, the device gets its end command, the port is
+// free again and the progress dialog goes.
+TEST(GuiUpload, SignalOrClosingStopsTheUploadWithTheEndCommand) {
+  ORV_REQUIRE_DISPLAY();
+  test::SimServer server;
+  ASSERT_TRUE(server.Start());
+  server.Use();
+  test::TempDir tmp;
+  const std::string log = tmp.File("log.txt");
+  test::Devsim devsim(tmp.File("image.bin"), {"--fault", "trickle=100", "--log", log});
+  ASSERT_TRUE(devsim.running());
+  device::SetDevicePathOverride(devsim.slave());
+  LanguageCode = "ENG";
+  State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  bool program_ended = false;
+  gtk::InstallProgressRunner([&] { program_ended = true; });
+  gtk::InstallStopSignals();
+  gtk::MainFrame frame;
+  ASSERT_TRUE(frame.Create(PagePath("main.htm")));
+  gtk::StopOperationOnClose(frame.gtk_window());
+  auto ends = [&] {
+    size_t n = 0;
+    for (const std::string& line : test::ReadLines(log)) n += line.rfind("rx 9997", 0) == 0;
+    return n;
+  };
+
+  const std::function<void()> stops[] = {
+      [] { ::kill(::getpid(), SIGTERM); },
+      [&] {
+        GdkEvent* event = gdk_event_new(GDK_DELETE);
+        gboolean kept = FALSE;
+        g_signal_emit_by_name(frame.gtk_window(), "delete-event", event, &kept);
+        gdk_event_free(event);
+        EXPECT_TRUE(kept);  // the window waits for the worker
+      },
+  };
+  for (size_t i = 0; i < std::size(stops); ++i) {
+    SCOPED_TRACE(i);
+    const size_t ends_before = ends();
+    program_ended = false;
+    bool reading = false;
+    e2e::Observe([&](gtk::DialogPage& page) {
+      if (page.PageName() != "progress.htm") return;
+      // Once the worker is inside a block read.
+      reading = e2e::WaitFor([&] {
+        for (const std::string& line : test::ReadLines(log))
+          if (line.rfind("rx 0001", 0) == 0) return true;
+        return false;
+      }, 10000);
+      stops[i]();
+    }, 60000);
+    e2e::ClickInPage(frame.page(), "upload");
+    EXPECT_TRUE(reading);
+    EXPECT_TRUE(StopRequested());
+    EXPECT_EQ(StopSignal(), i == 0 ? SIGTERM : 0);
+    EXPECT_TRUE(program_ended);
+    EXPECT_TRUE(e2e::WaitFor([&] { return ends() > ends_before; }, 3000));
+    device::DeviceSession session;
+    EXPECT_TRUE(session.Open(devsim.slave())) << session.error();
+    ClearStopRequest();
+  }
   e2e::Observe(nullptr);
   SetProgressRunner(nullptr);
   device::SetDevicePathOverride("");

@@ -3,6 +3,7 @@
 // the map's messages, .ds files through a scripted chooser, and the catalogue
 // search against a real orvelle-cloudsim.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <deque>
@@ -270,9 +271,22 @@ TEST_F(SitesPage, ImportAndExportGoThroughTheChooser) {
   files.answers = {::testing::TempDir() + "no-such-folder/x.ds"};
   ASSERT_TRUE(Click("dive_site_export"));
   EXPECT_EQ(dialogs.messages.size(), 2u);
-  EXPECT_EQ(files.asked, 5);
+  // A FIFO is refused at once, not waited on for a writer that never comes,
+  // and an export does not replace it.
+  const std::string fifo = ::testing::TempDir() + "sites_page_fifo.ds";
+  std::remove(fifo.c_str());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  files.answers = {fifo, fifo};
+  ASSERT_TRUE(Click("dive_site_import"));
+  ASSERT_TRUE(Click("dive_site_export"));
+  EXPECT_EQ(dialogs.messages, std::vector<std::string>(4, Tr("DS_FILE_ERROR")));
+  EXPECT_EQ(func->model().list(0).size(), 1u);
+  struct stat st {};
+  EXPECT_TRUE(::lstat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+  EXPECT_EQ(files.asked, 7);
   std::remove(path.c_str());
   std::remove(bad.c_str());
+  std::remove(fifo.c_str());
 }
 
 TEST_F(SitesPage, RestartPutsTheMapIntoTheNewPageAndKeepsTheLists) {

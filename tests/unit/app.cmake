@@ -1,8 +1,9 @@
-# Application shell: language table, settings, remembered sign-in, data folder.
+# Application shell: language table, settings, remembered sign-in, the
+# diver's files, data folder.
 orvelle_test(app_string_table_test unit app_string_table_test.cpp app_string_json_test.cpp)
 target_link_libraries(app_string_table_test PRIVATE orvelle_app)
 
-orvelle_test(app_settings_test unit app_settings_test.cpp app_credentials_test.cpp)
+orvelle_test(app_settings_test unit app_settings_test.cpp app_credentials_test.cpp app_safe_file_test.cpp)
 target_link_libraries(app_settings_test PRIVATE orvelle_app)
 
 # Own binary: GLib caches the XDG folders on first use, so this test must be

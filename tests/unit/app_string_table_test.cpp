@@ -48,9 +48,28 @@ TEST(Utf8ToUtf16, CutOffSequenceGivesOneQuestionMarkAndEnds) {
   EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x90"), u"?");
 }
 
-TEST(Utf8ToUtf16, ContinuationBytesAreNotChecked) {
-  // 'A' (0x41) taken as a continuation byte contributes its low six bits.
-  EXPECT_EQ(Utf8ToUtf16("\xC3\x41z"), u"\u00C1z");
+// Each malformed sequence is one '?' and whatever byte broke it is read
+// again, so no letter is swallowed and no byte hides behind an overlong form.
+TEST(Utf8ToUtf16, EachMalformedSequenceIsOneQuestionMark) {
+  const struct {
+    const char* in;
+    std::u16string out;
+  } cases[] = {
+      {"\xC0\xBC\xC0\xBE", u"??"},            // overlong '<' '>'
+      {"\xE0\x80\xAFx", u"?x"},                // overlong '/' in three bytes
+      {"\xF0\x80\x80\xAF", u"?"},             // and in four
+      {"\xE0\x41\x41\x42", u"?AAB"},          // missing continuation: letters kept
+      {"\xC3\x41z", u"?Az"},
+      {"\xE6\xC3\xA9", u"?\u00E9"},            // a new lead byte starts over
+      {"\xEF\xFB\xFFModel", u"???Model"},      // never a byte-order mark
+      {"\x80\x80x", u"??x"},                   // stray continuation bytes
+      {"\xED\xA0\x80x", u"?x"},                // surrogate halves
+      {"\xED\xBF\xBF", u"?"},
+      {"\xF4\x90\x80\x80!", u"?!"},           // above U+10FFFF
+      {"\xE6\xBD" "a", u"?a"},                 // cut off inside the text
+      {"\xEF\xBF\xBF\xF4\x8F\xBF\xBF", u"\uFFFF\U0010FFFF"},  // the largest valid ones
+  };
+  for (const auto& c : cases) EXPECT_EQ(Utf8ToUtf16(c.in), c.out) << c.in;
 }
 
 TEST(Utf8ToUtf16, FourByteSequencesBecomeSurrogatePairs) {

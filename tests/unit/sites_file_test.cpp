@@ -80,6 +80,10 @@ TEST_F(DsFile, ExportThenImportGivesTheSameLists) {
   }
   // Nothing but the file itself is left in the folder.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  // Nor is a FIFO replaced by a plain file.
+  ASSERT_EQ(::mkfifo(Path("fifo.ds").c_str(), 0600), 0);
+  EXPECT_FALSE(WriteDsFile(Path("fifo.ds"), lists));
+  EXPECT_TRUE(fs::is_fifo(Path("fifo.ds")));
 
   // Three empty lists come back empty and list 0 is shown.
   ASSERT_TRUE(WriteDsFile(path, SiteLists{}));
@@ -147,6 +151,10 @@ TEST_F(DsFile, BrokenFilesChangeNothing) {
   }
   EXPECT_FALSE(ImportDsFile(model, Path("missing.ds")));
   EXPECT_FALSE(ImportDsFile(model, dir_.string()));  // a folder
+  // A FIFO with no writer and a device: refused at once, never read.
+  ASSERT_EQ(::mkfifo(Path("fifo.ds").c_str(), 0600), 0);
+  EXPECT_FALSE(ImportDsFile(model, Path("fifo.ds")));
+  EXPECT_FALSE(ImportDsFile(model, "/dev/zero"));
   // Larger than any dive-site file: refused before parsing.
   std::string huge = "<r><scuba>";
   while (huge.size() <= kMaxDsFileBytes) huge += "<waypoint name=\"padding padding padding\"/>";
@@ -165,6 +173,10 @@ TEST_F(DsFile, FailedWriteLeavesNoFileBehind) {
   fs::create_directory(Path("taken.ds/inside"));
   EXPECT_FALSE(WriteDsFile(Path("taken.ds"), lists));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  // Nor is a FIFO replaced by a plain file.
+  ASSERT_EQ(::mkfifo(Path("fifo.ds").c_str(), 0600), 0);
+  EXPECT_FALSE(WriteDsFile(Path("fifo.ds"), lists));
+  EXPECT_TRUE(fs::is_fifo(Path("fifo.ds")));
 
   // Overwriting keeps the old file's mode.
   const std::string path = WriteText("old.ds", "old");

@@ -1,0 +1,50 @@
+#include "desktop/stop_signals.h"
+
+#include <glib-unix.h>
+
+#include <csignal>
+
+#include "desktop/page_dialog.h"
+#include "desktop/progress_dialog.h"
+#include "app/stop_request.h"
+
+namespace orv::gtk {
+
+namespace {
+
+gboolean OnStopSignal(gpointer signal_number) {
+  RequestStop(GPOINTER_TO_INT(signal_number));
+  EndOpenDialogs();  // a worker may be waiting on a message
+  if (!OperationRunning()) EndProgram();
+  return G_SOURCE_CONTINUE;
+}
+
+gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer) {
+  if (!OperationRunning()) return FALSE;
+  RequestStop(0);
+  EndOpenDialogs();
+  return TRUE;
+}
+
+}  // namespace
+
+void InstallStopSignals() {
+  for (int signal_number : {SIGTERM, SIGHUP, SIGINT})
+    g_unix_signal_add(signal_number, OnStopSignal, GINT_TO_POINTER(signal_number));
+}
+
+void StopOperationOnClose(GtkWindow* window) {
+  g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), nullptr);
+}
+
+void EndProgram() {
+  EndOpenDialogs();
+  if (gtk_main_level() > 0) gtk_main_quit();
+}
+
+int StopExitStatus() {
+  const int signal_number = StopSignal();
+  return signal_number ? ExitCodeForSignal(signal_number) : 0;
+}
+
+}  // namespace orv::gtk
