@@ -1,15 +1,10 @@
 #include "export/log_book_export.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <ctime>
 
 #include "app/app_state.h"
+#include "app/safe_file.h"
 #include "app/string_table.h"
 #include "divelog/value_text.h"
 #include "export/csv_writer.h"
@@ -30,38 +25,6 @@ bool EndsWith(std::string text, const std::string& tail) {
 std::string Replace(std::string text, const std::string& mark, const std::string& value) {
   const size_t at = text.find(mark);
   return at == std::string::npos ? text : text.replace(at, mark.size(), value);
-}
-
-// Replaces `path` with `text` all at once: a symlink is followed to the file
-// it names, a target that exists but is no regular file is refused, and the
-// text goes to a temporary file beside the target that is renamed over it
-// only once it is complete on disk. Nothing is left behind on failure.
-bool ReplaceFileAtomically(const std::string& path, const std::string& text) {
-  std::string target = path;
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    char resolved[PATH_MAX];
-    if (!::realpath(path.c_str(), resolved)) return false;
-    target = resolved;
-  }
-  const bool exists = ::stat(target.c_str(), &st) == 0;
-  if (exists && !S_ISREG(st.st_mode)) return false;
-  std::string temp = target + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
-  ::fchmod(fd, exists ? (st.st_mode & 07777) : 0644);
-  bool ok = true;
-  for (size_t done = 0; ok && done < text.size();) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += static_cast<size_t>(n);
-  }
-  ok = ok && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
 }
 
 }  // namespace
@@ -103,7 +66,7 @@ ExportResult ExportLogBook(const MonthRange& range, const std::string& path, Exp
     return result;
   }
   const std::string text = ExportText(ExportFormatOf(path), book.dives, CurrentUddfHeader());
-  if (!ReplaceFileAtomically(path, text)) {
+  if (!ReplaceFile(path, text)) {
     result.key = "EXPORT_WRITE_ERROR";
     return result;
   }
