@@ -28,6 +28,8 @@ class GuiDetail : public e2e::GuiSimTest {
   void TearDown() override {
     e2e::Observe(nullptr);
     LanguageCode = "ENG";
+    State().unit = 0;
+    if (server) server->SetFault("patch_divelog", "none");
   }
 };
 
@@ -90,6 +92,62 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
     EXPECT_TRUE(e2e::WaitFor([&] { return InDetail(page, "d.getElementById('log_weight').textContent") == "7.5"; }, 5000));
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }
+}
+
+TEST_F(GuiDetail, RefusedSaveIsToldAndKeptAndAnUntouchedSaveChangesNothing) {
+  State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
+  gtk::MainFrame frame;
+  ASSERT_TRUE(frame.Create(PagePath("main.htm")));
+  auto& page = frame.page();
+  DiveMapFunc* detail = nullptr;
+  for (auto& h : frame.handlers())
+    if (auto* d = dynamic_cast<DiveMapFunc*>(h.get())) detail = d;
+  ASSERT_NE(detail, nullptr);
+  ASSERT_TRUE(e2e::WaitFor([&] { return InDetail(page, "typeof w.setDiveValue") == "function"; }, 10000));
+  const std::string id = "d000005";
+  auto stored = [&] {
+    HttpPost http;
+    return DiveLogJsonText(FetchDiveLog(http, id, nullptr).value_or(DiveLog()));
+  };
+  auto field = [](gtk::DialogPage& dlg, const char* name) {
+    return dlg.window().EvalForTest(std::string("return document.getElementById('") + name + "').value;");
+  };
+
+  // Imperial: Edit, then Save without touching anything.
+  State().unit = 1;
+  const std::string before = stored();
+  e2e::Observe([&](gtk::DialogPage& dlg) { e2e::ClickInPage(dlg.window(), "save"); });
+  ASSERT_TRUE(detail->Edit(id));
+  EXPECT_EQ(stored(), before);
+  State().unit = 0;
+
+  // The service refuses the save: the detail keeps the stored dive, the
+  // failure is told, and the next Edit offers what the diver typed.
+  ASSERT_TRUE(detail->View(id));
+  ASSERT_TRUE(e2e::WaitFor([&] { return InDetail(page, "d.getElementById('log_weight').textContent") != "--"; }, 5000));
+  const std::string shown_weight = InDetail(page, "d.getElementById('log_weight').textContent");
+  ASSERT_TRUE(server->SetFault("patch_divelog", "badcode"));
+  e2e::Observe([&](gtk::DialogPage& dlg) {
+    e2e::TypeInPage(dlg.window(), "weight", "11.5");
+    e2e::ClickInPage(dlg.window(), "save");
+  });
+  ASSERT_TRUE(detail->Edit(id));
+  server->SetFault("patch_divelog", "none");
+  e2e::WaitFor([] { return false; }, 300);
+  EXPECT_EQ(page.EvalForTest("return document.getElementById('message').textContent;"), Tr("LOG_SAVE_FAILED"));
+  EXPECT_EQ(InDetail(page, "d.getElementById('log_weight').textContent"), shown_weight);
+  EXPECT_EQ(stored(), before);
+  e2e::SaveScreenshot(page, "refused_save_ENG");
+
+  std::string offered;
+  e2e::Observe([&](gtk::DialogPage& dlg) {
+    offered = field(dlg, "weight");
+    e2e::SaveScreenshot(dlg.window(), "refused_save_edit_again_ENG");
+    e2e::ClickInPage(dlg.window(), "exit");
+  });
+  ASSERT_TRUE(detail->Edit(id));
+  EXPECT_EQ(offered, "11.5");
+  gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
 }
 
 }  // namespace
