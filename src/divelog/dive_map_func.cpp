@@ -61,8 +61,8 @@ bool DiveMapFunc::Edit(const std::string& divelog_id) {
       unsaved_[divelog_id] = record;
       Find("message").SetText(Tr("LOG_SAVE_FAILED"));
     }
-  } else {
-    unsaved_.erase(divelog_id);
+  } else if (result == 0) {
+    unsaved_.erase(divelog_id);  // the diver closed the dialog without saving
   }
   SetMapEventReceiver(window());
   return true;

@@ -65,6 +65,21 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
     e2e::WaitFor([] { return false; }, 600);
     e2e::SaveScreenshot(page, "detail_" + lang);
 
+    // A shallow free dive past one hour: a legend of its own symbols only,
+    // whole, under a title on one line (the axes are for the screenshot).
+    InDetail(page, "w.setDiveChart('0', JSON.stringify([[0, 0], [600, 1.2, {enabled: true, symbol: "
+                   "'url(../../images/freedive_in.png)'}], [3000, 2.4], [4200, 1.1, {enabled: true, symbol: "
+                   "'url(../../images/freedive_out.png)'}], [4300, 0]]))");
+    EXPECT_EQ(InDetail(page, "Array.from(d.querySelectorAll('.legend_entry')).filter((e) => !e.hidden)"
+                             ".map((e) => e.querySelector('img').getAttribute('src').split('/').pop()).join(' ')"),
+              "freedive_in.png freedive_out.png depth_alarm.png ascent_alarm.png");
+    EXPECT_EQ(InDetail(page, "(() => { const r = d.createRange(); r.selectNodeContents(d.querySelector('.ptitle').firstChild);"
+                             " return r.getClientRects().length; })()"), "1");
+    EXPECT_EQ(InDetail(page, "(() => { const l = d.querySelector('.legend'), p = d.querySelector('.chart_panel');"
+                             " return l.scrollWidth <= l.clientWidth && l.getBoundingClientRect().right <= "
+                             "p.getBoundingClientRect().right; })()"), "true");
+    e2e::SaveScreenshot(page, "detail_free_long_" + lang);
+
     // Edit: the dialog's map gets its markers once loaded; a new weight is saved.
     std::string saved_markers;
     e2e::Observe([&](gtk::DialogPage& dlg) {
