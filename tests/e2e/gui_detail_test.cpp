@@ -41,19 +41,27 @@ std::string InDetail(gtk::WebKitWindow& page, const std::string& expr) {
       expr + ");");
 }
 
+// Shows the main window and waits for its detail page; its DiveMapFunc, or
+// null when either is missing.
+DiveMapFunc* OpenMain(gtk::MainFrame& frame) {
+  if (!frame.Create(PagePath("main.htm"))) return nullptr;
+  DiveMapFunc* detail = nullptr;
+  for (auto& h : frame.handlers())
+    if (auto* d = dynamic_cast<DiveMapFunc*>(h.get())) detail = d;
+  const bool ready =
+      e2e::WaitFor([&] { return InDetail(frame.page(), "typeof w.setDiveValue") == "function"; }, 10000);
+  return ready ? detail : nullptr;
+}
+
 TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
   int lang_index = 0;
   for (const std::string lang : {"ENG", "CHT"}) {
     LanguageCode = lang;
     State().page_folder = MakePageFolder(ProgramFolder(), lang);
     gtk::MainFrame frame;
-    ASSERT_TRUE(frame.Create(PagePath("main.htm")));
-    auto& page = frame.page();
-    DiveMapFunc* detail = nullptr;
-    for (auto& h : frame.handlers())
-      if (auto* d = dynamic_cast<DiveMapFunc*>(h.get())) detail = d;
+    DiveMapFunc* detail = OpenMain(frame);
     ASSERT_NE(detail, nullptr);
-    ASSERT_TRUE(e2e::WaitFor([&] { return InDetail(page, "typeof w.setDiveValue") == "function"; }, 10000));
+    auto& page = frame.page();
 
     const std::string id = lang_index++ == 0 ? "d000001" : "d000004";
     ASSERT_TRUE(detail->View(id));
@@ -112,13 +120,9 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
 TEST_F(GuiDetail, RefusedSaveIsToldAndKeptAndAnUntouchedSaveChangesNothing) {
   State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
   gtk::MainFrame frame;
-  ASSERT_TRUE(frame.Create(PagePath("main.htm")));
-  auto& page = frame.page();
-  DiveMapFunc* detail = nullptr;
-  for (auto& h : frame.handlers())
-    if (auto* d = dynamic_cast<DiveMapFunc*>(h.get())) detail = d;
+  DiveMapFunc* detail = OpenMain(frame);
   ASSERT_NE(detail, nullptr);
-  ASSERT_TRUE(e2e::WaitFor([&] { return InDetail(page, "typeof w.setDiveValue") == "function"; }, 10000));
+  auto& page = frame.page();
   const std::string id = "d000005";
   auto stored = [&] {
     HttpPost http;

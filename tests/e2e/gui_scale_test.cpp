@@ -43,7 +43,10 @@ Fit Measure(gtk::WebKitWindow& page, GtkWindow* window) {
   e2e::WaitFor([] { return false; }, 400);
   std::istringstream in(page.EvalForTest(
       "const d = document.documentElement;"
-      "return [d.scrollWidth, d.scrollHeight, innerWidth, innerHeight].join(' ');"));
+      // The viewport at a scale such as 1.25 is fractional (262/1.25 =
+      // 209.6), and scroll sizes are rounded: compare whole pixels up.
+      "return [d.scrollWidth, d.scrollHeight, Math.ceil(visualViewport.width), Math.ceil(visualViewport.height)]"
+      ".join(' ');"));
   in >> f.scroll_w >> f.scroll_h >> f.inner_w >> f.inner_h;
   e2e::WindowSize(window, f.window_w, f.window_h);
   return f;
