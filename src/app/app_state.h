@@ -2,6 +2,7 @@
 // the page folder, the last identified dive computer and the display scale.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -37,8 +38,10 @@ AppState& State();
 // Display scale, measured once at start-up (logical DPI / 96).
 extern float ScaleX;
 extern float ScaleY;
-inline int ScaledWidth(int logical) { return static_cast<int>(logical * ScaleX); }
-inline int ScaledHeight(int logical) { return static_cast<int>(logical * ScaleY); }
+// Rounded, not cut: a page drawn at the same scale must not lose its last
+// pixel row to a half pixel (210 x 1.25).
+inline int ScaledWidth(int logical) { return static_cast<int>(std::lround(logical * ScaleX)); }
+inline int ScaledHeight(int logical) { return static_cast<int>(std::lround(logical * ScaleY)); }
 
 // Opaque handle of the main window (a GtkWindow* in the desktop program,
 // null in orvelle-cli and the tests).

@@ -34,6 +34,8 @@ BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoin
     FindById(context.window, "message").SetText(Tr(reply.key));
     return reply;
   }
+  // The screen's last failure is over once a request of it succeeds.
+  FindById(context.window, "message").SetText("");
   reply.response = checked.response();
   return reply;
 }

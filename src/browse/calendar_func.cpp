@@ -51,6 +51,7 @@ void CalendarFunc::Bind(EngineWindow* window) {
 
 std::string CalendarFunc::Start() {
   CurrentLocalMonth(month_.year, month_.month);
+  month_.open_day = CivilDate{0, 0, 0};  // a fresh page shows no day's list
   BuildCells();
   return ShowMonth(month_.year, month_.month);
 }
@@ -96,6 +97,16 @@ void CalendarFunc::Fill(const MonthGrid& grid) {
     else
       cell.element.SetAttr("data-kind", grid[i].kind);
   }
+  MarkOpenDay();
+}
+
+void CalendarFunc::MarkOpenDay() {
+  for (DateCell& cell : month_.cells) {
+    if (month_.open_day.month != 0 && cell.date == month_.open_day)
+      cell.element.SetAttr("aria-selected", "true");
+    else
+      cell.element.RemoveAttr("aria-selected");
+  }
 }
 
 std::string CalendarFunc::OpenDay(int index, std::vector<DayRow>* shown) {
@@ -103,7 +114,12 @@ std::string CalendarFunc::OpenDay(int index, std::vector<DayRow>* shown) {
   const CivilDate& date = month_.cells[index].date;
   // Before the first successful fill a cell holds no date to ask for.
   if (date.month == 0) return {};
-  return day_list_.Open(date, shown);
+  const std::string key = day_list_.Open(date, shown);
+  if (key.empty()) {
+    month_.open_day = date;
+    MarkOpenDay();
+  }
+  return key;
 }
 
 void CalendarFunc::on_event(const ElementRef& /*element*/, const PageEvent& event) {

@@ -24,6 +24,7 @@ struct CalendarMonth {
   int month = 1;
   int64_t first_cell_day = 0;  // days since 1970-01-01
   std::vector<DateCell> cells;
+  CivilDate open_day{0, 0, 0};  // the day whose list is shown; all 0 for none
 };
 
 class CalendarFunc : public func_base {
@@ -50,7 +51,9 @@ class CalendarFunc : public func_base {
   // Returns the failure key, empty on success.
   std::string LoadMonth();
   // Lists the dives of the date stored in cell `index` by the last fill.
-  // `shown`, when given, receives the rows written.
+  // `shown`, when given, receives the rows written. The day's cell stays
+  // marked (attribute "aria-selected") while its list is the one shown, also
+  // when the pointer has left it and across month steps.
   std::string OpenDay(int index, std::vector<DayRow>* shown = nullptr);
 
   const CalendarMonth& month() const { return month_; }
@@ -58,6 +61,7 @@ class CalendarFunc : public func_base {
  private:
   void BuildCells();
   void Fill(const MonthGrid& grid);
+  void MarkOpenDay();
 
   BrowseContext context_;
   CalendarMonth month_;

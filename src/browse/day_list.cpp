@@ -12,14 +12,6 @@ namespace {
 constexpr const char* kFrame = "framepage1";
 constexpr const char* kRowTemplate = "dive_log_cell.htm";
 
-// Seconds and minutes are 32-bit in the record but the service may send any
-// JSON number; 64-bit members keep far dates from wrapping.
-int64_t JsonInt64(const Json::Value& object, const char* name) {
-  const Json::Value& v = JsonMember(object, name);
-  if (v.isInt64()) return v.asInt64();
-  return JsonInt(object, name);
-}
-
 }  // namespace
 
 DayRow MakeDayRow(const Json::Value& dive) {

@@ -27,6 +27,12 @@ int32_t JsonInt(const Json::Value& object, const char* name) {
   return 0;
 }
 
+int64_t JsonInt64(const Json::Value& object, const char* name) {
+  const Json::Value& v = JsonMember(object, name);
+  if (v.isInt64()) return v.asInt64();
+  return JsonInt(object, name);
+}
+
 double JsonNumber(const Json::Value& object, const char* name) {
   const Json::Value& v = JsonMember(object, name);
   return v.isNumeric() ? v.asDouble() : 0.0;

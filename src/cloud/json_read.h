@@ -16,6 +16,9 @@ const Json::Value& JsonMember(const Json::Value& object, const char* name);
 std::string JsonText(const Json::Value& object, const char* name);
 // An integer member as 32-bit; 0 for absent, non-numeric or out-of-range values.
 int32_t JsonInt(const Json::Value& object, const char* name);
+// An integer member as 64-bit (seconds since 1970 pass 32 bits in 2038);
+// otherwise as JsonInt.
+int64_t JsonInt64(const Json::Value& object, const char* name);
 // A numeric member; 0.0 otherwise.
 double JsonNumber(const Json::Value& object, const char* name);
 

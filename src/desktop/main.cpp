@@ -72,10 +72,7 @@ bool ParseOptions(int argc, char** argv, Options& opt) {
 
 // Font DPI as the desktop reports it, relative to 96.
 void MeasureDisplayScale() {
-  double dpi = gdk_screen_get_resolution(gdk_screen_get_default());
-  float scale = dpi > 0 ? static_cast<float>(dpi / 96.0) : 1.0f;
-  orv::ScaleX = scale;
-  orv::ScaleY = scale;
+  orv::ScaleX = orv::ScaleY = orv::gtk::FontDpiScale();
 }
 
 }  // namespace

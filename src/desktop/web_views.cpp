@@ -134,6 +134,11 @@ void ApplyPageLanguage() {
                                              LanguageCode == "CHT" ? cht : eng);
 }
 
+float FontDpiScale() {
+  const double dpi = gdk_screen_get_resolution(gdk_screen_get_default());
+  return dpi > 0 ? static_cast<float>(dpi / 96.0) : 1.0f;
+}
+
 WebKitWebView* NewProgramView(WebKitUserContentManager* manager) {
   InitWebEngine();
   ApplyPageLanguage();
@@ -144,7 +149,10 @@ WebKitWebView* NewProgramView(WebKitUserContentManager* manager) {
   webkit_settings_set_enable_back_forward_navigation_gestures(settings, FALSE);
   webkit_settings_set_hardware_acceleration_policy(settings, WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
   webkit_settings_set_user_agent(settings, maps::ProgramUserAgent().c_str());
-  webkit_web_view_set_zoom_level(view, ScaleX);
+  // WebKit already zooms pages by the font DPI; the zoom level adds only what
+  // the display scale asks beyond it (at 144 DPI both are 1.5, and zooming by
+  // ScaleX as well would draw the pages at 2.25, cut off by their windows).
+  webkit_web_view_set_zoom_level(view, ScaleX / FontDpiScale());
   g_signal_connect(view, "decide-policy", G_CALLBACK(DecidePolicy), nullptr);
   // No browser context menu: these are application screens.
   g_signal_connect(view, "context-menu", G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu*, GdkEvent*,

@@ -20,8 +20,12 @@ std::string FileForAppUri(const std::string& uri);
 // A content manager holding the bridge script and its message handler
 // "orv"; one per view, so each view's page events reach only its window.
 WebKitUserContentManager* NewBridgeContentManager();
+// The desktop's font DPI relative to 96 (GDK_DPI_SCALE, Large Text). WebKit
+// zooms every page by this factor on its own.
+float FontDpiScale();
 // A new view sharing the program's web process, with `manager`'s bridge,
-// zoomed to the display scale. Floating reference, as gtk widgets are.
+// zoomed so that its page scales by the display scale exactly once.
+// Floating reference, as gtk widgets are.
 WebKitWebView* NewProgramView(WebKitUserContentManager* manager);
 
 // Prepares the shared web context; false when the engine cannot start.

@@ -1,4 +1,5 @@
 // The texts of the detail page for one dive.
+#include "cloud/json_read.h"
 #include "divelog/dive_map_draw.h"
 #include "divelog/units.h"
 
@@ -10,7 +11,7 @@ Json::Value DetailValues(const DiveLog& log) {
   const std::string na = "N/A";
   const int32_t volume = LogWholeNumber(log, "cylinder_size_text");
   Json::Value v(Json::objectValue);
-  v["log_date"] = StartTimeText(LogInt(log, "dive_datetime"), LogInt(log, "timezone"));
+  v["log_date"] = StartTimeText(JsonInt64(log, "dive_datetime"), JsonInt64(log, "timezone"));
   v["log_type"] = DiveTypeWord(LogDiveType(log));
   v["log_s_bar"] = free_dive ? na : U::Pressure(LogDecimalWide(log, "air_in_text"));
   v["log_s_bar_unit"] = U::PressureWord();

@@ -55,28 +55,37 @@ std::string SixDecimals(double value) { return FixedText(Finite(value) + 0.0, 6)
 
 void MergeEditRecord(const LogEditRecord& record, DiveLog& log) {
   if (!log.isObject()) log = Json::Value(Json::objectValue);
+  // Only what the edit changed is written. A member the diver left alone goes
+  // back exactly as the service sent it: rewriting it from the record would
+  // reformat it ("200" as "200.000000"), cut it (a suit of 3.5 mm to 3) or
+  // plant members the dive never had, and every save would drift further.
+  const LogEditRecord was = FillEditRecord(log);
 
-  // A different site than the one the dive named: start its `poi` afresh.
-  const bool same_site = (PoiIdPresent(log) ? PoiIdText(log) : std::string()) == record.site_id;
-  if (!same_site) log["poi"] = Json::Value(Json::objectValue);
-  Json::Value& poi = ObjectMember(log, "poi");
-  poi["poi_id"] = record.site_id;
-  Json::Value& gps = ObjectMember(poi, "gps_location");
-  gps["latitude"] = Finite(record.site_latitude);
-  gps["longitude"] = Finite(record.site_longitude);
+  if (record.site_id != was.site_id || record.site_latitude != was.site_latitude ||
+      record.site_longitude != was.site_longitude) {
+    // A different site than the one the dive named: start its `poi` afresh.
+    const bool same_site = (PoiIdPresent(log) ? PoiIdText(log) : std::string()) == record.site_id;
+    if (!same_site) log["poi"] = Json::Value(Json::objectValue);
+    Json::Value& poi = ObjectMember(log, "poi");
+    poi["poi_id"] = record.site_id;
+    Json::Value& gps = ObjectMember(poi, "gps_location");
+    gps["latitude"] = Finite(record.site_latitude);
+    gps["longitude"] = Finite(record.site_longitude);
+  }
 
-  log["suit_thickness"] = std::to_string(TruncateToInt32(record.suit_thickness));
-  log["weight"] = SixDecimals(record.weight);
-  log["weather_type"] = record.weather;
-  log["wave_type"] = record.wave;
-  log["current_type"] = record.current;
-  log["visibility_type"] = record.visibility;
+  if (record.suit_thickness != was.suit_thickness)
+    log["suit_thickness"] = std::to_string(TruncateToInt32(record.suit_thickness));
+  if (record.weight != was.weight) log["weight"] = SixDecimals(record.weight);
+  if (record.weather != was.weather) log["weather_type"] = record.weather;
+  if (record.wave != was.wave) log["wave_type"] = record.wave;
+  if (record.current != was.current) log["current_type"] = record.current;
+  if (record.visibility != was.visibility) log["visibility_type"] = record.visibility;
   // The dialog hides the cylinder of a free dive; rewriting what it never
   // showed would only reformat (or, for text that is no number, lose) it.
   if (record.dive_type == DiveType::Free) return;
-  log["air_in_text"] = SixDecimals(record.start_pressure);
-  log["air_out_text"] = SixDecimals(record.end_pressure);
-  log["cylinder_size_text"] = std::to_string(record.cylinder_volume);
+  if (record.start_pressure != was.start_pressure) log["air_in_text"] = SixDecimals(record.start_pressure);
+  if (record.end_pressure != was.end_pressure) log["air_out_text"] = SixDecimals(record.end_pressure);
+  if (record.cylinder_volume != was.cylinder_volume) log["cylinder_size_text"] = std::to_string(record.cylinder_volume);
 }
 
 std::string DiveLogJsonText(const DiveLog& log) {

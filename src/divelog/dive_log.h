@@ -36,13 +36,15 @@ struct LogEditRecord {
 // names a site (PoiIdPresent); otherwise they stay 0 and empty.
 LogEditRecord FillEditRecord(const DiveLog& log);
 
-// Writes the edited fields into `log`: the site (`poi`), suit thickness as a
-// whole number, weight and pressures with six decimals, the four condition
-// codes and the cylinder volume. Every other member keeps what the service
-// sent; entry and exit positions are never written. A free dive has no
-// cylinder, so its pressures and volume stay exactly as sent. A site other
-// than the one the dive named replaces `poi` whole, so the old site's other
-// members (its name, say) do not stay behind under the new id.
+// Writes the fields the edit changed (those that differ from what `log`
+// itself gives FillEditRecord) into `log`: the site (`poi`), suit thickness
+// as a whole number, weight and pressures with six decimals, the four
+// condition codes and the cylinder volume. A field left as it was keeps its
+// member byte for byte, as the service sent it; entry and exit positions are
+// never written. A free dive has no cylinder, so its pressures and volume
+// stay exactly as sent. A site other than the one the dive named replaces
+// `poi` whole, so the old site's other members (its name, say) do not stay
+// behind under the new id.
 void MergeEditRecord(const LogEditRecord& record, DiveLog& log);
 
 // The PATCH body: the whole dive, indented, members in key order, UTF-8.
@@ -54,7 +56,8 @@ std::string DiveLogJsonText(const DiveLog& log);
 // no connection opens the message dialog with "NO_INTERNET"; a failing reply
 // ("HOST_NOT_CONN", "HOST_ERROR", "DATA_ERROR") puts the key's text into the
 // element `message` of `main_window`. A successful reply whose `divelog` is
-// not an object holds no dive and counts as "DATA_ERROR".
+// not an object holds no dive and counts as "DATA_ERROR". A fetch that
+// succeeds clears `message`.
 std::optional<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id, EngineWindow* main_window,
                                     std::string* failure_key = nullptr);
 
@@ -63,7 +66,8 @@ std::optional<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id,
 // when the service stored it, else the message key; "HOST_NOT_CONN" without
 // an open connection and "DATA_ERROR" for a dive without an id (sent
 // nowhere, as there is no path to send it to). When `main_window` is given a
-// failure's text goes into its element `message`; nothing is shown otherwise.
+// failure's text goes into its element `message` (and a success clears it);
+// nothing is shown otherwise.
 std::string StoreDiveLog(HttpPost& http, const DiveLog& log, EngineWindow* main_window = nullptr);
 
 }  // namespace orv

@@ -36,6 +36,8 @@ std::optional<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id,
     ShowInMessage(main_window, key);
     return std::nullopt;
   }
+  // The screen's last failure is over once a request of it succeeds.
+  if (main_window) FindById(main_window, "message").SetText("");
   return JsonMember(reply.response(), "divelog");
 }
 
@@ -51,6 +53,7 @@ std::string StoreDiveLog(HttpPost& http, const DiveLog& log, EngineWindow* main_
     key = ReplyCheck(Send(http, PatchDiveLogEndpoint(id, DiveLogJsonText(log))), CallKind::Standard).key;
   }
   if (!key.empty()) ShowInMessage(main_window, key);
+  else if (main_window) FindById(main_window, "message").SetText("");
   return key;
 }
 

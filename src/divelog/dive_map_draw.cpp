@@ -4,6 +4,7 @@
 #include <json/writer.h>
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "divelog/units.h"
@@ -73,11 +74,10 @@ const Json::Value& Member(const DiveLog& log, const char* name) {
   return log.isObject() && log.isMember(name) ? log[name] : kNull;
 }
 
-std::vector<ChartEvent> ChartEvents(const DiveLog& log, const std::vector<const Json::Value*>& samples) {
-  const int32_t base = LogDiveType(log) == DiveType::Gauge ? 200 : LogDiveType(log) == DiveType::Free ? 300 : 100;
+// The logged events the chart marks: deco needed (code 1, value 0), depth
+// alarms (18) and ascent alarms (3), in list order.
+std::vector<ChartEvent> MarkedEvents(const DiveLog& log) {
   std::vector<ChartEvent> events;
-  if (samples.size() >= 2) events.push_back({base, 0, LogInt(*samples[1], "profile_time")});
-  if (samples.size() >= 3) events.push_back({base + 1, 0, LogInt(*samples[samples.size() - 2], "profile_time")});
   for (const Json::Value* e : Elements(Member(log, "events"))) {
     const ChartEvent ev{LogInt(*e, "event_code"), LogInt(*e, "event_value"), LogInt(*e, "event_time")};
     if ((ev.code == 1 && ev.value == 0) || ev.code == 3 || ev.code == 18) events.push_back(ev);
@@ -117,27 +117,55 @@ Json::Value BuildDiveChart(const DiveLog& log) {
   float surface = LogDecimal(log, "altitude");
   if (surface < 520 || surface > 1060) surface = 1013;
   const std::vector<const Json::Value*> samples = Elements(Member(log, "dive_profiles"));
-  const std::vector<ChartEvent> events = ChartEvents(log, samples);
   float max_depth = LogDecimal(log, "max_depth");
   if (imperial) max_depth *= 3.2808399f;
 
+  // The dive's start symbol goes on the second sample, its end symbol on the
+  // second-to-last (the end wins where the two meet).
+  const int32_t base = LogDiveType(log) == DiveType::Gauge ? 200 : LogDiveType(log) == DiveType::Free ? 300 : 100;
+  const size_t n = samples.size();
+  auto type_symbol = [&](size_t i) -> const char* {
+    if (n >= 3 && i == n - 2) return SymbolOf(base + 1);
+    if (n >= 2 && i == 1) return SymbolOf(base);
+    return nullptr;
+  };
+
+  // Logged events meet the samples in one walk over both, in time order. An
+  // event belongs to the last sample at or before its time: the device logs
+  // alarms between samples, and marking only exact times would lose nearly
+  // all of them. A symbol at the sample's very time (the dive's own, or an
+  // event logged there) wins over events after it; among equals the later
+  // listed wins.
+  std::vector<ChartEvent> events = MarkedEvents(log);
+  auto by_time = [](const ChartEvent& a, const ChartEvent& b) { return a.time < b.time; };
+  if (!std::is_sorted(events.begin(), events.end(), by_time))
+    std::stable_sort(events.begin(), events.end(), by_time);
+  size_t next = 0;
+
   Json::Value chart(Json::arrayValue);
-  for (const Json::Value* sample : samples) {
-    const int32_t time = LogInt(*sample, "profile_time");
-    float depth = DepthFromPressure(surface, LogDecimal(*sample, "pressure"), water);
+  for (size_t i = 0; i < samples.size(); ++i) {
+    const int32_t time = LogInt(*samples[i], "profile_time");
+    const int64_t next_time = i + 1 < samples.size() ? LogInt(*samples[i + 1], "profile_time")
+                                                     : std::numeric_limits<int64_t>::max();
+    float depth = DepthFromPressure(surface, LogDecimal(*samples[i], "pressure"), water);
     if (imperial) depth *= 3.2808399f;
     depth = std::min(depth, max_depth);
     Json::Value point(Json::arrayValue);
     point.append(time);
     // Widened by its shortest decimal form so the page gets 12.3, not 12.300000190734863.
     point.append(WidenDecimal(depth));
-    for (const ChartEvent& e : events) {
-      const char* symbol = SymbolOf(e.code);
-      if (e.time != time || !symbol) continue;
+    const char* exact = type_symbol(i);
+    const char* between = nullptr;
+    for (; next < events.size() && (events[next].time < next_time || events[next].time < time); ++next) {
+      const ChartEvent& e = events[next];
+      if (e.time == time) exact = SymbolOf(e.code);
+      else if (e.time > time) between = SymbolOf(e.code);
+    }
+    if (const char* symbol = exact ? exact : between) {
       Json::Value marker(Json::objectValue);
       marker["enabled"] = true;
       marker["symbol"] = symbol;
-      if (point.size() > 2) point[2] = marker; else point.append(marker);
+      point.append(marker);
     }
     chart.append(point);
   }

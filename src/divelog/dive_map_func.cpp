@@ -1,5 +1,6 @@
 #include "divelog/dive_map_func.h"
 
+#include "app/string_table.h"
 #include "cloud/http_post.h"
 #include "divelog/dive_map_draw.h"
 
@@ -43,15 +44,25 @@ bool DiveMapFunc::Edit(const std::string& divelog_id) {
   HttpPost http;
   std::optional<DiveLog> log = FetchDiveLog(http, divelog_id, window());
   if (!log) return false;
-  LogEditRecord record = FillEditRecord(*log);
+  const auto kept = unsaved_.find(divelog_id);
+  LogEditRecord record = kept != unsaved_.end() ? kept->second : FillEditRecord(*log);
   const int result = run_edit_dialog_ ? run_edit_dialog_(record) : 0;
   if (result == 1) {
-    MergeEditRecord(record, *log);
-    // The detail shows the edit whether or not the service takes it.
-    ShowDetail(detail_, *log);
-    // A refused store would otherwise pass unnoticed and the edit would be
-    // lost at the next view; its message goes where fetch failures go.
-    StoreDiveLog(http, *log, window());
+    DiveLog edited = *log;
+    MergeEditRecord(record, edited);
+    // The detail shows the edit only once the service holds it; a refused
+    // store keeps the diver's values for the next Edit of this dive instead
+    // of dropping them, and says so.
+    // (The fetch has cleared `message`; a store that succeeds leaves it so.)
+    if (StoreDiveLog(http, edited).empty()) {
+      unsaved_.erase(divelog_id);
+      ShowDetail(detail_, edited);
+    } else {
+      unsaved_[divelog_id] = record;
+      Find("message").SetText(Tr("LOG_SAVE_FAILED"));
+    }
+  } else if (result == 0) {
+    unsaved_.erase(divelog_id);  // the diver closed the dialog without saving
   }
   SetMapEventReceiver(window());
   return true;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <functional>
+#include <map>
+#include <string>
 
 #include "app/func_base.h"
 #include "divelog/dive_log.h"
@@ -23,9 +25,13 @@ class DiveMapFunc : public func_base {
 
   // Shows dive `divelog_id` in the detail area; false when it could not be fetched.
   bool View(const std::string& divelog_id);
-  // Fetches the dive, runs the edit dialog and, when it was saved, shows and
-  // stores the edited dive.
+  // Fetches the dive, runs the edit dialog and, when it was saved, stores
+  // the edited dive and shows it once stored. A refused store leaves the
+  // detail as it was, shows "LOG_SAVE_FAILED" and keeps the edit: the next
+  // Edit of that dive offers it again, until a store succeeds or the diver
+  // closes the dialog without saving.
   bool Edit(const std::string& divelog_id);
+  bool HasUnsavedEdit(const std::string& divelog_id) const { return unsaved_.count(divelog_id) != 0; }
   // After a unit change: the detail page starts empty again.
   void ReloadDetail();
   const MapHost& detail_host() const { return detail_; }
@@ -33,6 +39,7 @@ class DiveMapFunc : public func_base {
  private:
   EditDialogRunner run_edit_dialog_;
   MapHost detail_;
+  std::map<std::string, LogEditRecord> unsaved_;  // by dive id
 };
 
 }  // namespace orv

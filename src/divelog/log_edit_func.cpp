@@ -48,24 +48,38 @@ void LogEditFunc::attach(EngineWindow* window) {
     Find("scuba_option_title").Hide();
     Find("scuba_option_value").Hide();
   } else {
-    Find("s_bar").SetValue(U::Pressure(record_.start_pressure));
-    Find("e_bar").SetValue(U::Pressure(record_.end_pressure));
+    ShowValue("s_bar", U::Pressure(record_.start_pressure));
+    ShowValue("e_bar", U::Pressure(record_.end_pressure));
     Find("s_bar_unit").SetText(U::PressureWord());
     Find("e_bar_unit").SetText(U::PressureWord());
-    Find("volume").SetValue(U::Volume(record_.cylinder_volume));
+    ShowValue("volume", U::Volume(record_.cylinder_volume));
     Find("volume_unit").SetText(U::VolumeWord());
   }
   auto has = [](double degrees) { return TruncateToInt32(degrees * 1000000) != 0; };
   if (has(record_.entry_latitude) || has(record_.entry_longitude) || has(record_.exit_latitude) ||
       has(record_.exit_longitude))
     Find("edit_ds").Hide();
-  Find("weather").SetValue(std::to_string(record_.weather));
-  Find("wave").SetValue(std::to_string(record_.wave));
-  Find("current").SetValue(std::to_string(record_.current));
-  Find("visibility").SetValue(std::to_string(record_.visibility));
-  Find("suit_thickness").SetValue(std::to_string(TruncateToInt32(record_.suit_thickness)));
-  Find("weight").SetValue(U::Weight(record_.weight));
+  ShowValue("weather", std::to_string(record_.weather));
+  ShowValue("wave", std::to_string(record_.wave));
+  ShowValue("current", std::to_string(record_.current));
+  ShowValue("visibility", std::to_string(record_.visibility));
+  ShowValue("suit_thickness", std::to_string(TruncateToInt32(record_.suit_thickness)));
+  ShowValue("weight", U::Weight(record_.weight));
   Find("weight_unit").SetText(U::WeightWord());
+}
+
+void LogEditFunc::ShowValue(const std::string& id, const std::string& text) {
+  ElementRef field = Find(id);
+  field.SetValue(text);
+  // What the page really shows: a choice list given a code it has no option
+  // for shows none, and that is what Save must compare against.
+  shown_[id] = field.Value();
+}
+
+bool LogEditFunc::Typed(const std::string& id, std::string& text) {
+  text = Find(id).Value();
+  const auto shown = shown_.find(id);
+  return shown == shown_.end() || shown->second != text;
 }
 
 void LogEditFunc::OnMapLoaded() {
@@ -121,21 +135,29 @@ void LogEditFunc::PickSite(const ElementRef& row) {
 }
 
 void LogEditFunc::Save() {
+  // A field the diver did not touch keeps the record's value exactly: read
+  // back from its rounded text (and, in imperial, converted twice) it would
+  // come back as another number, and a code without an option as 0.
   const bool imperial = DisplayUnits::Imperial();
+  std::string text;
   if (record_.dive_type != DiveType::Free) {
-    const double start = ReadWholeNumber(Find("s_bar").Value());
-    const double end = ReadWholeNumber(Find("e_bar").Value());
-    record_.start_pressure = imperial ? PsiToBar(start) : start;
-    record_.end_pressure = imperial ? PsiToBar(end) : end;
-    record_.cylinder_volume = ReadWholeNumber(Find("volume").Value());
+    auto pressure = [&](const std::string& typed) {
+      const double value = ReadWholeNumber(typed);
+      return imperial ? PsiToBar(value) : value;
+    };
+    if (Typed("s_bar", text)) record_.start_pressure = pressure(text);
+    if (Typed("e_bar", text)) record_.end_pressure = pressure(text);
+    if (Typed("volume", text)) record_.cylinder_volume = ReadWholeNumber(text);
   }
-  record_.weather = ReadWholeNumber(Find("weather").Value());
-  record_.wave = ReadWholeNumber(Find("wave").Value());
-  record_.current = ReadWholeNumber(Find("current").Value());
-  record_.visibility = ReadWholeNumber(Find("visibility").Value());
-  record_.suit_thickness = ReadWholeNumber(Find("suit_thickness").Value());
-  const double weight = WidenDecimal(ReadDecimal(Find("weight").Value()));
-  record_.weight = imperial ? PoundsToKilograms(weight) : weight;
+  if (Typed("weather", text)) record_.weather = ReadWholeNumber(text);
+  if (Typed("wave", text)) record_.wave = ReadWholeNumber(text);
+  if (Typed("current", text)) record_.current = ReadWholeNumber(text);
+  if (Typed("visibility", text)) record_.visibility = ReadWholeNumber(text);
+  if (Typed("suit_thickness", text)) record_.suit_thickness = ReadWholeNumber(text);
+  if (Typed("weight", text)) {
+    const double weight = WidenDecimal(ReadDecimal(text));
+    record_.weight = imperial ? PoundsToKilograms(weight) : weight;
+  }
   End(1);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 
 #include <json/value.h>
@@ -34,11 +35,16 @@ class LogEditFunc : public func_base {
   void PickSite(const ElementRef& row);
   void Save();
   void End(int result);
+  // Sets a field and remembers the text it then shows.
+  void ShowValue(const std::string& id, const std::string& text);
+  // Reads a field into `text`; true when it differs from what it was shown with.
+  bool Typed(const std::string& id, std::string& text);
 
   LogEditRecord& record_;
   std::function<void(int)> end_;
   MapHost map_;
   Json::Value poi_results_;  // `pois` of the last search that succeeded
+  std::map<std::string, std::string> shown_;  // field id -> text it was filled with
 };
 
 // A typed whole number: optional blanks, an optional sign and digits; 0 when

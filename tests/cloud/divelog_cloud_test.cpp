@@ -192,7 +192,7 @@ TEST_F(DiveLogCloud, FailingRepliesChangeNothing) {
   EXPECT_EQ(FetchFresh(id), before);
 }
 
-TEST_F(DiveLogCloud, MalformedMembersAreReadSafelyAndStoredRepaired) {
+TEST_F(DiveLogCloud, MalformedMembersAreReadSafelyAndOnlyEditedOnesRewritten) {
   const std::string id = DiveId("scuba");
   ASSERT_FALSE(id.empty());
   {
@@ -209,7 +209,7 @@ TEST_F(DiveLogCloud, MalformedMembersAreReadSafelyAndStoredRepaired) {
   std::optional<DiveLog> log = Fetch(http, id);
   ASSERT_TRUE(log);
   const DiveLog sent = *log;
-  const LogEditRecord r = FillEditRecord(*log);
+  LogEditRecord r = FillEditRecord(*log);
   EXPECT_EQ(*log, sent);  // reading planted nothing
   EXPECT_EQ(r.dive_type, DiveType::Scuba);
   EXPECT_EQ(r.start_pressure, 0.0);
@@ -220,15 +220,19 @@ TEST_F(DiveLogCloud, MalformedMembersAreReadSafelyAndStoredRepaired) {
   EXPECT_EQ(r.weight, 0.0);
   EXPECT_EQ(r.entry_latitude, 0.0);
   EXPECT_EQ(r.site_id, "");
+  // The diver sets weight and suit; what they left alone goes back as sent.
+  r.weight = 2;
+  r.suit_thickness = 5;
   MergeEditRecord(r, *log);
   ASSERT_EQ(StoreDiveLog(http, *log), "");
 
   std::optional<DiveLog> back = FetchFresh(id);
   ASSERT_TRUE(back);
-  EXPECT_EQ((*back)["poi"]["poi_id"], "");
-  EXPECT_EQ((*back)["poi"]["gps_location"]["latitude"], 0.0);
-  EXPECT_EQ((*back)["air_in_text"], "0.000000");
-  EXPECT_EQ((*back)["suit_thickness"], "0");
+  EXPECT_EQ((*back)["weight"], "2.000000");
+  EXPECT_EQ((*back)["suit_thickness"], "5");
+  EXPECT_EQ((*back)["poi"], sent["poi"]);
+  EXPECT_EQ((*back)["air_in_text"], 200);
+  EXPECT_EQ((*back)["weather_type"], "2");
   EXPECT_EQ((*back)["entry_position"], "somewhere");  // never written
   EXPECT_EQ((*back)["dive_profiles"], 3);
 }

@@ -13,10 +13,13 @@ if(ORVELLE_GUI)
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/tests/page/fixtures ${CMAKE_BINARY_DIR}/bin/test-fixtures)
 
   # One GUI test program: the real WebKit engine, with both simulators at hand.
-  function(orvelle_gui_test name)
+  function(orvelle_gui_program name)
     add_executable(${name} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/${name}.cpp)
     target_link_libraries(${name} PRIVATE orvelle_gui_test_support ${ARGN})
     add_dependencies(${name} orvelle_runtime_data orvelle_gui_fixtures orvelle-cloudsim orvelle-devsim)
+  endfunction()
+  function(orvelle_gui_test name)
+    orvelle_gui_program(${name} ${ARGN})
     gtest_discover_tests(${name} PROPERTIES LABELS e2e DISCOVERY_TIMEOUT 60)
   endfunction()
 
@@ -30,4 +33,13 @@ if(ORVELLE_GUI)
   orvelle_gui_test(gui_sites_test orvelle_sites)
   orvelle_gui_test(gui_maps_test)
   orvelle_gui_test(gui_export_test orvelle_export)
+
+  # The page-fits-window check, one process per display scale: GTK reads the
+  # desktop's scale once, when it starts.
+  orvelle_gui_program(gui_scale_test)
+  foreach(scale GDK_DPI_SCALE=1 GDK_DPI_SCALE=1.25 GDK_DPI_SCALE=1.5 GDK_DPI_SCALE=2 GDK_SCALE=2)
+    string(MAKE_C_IDENTIFIER ${scale} scale_name)
+    add_test(NAME gui_scale.${scale_name} COMMAND gui_scale_test)
+    set_tests_properties(gui_scale.${scale_name} PROPERTIES ENVIRONMENT ${scale} LABELS e2e)
+  endforeach()
 endif()

@@ -28,6 +28,8 @@ class GuiDetail : public e2e::GuiSimTest {
   void TearDown() override {
     e2e::Observe(nullptr);
     LanguageCode = "ENG";
+    State().unit = 0;
+    if (server) server->SetFault("patch_divelog", "none");
   }
 };
 
@@ -39,19 +41,27 @@ std::string InDetail(gtk::WebKitWindow& page, const std::string& expr) {
       expr + ");");
 }
 
+// Shows the main window and waits for its detail page; its DiveMapFunc, or
+// null when either is missing.
+DiveMapFunc* OpenMain(gtk::MainFrame& frame) {
+  if (!frame.Create(PagePath("main.htm"))) return nullptr;
+  DiveMapFunc* detail = nullptr;
+  for (auto& h : frame.handlers())
+    if (auto* d = dynamic_cast<DiveMapFunc*>(h.get())) detail = d;
+  const bool ready =
+      e2e::WaitFor([&] { return InDetail(frame.page(), "typeof w.setDiveValue") == "function"; }, 10000);
+  return ready ? detail : nullptr;
+}
+
 TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
   int lang_index = 0;
   for (const std::string lang : {"ENG", "CHT"}) {
     LanguageCode = lang;
     State().page_folder = MakePageFolder(ProgramFolder(), lang);
     gtk::MainFrame frame;
-    ASSERT_TRUE(frame.Create(PagePath("main.htm")));
-    auto& page = frame.page();
-    DiveMapFunc* detail = nullptr;
-    for (auto& h : frame.handlers())
-      if (auto* d = dynamic_cast<DiveMapFunc*>(h.get())) detail = d;
+    DiveMapFunc* detail = OpenMain(frame);
     ASSERT_NE(detail, nullptr);
-    ASSERT_TRUE(e2e::WaitFor([&] { return InDetail(page, "typeof w.setDiveValue") == "function"; }, 10000));
+    auto& page = frame.page();
 
     const std::string id = lang_index++ == 0 ? "d000001" : "d000004";
     ASSERT_TRUE(detail->View(id));
@@ -64,6 +74,21 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
               "\u00a9 OpenStreetMap contributors");
     e2e::WaitFor([] { return false; }, 600);
     e2e::SaveScreenshot(page, "detail_" + lang);
+
+    // A shallow free dive past one hour: a legend of its own symbols only,
+    // whole, under a title on one line (the axes are for the screenshot).
+    InDetail(page, "w.setDiveChart('0', JSON.stringify([[0, 0], [600, 1.2, {enabled: true, symbol: "
+                   "'url(../../images/freedive_in.png)'}], [3000, 2.4], [4200, 1.1, {enabled: true, symbol: "
+                   "'url(../../images/freedive_out.png)'}], [4300, 0]]))");
+    EXPECT_EQ(InDetail(page, "Array.from(d.querySelectorAll('.legend_entry')).filter((e) => !e.hidden)"
+                             ".map((e) => e.querySelector('img').getAttribute('src').split('/').pop()).join(' ')"),
+              "freedive_in.png freedive_out.png depth_alarm.png ascent_alarm.png");
+    EXPECT_EQ(InDetail(page, "(() => { const r = d.createRange(); r.selectNodeContents(d.querySelector('.ptitle').firstChild);"
+                             " return r.getClientRects().length; })()"), "1");
+    EXPECT_EQ(InDetail(page, "(() => { const l = d.querySelector('.legend'), p = d.querySelector('.chart_panel');"
+                             " return l.scrollWidth <= l.clientWidth && l.getBoundingClientRect().right <= "
+                             "p.getBoundingClientRect().right; })()"), "true");
+    e2e::SaveScreenshot(page, "detail_free_long_" + lang);
 
     // Edit: the dialog's map gets its markers once loaded; a new weight is saved.
     std::string saved_markers;
@@ -96,6 +121,58 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
     EXPECT_TRUE(e2e::WaitFor([&] { return InDetail(page, "d.getElementById('log_weight').textContent") == "7.5"; }, 5000));
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }
+}
+
+TEST_F(GuiDetail, RefusedSaveIsToldAndKeptAndAnUntouchedSaveChangesNothing) {
+  State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
+  gtk::MainFrame frame;
+  DiveMapFunc* detail = OpenMain(frame);
+  ASSERT_NE(detail, nullptr);
+  auto& page = frame.page();
+  const std::string id = "d000005";
+  auto stored = [&] {
+    HttpPost http;
+    return DiveLogJsonText(FetchDiveLog(http, id, nullptr).value_or(DiveLog()));
+  };
+  auto field = [](gtk::DialogPage& dlg, const char* name) {
+    return dlg.window().EvalForTest(std::string("return document.getElementById('") + name + "').value;");
+  };
+
+  // Imperial: Edit, then Save without touching anything.
+  State().unit = 1;
+  const std::string before = stored();
+  e2e::Observe([&](gtk::DialogPage& dlg) { e2e::ClickInPage(dlg.window(), "save"); });
+  ASSERT_TRUE(detail->Edit(id));
+  EXPECT_EQ(stored(), before);
+  State().unit = 0;
+
+  // The service refuses the save: the detail keeps the stored dive, the
+  // failure is told, and the next Edit offers what the diver typed.
+  ASSERT_TRUE(detail->View(id));
+  ASSERT_TRUE(e2e::WaitFor([&] { return InDetail(page, "d.getElementById('log_weight').textContent") != "--"; }, 5000));
+  const std::string shown_weight = InDetail(page, "d.getElementById('log_weight').textContent");
+  ASSERT_TRUE(server->SetFault("patch_divelog", "badcode"));
+  e2e::Observe([&](gtk::DialogPage& dlg) {
+    e2e::TypeInPage(dlg.window(), "weight", "11.5");
+    e2e::ClickInPage(dlg.window(), "save");
+  });
+  ASSERT_TRUE(detail->Edit(id));
+  server->SetFault("patch_divelog", "none");
+  e2e::WaitFor([] { return false; }, 300);
+  EXPECT_EQ(page.EvalForTest("return document.getElementById('message').textContent;"), Tr("LOG_SAVE_FAILED"));
+  EXPECT_EQ(InDetail(page, "d.getElementById('log_weight').textContent"), shown_weight);
+  EXPECT_EQ(stored(), before);
+  e2e::SaveScreenshot(page, "refused_save_ENG");
+
+  std::string offered;
+  e2e::Observe([&](gtk::DialogPage& dlg) {
+    offered = field(dlg, "weight");
+    e2e::SaveScreenshot(dlg.window(), "refused_save_edit_again_ENG");
+    e2e::ClickInPage(dlg.window(), "exit");
+  });
+  ASSERT_TRUE(detail->Edit(id));
+  EXPECT_EQ(offered, "11.5");
+  gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
 }
 
 }  // namespace

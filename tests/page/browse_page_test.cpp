@@ -170,9 +170,9 @@ TEST_F(BrowsePageTest, FailuresKeepTheLastGoodGrid) {
   EXPECT_EQ(notifier.keys, std::vector<std::string>{"HOST_NOT_CONN"});
   EXPECT_EQ(Text(Frame("calendardate")), "2021-05");
   EXPECT_EQ(Text(Cell(0)), "30");
-  // A later success does not clear the message.
+  // A later success clears it: the failure it told of is over.
   cal.ShowMonth(2020, 9);
-  EXPECT_EQ(Message(), Tr("HOST_NOT_CONN"));
+  EXPECT_EQ(Message(), "");
 }
 
 TEST_F(BrowsePageTest, DayListRowsFromAPreviousMonthCell) {
@@ -186,6 +186,7 @@ TEST_F(BrowsePageTest, DayListRowsFromAPreviousMonthCell) {
   cal.ShowMonth(2020, 9);
   ASSERT_TRUE(win.ClickInFrame("framepage1", "date_cell_01"));
   EXPECT_EQ(service.paths.back(), "api/v1/divelogs/calendar/date?year_month_date=20200831");
+  EXPECT_EQ(Cell(1).Attr("aria-selected"), "true");  // stays marked while its list shows
   ElementRef body = Frame("cell_tbody");
   ASSERT_EQ(win.ChildCount(body), 3);
   const char* ids[] = {"d-1", "d-2", "d-3"};
@@ -211,10 +212,19 @@ TEST_F(BrowsePageTest, DayListRowsFromAPreviousMonthCell) {
   ASSERT_TRUE(win.ClickInFrame("framepage1", "date_cell_02"));
   EXPECT_EQ(Message(), Tr("HOST_ERROR"));
   EXPECT_EQ(win.ChildCount(body), 3);
+  EXPECT_EQ(Cell(1).Attr("aria-selected"), "true");
+  EXPECT_EQ(Cell(2).Attr("aria-selected"), "");
   service.replies["api/v1/divelogs/calendar/date?year_month_date=20200901"] =
       R"({"code":"0000000","response":{}})";
   ASSERT_TRUE(win.ClickInFrame("framepage1", "date_cell_02"));
   EXPECT_EQ(win.ChildCount(body), 0);
+  EXPECT_EQ(Message(), "");
+  EXPECT_EQ(Cell(1).Attr("aria-selected"), "");
+  EXPECT_EQ(Cell(2).Attr("aria-selected"), "true");
+  // Stepping away and back keeps the open day marked, in its new cell.
+  cal.ShowMonth(2020, 8);
+  cal.ShowMonth(2020, 9);
+  EXPECT_EQ(Cell(2).Attr("aria-selected"), "true");
 }
 
 TEST_F(BrowsePageTest, ImperialRowsAndAMissingTemplate) {

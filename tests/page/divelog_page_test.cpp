@@ -12,7 +12,9 @@
 #include "app/headless/headless_engine.h"
 #include "app/program_messages.h"
 #include "app/string_table.h"
+#include "cloud/endpoints.h"
 #include "cloud/http_post.h"
+#include "cloud/reply_check.h"
 #include "divelog/dive_map_func.h"
 #include "divelog/log_edit_func.h"
 #include "seed.h"
@@ -133,10 +135,90 @@ TEST_F(DiveLogPage, EditSavedIsShownAndStoredExitStoresNothing) {
   EXPECT_EQ(MapEvents().receiver, &main);
 }
 
+TEST_F(DiveLogPage, RefusedSaveKeepsTheStoredDiveAndOffersTheEditAgain) {
+  ASSERT_TRUE(main.LoadFile(kBin + "/ENG/main.htm"));
+  const DiveLog stored = Fetch("d000003");
+  std::string shown_weight, typed = "9.5", button = "save";
+  DiveMapFunc func([&](LogEditRecord& r) {
+    OpenEditPage(r);
+    shown_weight = dlg.GetValue(dlg.FindById("weight"));
+    dlg.SetValue(dlg.FindById("weight"), typed);
+    dlg.Click(button);
+    return ended;
+  });
+  func.attach(&main);
+  main.ClearChildCalls();
+  const std::string message_id = "message";
+  auto message = [&] { return main.TextOf(main.FindById(message_id)); };
+
+  // Refused: nothing shown as saved, the failure said, the edit kept.
+  ASSERT_TRUE(server_->SetFault("patch_divelog", "badcode"));
+  EXPECT_TRUE(func.Edit("d000003"));
+  EXPECT_TRUE(main.ChildCalls().empty());
+  EXPECT_EQ(message(), Tr("LOG_SAVE_FAILED"));
+  EXPECT_TRUE(func.HasUnsavedEdit("d000003"));
+  EXPECT_EQ(Fetch("d000003"), stored);
+
+  // Edit again: the unsaved value is offered; the store now succeeds.
+  ASSERT_TRUE(server_->SetFault("patch_divelog", "none"));
+  EXPECT_TRUE(func.Edit("d000003"));
+  EXPECT_EQ(shown_weight, "9.5");
+  EXPECT_EQ(message(), "");
+  ASSERT_FALSE(main.ChildCalls().empty());
+  EXPECT_EQ(main.ChildCalls().front().function, "setDiveValue");
+  EXPECT_EQ(Fetch("d000003")["weight"], "9.500000");
+  EXPECT_FALSE(func.HasUnsavedEdit("d000003"));
+
+  // Refused again, then closed without saving: the edit is dropped.
+  ASSERT_TRUE(server_->SetFault("patch_divelog", "html500"));
+  typed = "12";
+  EXPECT_TRUE(func.Edit("d000003"));
+  EXPECT_TRUE(func.HasUnsavedEdit("d000003"));
+  server_->SetFault("patch_divelog", "none");
+  button = "exit";
+  EXPECT_TRUE(func.Edit("d000003"));
+  EXPECT_FALSE(func.HasUnsavedEdit("d000003"));
+  EXPECT_EQ(message(), "");  // the fetch succeeded
+  button = "save";
+  EXPECT_TRUE(func.Edit("d000003"));
+  EXPECT_EQ(shown_weight, "9.5");  // the stored value, not the dropped edit
+}
+
+TEST_F(DiveLogPage, SaveWithoutChangesStoresTheDiveByteForByte) {
+  ASSERT_TRUE(main.LoadFile(kBin + "/ENG/main.htm"));
+  // Values an imperial round trip or a whole-number field would bend, and a
+  // weather code the page offers no choice for.
+  DiveLog odd = Fetch("d000004");
+  odd["air_in_text"] = "210";
+  odd["air_out_text"] = "40";
+  odd["weight"] = "6.5";
+  odd["suit_thickness"] = "3.5";
+  odd["weather_type"] = 6;
+  {
+    HttpPost http;
+    ASSERT_TRUE(http.Connect());
+    ASSERT_TRUE(ReplyCheck(Send(http, PatchDiveLogEndpoint("d000004", DiveLogJsonText(odd)))).ok());
+  }
+  const std::string before = DiveLogJsonText(Fetch("d000004"));
+  DiveMapFunc func([&](LogEditRecord& r) {
+    OpenEditPage(r);
+    dlg.Click("save");
+    return ended;
+  });
+  func.attach(&main);
+  for (int unit : {1, 0}) {
+    State().unit = unit;
+    ended = -1;
+    EXPECT_TRUE(func.Edit("d000004"));
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(DiveLogJsonText(Fetch("d000004")), before) << unit;
+  }
+}
+
 TEST_F(DiveLogPage, EditPageFillsHidesAndSavesInImperial) {
   State().unit = 1;
   LogEditRecord r;
-  r.start_pressure = 200;
+  r.start_pressure = 210;
   r.end_pressure = 50;
   r.cylinder_volume = 12;
   r.weather = 2;
@@ -146,7 +228,7 @@ TEST_F(DiveLogPage, EditPageFillsHidesAndSavesInImperial) {
   OpenEditPage(r);
   EXPECT_EQ(dlg.ChildViewPage(dlg.FindById("ie")), "web_html/maps.htm");
   EXPECT_EQ(MapEvents().receiver, &dlg);
-  EXPECT_EQ(dlg.GetValue(dlg.FindById("s_bar")), "2901");
+  EXPECT_EQ(dlg.GetValue(dlg.FindById("s_bar")), "3046");
   EXPECT_EQ(dlg.TextOf(dlg.FindById("s_bar_unit")), "psi");
   EXPECT_EQ(dlg.GetValue(dlg.FindById("weather")), "2");
   EXPECT_EQ(dlg.GetValue(dlg.FindById("suit_thickness")), "5");
@@ -155,6 +237,7 @@ TEST_F(DiveLogPage, EditPageFillsHidesAndSavesInImperial) {
   EXPECT_FALSE(IsHiddenNode("scuba_option_value"));
 
   dlg.SetValue(dlg.FindById("weight"), "16.5");
+  dlg.SetValue(dlg.FindById("s_bar"), "2901");
   dlg.SetValue(dlg.FindById("volume"), "12.7");
   dlg.SetValue(dlg.FindById("e_bar"), "abc");
   ASSERT_TRUE(dlg.Click("save"));
@@ -163,7 +246,8 @@ TEST_F(DiveLogPage, EditPageFillsHidesAndSavesInImperial) {
   EXPECT_NEAR(r.start_pressure, 200.016909, 5e-7);
   EXPECT_EQ(r.end_pressure, 0);
   EXPECT_EQ(r.cylinder_volume, 12);
-  EXPECT_EQ(r.suit_thickness, 5);
+  EXPECT_EQ(r.suit_thickness, 5.9);  // shown as 5 and left alone: kept whole
+  EXPECT_EQ(r.weather, 2);
 }
 
 TEST_F(DiveLogPage, FreeDiveWithPositionHidesCylinderAndSiteChoice) {

@@ -11,7 +11,7 @@
 namespace {
 
 const std::vector<std::string> kMessageKeys = {
-    "HOST_NOT_CONN", "HOST_ERROR", "DATA_ERROR", "NO_INTERNET",
+    "HOST_NOT_CONN", "HOST_ERROR", "DATA_ERROR", "NO_INTERNET", "LOG_SAVE_FAILED",
     "ENTER_EMAIL", "ENTER_PASSWORD", "EMAIL_PWD_ERROR",
     "USB_NOT_CONN", "NOT_SUPPOR_DEVICE", "USB_ERROR",
     "PREPARING_UPLOAD", "ANALYZING_UPLOAD", "READ_UPLOAD", "COMPLETE_UPLOAD", "UPLOAING_LOG",
@@ -59,7 +59,7 @@ TEST(KeyList, HoldsDistinctKeys) {
   auto keys = kMessageKeys;
   std::sort(keys.begin(), keys.end());
   EXPECT_EQ(std::unique(keys.begin(), keys.end()), keys.end());
-  EXPECT_EQ(keys.size(), 54u);
+  EXPECT_EQ(keys.size(), 55u);
 }
 
 TEST_F(ShippedTable, EveryKeyHasEnglishAndTraditionalChineseText) {

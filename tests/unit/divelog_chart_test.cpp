@@ -150,6 +150,36 @@ TEST_F(MapBridgeTest, ChartSymbolsNeedEnoughSamplesAndFollowTheType) {
   EXPECT_EQ(BuildDiveChart(Parse(R"({"dive_profiles":"none"})")).size(), 0u);
 }
 
+TEST_F(MapBridgeTest, EventsBetweenSamplesMarkTheSampleBefore) {
+  // Samples every 10 s from 0 to 50; the start symbol sits at 10, the end at 40.
+  auto symbols = [](const std::string& events) {
+    std::string s = R"({"dive_type":"scuba","max_depth":"30","dive_profiles":[)";
+    for (int t = 0; t <= 50; t += 10) s += (t ? "," : "") + std::string(R"({"pressure":"2000","profile_time":)") + std::to_string(t) + "}";
+    Json::Value chart = BuildDiveChart(Parse(s + R"(],"events":[)" + events + "]}"));
+    std::string out;
+    for (const Json::Value& p : chart) {
+      const std::string sym = p.size() > 2 ? p[2]["symbol"].asString() : "-";
+      out += (out.empty() ? "" : " ") + (sym == "-" ? sym : sym.substr(sym.rfind('/') + 1, sym.rfind(".png") - sym.rfind('/') - 1));
+    }
+    return out;
+  };
+  auto ev = [](int code, int t) {
+    return R"({"event_code":)" + std::to_string(code) + R"(,"event_value":0,"event_time":)" + std::to_string(t) + "}";
+  };
+  struct Case { std::string events, want; };
+  for (const Case& c : {
+           Case{"", "- scuba_in - - scuba_out -"},
+           Case{ev(18, 25), "- scuba_in depth_alarm - scuba_out -"},     // between samples: the one before
+           Case{ev(3, 27) + "," + ev(18, 23), "- scuba_in ascent_alarm - scuba_out -"},  // the later in time
+           Case{ev(3, 15), "- scuba_in - - scuba_out -"},                // the start symbol is at its time
+           Case{ev(3, 10), "- ascent_alarm - - scuba_out -"},            // exactly on it: as logged
+           Case{ev(18, 59) + "," + ev(3, 99), "- scuba_in - - scuba_out ascent_alarm"},  // past the end: the last
+           Case{ev(18, -5), "- scuba_in - - scuba_out -"},               // before the first: none
+           Case{ev(1, 31) + "," + ev(18, 2), "depth_alarm scuba_in - need_deco scuba_out -"},  // unsorted list
+       })
+    EXPECT_EQ(symbols(c.events), c.want) << c.events;
+}
+
 TEST_F(MapBridgeTest, DetailTextsAndTheirOrder) {
   const char* dive = R"({"dive_type":"free","dive_datetime":1718000000,"timezone":-480,"air_in_text":"200",
     "air_out_text":"50","cylinder_size_text":"12","po2":21,"max_depth":"18.26","average_depth":"9.5",
@@ -163,6 +193,11 @@ TEST_F(MapBridgeTest, DetailTextsAndTheirOrder) {
   EXPECT_EQ(v["log_wave"], "N/A");
   EXPECT_EQ(v["log_suit_thickness_unit"], "mm");
   EXPECT_EQ(v.size(), 28u);
+  // A start past 2038 is read in 64 bits.
+  DiveLog late = Parse(dive);
+  late["dive_datetime"] = Json::Int64{2200000000};
+  late["timezone"] = 0;
+  EXPECT_EQ(DetailValues(late)["value"]["log_date"], "2039-09-18 23:06");
 
   DiveLog scuba = Parse(dive);
   scuba["dive_type"] = "gauge";

@@ -26,9 +26,48 @@
     }
     return symbols.get(m[1]);
   };
+  // m:ss, and h:mm:ss from one hour on (a long dive would show "75:00").
   const clock = (t) => {
-    const m = Math.floor(t / 60), s = Math.round(t % 60);
-    return m + ':' + String(s).padStart(2, '0');
+    const whole = Math.round(t), h = Math.floor(whole / 3600);
+    const m = Math.floor((whole % 3600) / 60), s = whole % 60;
+    const ss = String(s).padStart(2, '0');
+    return h > 0 ? h + ':' + String(m).padStart(2, '0') + ':' + ss : m + ':' + ss;
+  };
+  // Tick steps: whole seconds and minutes on the time axis, and whole depth
+  // units, so a shallow dive never labels two ticks alike ("1, 1, 2").
+  const timeSteps = [1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1200, 1800, 3600, 7200, 10800];
+  const depthSteps = [1, 2, 5, 10, 20, 25, 50, 100, 200, 500, 1000];
+
+  // The legend explains only the symbols this dive's type can carry: its own
+  // start and end pictures, and no decompression mark on a free dive. Each
+  // picture and its word are wrapped once so they show or hide together.
+  const legendEntries = () => {
+    const legend = document.querySelector('.legend');
+    if (!legend) return [];
+    if (!legend.dataset.wrapped) {
+      for (const img of Array.from(legend.querySelectorAll('img'))) {
+        const entry = document.createElement('span');
+        entry.className = 'legend_entry';
+        const word = img.nextSibling;
+        legend.insertBefore(entry, img);
+        entry.appendChild(img);
+        if (word && word.nodeType === Node.TEXT_NODE) entry.appendChild(word);
+        entry.dataset.symbol = (/([a-z_]+)\.png$/.exec(img.getAttribute('src') || '') || [])[1] || '';
+      }
+      legend.dataset.wrapped = '1';
+    }
+    return Array.from(legend.querySelectorAll('.legend_entry'));
+  };
+  const showLegendFor = (kind) => {
+    for (const entry of legendEntries()) {
+      const m = /^(scuba|gauge|freedive)_(in|out)$/.exec(entry.dataset.symbol);
+      if (m) {
+        entry.hidden = !kind;
+        if (kind) entry.querySelector('img').src = '../../images/' + kind + '_' + m[2] + '.png';
+      } else {
+        entry.hidden = entry.dataset.symbol === 'need_deco' && kind === 'freedive';
+      }
+    }
   };
 
   window.setDiveChart = (unit, json) => {
@@ -37,12 +76,18 @@
     if (!Array.isArray(points)) return;
     const word = unit === '1' ? 'ft' : 'm';
     const xs = [], ys = [], marks = [];
+    let kind = null;
     for (const p of points) {
       if (!Array.isArray(p)) continue;
       xs.push(Number(p[0]) || 0);
       ys.push(-(Number(p[1]) || 0));  // drawn downwards from the surface
-      if (p[2] && p[2].enabled) marks.push({ i: xs.length - 1, img: symbolImage(p[2].symbol) });
+      if (p[2] && p[2].enabled) {
+        marks.push({ i: xs.length - 1, img: symbolImage(p[2].symbol) });
+        const type = /(scuba|gauge|freedive)_(in|out)\.png/.exec(String(p[2].symbol));
+        if (type) kind = type[1];
+      }
     }
+    showLegendFor(kind);
     const box = document.getElementById('chart');
     if (plot) { plot.destroy(); plot = null; }
     box.textContent = '';
@@ -62,9 +107,10 @@
       scales: { x: { time: false }, y: { range: (u, min) => [Math.min(min * 1.12, -1), 0] } },
       axes: [
         { stroke: '#7c8c9c', grid: { stroke: '#eef2f5' }, ticks: { show: false }, size: 26,
-          values: (u, vals) => vals.map(clock), font: '11px system-ui' },
+          incrs: timeSteps, space: 48, values: (u, vals) => vals.map(clock), font: '11px system-ui' },
         { stroke: '#7c8c9c', grid: { stroke: '#eef2f5' }, ticks: { show: false }, size: 36,
-          values: (u, vals) => vals.map((v) => Math.abs(v).toFixed(0)), font: '11px system-ui' },
+          incrs: depthSteps, values: (u, vals) => vals.map((v) => String(Math.abs(Math.round(v)))),
+          font: '11px system-ui' },
       ],
       series: [{}, {
         stroke: '#0e7c86', width: 2, fillTo: 0,
