@@ -41,6 +41,9 @@ grep -qx "Exec=\"$other/bin/orvelle-pc-tool\"" "$other_desktop" || fail "desktop
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$desktop" && desktop-file-validate "$other_desktop" || fail "desktop-file-validate"
 fi
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$usr"/share/metainfo/*.metainfo.xml >/dev/null || fail "appstreamcli validate"
+fi
 
 # From here on only the installed programs, by name, from a folder of their own.
 mkdir -p "$scratch/cwd" "$scratch/home"
