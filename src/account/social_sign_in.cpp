@@ -227,7 +227,9 @@ std::string CompleteSocialSignIn(const SocialToken& token) {
   const std::string path = folder + "me.json";
   // A failed download is shown too: a diver who consented on the platform
   // would otherwise be left with nothing happening at all.
-  if (!DownloadToFile(ProfileUrl(token.access_token), path)) {
+  // The platform's error object comes with an error status and is read
+  // like any profile (it is refused there as a host error).
+  if (!DownloadToFile(ProfileUrl(token.access_token), path, ErrorStatus::IsAnswer)) {
     std::remove(path.c_str());
     return "HOST_NOT_CONN";
   }

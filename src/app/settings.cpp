@@ -16,6 +16,8 @@ constexpr char kGroup[] = "Settings";
 constexpr char kLang[] = "lang";
 constexpr char kUnit[] = "unit";
 constexpr char kEmail[] = "e";
+constexpr char kTileUrl[] = "tile_url";
+constexpr char kTileCacheMb[] = "tile_cache_mb";
 
 std::mutex g_path_mutex;
 std::string g_path_override;
@@ -144,6 +146,21 @@ std::string RememberedPassword(CredentialStore* store, const std::string& email)
 void RememberSignIn(CredentialStore* store, const std::string& email, const std::string& password) {
   RememberEmail(email);
   if (store) store->Store(email, password);
+}
+
+std::string TileUrlTemplate() {
+  const std::string url = ReadString(kTileUrl);
+  // Plain http would let anyone on the boat's Wi-Fi swap the map.
+  const bool usable = url.rfind("https://", 0) == 0 && url.find("{z}") != std::string::npos &&
+                      url.find("{x}") != std::string::npos && url.find("{y}") != std::string::npos &&
+                      url.find_first_of(" \t\r\n") == std::string::npos;
+  return usable ? url : kDefaultTileUrl;
+}
+
+int TileCacheMegabytes() {
+  KeyFilePtr file = LoadKeyFile(SettingsPath());
+  std::optional<int> mb = file ? ReadInt(file.get(), kTileCacheMb) : std::nullopt;
+  return mb && *mb > 0 ? *mb : kDefaultTileCacheMegabytes;
 }
 
 }  // namespace orv

@@ -56,4 +56,14 @@ std::string RememberedPassword(CredentialStore* store, const std::string& email)
 // into `store` (not remembered at all when `store` is null).
 void RememberSignIn(CredentialStore* store, const std::string& email, const std::string& password);
 
+// Where the map pages' street tiles come from: "tile_url", an https address
+// with {z}, {x} and {y} in it ({s} optional). Absent or unusable values give
+// the OpenStreetMap server.
+constexpr char kDefaultTileUrl[] = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
+std::string TileUrlTemplate();
+// "tile_cache_mb": how much disk the tile cache may take; 200 when absent or
+// not a positive number.
+constexpr int kDefaultTileCacheMegabytes = 200;
+int TileCacheMegabytes();
+
 }  // namespace orv

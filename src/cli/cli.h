@@ -28,6 +28,7 @@ std::vector<Command> CloudCommands();
 std::vector<Command> DeviceCommands();
 std::vector<Command> BrowseCommands();
 std::vector<Command> TransferCommands();
+std::vector<Command> ExportCommands();
 
 // Prints "KEY: text" on stderr and returns exit code 1.
 int Fail(const std::string& key);

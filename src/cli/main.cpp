@@ -36,7 +36,7 @@ std::string Env(const char* name) {
 
 std::vector<Command> AllCommands() {
   std::vector<Command> all;
-  for (auto group : {CloudCommands, DeviceCommands, BrowseCommands, TransferCommands}) {
+  for (auto group : {CloudCommands, DeviceCommands, BrowseCommands, TransferCommands, ExportCommands}) {
     auto cmds = group();
     all.insert(all.end(), cmds.begin(), cmds.end());
   }

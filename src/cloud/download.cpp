@@ -1,6 +1,7 @@
 // DownloadToFile: the body goes to a private temporary file beside the target
-// and replaces the target only once the server has answered, so a URL that
-// cannot be opened leaves an existing file exactly as it was.
+// and replaces the target only once the whole answer has arrived, so a URL
+// that cannot be opened, an error page or a cut-off body leaves an existing
+// file exactly as it was.
 #include <curl/curl.h>
 #include <unistd.h>
 
@@ -46,7 +47,7 @@ struct TempFile {
 
 }  // namespace
 
-bool DownloadToFile(const std::string& url, const std::string& path) {
+bool DownloadToFile(const std::string& url, const std::string& path, ErrorStatus error_status) {
   detail::EnsureCurlGlobal();
   CURL* curl = curl_easy_init();
   if (!curl) return false;
@@ -61,12 +62,20 @@ bool DownloadToFile(const std::string& url, const std::string& path) {
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, temp.file);
   CURLcode rc = curl_easy_perform(curl);
   long status = 0;
+  curl_off_t announced = -1, received = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+  curl_easy_getinfo(curl, CURLINFO_SIZE_DOWNLOAD_T, &received);
   curl_easy_cleanup(curl);
-  // No status means the URL never opened: nothing is replaced.
-  if (status == 0) return false;
-  bool committed = temp.Commit(path);
-  return committed && rc == CURLE_OK;
+  // No status means the URL never opened. A body that stopped short (libcurl
+  // reports a connection closed early as a partial file; the length check
+  // covers the rest) or an error page would be taken for the file itself,
+  // and an update would flash it.
+  if (status == 0 || rc != CURLE_OK) return false;
+  if (announced >= 0 && received != announced) return false;
+  bool success = status >= 200 && status < 300;
+  if (!success && error_status == ErrorStatus::Fails) return false;
+  return temp.Commit(path);
 }
 
 }  // namespace orv

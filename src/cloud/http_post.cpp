@@ -93,6 +93,12 @@ std::string HttpPost::Request(std::string_view verb, std::string_view path, std:
   if (method == "GET") {
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
   } else {
+    // libcurl sends a request again, unasked, when a reused connection closes
+    // before any answer; the service may already have acted on it (an upload
+    // step stored twice). A connection of its own, never reused afterwards,
+    // means a request with a body goes out at most once.
+    curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(curl, CURLOPT_POST, 1L);
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, length ? static_cast<const char*>(body) : "");
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(length));

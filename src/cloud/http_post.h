@@ -1,6 +1,7 @@
 // The one way the program speaks HTTP: one HttpPost per operation, connected
 // once to one host and port, sending requests over TLS and returning each
-// reply body as text. Status codes are never looked at; callers judge the
+// reply body as text. GETs share one connection; every other request opens
+// its own, so none is ever sent twice. Status codes are never looked at; callers judge the
 // body (reply_check.h). Also the file download and the authorisation header.
 #pragma once
 
@@ -52,11 +53,15 @@ class HttpPost {
 // (empty when none is held).
 std::string BearerHeader();
 
-// Fetches an absolute https URL into `path`. The file is replaced only once
-// the server has answered (an error status with a body counts as an answer);
-// when the URL cannot be opened the file is neither created nor changed.
-// True when the body ended normally, false when opening or reading failed
-// (the part that arrived is then in the file).
-bool DownloadToFile(const std::string& url, const std::string& path);
+// Whether a body under a status outside 2xx is a download or a failure.
+enum class ErrorStatus { Fails, IsAnswer };
+
+// Fetches an absolute https URL into `path`. True, with the file replaced,
+// when the whole announced body arrived under a 2xx status (or, with
+// ErrorStatus::IsAnswer, under any status). Otherwise false, and the file is
+// neither created nor changed: the URL could not be opened, the body ended
+// early, or (by default) the server answered with an error status.
+bool DownloadToFile(const std::string& url, const std::string& path,
+                    ErrorStatus error_status = ErrorStatus::Fails);
 
 }  // namespace orv

@@ -105,6 +105,12 @@ void LogEditFunc::PickSite(const ElementRef& row) {
       const Json::Value& id = JsonMember(poi, "poi_id");
       if (!id.isString() || id.asString() != poi_id) continue;
       const GeoPoint at = LogPosition(poi, "gps_location");
+      // A catalogue entry off the world would put the dive there; the diver
+      // stays in the search to pick another.
+      if (!PositionInRange(at.latitude, at.longitude)) {
+        ShowMessage(Tr(kLatLngRangeError));
+        return;
+      }
       record_.site_id = poi_id;
       record_.site_latitude = at.latitude;
       record_.site_longitude = at.longitude;

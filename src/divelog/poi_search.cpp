@@ -43,4 +43,8 @@ void RenderPoiRows(const ElementRef& list, const Json::Value& pois) {
   }
 }
 
+bool PositionInRange(double latitude, double longitude) {
+  return latitude >= -90 && latitude <= 90 && longitude >= -180 && longitude <= 180;
+}
+
 }  // namespace orv

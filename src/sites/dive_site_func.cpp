@@ -119,6 +119,10 @@ void DiveSiteFunc::Search() {
 
 void DiveSiteFunc::TakeResult(const Json::Value& poi) {
   const EditValues values = PoiEditValues(poi);
+  if (!PositionInRange(values.latitude, values.longitude)) {
+    ShowMessage(Tr(kLatLngRangeError));
+    return;
+  }
   model_.SetEditValues(values);
   CallPageFunction(map_, "setCenterWithZoom",
                    {FormatDegrees(values.latitude), FormatDegrees(values.longitude), "14"});

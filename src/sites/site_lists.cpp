@@ -4,6 +4,7 @@
 
 #include "app/dialogs.h"
 #include "app/string_table.h"
+#include "divelog/poi_search.h"
 
 namespace orv::sites {
 
@@ -47,8 +48,14 @@ void DiveSiteLists::LoadEditValues(const DiveSite& site) {
   edit_.longitude = MicroToDegrees(site.longitude);
 }
 
-EditInputs DiveSiteLists::ReadInputs() {
+std::optional<EditInputs> DiveSiteLists::ReadInputs() {
   EditInputs in = view_->ReadEditInputs();
+  // A position off the world is refused before the map or a list sees it;
+  // the inputs keep the typed text for the diver to correct.
+  if (!PositionInRange(ParseDegrees(in.latitude), ParseDegrees(in.longitude))) {
+    ShowMessage(Tr(kLatLngRangeError));
+    return std::nullopt;
+  }
   edit_.name = in.name;
   edit_.latitude = ParseDegrees(in.latitude);
   edit_.longitude = ParseDegrees(in.longitude);
@@ -93,7 +100,9 @@ void DiveSiteLists::Select(long long index) {
 
 void DiveSiteLists::StoreEditValues() {
   if (!selected_site()) return;
-  const EditInputs in = ReadInputs();
+  const std::optional<EditInputs> read = ReadInputs();
+  if (!read) return;
+  const EditInputs& in = *read;
   DiveSite& site = lists_[static_cast<size_t>(selected_->list)][selected_->index];
   // Micro-degrees straight from the typed digits: a value shown as
   // 64.863008 goes back as 64863008, not one millionth nearer to zero.
@@ -110,8 +119,7 @@ void DiveSiteLists::StoreEditValues() {
 }
 
 void DiveSiteLists::PreviewEditValues() {
-  ReadInputs();
-  ShowOnMap();
+  if (ReadInputs()) ShowOnMap();
 }
 
 bool DiveSiteLists::DeleteSelected() {

@@ -94,7 +94,9 @@ class DiveSiteLists {
 
  private:
   void LoadEditValues(const DiveSite& site);
-  EditInputs ReadInputs();
+  // The inputs taken into the edit values; empty, with the range message
+  // shown, when the typed position lies off the world.
+  std::optional<EditInputs> ReadInputs();
   void ShowSelectedValues();
 
   SiteView fallback_;

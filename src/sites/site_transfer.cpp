@@ -37,6 +37,9 @@ TransferResult SendSitesToDevice(const DiveSiteLists& model, device::Deadlines d
   if (auto failed = OpenIdentified(session)) return Show(*failed);
   TransferResult result{"DIVE_SITE_WRITED"};
   for (int code = 0; code < kTypeCount; ++code) {
+    // An empty list leaves its block as the device holds it: a file of
+    // scuba sites alone must not wipe the freedive and gauge sites.
+    if (model.list(code).empty()) continue;
     const SiteBlock block = EncodeSiteBlock(model.list(code));
     if (!session.usb().WriteBlock(kSiteBlockAddress[code], block.data())) {
       result.key = device::kUsbError;  // later blocks are not attempted

@@ -24,9 +24,8 @@ struct TransferResult {
   bool ok() const { return key == "DIVE_SITE_WRITED" || key == "DIVE_SITE_READED"; }
 };
 
-// Writes every list's block. An empty list is written as an erased block, so
-// after "DIVE_SITE_WRITED" the dive computer holds exactly the program's
-// lists, as the confirmation promises.
+// Writes the block of every list that holds a site. The block of an empty
+// list is not written and keeps whatever the dive computer held there.
 TransferResult SendSitesToDevice(const DiveSiteLists& model, device::Deadlines deadlines = {});
 // Reads the three blocks and, once all three have arrived intact, replaces
 // the lists with them; any failure leaves the lists as they were.

@@ -71,11 +71,15 @@ bool WriteFile(device::Usb& usb, const UpdateFile& file, const std::string& byte
                Progress& progress) {
   for (uint64_t offset = 0; offset < bytes.size(); offset += kBlock) {
     std::array<uint8_t, kBlock> block;
-    block.fill(0xFF);
+    const auto address = static_cast<uint32_t>(file.address + offset);
     auto chunk = std::min<uint64_t>(kBlock, bytes.size() - offset);
+    // A short tail shares its block with whatever the device keeps after the
+    // file (often the next file of the list): start from the block as it is
+    // so only the file's own bytes change.
+    if (chunk < kBlock && !usb.ReadBlock(address, block.data(), kBlock)) return false;
     std::copy_n(reinterpret_cast<const uint8_t*>(bytes.data()) + offset, chunk, block.begin());
     progress.Wrote(chunk);
-    if (!usb.WriteBlock(static_cast<uint32_t>(file.address + offset), block.data())) return false;
+    if (!usb.WriteBlock(address, block.data())) return false;
   }
   return true;
 }

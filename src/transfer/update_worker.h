@@ -34,8 +34,9 @@ inline constexpr const char* kUpdateComplete = "UPDATE_COMPLETE";
 //
 // Every file is fetched and checked before the first block goes out, so a
 // file that cannot be had never leaves the device with half an update; a
-// file's tail shorter than a block is written padded with 0xFF (erased
-// flash), so the device receives every byte of every file. The finish
+// file's tail shorter than a block is merged into the block the device
+// holds there (read, overlay, write), so every byte of every file arrives
+// and every byte after a file keeps what it was. The finish
 // command follows only a complete write; the end command is sent in every
 // case, before the dialog is ended.
 MessageKey RunUpdateWorker(const UpdateJob& job, device::Usb& usb, ProgressSink& sink);

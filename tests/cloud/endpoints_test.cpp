@@ -57,7 +57,9 @@ TEST_F(EndpointsTest, EveryEndpointSendsItsRequestLineHeadersAndBody) {
       {CalendarMonthEndpoint(2020, 9), "/api/v1/divelogs/calendar/month?year_month=202009"},
       {CalendarDateEndpoint(2021, 3, 5), "/api/v1/divelogs/calendar/date?year_month_date=20210305"},
       {DiveLogEndpoint("d/1 2"), "/api/v1/divelogs/divelog/d%2F1%202"},
-      {PatchDiveLogEndpoint("d000001", "{\"a\":1}"), "/api/v1/divelogs/d000001"},
+      // A dive that does not exist: the request is what is checked here, and
+      // a stored dive must not be overwritten for the tests after this one.
+      {PatchDiveLogEndpoint("d999999", "{\"a\":1}"), "/api/v1/divelogs/d999999"},
       {StatisticsEndpoint("u100001"), "/api/v1/users/u100001/statistics"},
       {SearchDiveSitesEndpoint("a&limit=1"), "/api/v1/searches/divesites"},
       {HeaderInfoEndpoint("Q7", 1005), "/api/v1/devices/headerInfo?model=Q7&firmware_version=1005"},

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,13 +30,15 @@ bool SimServer::Start() {
     close(out[1]);
     std::string exe = std::string(ORVELLE_BIN_DIR) + "/orvelle-cloudsim";
     execl(exe.c_str(), exe.c_str(), "--port", "0", "--data", dir_.c_str(), "--seed-month", "2024-06",
-          static_cast<char*>(nullptr));
+          "--tile-port", "0", static_cast<char*>(nullptr));
     _exit(127);
   }
   close(out[1]);
   std::string line;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+  // Two lines: the service's address, then the tile server's.
+  auto lines = [&] { return std::count(line.begin(), line.end(), '\n'); };
+  while (lines() < 2 && std::chrono::steady_clock::now() < deadline) {
     pollfd p{out[0], POLLIN, 0};
     if (poll(&p, 1, 100) <= 0) continue;
     char buf[256];
@@ -44,9 +47,13 @@ bool SimServer::Start() {
     line.append(buf, n);
   }
   close(out[0]);
-  auto colon = line.rfind(':');
-  if (line.rfind("listening on https://127.0.0.1:", 0) != 0 || colon == std::string::npos) return false;
-  port_ = std::atoi(line.c_str() + colon + 1);
+  const std::string first = line.substr(0, line.find('\n'));
+  auto colon = first.rfind(':');
+  if (first.rfind("listening on https://127.0.0.1:", 0) != 0 || colon == std::string::npos) return false;
+  port_ = std::atoi(first.c_str() + colon + 1);
+  const std::string tiles_line = "tiles on https://127.0.0.1:";
+  if (auto at = line.find(tiles_line); at != std::string::npos)
+    tile_port_ = std::atoi(line.c_str() + at + tiles_line.size());
   return port_ > 0;
 }
 
@@ -82,11 +89,36 @@ void SimServer::Use() const {
   cfg.stall_seconds = 2;
 }
 
+std::string SimServer::tile_url_template() const {
+  return "https://127.0.0.1:" + std::to_string(tile_port_) + "/tiles/{z}/{x}/{y}.png";
+}
+
+bool SimServer::SetTiles(const std::string& mode) const {
+  HttpPost http;
+  http.Connect("127.0.0.1", port_);
+  return http.Request("POST", "_sim/tiles", "", "mode=" + FormEncode(mode), false).rfind(mode + " ", 0) == 0;
+}
+
+long SimServer::TileRequests() const {
+  HttpPost http;
+  http.Connect("127.0.0.1", port_);
+  const std::string status = http.Request("GET", "_sim/tiles", "", "", false);
+  const auto space = status.find(' ');
+  return space == std::string::npos ? -1 : std::atol(status.c_str() + space + 1);
+}
+
 bool SimServer::SetFault(const std::string& endpoint, const std::string& mode) const {
   HttpPost http;
   http.Connect("127.0.0.1", port_);
   std::string body = "endpoint=" + FormEncode(endpoint) + "&mode=" + FormEncode(mode);
   return http.Request("POST", "_sim/fault", "", body, false) == "ok\n";
+}
+
+int SimServer::Hits(const std::string& endpoint) const {
+  HttpPost http;
+  http.Connect("127.0.0.1", port_);
+  std::string body = http.Request("GET", "_sim/hits?endpoint=" + FormEncode(endpoint), "", "", false);
+  return body.empty() ? -1 : std::atoi(body.c_str());
 }
 
 }  // namespace orv::test

@@ -16,6 +16,13 @@ class SimServer {
   ~SimServer() { Stop(); }
 
   int port() const { return port_; }
+  // The simulator's tile server: "https://127.0.0.1:N/tiles/{z}/{x}/{y}.png".
+  std::string tile_url_template() const;
+  // Switches the tile server to "serve", "stall" or "stop"; false when it
+  // did not take the mode.
+  bool SetTiles(const std::string& mode) const;
+  // Tile requests the tile server has received so far; -1 when unknown.
+  long TileRequests() const;
   const std::string& dir() const { return dir_; }
   std::string ca_file() const { return dir_ + "/ca.pem"; }
   std::string origin() const { return "https://127.0.0.1:" + std::to_string(port_); }
@@ -23,10 +30,13 @@ class SimServer {
   void Use() const;
   // Sets a test switch: endpoint name and fault mode ("none" clears).
   bool SetFault(const std::string& endpoint, const std::string& mode) const;
+  // How many requests reached the endpoint so far; -1 when not asked.
+  int Hits(const std::string& endpoint) const;
 
  private:
   pid_t pid_ = -1;
   int port_ = 0;
+  int tile_port_ = 0;
   std::string dir_;
 };
 

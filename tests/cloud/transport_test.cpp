@@ -4,6 +4,7 @@
 #include <json/reader.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -111,7 +112,7 @@ TEST_F(TransportTest, FaultyRepliesMapToTheirKeys) {
   server_->SetFault("login", "none");
 }
 
-TEST_F(TransportTest, DownloadReplacesOnlyWhenTheServerAnswered) {
+TEST_F(TransportTest, DownloadReplacesOnlyWithACompleteAnswer) {
   std::string path = server_->dir() + "/features.json";
   { std::ofstream(path) << "old contents that are longer than the new ones"; }
 
@@ -124,13 +125,23 @@ TEST_F(TransportTest, DownloadReplacesOnlyWhenTheServerAnswered) {
   EXPECT_EQ(ReadFile(path), "old contents that are longer than the new ones");
   EXPECT_FALSE(DownloadToFile("http://127.0.0.1:" + std::to_string(server_->port()) + "/x", path));
 
-  // NUL bytes are kept in files; an error status with a body still counts.
+  // NUL bytes are kept in files.
   std::string bytes = std::string("ab\0cd", 5);
   EXPECT_TRUE(DownloadToFile(server_->origin() + "/" + RawPath(Hex(bytes)), path));
   EXPECT_EQ(ReadFile(path), bytes);
-  EXPECT_TRUE(DownloadToFile(server_->origin() + "/" + RawPath(Hex("missing"), 404), path));
+  // An error page, and a body cut short of its announced length, are no
+  // download; an error status counts only where the caller reads it as one.
+  EXPECT_FALSE(DownloadToFile(server_->origin() + "/" + RawPath(Hex("missing"), 404), path));
+  EXPECT_FALSE(DownloadToFile(server_->origin() + "/" + RawPath(Hex("abc")) + "&announce=10", path));
+  EXPECT_EQ(ReadFile(path), bytes);
+  EXPECT_TRUE(DownloadToFile(server_->origin() + "/" + RawPath(Hex("missing"), 404), path, ErrorStatus::IsAnswer));
   EXPECT_EQ(ReadFile(path), "missing");
   EXPECT_FALSE(DownloadToFile(server_->origin() + "/x", "/nonexistent-dir/file"));
+  // No temporary file is left beside the target.
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(server_->dir()))
+    files += entry.path().filename().string().rfind("features.json", 0) == 0;
+  EXPECT_EQ(files, 1);
 }
 
 }  // namespace

@@ -67,9 +67,16 @@ TEST_F(UpdateFaults, NoDeviceAndAnUnsupportedDevice) {
 
 TEST_F(UpdateFaults, AFileThatCannotBeFetchedStopsBeforeAnyBlock) {
   StartSim();
-  ASSERT_TRUE(SetFileMode("unreachable"));
-  ExpectWorkerEnded(func_->UpdateFirmware(), "UNABLE_GET_FILE");
-  EXPECT_EQ(LogCount("write "), 0u);
+  // Unreachable; the file's bytes under an error status; the connection
+  // closed before the announced length. The failed file is not kept.
+  for (const char* mode : {"unreachable", "status500", "cut"}) {
+    SCOPED_TRACE(mode);
+    ASSERT_TRUE(SetFileMode(mode));
+    progress_.Reset();
+    ExpectWorkerEnded(func_->UpdateFirmware(), "UNABLE_GET_FILE");
+    EXPECT_EQ(LogCount("write "), 0u);
+    EXPECT_FALSE(std::filesystem::exists(DataFolder() + "data1.bin"));
+  }
 }
 
 TEST_F(UpdateFaults, AFileOfTheWrongLengthStopsBeforeAnyBlock) {
@@ -80,11 +87,12 @@ TEST_F(UpdateFaults, AFileOfTheWrongLengthStopsBeforeAnyBlock) {
   ExpectWorkerEnded(func_->UpdateFirmware(), "FILE_ERROR");
   EXPECT_EQ(LogCount("write "), 0u);
   EXPECT_TRUE(std::filesystem::exists(DataFolder() + "data2.bin"));
-  // An error page (with its error status) in place of the file.
+  // An error page (with its error status) in place of the file is a failed
+  // download, whatever its length.
   ASSERT_TRUE(SetFileMode("normal"));
   ASSERT_TRUE(server_->SetFault("update_file", "html500"));
   progress_.Reset();
-  ExpectWorkerEnded(func_->UpdateDiveSites(), "FILE_ERROR");
+  ExpectWorkerEnded(func_->UpdateDiveSites(), "UNABLE_GET_FILE");
   EXPECT_EQ(LogCount("write "), 0u);
 }
 
@@ -93,6 +101,15 @@ TEST_F(UpdateFaults, ARefusedBlockStopsTheWriteAtOnce) {
   ExpectWorkerEnded(func_->UpdateFirmware(), "USB_ERROR");
   EXPECT_EQ(LogCount("write "), 1u);
   EXPECT_EQ(LogCount(Written(kUpdateFirmwareAddress, " refused")), 1u);
+}
+
+TEST_F(UpdateFaults, AFailedReadOfTheTailBlockStopsBeforeItIsWritten) {
+  // The first file's two whole blocks go out; its tail's block cannot be
+  // read back, so nothing is written over it.
+  StartSim({"--fault", "bad-checksum"});
+  ExpectWorkerEnded(func_->UpdateFirmware(), "USB_ERROR");
+  EXPECT_EQ(LogCount("write "), 2u);
+  EXPECT_EQ(LogCount(Written(kUpdateFirmwareAddress + 8192)), 0u);
 }
 
 TEST_F(UpdateFaults, ADeviceThatFallsSilentOrHangsUpMidWriteEndsInTime) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <thread>
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
@@ -85,10 +86,18 @@ class UploadTest : public ::testing::Test {
     EXPECT_TRUE(win.Click("upload"));
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
-  int EndCommands() {
-    auto lines = test::ReadLines(tmp.File("devsim.log"));
-    return static_cast<int>(std::count_if(lines.begin(), lines.end(),
-                                          [](const std::string& l) { return l.rfind("rx 9997", 0) == 0; }));
+  // The simulator logs the end command a moment after the run has sent it:
+  // waits (at most 3 s) for `expected` of them, then gives the count.
+  int EndCommands(int expected) {
+    auto count = [&] {
+      auto lines = test::ReadLines(tmp.File("devsim.log"));
+      return static_cast<int>(std::count_if(lines.begin(), lines.end(),
+                                            [](const std::string& l) { return l.rfind("rx 9997", 0) == 0; }));
+    };
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (count() < expected && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return count();
   }
   int DiveDays(int month) {
     int days = 0;
@@ -125,7 +134,7 @@ TEST_F(UploadTest, DivesOfTheDeviceAppearInTheCalendarAndAgainUploadAddsNothing)
   EXPECT_EQ(sink->ends, 1);
   EXPECT_EQ(sink->status.back(), Tr("COMPLETE_UPLOAD"));
   EXPECT_EQ(upload->last_outcome().steps_posted, 1 + 13);  // the directory, then every dive
-  EXPECT_EQ(EndCommands(), 1);
+  EXPECT_EQ(EndCommands(1), 1);
   EXPECT_EQ(test::OpenDescriptorCount(), fds);  // port closed, connection gone
   // The synclog click reloaded the month shown: the trip of 12-14 July.
   EXPECT_EQ(DiveDays(7), 3);
@@ -143,7 +152,7 @@ TEST_F(UploadTest, DivesOfTheDeviceAppearInTheCalendarAndAgainUploadAddsNothing)
   ClickUpload();
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(upload->last_outcome().steps_posted, 1);
-  EXPECT_EQ(EndCommands(), 2);
+  EXPECT_EQ(EndCommands(2), 2);
 }
 
 TEST_F(UploadTest, NoDeviceAndUnsupportedDevice) {
@@ -157,7 +166,7 @@ TEST_F(UploadTest, NoDeviceAndUnsupportedDevice) {
   const int fds = test::OpenDescriptorCount();
   EXPECT_LT(ClickUpload(), 10);
   EXPECT_EQ(dialogs.messages, Texts({"NOT_SUPPOR_DEVICE"}));
-  EXPECT_EQ(EndCommands(), 0);  // a device that fails the identify gets nothing more
+  EXPECT_EQ(EndCommands(0), 0);  // a device that fails the identify gets nothing more
   EXPECT_EQ(test::OpenDescriptorCount(), fds);
 }
 
@@ -170,7 +179,7 @@ TEST_F(UploadTest, DeviceFailingMidReadEndsWithEndCommand) {
   EXPECT_EQ(dialogs.messages, Texts({"USB_ERROR", "HOST_NOT_CONN"}));
   EXPECT_EQ(sink->ends, 1);
   EXPECT_EQ(upload->last_outcome().steps_posted, 2);  // directory and the first dive stand
-  EXPECT_EQ(EndCommands(), 1);
+  EXPECT_EQ(EndCommands(1), 1);
   EXPECT_EQ(test::OpenDescriptorCount(), fds);
   ASSERT_EQ(calendar->ShowMonth(2024, 7), "");
   EXPECT_EQ(DiveDays(7), 1);
@@ -182,7 +191,7 @@ TEST_F(UploadTest, ServiceFailingMidRelayEndsWithEndCommand) {
   EXPECT_LT(ClickUpload(), 20);
   EXPECT_EQ(dialogs.messages, Texts({"HOST_ERROR", "HOST_ERROR"}));
   EXPECT_EQ(upload->last_outcome().steps_posted, 2);
-  EXPECT_EQ(EndCommands(), 1);
+  EXPECT_EQ(EndCommands(1), 1);
 
   dialogs.messages.clear();
   ASSERT_TRUE(sim.SetFault("upload_dives", "none"));
@@ -190,13 +199,26 @@ TEST_F(UploadTest, ServiceFailingMidRelayEndsWithEndCommand) {
   ClickUpload();
   EXPECT_EQ(dialogs.messages, Texts({"NOT_SUPPOR_DEVICE"}));
   EXPECT_EQ(upload->last_outcome().steps_posted, 0);
-  EXPECT_EQ(EndCommands(), 2);
+  EXPECT_EQ(EndCommands(2), 2);
 
   dialogs.messages.clear();
   ASSERT_TRUE(sim.SetFault("header_info", "stall"));
   EXPECT_LT(ClickUpload(), 20);  // the transfer's stall limit ends it
   EXPECT_EQ(dialogs.messages, Texts({"HOST_NOT_CONN"}));
-  EXPECT_EQ(EndCommands(), 3);
+  EXPECT_EQ(EndCommands(3), 3);
+
+  // The service reads a dive's post, then closes the connection the earlier
+  // requests came over without answering: the dive went out once, and the
+  // run ends there.
+  dialogs.messages.clear();
+  ASSERT_TRUE(sim.SetFault("header_info", "none"));
+  ASSERT_TRUE(sim.SetFault("upload_dives", "drop"));
+  const int posted = sim.Hits("upload_dives");
+  EXPECT_LT(ClickUpload(), 20);
+  EXPECT_EQ(sim.Hits("upload_dives"), posted + 1);
+  EXPECT_EQ(dialogs.messages, Texts({"HOST_NOT_CONN", "HOST_NOT_CONN"}));
+  EXPECT_EQ(upload->last_outcome().steps_posted, 2);
+  EXPECT_EQ(EndCommands(4), 4);
 }
 
 }  // namespace

@@ -59,7 +59,9 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
     EXPECT_TRUE(e2e::WaitFor([&] { return InDetail(page, "d.querySelectorAll('.orv-pin').length") != "0"; }, 5000));
     EXPECT_EQ(InDetail(page, "!!d.querySelector('#chart canvas')"), "true")
         << InDetail(page, "(() => { try { w.setDiveChart('0', '[[0,0],[10,5]]'); return 'ok'; } catch (e) { return String(e) + ' ' + typeof w.uPlot; } })()");
-    EXPECT_NE(InDetail(page, "d.querySelectorAll('.leaflet-overlay-pane path').length"), "0");  // offline coastline
+    EXPECT_NE(InDetail(page, "d.querySelectorAll('.leaflet-coast-pane path').length"), "0");  // offline coastline, under the tiles
+    EXPECT_EQ(InDetail(page, "d.querySelector('.leaflet-control-attribution').textContent"),
+              "\u00a9 OpenStreetMap contributors");
     e2e::WaitFor([] { return false; }, 600);
     e2e::SaveScreenshot(page, "detail_" + lang);
 
@@ -73,6 +75,10 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
             "return f && f.contentDocument ? String(f.contentDocument.querySelectorAll('.orv-pin').length) : '0';");
         return saved_markers != "0";
       }, 8000);
+      EXPECT_EQ(w.EvalForTest("const f = document.querySelector('#ie > iframe.child-view');"
+                              "const a = f && f.contentDocument && f.contentDocument.querySelector('.leaflet-control-attribution');"
+                              "return a ? a.textContent : '';"),
+                "\u00a9 OpenStreetMap contributors");
       e2e::TypeInPage(w, "weight", "7.5");
       e2e::SaveScreenshot(w, "log_edit_" + lang);
       e2e::ClickInPage(w, "edit_ds");

@@ -5,6 +5,7 @@
 #include <gtk/gtk.h>
 
 #include "app/gtk/generic_dialogs.h"
+#include "app/gtk/tile_scheme.h"
 #include "app/gtk/web_views.h"
 #include "e2e/gui_support.h"
 
@@ -15,5 +16,7 @@ int main(int argc, char** argv) {
     orv::gtk::MarkUiThread();
     orv::gtk::InitWebEngine();
   }
-  return RUN_ALL_TESTS();
+  const int failed = RUN_ALL_TESTS();
+  if (orv::e2e::have_display) orv::gtk::StopTileService();
+  return failed;
 }

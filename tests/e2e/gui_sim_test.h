@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/gtk/tile_scheme.h"
 #include "e2e/gui_support.h"
 #include "sim_server.h"
 
@@ -17,8 +18,15 @@ class GuiSimTest : public ::testing::Test {
     server = new test::SimServer;
     ASSERT_TRUE(server->Start());
     server->Use();
+    // Maps take their tiles from the simulator, cached in its folder, never
+    // from the real tile server or the tester's own cache.
+    maps::TileServiceOptions tiles;
+    tiles.url_template = server->tile_url_template();
+    tiles.cache_folder = server->dir() + "/tile-cache";
+    gtk::UseTileService(tiles);
   }
   static void TearDownTestSuite() {
+    if (have_display) gtk::StopTileService();
     delete server;
     server = nullptr;
   }

@@ -3,6 +3,7 @@
 // search against orvelle-cloudsim, in both languages.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
 
 #include "account/sign_in.h"
@@ -124,6 +125,17 @@ TEST(GuiSites, ImportedSitesGoToTheDeviceAndComeBackOnTheMap) {
     page.EvalForTest("const s = document.getElementById('framepage2').contentDocument.getElementById('dive_site_type');"
                      "s.value = '2'; s.dispatchEvent(new Event('change', {bubbles: true})); return '';");
     EXPECT_TRUE(e2e::WaitFor([&] { return func->model().current_type() == 2; }, 5000));
+
+    // Asked to centre far past the date line, the map stops at the world's
+    // eastern edge (it neither leaves the world nor wraps round to 40°E),
+    // and a new site at its centre lies within -180..180.
+    InSites(page, "w.setCenter('10', '400')");
+    e2e::ClickInPage(page, "dive_site_new", "framepage2");
+    ASSERT_TRUE(e2e::WaitFor([&] { return func->model().list(2).size() == 2; }, 5000));
+    const sites::DiveSite& centre = func->model().list(2).back();
+    EXPECT_LE(std::abs(centre.longitude), 180000000);
+    EXPECT_GE(std::abs(centre.longitude), 170000000);
+    EXPECT_LE(std::abs(centre.latitude), 90000000);
 
     // A search with many results pops up the list under the search bar.
     page.EvalForTest("document.getElementById('framepage2').contentDocument.getElementById('dive_site_find_name').value = 'Cozumel'; return '';");

@@ -223,6 +223,20 @@ TEST_F(DiveLogPage, SiteSearchListsPicksAndReturnsToTheMap) {
   EXPECT_FALSE(dlg.TextOf(dlg.FindById("message")).empty());
   EXPECT_EQ(dlg.ChildCount(list), static_cast<int>(pois.size()));
   EXPECT_EQ(edit->poi_results(), pois);
+
+  // A catalogue entry off the world is refused: the dive keeps its site and
+  // the diver stays in the search.
+  ASSERT_TRUE(server_->SetFault("search", "offworld"));
+  ASSERT_TRUE(dlg.Click("search"));
+  server_->SetFault("search", "none");
+  ASSERT_EQ(dlg.ChildCount(list), 1);
+  ASSERT_TRUE(dlg.Click("edit_ds"));
+  dlg.ClearChildCalls();
+  dlg.ClickElement(list.Child(0).FindBelow("dive_site_poi"));
+  EXPECT_EQ(dialogs.messages, std::vector<std::string>{Tr("LATLNG_RANGE_ERROR")});
+  EXPECT_EQ(r.site_id, pois[1]["poi_id"].asString());
+  EXPECT_TRUE(Functions(dlg).empty());
+  EXPECT_TRUE(IsHiddenNode("ie"));
 }
 
 }  // namespace

@@ -155,6 +155,54 @@ TEST_F(SitesPage, NewSitesComeFromTheMapCentreAndAreSelectedEditedAndDeleted) {
   EXPECT_EQ(Val("dive_site_edit_name"), "");
 }
 
+TEST_F(SitesPage, TypedPositionsOffTheWorldAreRefused) {
+  SetMapEventReceiver(&main);
+  MapSays(kMsgMapCentre, 10, 20);
+  ClickRow(0);
+  const std::string refused = Tr("LATLNG_RANGE_ERROR");
+  // Neither the preview nor the save takes a refused position; the edges of
+  // the world are positions like any other.
+  const struct {
+    const char* lat;
+    const char* lng;
+    bool taken;
+  } cases[] = {{"200", "20", false},       {"10", "-400.5", false}, {"-90.5", "0", false},
+               {"0", "180.000001", false}, {"-90", "180", true},    {"90", "-180", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.lat) + " " + c.lng);
+    const std::string row_lat = RowText(0, "dive_site_lat");
+    dialogs.messages.clear();
+    In("dive_site_edit_lat").SetValue(c.lat);
+    In("dive_site_edit_lng").SetValue(c.lng);
+    main.ClearChildCalls();
+    ASSERT_TRUE(Click("dive_site_set"));
+    ASSERT_TRUE(Click("dive_site_save"));
+    if (c.taken) {
+      EXPECT_TRUE(dialogs.messages.empty());
+      EXPECT_EQ(RowText(0, "dive_site_lat"), "Lat:" + FormatMicroDegrees(ParseMicroDegrees(c.lat)));
+    } else {
+      EXPECT_EQ(dialogs.messages, (std::vector<std::string>{refused, refused}));
+      EXPECT_TRUE(Calls().empty());
+      EXPECT_EQ(RowText(0, "dive_site_lat"), row_lat);
+      EXPECT_EQ(Val("dive_site_edit_lat"), c.lat);  // left for the diver to correct
+    }
+  }
+
+  // A site read from a file keeps the position it was stored with.
+  const std::string path = ::testing::TempDir() + "sites_page_offworld.ds";
+  SiteLists stored;
+  stored[0] = {DiveSite::Make(0, "stored", 200000000, -400500000)};
+  ASSERT_TRUE(WriteDsFile(path, stored));
+  files.answers = {path};
+  dialogs.messages.clear();
+  ASSERT_TRUE(Click("dive_site_import"));
+  ClickRow(0);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(RowText(0, "dive_site_lat"), "Lat:200.000000");
+  EXPECT_EQ(Val("dive_site_edit_lng"), "-400.500000");
+  std::remove(path.c_str());
+}
+
 TEST_F(SitesPage, TypeSelectorSwitchesListsOnSelectionChangeOnly) {
   SetMapEventReceiver(&main);
   MapSays(kMsgMapCentre, 10, 20);
@@ -308,6 +356,15 @@ TEST_F(SitesSearch, ResultsFillTheInputsListOrPopUp) {
   EXPECT_EQ(In("dive_site_edit_name").Value(), picked);
   func.PickResult("unknown");  // matches nothing: only the popup closes
   EXPECT_EQ(In("dive_site_edit_name").Value(), picked);
+
+  // A catalogue entry off the world is refused, not shown on the map.
+  ASSERT_TRUE(server_->SetFault("search", "offworld"));
+  Find("Anywhere");
+  server_->SetFault("search", "none");
+  ASSERT_EQ(Results(), 1);
+  EXPECT_EQ(dialogs.messages, std::vector<std::string>{Tr("LATLNG_RANGE_ERROR")});
+  EXPECT_EQ(In("dive_site_edit_name").Value(), picked);
+  EXPECT_TRUE(main.ChildCalls().empty());
 }
 
 }  // namespace

@@ -179,3 +179,26 @@ TEST(SettingsPath, DefaultsToTheXdgConfigFolder) {
 }
 
 }  // namespace
+
+// A hand-edited tile source must never downgrade the map to plain http or
+// leave the map without a usable address.
+TEST_F(SettingsFile, TileSourceFallsBackToTheDefaultUnlessUsable) {
+  const std::string osm = orv::kDefaultTileUrl;
+  const struct {
+    const char* file;
+    std::string url;
+    int megabytes;
+  } cases[] = {
+      {"", osm, 200},
+      {"[Settings]\ntile_url=https://tiles.example/{z}/{x}/{y}.png\ntile_cache_mb=50\n",
+       "https://tiles.example/{z}/{x}/{y}.png", 50},
+      {"[Settings]\ntile_url=http://tiles.example/{z}/{x}/{y}.png\ntile_cache_mb=0\n", osm, 200},
+      {"[Settings]\ntile_url=https://tiles.example/{z}/{x}.png\ntile_cache_mb=-5\n", osm, 200},
+      {"[Settings]\ntile_url=https://tiles.example/{z}/{x}/{y}.png?a b\ntile_cache_mb=x\n", osm, 200},
+  };
+  for (const auto& c : cases) {
+    WriteFile(c.file);
+    EXPECT_EQ(orv::TileUrlTemplate(), c.url) << c.file;
+    EXPECT_EQ(orv::TileCacheMegabytes(), c.megabytes) << c.file;
+  }
+}

@@ -19,7 +19,7 @@ const std::vector<std::string> kMessageKeys = {
     "NO_UPDATE_INFO", "FIRMWARE_INFO", "SURE_UPDATE_DS", "GET_UPDATE_FILE", "WRITING_UPDATE",
     "FILE_ERROR", "UNABLE_GET_FILE", "UPDATE_COMPLETE",
     "NO_DIVE_SITE", "UNABLE_TO_WRITE", "SURE_SEND_DS", "DIVE_SITE_WRITED", "SURE_READ_DS",
-    "DIVE_SITE_READED", "DIVE_SITE_MAX", "TO_DEL_DIVE_SIZE",
+    "DIVE_SITE_READED", "DIVE_SITE_MAX", "TO_DEL_DIVE_SIZE", "LATLNG_RANGE_ERROR",
     "SCUBA", "GAUGE", "FREEDIVE",
     "SUNNY", "CLOUDY", "RAIN", "SNOW", "OVERCAST",
     "WAVE_NO", "WAVE_SMALL", "WAVE_MEDIUM", "WAVE_HIGH",
@@ -58,7 +58,7 @@ TEST(KeyList, HoldsFiftyOneDistinctKeys) {
   auto keys = kMessageKeys;
   std::sort(keys.begin(), keys.end());
   EXPECT_EQ(std::unique(keys.begin(), keys.end()), keys.end());
-  EXPECT_EQ(keys.size(), 51u);
+  EXPECT_EQ(keys.size(), 52u);
 }
 
 TEST_F(ShippedTable, EveryKeyHasEnglishAndTraditionalChineseText) {

@@ -180,6 +180,7 @@ Json::Value MakeDive(Random& rng, const Trip& trip, const char* site_name, const
     char poi_id[16];
     std::snprintf(poi_id, sizeof poi_id, "poi%04d", site_index + 1);
     log["poi"]["poi_id"] = poi_id;
+    log["poi"]["poi_name"] = site_name;  // the catalogue's name, as the service keeps it with the dive
     log["poi"]["gps_location"] = Position(lat, lng);
   }
   log["dive_profiles"] = profiles;

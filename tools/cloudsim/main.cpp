@@ -1,13 +1,18 @@
 // orvelle-cloudsim: the cloud service on loopback, for the demo and the tests.
 //
 //   orvelle-cloudsim --port N --data DIR [--seed-month YYYY-MM] [--fault ENDPOINT=MODE]...
+//                    [--tile-port M]
 //
 // On first start DIR receives ca.pem (the CA clients trust), the server
 // certificate and sim.db (seeded demo account and catalogue). Prints
 // "listening on https://127.0.0.1:N" once it accepts connections (with
 // --port 0 the port is chosen by the system) and runs until SIGINT/SIGTERM.
+// With --tile-port it also serves map tiles on that port (0: any) and prints
+// "tiles on https://127.0.0.1:M" as its second line.
 #include <httplib.h>
+#include <openssl/ssl.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 
 #include <atomic>
@@ -16,17 +21,20 @@
 #include <cstring>
 #include <ctime>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "seed.h"
 #include "service.h"
+#include "tile_server.h"
 #include "tls_setup.h"
 
 namespace {
 
 struct Args {
   int port = -1;
+  int tile_port = -1;
   std::string data;
   int seed_year = 0, seed_month = 0;
   std::vector<std::pair<std::string, orv::sim::Fault>> faults;
@@ -34,7 +42,8 @@ struct Args {
 
 int Usage(const char* why) {
   std::cerr << "orvelle-cloudsim: " << why
-            << "\nusage: orvelle-cloudsim --port N --data DIR [--seed-month YYYY-MM] [--fault ENDPOINT=MODE]...\n";
+            << "\nusage: orvelle-cloudsim --port N --data DIR [--seed-month YYYY-MM] [--fault ENDPOINT=MODE]...\n"
+               "                        [--tile-port M]\n";
   return 2;
 }
 
@@ -43,11 +52,11 @@ bool ParseArgs(int argc, char** argv, Args& a, std::string& why) {
     std::string opt = argv[i];
     if (i + 1 >= argc) return why = opt + " needs a value", false;
     std::string v = argv[++i];
-    if (opt == "--port") {
+    if (opt == "--port" || opt == "--tile-port") {
       char* end = nullptr;
       long p = std::strtol(v.c_str(), &end, 10);
       if (*end || p < 0 || p > 65535) return why = "bad port " + v, false;
-      a.port = static_cast<int>(p);
+      (opt == "--port" ? a.port : a.tile_port) = static_cast<int>(p);
     } else if (opt == "--data") {
       a.data = v;
     } else if (opt == "--seed-month") {
@@ -134,8 +143,27 @@ int main(int argc, char** argv) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(10);
     while (reply.stall && !stopping && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const char* type = reply.content_type.empty() ? "text/plain" : reply.content_type.c_str();
+    if (reply.drop) {
+      // Both directions shut: the client reads end-of-stream where the
+      // answer should start, and our own reply goes nowhere.
+      if (req.ssl) ::shutdown(SSL_get_fd(req.ssl), SHUT_RDWR);
+      res.status = 500;
+      return;
+    }
     res.status = reply.status;
-    res.set_content(reply.body, reply.content_type.empty() ? "text/plain" : reply.content_type.c_str());
+    if (reply.announced > reply.body.size()) {
+      // The provider gives up after the body: the server closes the
+      // connection short of the announced length.
+      auto body = std::make_shared<std::string>(std::move(reply.body));
+      res.set_content_provider(reply.announced, type,
+                               [body](size_t offset, size_t, httplib::DataSink& sink) {
+                                 if (offset >= body->size()) return false;
+                                 return sink.write(body->data() + offset, body->size() - offset);
+                               });
+      return;
+    }
+    res.set_content(reply.body, type);
   };
   server.set_tcp_nodelay(true);  // replies go out at once, not after a delayed ACK
   server.Get(".*", handle);
@@ -153,6 +181,17 @@ int main(int argc, char** argv) {
   }
   service.origin = "https://127.0.0.1:" + std::to_string(port);
 
+  orv::sim::TileServer tiles(identity);
+  int tile_port = args.tile_port < 0 ? -1 : tiles.Start(args.tile_port);
+  if (args.tile_port >= 0 && tile_port <= 0) {
+    std::cerr << "orvelle-cloudsim: cannot serve tiles on 127.0.0.1:" << args.tile_port << "\n";
+    return 1;
+  }
+  if (tile_port > 0)
+    service.tile_control = [&tiles](const std::string& mode) {
+      return mode.empty() || tiles.SetMode(mode) ? tiles.Status() : std::string();
+    };
+
   std::atomic<bool> listen_done{false};
   std::thread waiter([&] {
     int sig = 0;
@@ -164,6 +203,7 @@ int main(int argc, char** argv) {
     if (!listen_done) server.stop();
   });
   std::cout << "listening on " << service.origin << std::endl;
+  if (tile_port > 0) std::cout << "tiles on https://127.0.0.1:" << tile_port << std::endl;
   bool ok = server.listen_after_bind();
   listen_done = true;
   if (!stopping) {  // listen failed on its own: release the waiting thread

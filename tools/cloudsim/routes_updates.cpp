@@ -2,7 +2,7 @@
 //   GET /api/v1/devices/firmwareUpdate?model=Q7   firmware information
 //   GET /api/v1/devices/divesites?model=Q7        dive-site database information
 //   GET /files/updates/{name}                     the files those name
-//   POST /_sim/updates  mode=normal|short|unreachable   test switch for the files
+//   POST /_sim/updates  mode=normal|short|unreachable|status500|cut   test switch for the files
 //
 // The files are made up here from a fixed seed (never a real product's
 // image), so a test can recompute exactly what the device must end up with.
@@ -37,8 +37,11 @@ constexpr OfferedFile kDiveSiteFiles[] = {
 
 // normal: files as listed; short: the last file of each list 100 bytes
 // shorter than its `size` (so a client that writes as it goes has already
-// written the others); unreachable: `file_path` points at a closed port.
-enum class FileMode { Normal, Short, Unreachable };
+// written the others); unreachable: `file_path` points at a closed port;
+// status500: the last file's bytes, all of them, under an error status; cut:
+// the last file's full length announced, the connection closed 100 bytes
+// before its end.
+enum class FileMode { Normal, Short, Unreachable, Status500, Cut };
 std::atomic<FileMode> g_mode{FileMode::Normal};
 
 const OfferedFile* FindFile(const std::string& name) {
@@ -90,8 +93,13 @@ SimReply UpdateFile(Service&, const SimRequest&, const std::vector<std::string>&
   std::string bytes = UpdateFileBytes(f->name, f->size);
   bool last = f == &kFirmwareFiles[std::size(kFirmwareFiles) - 1] ||
               f == &kDiveSiteFiles[std::size(kDiveSiteFiles) - 1];
-  if (g_mode.load() == FileMode::Short && last) bytes.resize(bytes.size() > 100 ? bytes.size() - 100 : 0);
-  return {200, "application/octet-stream", std::move(bytes)};
+  SimReply reply{200, "application/octet-stream", {}};
+  const FileMode mode = last ? g_mode.load() : FileMode::Normal;
+  if (mode == FileMode::Status500) reply.status = 500;
+  if (mode == FileMode::Cut) reply.announced = bytes.size();
+  if (mode == FileMode::Short || mode == FileMode::Cut) bytes.resize(bytes.size() > 100 ? bytes.size() - 100 : 0);
+  reply.body = std::move(bytes);
+  return reply;
 }
 
 SimReply SetMode(Service&, const SimRequest& r, const std::vector<std::string>&) {
@@ -100,6 +108,8 @@ SimReply SetMode(Service&, const SimRequest& r, const std::vector<std::string>&)
   if (mode == "normal") g_mode = FileMode::Normal;
   else if (mode == "short") g_mode = FileMode::Short;
   else if (mode == "unreachable") g_mode = FileMode::Unreachable;
+  else if (mode == "status500") g_mode = FileMode::Status500;
+  else if (mode == "cut") g_mode = FileMode::Cut;
   else return {400, "text/plain", "bad mode\n"};
   return {200, "text/plain", "ok\n"};
 }

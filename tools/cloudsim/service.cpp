@@ -55,7 +55,7 @@ std::optional<Fault> ParseFault(const std::string& name) {
   static const std::map<std::string, Fault> kNames = {
       {"none", Fault::None},       {"empty", Fault::Empty},     {"text", Fault::Text},
       {"html500", Fault::Html500}, {"badcode", Fault::BadCode}, {"nocode", Fault::NoCode},
-      {"stall", Fault::Stall}};
+      {"stall", Fault::Stall},     {"drop", Fault::Drop},       {"offworld", Fault::OffWorld}};
   auto it = kNames.find(name);
   if (it == kNames.end()) return std::nullopt;
   return it->second;
@@ -119,6 +119,12 @@ Json::Value Service::LastRequest() {
   return last_request_;
 }
 
+int Service::Hits(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  auto it = hits_.find(name);
+  return it == hits_.end() ? 0 : it->second;
+}
+
 std::optional<std::string> Service::Authorised(const SimRequest& request) {
   std::string header = request.Header("Authorization");
   const std::string prefix = "Bearer ";
@@ -151,6 +157,22 @@ SimReply Service::Apply(Fault fault) {
     case Fault::BadCode: return Failure("0000001");
     case Fault::NoCode: return {200, "application/json", "{\"response\":{}}"};
     case Fault::Stall: return {200, "", "", true};
+    case Fault::OffWorld: {
+      Json::Value poi;
+      poi["poi_id"] = "offworld";
+      poi["poi_name"] = "Off the map";
+      poi["poi_region"] = "Nowhere";
+      poi["gps_location"]["latitude"] = 200.0;
+      poi["gps_location"]["longitude"] = -400.5;
+      Json::Value response;
+      response["pois"].append(poi);
+      return Ok(response);
+    }
+    case Fault::Drop: {
+      SimReply dropped;
+      dropped.drop = true;
+      return dropped;
+    }
     case Fault::None: break;
   }
   return {};
@@ -178,7 +200,10 @@ SimReply Service::Dispatch(SimRequest request) {
   for (Route& route : routes_) {
     if (route.method != request.method || !Match(route.pattern, request.path, args)) continue;
     if (!control) {
-      auto fault = faults_.find(route.name);
+      ++hits_[route.name];
+      // "divelog/d000007" names one record, so one dive can fail among many.
+      auto fault = args.empty() ? faults_.end() : faults_.find(route.name + "/" + args[0]);
+      if (fault == faults_.end()) fault = faults_.find(route.name);
       if (fault == faults_.end()) fault = faults_.find("*");
       if (fault != faults_.end()) return Apply(fault->second);
     }

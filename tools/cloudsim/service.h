@@ -35,10 +35,18 @@ struct SimReply {
   std::string content_type = "application/json";
   std::string body;
   bool stall = false;  // the server must not answer at all
+  // The connection is closed once the request has been read, without a byte
+  // of answer (a keep-alive connection the server gave up on).
+  bool drop = false;
+  // Above body.size(): this Content-Length is announced, the body sent, and
+  // the connection closed before the rest.
+  std::size_t announced = 0;
 };
 
 // Test switches: how a named endpoint misbehaves.
-enum class Fault { None, Empty, Text, Html500, BadCode, NoCode, Stall };
+// OffWorld answers a catalogue search with one site whose position lies off
+// the world (latitude 200, longitude -400.5).
+enum class Fault { None, Empty, Text, Html500, BadCode, NoCode, Stall, Drop, OffWorld };
 std::optional<Fault> ParseFault(const std::string& name);
 
 class Service;
@@ -70,8 +78,14 @@ class Service {
   static SimReply Failure(const char* code);
   // Origin the service is reached at (for absolute URLs in replies).
   std::string origin;
+  // The tile server's switch: a mode ("serve", "stall", "stop") or "" to
+  // ask; its status line, or "" for a mode it does not know. Unset when the
+  // simulator runs without a tile server.
+  std::function<std::string(const std::string& mode)> tile_control;
   // The last request to a service endpoint, for the tests (JSON object).
   Json::Value LastRequest();
+  // How many requests reached the endpoint `name` (faulted ones included).
+  int Hits(const std::string& name);
 
  private:
   SimReply Apply(Fault fault);
@@ -79,6 +93,7 @@ class Service {
   SimDb& db_;
   std::vector<Route> routes_;
   std::map<std::string, Fault> faults_;
+  std::map<std::string, int> hits_;
   Json::Value last_request_;
   std::recursive_mutex mutex_;
 };

@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include "app/gtk/export_ui_gtk.h"
 #include "app/gtk/file_chooser_gtk.h"
 #include "app/gtk/log_edit_dlg.h"
 #include "app/sys_menu_func.h"
@@ -34,6 +35,8 @@ HandlerList MakeMainHandlers() {
   list.push_back(std::make_unique<UpdateFunc>());
   list.push_back(std::make_unique<CalendarFunc>());
   list.push_back(std::make_unique<HistoryFunc>());
+  static ExportUiGtk export_ui;
+  list.push_back(std::make_unique<ExportFunc>(&export_ui));
   return list;
 }
 

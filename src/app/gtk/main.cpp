@@ -19,6 +19,7 @@
 #include "app/gtk/login_dlg.h"
 #include "app/gtk/main_frame.h"
 #include "app/gtk/progress_dialog.h"
+#include "app/gtk/tile_scheme.h"
 #include "app/gtk/web_views.h"
 #include "app/page_folder.h"
 #include "app/settings.h"
@@ -106,11 +107,13 @@ int main(int argc, char** argv) {
   if (!frame.Create(orv::PagePath("main.htm"))) return 0;
   if (!opt.tour.empty()) {
     orv::gtk::RunTour(frame, opt.tour);
+    orv::gtk::StopTileService();
     orv::SetDialogBackend(nullptr);
     return 0;
   }
   g_signal_connect(frame.gtk_window(), "destroy", G_CALLBACK(gtk_main_quit), nullptr);
   gtk_main();
+  orv::gtk::StopTileService();
   orv::SetDialogBackend(nullptr);
   return 0;
 }

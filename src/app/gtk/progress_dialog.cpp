@@ -47,17 +47,21 @@ void ProgressDlg::End() {
   Post([this] { EndDialog(0); });
 }
 
+void RunProgressDialog(ProgressDlg& dlg, const std::function<void(ProgressSink&)>& work) {
+  std::thread worker([&] {
+    work(dlg);
+    dlg.End();  // a worker that forgot to end its dialog must not hang the program
+  });
+  RunPageDialog(dlg);
+  worker.join();
+  // Updates the worker queued after its end still refer to the dialog.
+  while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+}
+
 void InstallProgressRunner() {
   SetProgressRunner([](const std::function<void(ProgressSink&)>& work) {
     ProgressDlg dlg;
-    std::thread worker([&] {
-      work(dlg);
-      dlg.End();  // a worker that forgot to end its dialog must not hang the program
-    });
-    RunPageDialog(dlg);
-    worker.join();
-    // Updates the worker queued after its end still refer to the dialog.
-    while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+    RunProgressDialog(dlg, work);
   });
 }
 

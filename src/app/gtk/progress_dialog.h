@@ -33,6 +33,10 @@ class ProgressDlg : public DialogPage, public ProgressSink {
   bool ready_ = false;
 };
 
+// Runs `work` on a worker thread behind `dlg` (a ProgressDlg or one with
+// its own page) and returns once both have ended.
+void RunProgressDialog(ProgressDlg& dlg, const std::function<void(ProgressSink&)>& work);
+
 // Installs the runner that puts every RunWithProgress behind this dialog.
 void InstallProgressRunner();
 

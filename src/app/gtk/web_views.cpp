@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/gtk/bridge_script.h"
+#include "app/gtk/tile_scheme.h"
 #include "app/page_folder.h"
 #include "app/string_table.h"
 
@@ -31,6 +32,7 @@ const char* MimeFor(const std::string& path) {
 }
 
 void ServeAppUri(WebKitURISchemeRequest* request, gpointer) {
+  if (IsTileUri(webkit_uri_scheme_request_get_uri(request))) return ServeTileRequest(request);
   std::string file = FileForAppUri(webkit_uri_scheme_request_get_uri(request));
   auto bytes = file.empty() ? std::nullopt : ReadWholeFile(file);
   if (!bytes) {
@@ -141,6 +143,7 @@ WebKitWebView* NewProgramView(WebKitUserContentManager* manager) {
   webkit_settings_set_enable_developer_extras(settings, g_getenv("ORVELLE_DEVTOOLS") != nullptr);
   webkit_settings_set_enable_back_forward_navigation_gestures(settings, FALSE);
   webkit_settings_set_hardware_acceleration_policy(settings, WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+  webkit_settings_set_user_agent(settings, maps::ProgramUserAgent().c_str());
   webkit_web_view_set_zoom_level(view, ScaleX);
   g_signal_connect(view, "decide-policy", G_CALLBACK(DecidePolicy), nullptr);
   // No browser context menu: these are application screens.

@@ -1,0 +1,70 @@
+// Collecting the diver's logbook for a range of months from the service,
+// through the same requests the calendar, the day list and the dive detail
+// make: the month summary, then each dive day's list, then each dive's
+// record. Requests go one after the other on one connection, never in
+// parallel, so a long export is a modest, steady load on the service.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "export/export_dive.h"
+
+namespace orv {
+
+struct MonthRange {
+  int64_t from_year = 0;
+  int from_month = 1;
+  int64_t to_year = 0;
+  int to_month = 1;
+  // Months from `from` to `to`, both included; 0 when `to` comes first.
+  int64_t Count() const;
+};
+
+// A century of months is far beyond any logbook; a typo in a year should
+// not start thousands of requests.
+inline constexpr int64_t kMaxExportMonths = 1200;
+
+// "YYYY-MM" with a month 1..12, as MonthLabel writes it; false otherwise.
+bool ParseMonthLabel(const std::string& text, int64_t& year, int& month);
+
+// Where the export stands, for a progress display.
+struct ExportCounts {
+  int64_t months_done = 0, months_total = 0;
+  int dives_done = 0, dives_skipped = 0;
+};
+
+// The small interface a long export reports through, so the terminal and
+// the desktop's progress dialog follow the same run.
+class ExportProgress {
+ public:
+  virtual ~ExportProgress() = default;
+  virtual void Report(const ExportCounts& counts) = 0;
+};
+
+struct SkippedDive {
+  std::string id;
+  std::string key;  // why its record could not be fetched
+};
+
+struct LogBook {
+  std::string key;  // empty when the walk ended; else the failure that stopped it
+  std::vector<ExportDive> dives;  // in start order, each id once
+  std::vector<SkippedDive> skipped;
+  bool ok() const { return key.empty(); }
+};
+
+// Walks `range` month by month. A dive whose record the service refuses
+// ("DATA_ERROR", "HOST_ERROR") is skipped and listed; any failure of a month
+// or day request, and a record request that gets no readable answer at all
+// ("HOST_NOT_CONN", "NO_INTERNET": the service is gone or stalled), stops
+// the walk with that key, so a half-reachable service never yields a
+// quietly incomplete file. Needs a signed-in session.
+LogBook WalkLogBook(const MonthRange& range, ExportProgress* progress = nullptr);
+
+// The span of months the diver's logbook would usually be exported in: the
+// twelve months ending with the current one.
+MonthRange LastTwelveMonths();
+
+}  // namespace orv

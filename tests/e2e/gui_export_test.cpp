@@ -1,0 +1,112 @@
+// "Export Log Book…" in the real main window, in both languages: the month
+// dialog (refusing a reversed range), the export behind its progress dialog
+// against orvelle-cloudsim, and the closing message with the counts.
+#include <gtest/gtest.h>
+
+#include <tinyxml2.h>
+
+#include "account/sign_in.h"
+#include "app/app_state.h"
+#include "app/gtk/export_ui_gtk.h"
+#include "app/gtk/generic_dialogs.h"
+#include "app/gtk/main_frame.h"
+#include "app/page_folder.h"
+#include "app/string_table.h"
+#include "browse/month_grid.h"
+#include "cli_runner.h"
+#include "e2e/gui_sim_test.h"
+#include "seed.h"
+
+namespace orv {
+namespace {
+
+// The native save dialog cannot be driven from a test; everything else is
+// the desktop program's own.
+struct FixedFile : gtk::ExportUiGtk {
+  std::string path;
+  std::optional<std::string> ChooseFile() override { return path; }
+};
+
+std::string Text(gtk::WebKitWindow& w, const std::string& id) {
+  return w.EvalForTest("return document.getElementById('" + id + "').textContent;");
+}
+
+void SetMonth(gtk::WebKitWindow& w, const std::string& id, const std::string& value) {
+  w.EvalForTest("const e = document.getElementById('" + id + "'); e.value = '" + value +
+                "'; e.dispatchEvent(new Event('input', {bubbles: true})); return '';");
+}
+
+class GuiExport : public e2e::GuiSimTest {};
+
+TEST_F(GuiExport, MonthsProgressAndCountsInBothLanguages) {
+  ScaleX = ScaleY = 1.0f;
+  State().unit = 0;
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  gtk::GtkDialogs dialogs;
+  SetDialogBackend(&dialogs);
+  const MonthRange last12 = LastTwelveMonths();
+
+  for (const std::string lang : {"ENG", "CHT"}) {
+    SCOPED_TRACE(lang);
+    LanguageCode = lang;
+    State().page_folder = MakePageFolder(ProgramFolder(), lang);
+    gtk::MainFrame frame;
+    ASSERT_TRUE(frame.Create(PagePath("main.htm")));
+    FixedFile file;
+    file.path = server->dir() + "/logbook_" + lang + (lang == "ENG" ? ".uddf" : ".csv");
+    for (auto& h : frame.handlers())
+      if (auto* f = dynamic_cast<ExportFunc*>(h.get())) f->set_ui(&file);
+
+    std::string defaults, refusal, progress, message, second;
+    e2e::Observe([&](gtk::DialogPage& dlg) {
+      auto& w = dlg.window();
+      if (dlg.PageName() == "export.htm") {
+        defaults = w.EvalForTest("return document.getElementById('export_from').value + ' ' +"
+                                 " document.getElementById('export_to').value;");
+        SetMonth(w, "export_from", "2024-06");
+        SetMonth(w, "export_to", "2024-05");
+        e2e::ClickInPage(w, "ok");
+        e2e::WaitFor([&] { return !(refusal = Text(w, "message")).empty(); }, 5000);
+        e2e::SaveScreenshot(w, "export_range_refused_" + lang);
+        SetMonth(w, "export_from", "2024-05");
+        SetMonth(w, "export_to", "2024-06");
+        e2e::SaveScreenshot(w, "export_range_" + lang);
+        e2e::ClickInPage(w, "ok");
+      } else if (dlg.PageName() == "export_progress.htm") {
+        e2e::WaitFor([&] { return !(progress = Text(w, "MsgText2")).empty(); }, 10000);
+        e2e::SaveScreenshot(w, "export_progress_" + lang);
+      } else if (dlg.PageName() == "msg.htm") {
+        message = Text(w, "MsgText1");
+        second = Text(w, "MsgText2");
+        e2e::SaveScreenshot(w, "export_done_" + lang);
+        e2e::ClickInPage(w, "ok");
+      }
+    }, 60000);
+    e2e::SaveScreenshot(frame.page(), "export_button_" + lang);
+    e2e::ClickInPage(frame.page(), "export_logbook");
+    e2e::Observe(nullptr);
+
+    EXPECT_EQ(defaults, MonthLabel(last12.from_year, last12.from_month) + " " +
+                            MonthLabel(last12.to_year, last12.to_month));
+    EXPECT_EQ(refusal, Tr("EXPORT_BAD_RANGE"));
+    EXPECT_FALSE(progress.empty());
+    ExportResult twenty;
+    twenty.written = 20;  // two monthly trips of ten dives
+    EXPECT_EQ(message, ExportSummary(twenty));
+    EXPECT_EQ(second, file.path);
+    const std::string text = test::SlurpFile(file.path);
+    if (lang == "ENG") {
+      tinyxml2::XMLDocument doc;
+      EXPECT_EQ(doc.Parse(text.c_str()), tinyxml2::XML_SUCCESS);
+    } else {
+      EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 21);  // header and 20 rows
+      EXPECT_NE(text.find(Tr("FREEDIVE")), std::string::npos);    // words in the diver's language
+    }
+    gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
+  }
+  SetDialogBackend(nullptr);
+  LanguageCode = "ENG";
+}
+
+}  // namespace
+}  // namespace orv
