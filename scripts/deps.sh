@@ -10,11 +10,18 @@ ORVELLE_PACKAGES=(
   xvfb xauth umockdev libumockdev-dev clang libclang-rt-14-dev gnome-keyring
   openssl imagemagick fonts-noto-cjk fonts-dejavu-core ccache
 )
+# What scripts/package needs on top: the Debian package tools and the
+# checkers the packages must pass.
+ORVELLE_PACKAGING_PACKAGES=(
+  dpkg-dev fakeroot file lintian desktop-file-utils appstream
+)
 
+# Installs the packages of the named list (ORVELLE_PACKAGES when none is given).
 orvelle_install_packages() {
+  local -n wanted="${1:-ORVELLE_PACKAGES}"
   local missing=()
   local p
-  for p in "${ORVELLE_PACKAGES[@]}"; do
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -43,5 +50,8 @@ orvelle_configure_build() {
     launcher=("-DCMAKE_C_COMPILER_LAUNCHER=$cc" "-DCMAKE_CXX_COMPILER_LAUNCHER=$cc")
   fi
   cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
-  cmake --build "$build" -j"$(nproc)"
+  # ORVELLE_BUILD_TARGETS (space-separated) builds only those, e.g. what a package holds.
+  local targets=()
+  [ -n "${ORVELLE_BUILD_TARGETS:-}" ] && read -ra targets <<<"--target $ORVELLE_BUILD_TARGETS"
+  cmake --build "$build" -j"$(nproc)" "${targets[@]}"
 }

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <system_error>
 
+#include "app/page_folder.h"
+
 namespace orv {
 
 AppState& State() {
@@ -44,7 +46,7 @@ std::string ProgramFolder() {
     std::error_code ec;
     auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return;
-    folder = exe.parent_path().string() + "/";
+    folder = FindProgramDataFolder(exe.parent_path().string() + "/");
   });
   return folder;
 }

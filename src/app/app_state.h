@@ -52,7 +52,8 @@ extern MainWindowHandle MainWindow;
 // documents folder cannot be determined.
 std::string DataFolder();
 
-// Folder holding the running program (ends with '/').
+// Folder holding string.json and the page folders (ends with '/'): beside the
+// running program in a build tree, its share/ folder once installed.
 std::string ProgramFolder();
 
 }  // namespace orv
