@@ -1,6 +1,7 @@
 // One service round trip through HttpPost (create, Connect, Request,
 // destroy), against the same request on a bare libcurl easy handle, in the
-// same run against a local orvelle-cloudsim. Prints the ratio of medians.
+// same run against a local orvelle-cloudsim, the two taken in turns. Prints
+// the median of the per-round ratios.
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
 #include "cloud/service_config.h"
+#include "pairs.h"
 #include "sim_server.h"
 
 namespace {
@@ -40,11 +42,6 @@ std::string BareCurl(const std::string& url, const std::string& ca, const std::s
   return reply;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -58,7 +55,7 @@ int main(int argc, char** argv) {
   curl_global_init(CURL_GLOBAL_DEFAULT);
   const orv::Endpoint search = orv::SearchDiveSitesEndpoint("Blue Hole");
   const std::string url = server.origin() + "/" + search.path;
-  std::vector<double> ours, bare;
+  orv::bench::Pairs pairs;
   for (int i = 0; i < rounds; ++i) {
     auto t0 = Clock::now();
     {
@@ -69,11 +66,10 @@ int main(int argc, char** argv) {
     auto t1 = Clock::now();
     if (BareCurl(url, server.ca_file(), search.body).empty()) return 1;
     auto t2 = Clock::now();
-    ours.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
-    bare.push_back(std::chrono::duration<double, std::micro>(t2 - t1).count());
+    pairs.Add(std::chrono::duration<double, std::micro>(t1 - t0).count(),
+              std::chrono::duration<double, std::micro>(t2 - t1).count());
   }
-  double a = Median(ours), b = Median(bare);
-  std::printf("HttpPost round trip: median %.0f us; bare libcurl: median %.0f us; ratio %.3f (%d rounds)\n", a, b,
-              a / b, rounds);
+  std::fprintf(stderr, "httppost: %d rounds; bare libcurl median %.0f us\n", rounds, orv::bench::Median(pairs.base));
+  orv::bench::PrintFigure("httppost", pairs.Value(), "us", pairs.Ratio(), "<=", 1.05);
   return 0;
 }

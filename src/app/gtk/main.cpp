@@ -14,6 +14,7 @@
 #include "account/social_sign_in.h"
 #include "app/app_state.h"
 #include "app/dialogs.h"
+#include "app/gtk/bench_probe.h"
 #include "app/gtk/demo_tour.h"
 #include "app/gtk/generic_dialogs.h"
 #include "app/gtk/login_dlg.h"
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
     orv::gtk::LoginDlg login(store.get());
     if (!opt.email.empty()) login.func().SetPrefill(opt.email, opt.password);
     if (!opt.tour.empty()) orv::gtk::ArmTourSignIn(opt.tour);
+    if (orv::gtk::BenchArmed()) orv::gtk::ArmBenchSignIn();
     if (orv::gtk::RunPageDialog(login) == 0) return 0;
   }
 
@@ -106,6 +108,11 @@ int main(int argc, char** argv) {
   if (!frame.Create(orv::PagePath("main.htm"))) return 0;
   if (!opt.tour.empty()) {
     orv::gtk::RunTour(frame, opt.tour);
+    orv::SetDialogBackend(nullptr);
+    return 0;
+  }
+  if (orv::gtk::BenchArmed()) {
+    orv::gtk::RunBench(frame);
     orv::SetDialogBackend(nullptr);
     return 0;
   }
