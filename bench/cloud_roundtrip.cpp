@@ -13,34 +13,13 @@
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
 #include "cloud/service_config.h"
+#include "bare_curl.h"
 #include "pairs.h"
 #include "sim_server.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-size_t Collect(char* data, size_t, size_t n, void* user) {
-  static_cast<std::string*>(user)->append(data, n);
-  return n;
-}
-
-std::string BareCurl(const std::string& url, const std::string& ca, const std::string& body) {
-  CURL* curl = curl_easy_init();
-  curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded");
-  headers = curl_slist_append(headers, "accept: application/json");
-  std::string reply;
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_CAINFO, ca.c_str());
-  curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str());
-  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
-  curl_easy_perform(curl);
-  curl_slist_free_all(headers);
-  curl_easy_cleanup(curl);
-  return reply;
-}
 
 }  // namespace
 
@@ -54,7 +33,6 @@ int main(int argc, char** argv) {
   server.Use();
   curl_global_init(CURL_GLOBAL_DEFAULT);
   const orv::Endpoint search = orv::SearchDiveSitesEndpoint("Blue Hole");
-  const std::string url = server.origin() + "/" + search.path;
   orv::bench::Pairs pairs;
   for (int i = 0; i < rounds; ++i) {
     auto t0 = Clock::now();
@@ -64,7 +42,10 @@ int main(int argc, char** argv) {
       if (http.Request(search.verb, search.path, "", search.body, false).empty()) return 1;
     }
     auto t1 = Clock::now();
-    if (BareCurl(url, server.ca_file(), search.body).empty()) return 1;
+    CURL* curl = curl_easy_init();
+    std::string bare = orv::bench::BareRequest(curl, server.origin(), server.ca_file(), search);
+    curl_easy_cleanup(curl);
+    if (bare.empty()) return 1;
     auto t2 = Clock::now();
     pairs.Add(std::chrono::duration<double, std::micro>(t1 - t0).count(),
               std::chrono::duration<double, std::micro>(t2 - t1).count());

@@ -20,6 +20,7 @@
 
 #include "device/device_session.h"
 #include "pairs.h"
+#include "raw_pty.h"
 #include "image_layout.h"
 #include "memory_image.h"
 #include "pty_server.h"
@@ -28,71 +29,20 @@
 namespace {
 
 using namespace orv;
-int kBlocks = 100;  // per round
-constexpr size_t kStream = (device::kPacketsPerBlock + 1) * device::kPacketSize;  // 5160
+using bench::Now;
+using bench::RawLoop;
+int kBlocks = 30;  // per round: short, so both sides of a pair meet the same load
 
-double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 double ThreadCpu() {
   timespec t{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
 }
 
-bool ReadAll(int fd, uint8_t* p, size_t n) {
-  while (n > 0) {
-    ssize_t r = ::read(fd, p, n);
-    if (r < 0 && errno == EAGAIN) {
-      pollfd q{fd, POLLIN, 0};
-      ::poll(&q, 1, 1000);
-      continue;
-    }
-    if (r <= 0) return false;
-    p += r;
-    n -= static_cast<size_t>(r);
-  }
-  return true;
-}
-
-bool WriteAll(int fd, const uint8_t* p, size_t n) {
-  while (n > 0) {
-    ssize_t w = ::write(fd, p, n);
-    if (w < 0 && errno == EAGAIN) {
-      pollfd q{fd, POLLOUT, 0};
-      ::poll(&q, 1, 1000);
-      continue;
-    }
-    if (w <= 0) return false;
-    p += w;
-    n -= static_cast<size_t>(w);
-  }
-  return true;
-}
-
-// Seconds for kBlocks exchanges of `small` bytes from the program and `large`
-// bytes back (or the other way round), with nothing but read and write.
-double RawLoop(int master, int slave, bool device_sends_block) {
-  std::vector<uint8_t> block(kStream, 0x5A), packet(device::kPacketSize, 0);
-  const size_t to_device = device_sends_block ? packet.size() : block.size();
-  const size_t to_program = device_sends_block ? block.size() : packet.size();
-  std::thread device([&] {
-    std::vector<uint8_t> in(kStream);
-    for (int i = 0; i < kBlocks; ++i) {
-      if (!ReadAll(master, in.data(), to_device) || !WriteAll(master, block.data(), to_program)) return;
-    }
-  });
-  std::vector<uint8_t> in(kStream);
-  double t = Now();
-  for (int i = 0; i < kBlocks; ++i)
-    if (!WriteAll(slave, block.data(), to_device) || !ReadAll(slave, in.data(), to_program)) break;
-  t = Now() - t;
-  device.join();
-  return t;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int pairs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 9;
+  const int pairs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 21;
   if (argc > 2) kBlocks = std::max(1, std::atoi(argv[2]));
   // tmpfs where there is one: the image's flush per written block would
   // otherwise measure the disk, not the line.
@@ -116,20 +66,27 @@ int main(int argc, char** argv) {
   std::vector<uint8_t> block(device::kBlockSize, 0xA5);
   bench::Pairs reads, writes;
   std::vector<double> read_cpu, write_cpu;
-  for (int r = 0; r < pairs; ++r) {
-    double raw = RawLoop(raw_pair.master_fd(), slave, true);
+  // Each pair runs its two sides in turns, the raw loop first in even pairs
+  // and second in odd ones, so a drift in load favours neither side.
+  auto ours = [&](bool read, std::vector<double>& cpu_used) {
     double cpu = ThreadCpu(), t = Now();
-    for (int i = 0; i < kBlocks; ++i)
-      if (!usb.ReadBlock(0x100000 + (i % 16) * 4096, block.data(), 4096)) return std::fprintf(stderr, "read failed\n"), 1;
-    reads.Add(kBlocks / (Now() - t), kBlocks / raw);
-    read_cpu.push_back(ThreadCpu() - cpu);
-    raw = RawLoop(raw_pair.master_fd(), slave, false);
-    cpu = ThreadCpu();
-    t = Now();
-    for (int i = 0; i < kBlocks; ++i)
-      if (!usb.WriteBlock(0x100000 + (i % 16) * 4096, block.data())) return std::fprintf(stderr, "write failed\n"), 1;
-    writes.Add(kBlocks / (Now() - t), kBlocks / raw);
-    write_cpu.push_back(ThreadCpu() - cpu);
+    for (int i = 0; i < kBlocks; ++i) {
+      uint32_t address = 0x100000 + (i % 16) * 4096;
+      if (read ? !usb.ReadBlock(address, block.data(), 4096) : !usb.WriteBlock(address, block.data())) return -1.0;
+    }
+    t = Now() - t;
+    cpu_used.push_back(ThreadCpu() - cpu);
+    return kBlocks / t;
+  };
+  for (int r = 0; r < pairs; ++r) {
+    for (bool read : {true, false}) {
+      double raw = 0, our = 0;
+      if (r % 2 == 0) raw = kBlocks / RawLoop(raw_pair.master_fd(), slave, read, kBlocks);
+      our = ours(read, read ? read_cpu : write_cpu);
+      if (r % 2 == 1) raw = kBlocks / RawLoop(raw_pair.master_fd(), slave, read, kBlocks);
+      if (our < 0) return std::fprintf(stderr, "%s failed\n", read ? "ReadBlock" : "WriteBlock"), 1;
+      (read ? reads : writes).Add(our, raw);
+    }
   }
   ::close(slave);
 

@@ -25,11 +25,7 @@
 
 namespace {
 
-double Now() {
-  timespec t{};
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
-}
+using orv::bench::Now;
 
 FILE* gui_log = nullptr;
 

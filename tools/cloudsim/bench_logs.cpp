@@ -6,7 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
-#include <ctime>
+#include <chrono>
 #include <sstream>
 #include <vector>
 
@@ -51,13 +51,10 @@ std::string Variant(const Json::Value& base, const char* id, int64_t local, int 
 }
 
 int64_t LocalSeconds(int year, int month, int day, int hour, int minute) {
-  std::tm tm{};
-  tm.tm_year = year - 1900;
-  tm.tm_mon = month - 1;
-  tm.tm_mday = day;
-  tm.tm_hour = hour;
-  tm.tm_min = minute;
-  return static_cast<int64_t>(timegm(&tm));
+  using namespace std::chrono;
+  const sys_days date = std::chrono::year(year) / std::chrono::month(static_cast<unsigned>(month)) /
+                        std::chrono::day(static_cast<unsigned>(day));
+  return duration_cast<seconds>(date.time_since_epoch() + hours(hour) + minutes(minute)).count();
 }
 
 }  // namespace
