@@ -48,7 +48,12 @@ std::string Run(const std::string& body, GVariant* args = nullptr) {
       view, body.c_str(), -1, args, nullptr, nullptr, nullptr,
       [](GObject* source, GAsyncResult* res, gpointer data) {
         auto* w = static_cast<Wait*>(data);
-        JSCValue* v = webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), res, nullptr);
+        GError* error = nullptr;
+        JSCValue* v = webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), res, &error);
+        if (error) {
+          std::fprintf(stderr, "script failed: %s\n", error->message);
+          g_error_free(error);
+        }
         if (v && jsc_value_is_string(v)) {
           char* s = jsc_value_to_string(v);
           w->text = s;
@@ -162,6 +167,10 @@ int main(int argc, char** argv) {
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_default_size(GTK_WINDOW(window), 980, 700);
   view = WEBKIT_WEB_VIEW(webkit_web_view_new());
+  // The page comes from disk; its frames are files too, and the batched
+  // scripts reach into them as the program's own scheme lets it.
+  g_object_set(webkit_web_view_get_settings(view), "allow-file-access-from-file-urls", TRUE,
+               "allow-universal-access-from-file-urls", TRUE, nullptr);
   gtk_container_add(GTK_CONTAINER(window), GTK_WIDGET(view));
   gtk_widget_show_all(window);
   Load(argv[1]);
