@@ -72,14 +72,13 @@ bool ClickAndWait(WebKitWindow& window, CountingSink& sink, const std::string& f
 
 std::string ReadCommand() {
   bool ready = false;
-  guint watch = g_unix_fd_add(STDIN_FILENO, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+  g_unix_fd_add(STDIN_FILENO, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
                               [](gint, GIOCondition, gpointer flag) {
                                 *static_cast<bool*>(flag) = true;
                                 return G_SOURCE_REMOVE;
                               },
                               &ready);
   while (!ready) g_main_context_iteration(nullptr, TRUE);
-  (void)watch;
   std::string line;
   char c;
   while (::read(STDIN_FILENO, &c, 1) == 1 && c != '\n') line += c;
