@@ -30,7 +30,6 @@ namespace {
 
 using namespace orv;
 using bench::Now;
-using bench::RawLoop;
 int kBlocks = 30;  // per round: short, so both sides of a pair meet the same load
 
 double ThreadCpu() {
@@ -56,6 +55,7 @@ int main(int argc, char** argv) {
   if (!server.Open() || !raw_pair.Open()) return std::fprintf(stderr, "cannot open a pty pair\n"), 1;
   int slave = ::open(raw_pair.slave_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
   if (slave < 0) return std::fprintf(stderr, "cannot open %s\n", raw_pair.slave_path().c_str()), 1;
+  bench::RawPeer raw_peer(raw_pair.master_fd(), slave);
 
   device::DeviceSession session(device::Deadlines{std::chrono::seconds(5), std::chrono::seconds(5)});
   if (!session.Open(server.slave_path())) return std::fprintf(stderr, "%s\n", session.error().c_str()), 1;
@@ -81,14 +81,13 @@ int main(int argc, char** argv) {
   for (int r = 0; r < pairs; ++r) {
     for (bool read : {true, false}) {
       double raw = 0, our = 0;
-      if (r % 2 == 0) raw = kBlocks / RawLoop(raw_pair.master_fd(), slave, read, kBlocks);
+      if (r % 2 == 0) raw = kBlocks / raw_peer.Loop(read, kBlocks);
       our = ours(read, read ? read_cpu : write_cpu);
-      if (r % 2 == 1) raw = kBlocks / RawLoop(raw_pair.master_fd(), slave, read, kBlocks);
+      if (r % 2 == 1) raw = kBlocks / raw_peer.Loop(read, kBlocks);
       if (our < 0) return std::fprintf(stderr, "%s failed\n", read ? "ReadBlock" : "WriteBlock"), 1;
       (read ? reads : writes).Add(our, raw);
     }
   }
-  ::close(slave);
 
   std::fprintf(stderr, "device: %d pairs of %d blocks; raw pty %.0f / %.0f blocks/s; cpu %.1f / %.1f us/block\n", pairs,
                kBlocks, bench::Median(reads.base), bench::Median(writes.base),

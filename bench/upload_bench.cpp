@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
   devsim::PtyServer server, raw_pair;
   if (!server.Open() || !raw_pair.Open()) return std::fprintf(stderr, "cannot open a pty pair\n"), 1;
   int slave = ::open(raw_pair.slave_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  bench::RawPeer raw_peer(raw_pair.master_fd(), slave);
   devsim::Responder responder(image, devsim::DeviceProfile{});
   std::thread([&] { server.Serve(responder, devsim::LineFaults{}); }).detach();
   curl_global_init(CURL_GLOBAL_DEFAULT);
@@ -124,11 +125,10 @@ int main(int argc, char** argv) {
     usb.SendEnd();
     if (!outcome.complete) return std::fprintf(stderr, "upload failed: %s\n", outcome.first_failure.c_str()), 1;
     posted = sent.size();
-    double raw = bench::RawLoop(raw_pair.master_fd(), slave, true, blocks);
+    double raw = raw_peer.Loop(true, blocks);
     double replay = Replay(service.origin(), service.ca_file(), sent);
     uploads.Add(t, raw + replay);
   }
-  ::close(slave);
   std::fprintf(stderr, "upload: %d pairs; %d dives, %d blocks read, %zu requests; baseline median %.2f s\n", pairs,
                count, blocks, posted, bench::Median(uploads.base));
   bench::PrintFigure("upload100", uploads.Value(), "s", uploads.Ratio(), "<=", 1.25);
