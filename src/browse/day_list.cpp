@@ -1,6 +1,7 @@
 #include "browse/day_list.h"
 
 #include "app/page_folder.h"
+#include "browse/row_markup.h"
 #include "cloud/json_read.h"
 #include "divelog/dive_values.h"
 #include "divelog/units.h"
@@ -51,27 +52,21 @@ void DayLogList::Show(const std::vector<DayRow>& rows) {
   ElementRef body = FindInFrame(context_.window, kFrame, "cell_tbody");
   body.Clear();
   if (!body) return;
-  const std::string path = PagePath(kRowTemplate);
-  int n = 0;
-  for (const DayRow& r : rows) {
-    // Read for every row, as the template may be replaced while the program
-    // runs; a missing or empty template appends nothing, which clears the list.
-    const std::string html = ReadWholeFile(path).value_or(std::string());
-    body.AppendHtml(html);
-    if (html.empty()) {
-      n = 0;  // appending nothing cleared the list; rows start again at child 0
-      continue;
-    }
-    ElementRef row = body.Child(n++);
-    row.FindBelow("edit").SetAttr("objid", r.id);
-    row.FindBelow("view").SetAttr("objid", r.id);
-    row.FindBelow("date_title").SetText(r.date_title);
-    row.FindBelow("dive_type").SetText(r.type_word);
-    row.FindBelow("image").SetAttr("src", r.picture);
-    row.FindBelow("depth").SetText(r.depth);
-    row.FindBelow("depth_unit").SetText(r.depth_unit);
-    row.FindBelow("time").SetText(r.time);
-  }
+  // Read at every fill, as the template may be replaced while the program
+  // runs; a missing or empty template leaves the list empty.
+  const std::string html = ReadWholeFile(PagePath(kRowTemplate)).value_or(std::string());
+  if (html.empty() || rows.empty()) return;
+  std::string markup;
+  for (const DayRow& r : rows)
+    markup += FillRowMarkup(html, {{"edit", "objid", r.id},
+                                   {"view", "objid", r.id},
+                                   {"date_title", "", r.date_title},
+                                   {"dive_type", "", r.type_word},
+                                   {"image", "src", r.picture},
+                                   {"depth", "", r.depth},
+                                   {"depth_unit", "", r.depth_unit},
+                                   {"time", "", r.time}});
+  body.AppendHtml(markup);
 }
 
 }  // namespace orv

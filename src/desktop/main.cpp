@@ -17,6 +17,7 @@
 #include "account/social_sign_in.h"
 #include "app/app_state.h"
 #include "app/dialogs.h"
+#include "desktop/bench_probe.h"
 #include "desktop/demo_tour.h"
 #include "desktop/generic_dialogs.h"
 #include "desktop/login_dlg.h"
@@ -108,6 +109,7 @@ int main(int argc, char** argv) {
     orv::gtk::LoginDlg login(store.get());
     if (!opt.email.empty()) login.func().SetPrefill(opt.email, opt.password);
     if (!opt.tour.empty()) orv::gtk::ArmTourSignIn(opt.tour);
+    if (orv::gtk::BenchArmed()) orv::gtk::ArmBenchSignIn();
     if (orv::gtk::RunPageDialog(login) == 0) return 0;
   }
   if (orv::StopRequested()) return orv::gtk::StopExitStatus();
@@ -117,6 +119,11 @@ int main(int argc, char** argv) {
   if (!opt.tour.empty()) {
     orv::gtk::RunTour(frame, opt.tour);
     orv::gtk::StopTileService();
+    orv::SetDialogBackend(nullptr);
+    return 0;
+  }
+  if (orv::gtk::BenchArmed()) {
+    orv::gtk::RunBench(frame);
     orv::SetDialogBackend(nullptr);
     return 0;
   }

@@ -38,7 +38,10 @@ std::optional<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id,
   }
   // The screen's last failure is over once a request of it succeeds.
   if (main_window) FindById(main_window, "message").SetText("");
-  return JsonMember(reply.response(), "divelog");
+  // Moved out of the reply, not copied: a long profile is a large tree.
+  Json::Value log;
+  log.swap(reply.root["response"]["divelog"]);
+  return log;
 }
 
 std::string StoreDiveLog(HttpPost& http, const DiveLog& log, EngineWindow* main_window) {

@@ -1,5 +1,5 @@
 // The browsing models from parsed replies: the month grid with its classes
-// and the statistics texts.
+// and the statistics texts; the day list's row markup.
 #include <gtest/gtest.h>
 
 #include <json/reader.h>
@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/string_table.h"
 #include "browse/month_grid.h"
+#include "browse/row_markup.h"
 #include "browse/statistics.h"
 
 namespace orv {
@@ -20,6 +21,29 @@ Json::Value Parse(const std::string& text) {
 
 std::vector<MonthSummaryEntry> Summary(const std::string& list) {
   return ParseMonthSummary(Parse("{\"month_summary\":" + list + "}"));
+}
+
+// What a diver would see wrong: a value lost, markup from the service let
+// through, a neighbouring element written instead.
+TEST(RowMarkupTest, FillsTextAndAttributesOfTheNamedElements) {
+  const struct {
+    std::string html;
+    RowField field;
+    std::string want;
+  } cases[] = {
+      {"<tr><td><span id=\"t\">--</span></td></tr>", {"t", "", "18.3"}, "<tr><td><span id=\"t\">18.3</span></td></tr>"},
+      {"<b id='x'><i>a</i><b>c</b></b><b>k</b>", {"x", "", "y"}, "<b id='x'>y</b><b>k</b>"},
+      {"<span id=\"t\">-</span>", {"t", "", "<b>&"}, "<span id=\"t\">&lt;b&gt;&amp;</span>"},
+      {"<button id=\"view\" objid=\"\">V</button>", {"view", "objid", "d\"1"},
+       "<button id=\"view\" objid=\"d&quot;1\">V</button>"},
+      {"<img id=\"image\" src=\"a.png\" alt=\"\">", {"image", "src", "b.png"}, "<img id=\"image\" src=\"b.png\" alt=\"\">"},
+      {"<img id=image>", {"image", "src", "b.png"}, "<img id=image src=\"b.png\">"},
+      {"<span data-id=\"t\">-</span><span id=\"tt\">-</span>", {"t", "", "z"},
+       "<span data-id=\"t\">-</span><span id=\"tt\">-</span>"},
+      {"<span title=\"a>b\" id=\"t\">-</span>", {"t", "", "z"}, "<span title=\"a>b\" id=\"t\">z</span>"},
+      {"<span id=\"t\">open", {"t", "", "z"}, "<span id=\"t\">open"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FillRowMarkup(c.html, {c.field}), c.want) << c.html;
 }
 
 TEST(MonthGridTest, FirstCellAndSpan) {

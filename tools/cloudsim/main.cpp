@@ -2,6 +2,7 @@
 //
 //   orvelle-cloudsim --port N --data DIR [--seed-month YYYY-MM] [--fault ENDPOINT=MODE]...
 //                    [--tile-port M]
+//                    [--bench-seed YYYY-MM]   (adds the benchmark month, see SeedBenchLogs)
 //
 // On first start DIR receives ca.pem (the CA clients trust), the server
 // certificate and sim.db (seeded demo account and catalogue). Prints
@@ -37,6 +38,7 @@ struct Args {
   int tile_port = -1;
   std::string data;
   int seed_year = 0, seed_month = 0;
+  int bench_year = 0, bench_month = 0;
   std::vector<std::pair<std::string, orv::sim::Fault>> faults;
 };
 
@@ -62,6 +64,9 @@ bool ParseArgs(int argc, char** argv, Args& a, std::string& why) {
     } else if (opt == "--seed-month") {
       if (std::sscanf(v.c_str(), "%4d-%2d", &a.seed_year, &a.seed_month) != 2 || a.seed_month < 1 || a.seed_month > 12)
         return why = "bad --seed-month " + v, false;
+    } else if (opt == "--bench-seed") {
+      if (std::sscanf(v.c_str(), "%4d-%2d", &a.bench_year, &a.bench_month) != 2 || a.bench_month < 1 || a.bench_month > 12)
+        return why = "bad --bench-seed " + v, false;
     } else if (opt == "--fault") {
       auto eq = v.find('=');
       auto fault = orv::sim::ParseFault(eq == std::string::npos ? "" : v.substr(eq + 1));
@@ -124,6 +129,10 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (args.bench_year && !orv::sim::SeedBenchLogs(db, args.bench_year, args.bench_month)) {
+    std::cerr << "orvelle-cloudsim: seeding the benchmark month failed\n";
+    return 1;
+  }
   orv::sim::Service service(db);
   for (const auto& [endpoint, fault] : args.faults) service.SetFault(endpoint, fault);
   httplib::SSLServer server(identity.cert, identity.key);

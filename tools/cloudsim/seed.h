@@ -21,4 +21,9 @@ bool SeedDatabase(SimDb& db, int last_year, int last_month, int last_day = 31);
 // Adds the generated dive logs of the demo diver (used by SeedDatabase).
 bool SeedDemoLogs(SimDb& db, const std::string& user_id, int last_year, int last_month, int last_day = 31);
 
+// Adds the benchmark month: 50 dives on the 10th, a dive of 10,000 samples
+// on the 11th and one of 100,000 on the 12th, each long dive with 50 events.
+// Replaces the same dives when run again.
+bool SeedBenchLogs(SimDb& db, int year, int month);
+
 }  // namespace orv::sim

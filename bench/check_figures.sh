@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# The CTest case of scripts/bench --quick: every figure prints one line of
+# the agreed form. The values themselves are never judged here.
+set -uo pipefail
+out="$("$@")"
+status=$?
+echo "$out"
+[ $status -eq 0 ] || exit $status
+missing=0
+for f in readblock writeblock httppost start signin month day50 detail10k detail100k upload100 memory; do
+  grep -Eq "^$f  [0-9.]+ [^ ]+  ratio ([0-9.]+|-)  target (<=|>=)[0-9.]+  (ok|over)$" <<<"$out" ||
+    { echo "no figure line for $f"; missing=1; }
+done
+exit $missing

@@ -1,0 +1,159 @@
+#include "desktop/bench_probe.h"
+
+#include <glib-unix.h>
+#include <json/json.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "desktop/page_dialog.h"
+
+namespace orv::gtk {
+
+namespace {
+
+double Now() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+void Mark(const std::string& name, double value, const std::string& extra = "") {
+  std::fprintf(stderr, "bench %s %.6f%s%s\n", name.c_str(), value, extra.empty() ? "" : " ", extra.c_str());
+  std::fflush(stderr);
+}
+
+double signin_clicked = 0;
+
+// Resolves once the view has painted a frame with everything written so
+// far: writes reach the page in order, and the second animation frame comes
+// after the paint of the first. The timeout keeps a hidden view from hanging.
+std::string WaitPainted(WebKitWindow& window) {
+  return window.EvalForTest(
+      "return new Promise(r => { setTimeout(() => r('late'), 5000);"
+      " requestAnimationFrame(() => requestAnimationFrame(() => r(''))); });");
+}
+
+// Counts the page events the handlers have finished with, so a click is
+// timed to the moment its handler returns rather than to its dispatch.
+class CountingSink : public EventSink {
+ public:
+  explicit CountingSink(EventSink* inner) : inner_(inner) {}
+  void OnPageEvent(const ElementRef& element, const PageEvent& event) override {
+    if (inner_) inner_->OnPageEvent(element, event);
+    ++handled;
+  }
+  int handled = 0;
+
+ private:
+  EventSink* inner_;
+};
+
+// Clicks what `selector` finds in frame `framepage1` (its `index`-th match)
+// or, with no frame, in the top document; returns once the handler is done.
+// False when nothing matched or no handler ran within a minute.
+bool ClickAndWait(WebKitWindow& window, CountingSink& sink, const std::string& frame, const std::string& selector,
+                  int index = 0) {
+  std::string doc = frame.empty() ? "document"
+                                  : "document.getElementById(" + Json::valueToQuotedString(frame.c_str()) +
+                                        ").contentDocument";
+  int before = sink.handled;
+  std::string hit = window.EvalForTest("const e = " + doc + ".querySelectorAll(" +
+                                       Json::valueToQuotedString(selector.c_str()) + ")[" + std::to_string(index) +
+                                       "]; if (!e) return 'none'; e.click(); return '';");
+  if (hit == "none") return false;
+  double deadline = Now() + 60;
+  while (sink.handled == before && Now() < deadline) g_main_context_iteration(nullptr, TRUE);
+  return sink.handled != before;
+}
+
+std::string ReadCommand() {
+  bool ready = false;
+  g_unix_fd_add(STDIN_FILENO, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+                              [](gint, GIOCondition, gpointer flag) {
+                                *static_cast<bool*>(flag) = true;
+                                return G_SOURCE_REMOVE;
+                              },
+                              &ready);
+  while (!ready) g_main_context_iteration(nullptr, TRUE);
+  std::string line;
+  char c;
+  while (::read(STDIN_FILENO, &c, 1) == 1 && c != '\n') line += c;
+  return line;
+}
+
+constexpr char kCalendarFrame[] = "framepage1";
+
+std::string ShownMonth(WebKitWindow& window) {
+  return window.EvalForTest("return document.getElementById('framepage1').contentDocument"
+                            ".getElementById('calendardate').textContent;");
+}
+
+}  // namespace
+
+bool BenchArmed() { return g_getenv("ORVELLE_BENCH") != nullptr; }
+
+void ArmBenchSignIn() {
+  SetDialogObserver([](DialogPage& page) {
+    if (page.PageName() != "login.htm") return;
+    WaitPainted(page.window());
+    Mark("painted", Now());
+    signin_clicked = Now();
+    page.window().EvalForTest("const e = document.getElementById('login'); if (e) e.click(); return '';");
+  });
+}
+
+void RunBench(MainFrame& frame) {
+  SetDialogObserver(nullptr);
+  WebKitWindow& window = frame.page();
+  WaitPainted(window);
+  Mark("signin", Now() - signin_clicked);
+  if (std::strcmp(g_getenv("ORVELLE_BENCH"), "start") == 0) return;
+  EventSink* handlers = window.event_sink();
+  CountingSink sink(handlers);
+  window.SetEventSink(&sink);
+  bool forth = true;
+  for (std::string command = ReadCommand(); !command.empty() && command != "quit"; command = ReadCommand()) {
+    std::string arg = command.substr(command.find(' ') + 1);
+    double t = Now();
+    if (command == "month") {
+      ClickAndWait(window, sink, kCalendarFrame, forth ? "#nextmon" : "#lastmon");
+      forth = !forth;
+      WaitPainted(window);
+      Mark("month", Now() - t);
+    } else if (command.rfind("goto ", 0) == 0) {
+      int steps = 0;
+      while (ShownMonth(window) < arg && steps < 240 && ClickAndWait(window, sink, kCalendarFrame, "#nextmon")) ++steps;
+      while (ShownMonth(window) > arg && steps < 240 && ClickAndWait(window, sink, kCalendarFrame, "#lastmon")) ++steps;
+      forth = true;
+      Mark("goto", steps);
+    } else if (command.rfind("day ", 0) == 0) {
+      // Day 1 of the shown month is the first cell reading "1": the first
+      // row holds the previous month's last days only.
+      std::string index = window.EvalForTest(
+          "const c = [...document.getElementById('framepage1').contentDocument"
+          ".querySelectorAll('[id^=date_cell_]')]; const i = c.findIndex(e => e.textContent.trim() === '1');"
+          "return String(i + " + std::to_string(std::atoi(arg.c_str()) - 1) + ");");
+      t = Now();
+      ClickAndWait(window, sink, kCalendarFrame, "#date_cell_" + std::string(index.size() < 2 ? "0" : "") + index);
+      WaitPainted(window);
+      double elapsed = Now() - t;
+      Mark("day", elapsed, window.EvalForTest("return String(document.getElementById('framepage1').contentDocument"
+                                              ".querySelectorAll('#cell_tbody tr').length);"));
+    } else if (command.rfind("view ", 0) == 0) {
+      ClickAndWait(window, sink, kCalendarFrame, "#cell_tbody [id=view]", std::atoi(arg.c_str()));
+      // The handler's own share goes along, to tell it from the page's.
+      double handled = Now() - t;
+      std::string late = WaitPainted(window);
+      Mark("view", Now() - t, std::to_string(handled) + (late.empty() ? "" : " " + late));
+    } else {
+      Mark(command, 0);
+    }
+  }
+  window.SetEventSink(handlers);
+}
+
+}  // namespace orv::gtk
