@@ -2,6 +2,7 @@
 // a real orvelle-cloudsim: the order of checks, what lands in `message`, and
 // what is remembered.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "account/login_func.h"
 #include "app/app_state.h"
@@ -20,8 +21,8 @@ class LoginPage : public test::SharedSimTest {
  protected:
   void SetUp() override {
     SharedSimTest::SetUp();
-    SetSettingsPath(::testing::TempDir() + "/login_page_settings.ini");
-    std::remove((::testing::TempDir() + "/login_page_settings.ini").c_str());
+    SetSettingsPath(::testing::TempDir() + "/login_page_settings." + std::to_string(::getpid()) + ".ini");
+    std::remove((::testing::TempDir() + "/login_page_settings." + std::to_string(::getpid()) + ".ini").c_str());
     LanguageCode = "ENG";
     State() = AppState();
     State().page_folder = MakePageFolder(std::string(ORVELLE_BIN_DIR), "ENG");

@@ -1,6 +1,7 @@
 // Signing in and browsing the log book in the real desktop windows, against
 // a real orvelle-cloudsim over TLS.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "app/app_state.h"
 #include "desktop/login_dlg.h"
@@ -21,7 +22,7 @@ class GuiLogbook : public e2e::GuiSimTest {
   void SetUp() override {
     GuiSimTest::SetUp();
     if (IsSkipped()) return;
-    settings_ = ::testing::TempDir() + "/gui_logbook_settings.ini";
+    settings_ = ::testing::TempDir() + "/gui_logbook_settings." + std::to_string(::getpid()) + ".ini";
     SetSettingsPath(settings_);
     ScaleX = ScaleY = 1.0f;
   }

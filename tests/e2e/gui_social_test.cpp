@@ -1,6 +1,7 @@
 // The social sign-in in the real desktop windows: the "facebook" button opens
 // the simulated platform of a real orvelle-cloudsim in its own popup browser.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -69,7 +70,7 @@ class GuiSocial : public e2e::GuiSimTest {
   void SetUp() override {
     GuiSimTest::SetUp();
     if (IsSkipped()) return;
-    SetSettingsPath(::testing::TempDir() + "/gui_social_settings.ini");
+    SetSettingsPath(::testing::TempDir() + "/gui_social_settings." + std::to_string(::getpid()) + ".ini");
     ScaleX = ScaleY = 1.0f;
     LanguageCode = "ENG";
     State() = AppState{};

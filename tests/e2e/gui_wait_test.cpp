@@ -2,6 +2,7 @@
 // input is held off, the busy overlay comes up and its Cancel ends the
 // request as a failed connection.
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <gdk/gdk.h>
 
 #include "account/sign_in.h"
@@ -29,7 +30,7 @@ class GuiWait : public e2e::GuiSimTest {
     // request through still ends, just later.
     Service().stall_seconds = 60;
     Service().request_timeout_ms = 8000;
-    SetSettingsPath(::testing::TempDir() + "/gui_wait_settings.ini");
+    SetSettingsPath(::testing::TempDir() + "/gui_wait_settings." + std::to_string(::getpid()) + ".ini");
     ScaleX = ScaleY = 1.0f;
     LanguageCode = "ENG";
     State() = AppState{};

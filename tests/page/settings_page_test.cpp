@@ -2,7 +2,10 @@
 // the main page that follows it, on the headless engine.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <string>
 
 #include "app/app_state.h"
 #include "app/headless/headless_engine.h"
@@ -18,7 +21,8 @@ namespace {
 class SettingsPage : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = ::testing::TempDir() + "/settings_page_test.ini";
+    // CTest runs each case as its own process, side by side: one file each.
+    path_ = ::testing::TempDir() + "/settings_page_test." + std::to_string(::getpid()) + ".ini";
     std::remove(path_.c_str());
     SetSettingsPath(path_);
     LanguageCode = "ENG";
