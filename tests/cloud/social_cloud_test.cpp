@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "account/social_sign_in.h"
 #include "app/app_state.h"
 #include "cloud/endpoints.h"
@@ -25,7 +27,7 @@ class SocialCloud : public test::SharedSimTest {
     SharedSimTest::SetUpTestSuite();
     // DataFolder() follows HOME when no documents folder is configured;
     // GLib reads both once, so they are set before anything asks.
-    home_ = ::testing::TempDir() + "/social_home";
+    home_ = ::testing::TempDir() + "/social_home." + std::to_string(::getpid());
     std::filesystem::create_directories(home_);
     setenv("HOME", home_.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home_ + "/config").c_str(), 1);

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <fstream>
 
+#include <unistd.h>
+
 #include "app/app_state.h"
 #include "app/headless/headless_engine.h"
 #include "divelog/dive_map_draw.h"
@@ -30,7 +32,7 @@ class MapBridgeTest : public ::testing::Test {
   void SetUp() override {
     saved_unit_ = State().unit;
     State().unit = 0;
-    const std::string page = ::testing::TempDir() + "/divelog_map_host.htm";
+    const std::string page = ::testing::TempDir() + "/divelog_map_host." + std::to_string(::getpid()) + ".htm";
     std::ofstream(page) << "<html><body><div id=\"ie\"></div></body></html>";
     ASSERT_TRUE(win.LoadFile(page));
     host.Create(win.FindById("ie"));
