@@ -46,6 +46,19 @@ std::string Env(const char* name) {
   return v ? v : "";
 }
 
+void PrintUsage(FILE* to) {
+  std::fprintf(to,
+               "usage: orvelle-pc-tool [--service HOST[:PORT]] [--ca-file FILE] [--device PATH]\n"
+               "                       [--email ADDR] [--password TEXT] [--tour FOLDER]\n");
+}
+
+// Asked for help, before GTK needs a display to answer it.
+bool WantsHelp(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") return true;
+  return false;
+}
+
 bool ParseOptions(int argc, char** argv, Options& opt) {
   opt.service = Env("ORVELLE_SERVICE");
   opt.ca_file = Env("ORVELLE_CA_FILE");
@@ -61,9 +74,7 @@ bool ParseOptions(int argc, char** argv, Options& opt) {
                           : a == "--tour"    ? &opt.tour
                                              : nullptr;
     if (!target || i + 1 >= argc) {
-      std::fprintf(stderr,
-                   "usage: orvelle-pc-tool [--service HOST[:PORT]] [--ca-file FILE] [--device PATH]\n"
-                   "                       [--email ADDR] [--password TEXT] [--tour FOLDER]\n");
+      PrintUsage(stderr);
       return false;
     }
     *target = argv[++i];
@@ -79,6 +90,10 @@ void MeasureDisplayScale() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (WantsHelp(argc, argv)) {
+    PrintUsage(stdout);
+    return 0;
+  }
   gtk_init(&argc, &argv);
   orv::gtk::InstallStopSignals();
   Options opt;

@@ -41,6 +41,8 @@ class GuiMaps : public e2e::GuiSimTest {
   void TearDown() override {
     Close();
     if (server) server->SetTiles("serve");
+    // Its threads may still be storing a tile the closed page asked for.
+    gtk::StopTileService();
     if (!cache_.empty()) std::filesystem::remove_all(cache_);
   }
   gtk::WebKitWindow& Open() {

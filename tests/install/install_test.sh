@@ -52,6 +52,8 @@ unset LD_LIBRARY_PATH LD_PRELOAD
 export PATH="$usr/bin:/usr/bin:/bin" HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" \
        XDG_CACHE_HOME="$scratch/home/.cache" XDG_DATA_HOME="$scratch/home/.local/share"
 [ "$(command -v orvelle-cli)" = "$usr/bin/orvelle-cli" ] || fail "orvelle-cli is not the installed one"
+# Help is answered on any terminal, a display or not, and is not an error.
+DISPLAY= orvelle-pc-tool --help | grep -q '^usage: orvelle-pc-tool' || fail "orvelle-pc-tool --help"
 
 first_line() {  # first line of $1, waiting up to $2 seconds for it
   local i
