@@ -4,7 +4,7 @@
 
 namespace orv::device {
 
-DeviceSession::DeviceSession(Deadlines deadlines) : port_(io_), usb_(port_, io_, deadlines) {}
+DeviceSession::DeviceSession(Deadlines deadlines) : port_(io_), usb_(port_, deadlines) {}
 
 DeviceSession::~DeviceSession() { Close(); }
 

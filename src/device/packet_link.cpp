@@ -1,64 +1,59 @@
 #include "device/packet_link.h"
 
-#include <algorithm>
-#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
-#include <boost/asio/buffer.hpp>
-#include <boost/asio/error.hpp>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "app/stop_request.h"
 
 namespace orv::device {
 
-namespace asio = boost::asio;
-
 namespace {
 
-LinkStatus Classify(const boost::system::error_code& ec) {
-  if (!ec) return LinkStatus::Ok;
-  // The other end went away: EOF, or EIO as a pseudo-terminal reports it.
-  if (ec == asio::error::eof || ec == boost::system::errc::io_error) return LinkStatus::HangUp;
+using Clock = std::chrono::steady_clock;
+
+// Why a read or write failed: the other end went away (EOF, or EIO as a
+// pseudo-terminal reports it), or something else.
+LinkStatus Classify(ssize_t result, int error) {
+  if (result == 0 || error == EIO) return LinkStatus::HangUp;
   return LinkStatus::Error;
 }
 
+bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK || error == EINTR; }
+
 }  // namespace
 
-PacketLink::PacketLink(asio::serial_port& port, asio::io_context& io) : port_(port), io_(io) {}
+PacketLink::PacketLink(boost::asio::serial_port& port) : port_(port) {}
 
-template <typename Start>
-LinkStatus PacketLink::RunWithDeadline(Start start, std::chrono::milliseconds deadline,
-                                       size_t& transferred) {
-  if (!port_.is_open()) return LinkStatus::Error;
-  bool done = false;
-  boost::system::error_code result;
-  io_.restart();
-  start([&](const boost::system::error_code& ec, size_t n) {
-    done = true;
-    result = ec;
-    transferred = n;
-  });
+int PacketLink::Descriptor() {
+  if (!port_.is_open()) return -1;
+  const int fd = port_.native_handle();
+  if (fd != non_blocking_fd_) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) return -1;
+    non_blocking_fd_ = fd;
+  }
+  return fd;
+}
+
+LinkStatus PacketLink::WaitFor(short events, Clock::time_point until) {
   // The wait goes in short slices so that a stop request is seen within one
   // of them, even while the device is silent.
   constexpr std::chrono::milliseconds kSlice{50};
-  const auto until = std::chrono::steady_clock::now() + deadline;
-  bool stopped = false;
-  while (!done) {
-    if (stoppable_ && StopRequested()) {
-      stopped = true;
-      break;
-    }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
-    io_.run_for(std::min(left, kSlice));
+  for (;;) {
+    if (stoppable_ && StopRequested()) return LinkStatus::Stopped;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+    if (left.count() <= 0) return LinkStatus::Timeout;
+    pollfd p{port_.native_handle(), events, 0};
+    const int n = ::poll(&p, 1, static_cast<int>(std::min(left, kSlice).count()));
+    if (n < 0 && errno != EINTR) return LinkStatus::Error;
+    // A hang-up or error shows in the read or write that follows.
+    if (n > 0) return LinkStatus::Ok;
   }
-  if (done) return Classify(result);
-  // Expired or stopped: cancel and let the cancelled handler run, so nothing
-  // refers to our stack once we return.
-  boost::system::error_code ignored;
-  port_.cancel(ignored);
-  io_.restart();
-  io_.run();
-  return stopped ? LinkStatus::Stopped : LinkStatus::Timeout;
 }
 
 LinkStatus PacketLink::Write(const CommandPacket& packet, std::chrono::milliseconds deadline) {
@@ -66,41 +61,49 @@ LinkStatus PacketLink::Write(const CommandPacket& packet, std::chrono::milliseco
 }
 
 LinkStatus PacketLink::WriteAll(std::span<const CommandPacket> packets, std::chrono::milliseconds deadline) {
+  const int fd = Descriptor();
+  if (fd < 0) return LinkStatus::Error;
   out_.clear();
   for (const auto& p : packets) out_.insert(out_.end(), p.bytes().begin(), p.bytes().end());
   size_t done = 0;
+  auto until = Clock::now() + deadline;
   while (done < out_.size()) {
-    size_t n = 0;
-    LinkStatus s = RunWithDeadline(
-        [&](auto handler) {
-          port_.async_write_some(asio::buffer(out_.data() + done, out_.size() - done), handler);
-        },
-        deadline, n);
-    if (s != LinkStatus::Ok) return s;
-    done += n;
+    const ssize_t n = ::write(fd, out_.data() + done, out_.size() - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      until = Clock::now() + deadline;  // the deadline bounds each stretch without progress
+      continue;
+    }
+    if (n < 0 && WouldBlock(errno)) {
+      if (LinkStatus s = WaitFor(POLLOUT, until); s != LinkStatus::Ok) return s;
+      continue;
+    }
+    return Classify(n, errno);
   }
   written_ += packets.size();
   return LinkStatus::Ok;
 }
 
 LinkStatus PacketLink::Read(CommandPacket& packet, std::chrono::milliseconds deadline) {
-  const auto until = std::chrono::steady_clock::now() + deadline;
+  const auto until = Clock::now() + deadline;
   while (end_ - begin_ < kPacketSize) {
     if (begin_ > 0) {  // keep the partial packet at the front
       std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
       end_ -= begin_;
       begin_ = 0;
     }
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return LinkStatus::Timeout;
-    size_t n = 0;
-    LinkStatus s = RunWithDeadline(
-        [&](auto handler) {
-          port_.async_read_some(asio::buffer(buffer_.data() + end_, buffer_.size() - end_), handler);
-        },
-        left, n);
-    if (s != LinkStatus::Ok) return s;
-    end_ += n;
+    const int fd = Descriptor();
+    if (fd < 0) return LinkStatus::Error;
+    const ssize_t n = ::read(fd, buffer_.data() + end_, buffer_.size() - end_);
+    if (n > 0) {
+      end_ += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && WouldBlock(errno)) {
+      if (LinkStatus s = WaitFor(POLLIN, until); s != LinkStatus::Ok) return s;
+      continue;
+    }
+    return Classify(n, errno);
   }
   std::copy_n(buffer_.data() + begin_, kPacketSize, packet.bytes().begin());
   begin_ += kPacketSize;

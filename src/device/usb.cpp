@@ -23,8 +23,8 @@ const char* FaultName(UsbFault fault) {
   return "?";
 }
 
-Usb::Usb(boost::asio::serial_port& port, boost::asio::io_context& io, Deadlines deadlines)
-    : link_(port, io), deadlines_(deadlines) {}
+Usb::Usb(boost::asio::serial_port& port, Deadlines deadlines)
+    : link_(port), deadlines_(deadlines) {}
 
 bool Usb::Fail(UsbFault fault) {
   fault_ = fault;

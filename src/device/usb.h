@@ -34,7 +34,7 @@ const char* FaultName(UsbFault fault);
 class Usb {
  public:
   // Bound to an open port and the I/O service it was created on.
-  Usb(boost::asio::serial_port& port, boost::asio::io_context& io, Deadlines deadlines = {});
+  Usb(boost::asio::serial_port& port, Deadlines deadlines = {});
 
   // Identify: the version and model stay as they were when their reply field
   // is empty; the identity value is always taken.

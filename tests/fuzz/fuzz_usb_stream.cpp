@@ -152,7 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Deadlines d;
     d.packet = std::chrono::milliseconds(2000);
     d.write_result = std::chrono::milliseconds(2000);
-    Usb usb(port, io, d);
+    Usb usb(port, d);
     Stream s{stream, stream_size};
     if (op == 0) CheckIdentify(usb, s);
     else if (op == 1) CheckRead(usb, s, count);
