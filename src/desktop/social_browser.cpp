@@ -1,5 +1,13 @@
 #include "desktop/social_browser.h"
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
 #include "account/social_sign_in.h"
 #include "app/app_state.h"
 #include "app/program_messages.h"
@@ -11,10 +19,58 @@ namespace orv::gtk {
 
 namespace {
 
+// A network process keeps the certificates allowed for any of its sessions
+// for all of them, and WebKit starts one of its own only for website data
+// kept in a folder (an ephemeral session joins the program's process). So
+// the popup's data lives in a private folder under the runtime folder (in
+// memory on a desktop session), removed when the program ends; what that
+// process still writes after, or a crash leaves, goes at the next start.
+constexpr char kDataPrefix[] = "orvelle-social-";
+
+std::filesystem::path DataParent() {
+  return g_getenv("XDG_RUNTIME_DIR") ? g_get_user_runtime_dir() : g_get_tmp_dir();
+}
+
+void RemoveFoldersOfEndedPrograms(const std::filesystem::path& parent) {
+  std::error_code error;
+  std::vector<std::filesystem::path> ended;
+  for (const auto& entry : std::filesystem::directory_iterator(parent, error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(kDataPrefix, 0) != 0) continue;
+    const long pid = std::strtol(name.c_str() + sizeof(kDataPrefix) - 1, nullptr, 10);
+    if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) ended.push_back(entry.path());
+  }
+  for (const auto& folder : ended) std::filesystem::remove_all(folder, error);
+}
+
+std::string& DataFolder() {
+  static std::string folder;
+  return folder;
+}
+
 // One context for every popup of the process: the platform remembers a diver
 // who signed in there a moment ago, yet nothing is kept after the program.
+// Without a private folder it is ephemeral, sharing the program's network
+// process, and then allows no certificate exceptions.
 WebKitWebContext* SocialContext() {
-  static WebKitWebContext* context = webkit_web_context_new_ephemeral();
+  static WebKitWebContext* context = [] () -> WebKitWebContext* {
+    const std::filesystem::path parent = DataParent();
+    RemoveFoldersOfEndedPrograms(parent);
+    std::string name = (parent / (kDataPrefix + std::to_string(getpid()) + "-XXXXXX")).string();
+    if (!g_mkdtemp_full(name.data(), 0700)) return webkit_web_context_new_ephemeral();
+    DataFolder() = name;
+    std::atexit([] {
+      std::error_code error;
+      std::filesystem::remove_all(DataFolder(), error);
+    });
+    // Cookies stay in memory: no persistent cookie storage is set.
+    WebKitWebsiteDataManager* data = WEBKIT_WEBSITE_DATA_MANAGER(g_object_new(
+        WEBKIT_TYPE_WEBSITE_DATA_MANAGER, "base-data-directory", name.c_str(), "base-cache-directory",
+        name.c_str(), nullptr));
+    WebKitWebContext* created = webkit_web_context_new_with_website_data_manager(data);
+    g_object_unref(data);
+    return created;
+  }();
   return context;
 }
 
@@ -123,7 +179,7 @@ void SocialBrowser::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gp
 gboolean SocialBrowser::OnTlsError(WebKitWebView* view, char* uri, GTlsCertificate* cert, GTlsCertificateFlags,
                                    gpointer self) {
   const ServiceConfig& service = Service();
-  if (service.ca_file.empty() || !uri || !IsPlatformAddress(uri)) return FALSE;
+  if (service.ca_file.empty() || !uri || !IsPlatformAddress(uri) || DataFolder().empty()) return FALSE;
   const std::string host = HostOf(uri);
   if (host.empty() || host != service.host) return FALSE;
   GTlsCertificate* ca = g_tls_certificate_new_from_file(service.ca_file.c_str(), nullptr);

@@ -1,7 +1,8 @@
 // The social platform's sign-in in a popup browser of its own: a WebKit view
-// apart from the program's views (its own ephemeral web context, so platform
-// cookies never mix with the program's pages and nothing stays on disk), that
-// navigates only to the platform over https and reports every finished load.
+// apart from the program's views (its own web context and network process, so
+// platform cookies and certificate exceptions never reach the program's pages,
+// and its data is gone when the program ends), that navigates only to the
+// platform over https and reports every finished load.
 #pragma once
 
 #include <gtk/gtk.h>

@@ -61,6 +61,37 @@ void SavePopup(WebKitWebView* view, const std::string& name) {
   cairo_surface_destroy(shot.surface);
 }
 
+// How a page of the service ends in a view of the program's own web context:
+// "loaded", "tls" (its certificate refused) or "failed".
+std::string LoadInProgramContext(const std::string& address) {
+  struct Load { std::string outcome; bool finished = false; } load;
+  GtkWidget* holder = gtk_offscreen_window_new();
+  auto* view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", webkit_web_context_get_default(), nullptr));
+  gtk_container_add(GTK_CONTAINER(holder), GTK_WIDGET(view));
+  gtk_widget_show_all(holder);
+  g_signal_connect(view, "load-failed-with-tls-errors",
+                   G_CALLBACK(+[](WebKitWebView*, char*, GTlsCertificate*, GTlsCertificateFlags, gpointer data) -> gboolean {
+                     static_cast<Load*>(data)->outcome = "tls";
+                     return TRUE;
+                   }), &load);
+  g_signal_connect(view, "load-failed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, char*, GError*, gpointer data) -> gboolean {
+                     auto* l = static_cast<Load*>(data);
+                     if (l->outcome.empty()) l->outcome = "failed";
+                     return TRUE;
+                   }), &load);
+  g_signal_connect(view, "load-changed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent event, gpointer data) {
+                     auto* l = static_cast<Load*>(data);
+                     if (event != WEBKIT_LOAD_FINISHED) return;
+                     if (l->outcome.empty()) l->outcome = "loaded";
+                     l->finished = true;
+                   }), &load);
+  webkit_web_view_load_uri(view, address.c_str());
+  e2e::WaitFor([&] { return load.finished; }, 10000);
+  g_signal_handlers_disconnect_by_data(view, &load);
+  gtk_widget_destroy(holder);
+  return load.outcome;
+}
+
 class GuiSocial : public e2e::GuiSimTest {
  protected:
   static void SetUpTestSuite() {
@@ -107,8 +138,8 @@ class GuiSocial : public e2e::GuiSimTest {
 };
 
 
-// Runs first: the platform keeps the diver signed in for the rest of the
-// process once the other test has signed in there.
+// These two run before the sign-in: the platform keeps the diver signed in
+// for the rest of the process once a test has signed in there.
 TEST_F(GuiSocial, CancelledOrClosedPopupLeavesTheDialogOpen) {
   bool hidden_after_cancel = false, hidden_after_close = false;
   std::string message = "unset";
@@ -136,6 +167,28 @@ TEST_F(GuiSocial, CancelledOrClosedPopupLeavesTheDialogOpen) {
   EXPECT_TRUE(hidden_after_close);
   EXPECT_EQ(message, "");
   EXPECT_TRUE(State().token.empty());
+}
+
+// The popup accepts the local platform's certificate (it verified against
+// the CA file); the program's own views must still refuse it, since they
+// trust that service only through its CA file and only when asked to.
+TEST_F(GuiSocial, CertificateAcceptedInThePopupStaysOutOfProgramViews) {
+  bool at_platform = false;
+  std::string program_view = "unset";
+  e2e::Observe([&](gtk::DialogPage& page) {
+    e2e::ClickInPage(page.window(), "facebook");
+    at_platform = e2e::WaitFor([&] { return AtSignInPage(page); }, 10000);
+    if (!at_platform) return;
+    program_view = LoadInProgramContext(server->origin() + "/static/avatar.svg");
+    gtk_window_close(Popup(page)->window());
+    e2e::WaitFor([&] { return !Shown(page); }, 5000);
+    e2e::ClickInPage(page.window(), "exit");
+  }, 40000);
+  MemoryCredentialStore store;
+  gtk::LoginDlg login(&store);
+  EXPECT_EQ(gtk::RunPageDialog(login), 0);
+  EXPECT_TRUE(at_platform);
+  EXPECT_EQ(program_view, "tls");
 }
 
 TEST_F(GuiSocial, SignsInOnThePlatformPageThenAtOnceWhileSignedInThere) {
@@ -200,6 +253,7 @@ TEST_F(GuiSocial, ProgramViewsTrustTheLocalServiceThroughItsCaFile) {
   // the program's own views.
   ASSERT_TRUE(gtk::TrustServiceCertificate());
   EXPECT_TRUE(PictureLoads(1));
+  EXPECT_EQ(LoadInProgramContext(server->origin() + "/static/avatar.svg"), "loaded");
 }
 
 }  // namespace
