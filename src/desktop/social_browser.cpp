@@ -43,7 +43,7 @@ void RemoveFoldersOfEndedPrograms(const std::filesystem::path& parent) {
   for (const auto& folder : ended) std::filesystem::remove_all(folder, error);
 }
 
-std::string& DataFolder() {
+std::string& PopupDataFolder() {
   static std::string folder;
   return folder;
 }
@@ -58,10 +58,10 @@ WebKitWebContext* SocialContext() {
     RemoveFoldersOfEndedPrograms(parent);
     std::string name = (parent / (kDataPrefix + std::to_string(getpid()) + "-XXXXXX")).string();
     if (!g_mkdtemp_full(name.data(), 0700)) return webkit_web_context_new_ephemeral();
-    DataFolder() = name;
+    PopupDataFolder() = name;
     std::atexit([] {
       std::error_code error;
-      std::filesystem::remove_all(DataFolder(), error);
+      std::filesystem::remove_all(PopupDataFolder(), error);
     });
     // Cookies stay in memory: no persistent cookie storage is set.
     WebKitWebsiteDataManager* data = WEBKIT_WEBSITE_DATA_MANAGER(g_object_new(
@@ -179,7 +179,7 @@ void SocialBrowser::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gp
 gboolean SocialBrowser::OnTlsError(WebKitWebView* view, char* uri, GTlsCertificate* cert, GTlsCertificateFlags,
                                    gpointer self) {
   const ServiceConfig& service = Service();
-  if (service.ca_file.empty() || !uri || !IsPlatformAddress(uri) || DataFolder().empty()) return FALSE;
+  if (service.ca_file.empty() || !uri || !IsPlatformAddress(uri) || PopupDataFolder().empty()) return FALSE;
   const std::string host = HostOf(uri);
   if (host.empty() || host != service.host) return FALSE;
   GTlsCertificate* ca = g_tls_certificate_new_from_file(service.ca_file.c_str(), nullptr);
