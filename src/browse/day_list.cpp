@@ -1,7 +1,7 @@
 #include "browse/day_list.h"
 
 #include "app/page_folder.h"
-#include "browse/row_markup.h"
+#include "app/row_markup.h"
 #include "cloud/json_read.h"
 #include "divelog/dive_values.h"
 #include "divelog/units.h"

@@ -2,6 +2,7 @@
 
 #include "app/dialogs.h"
 #include "app/page_folder.h"
+#include "app/row_markup.h"
 #include "app/string_table.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
@@ -33,14 +34,13 @@ void RenderPoiRows(const ElementRef& list, const Json::Value& pois) {
   if (!list || !(pois.isArray() || pois.isObject())) return;
   const std::string row_html = ReadWholeFile(PagePath("dive_site_list.htm")).value_or("");
   if (row_html.empty()) return;
-  int n = 0;
-  for (const Json::Value& poi : pois) {
-    list.AppendHtml(row_html);
-    ElementRef row = list.Child(n++);
-    row.FindBelow("dive_site_poi").SetAttr("poi_id", LogText(poi, "poi_id"));
-    row.FindBelow("poi_name").SetText(LogText(poi, "poi_name"));
-    row.FindBelow("poi_region").SetText(LogText(poi, "poi_region"));
-  }
+  // One write for the whole list, as the site lists do.
+  std::string markup;
+  for (const Json::Value& poi : pois)
+    markup += FillRowMarkup(row_html, {{"dive_site_poi", "poi_id", LogText(poi, "poi_id")},
+                                       {"poi_name", "", LogText(poi, "poi_name")},
+                                       {"poi_region", "", LogText(poi, "poi_region")}});
+  if (!markup.empty()) list.AppendHtml(markup);
 }
 
 bool PositionInRange(double latitude, double longitude) {

@@ -1,6 +1,7 @@
 #include "sites/site_page_view.h"
 
 #include "app/page_folder.h"
+#include "app/row_markup.h"
 
 namespace orv::sites {
 
@@ -13,16 +14,18 @@ void SitePageView::RenderList(const SiteList& list) {
   // A missing row template leaves the list empty rather than half-built.
   const std::optional<std::string> row_html = ReadWholeFile(PagePath("dive_site_cell.htm"));
   if (!row_html || row_html->empty()) return;
+  // All rows go in as one write: a full list of 64 took hundreds of round
+  // trips to the page when each field was looked up and set there.
+  std::string markup;
   int i = 0;
   for (const DiveSite& site : list) {
-    body.AppendHtml(*row_html);
-    ElementRef row = body.Child(i);
-    row.FindBelow("dive_site_name").SetText(site.Name());
-    row.FindBelow("dive_site_lat").SetText(RowLatitudeText(site));
-    row.FindBelow("dive_site_lng").SetText(RowLongitudeText(site));
-    row.FindBelow("dive_site_cell").SetAttr("objid", std::to_string(i));
+    markup += FillRowMarkup(*row_html, {{"dive_site_name", "", site.Name()},
+                                        {"dive_site_lat", "", RowLatitudeText(site)},
+                                        {"dive_site_lng", "", RowLongitudeText(site)},
+                                        {"dive_site_cell", "objid", std::to_string(i)}});
     ++i;
   }
+  if (!markup.empty()) body.AppendHtml(markup);
 }
 
 void SitePageView::ShowEditValues(const EditValues& values, bool with_name) {

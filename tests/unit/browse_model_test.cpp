@@ -7,7 +7,7 @@
 #include "app/app_state.h"
 #include "app/string_table.h"
 #include "browse/month_grid.h"
-#include "browse/row_markup.h"
+#include "app/row_markup.h"
 #include "browse/statistics.h"
 
 namespace orv {

@@ -1,4 +1,4 @@
-#include "browse/row_markup.h"
+#include "app/row_markup.h"
 
 #include <cctype>
 
