@@ -28,7 +28,14 @@ int32_t TruncateToInt32(double value) {
   return static_cast<int32_t>(value);
 }
 
-float LogDecimal(const DiveLog& log, const char* member) { return ReadDecimal(JsonText(log, member)); }
+float LogDecimal(const DiveLog& log, const char* member) {
+  // Read in place, not copied out: a long profile asks this of every sample.
+  const Json::Value& v = JsonMember(log, member);
+  const char* begin = nullptr;
+  const char* end = nullptr;
+  if (!v.isString() || !v.getString(&begin, &end)) return 0.0f;
+  return ReadDecimal(std::string_view(begin, static_cast<size_t>(end - begin)));
+}
 
 double LogDecimalWide(const DiveLog& log, const char* member) { return WidenDecimal(LogDecimal(log, member)); }
 

@@ -4,6 +4,10 @@
 
 #include <json/value.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "divelog/dive_log.h"
 #include "divelog/map_host.h"
 
@@ -16,9 +20,20 @@ void PlaceDiveMarkers(const MapHost& host, const DiveLog& log);
 // (drawn with the entry marker). Markers are never cleared here.
 void PlaceEditMarkers(const MapHost& host, const LogEditRecord& record);
 
-// One point per profile sample: [time, depth, {enabled, symbol}?], depths in
-// the diver's unit and never below the dive's maximum depth.
-Json::Value BuildDiveChart(const DiveLog& log);
+// One point of the profile chart per sample: its time in seconds, its depth
+// in the diver's unit (never below the dive's maximum depth) and the symbol
+// drawn on it ("url(...)" of its picture; null for none).
+struct ChartPoint {
+  int32_t time = 0;
+  float depth = 0;
+  const char* symbol = nullptr;
+};
+std::vector<ChartPoint> DiveChartPoints(const DiveLog& log);
+// The points as the chart page reads them, one JSON text of columns:
+// {"time":[...],"depth":[...],"symbols":[[point index, symbol], ...]}, each
+// depth in the shortest form that reads back as the same value (12.3, not
+// 12.300000190734863).
+std::string DiveChartText(const std::vector<ChartPoint>& points);
 // Sends the chart with the unit setting ("0" metric, "1" imperial).
 void SendDiveChart(const MapHost& host, const DiveLog& log);
 

@@ -68,7 +68,7 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
     ASSERT_TRUE(e2e::WaitFor([&] { return InDetail(page, "d.getElementById('log_max_depth').textContent") != "--"; }, 5000));
     EXPECT_TRUE(e2e::WaitFor([&] { return InDetail(page, "d.querySelectorAll('.orv-pin').length") != "0"; }, 5000));
     EXPECT_EQ(InDetail(page, "!!d.querySelector('#chart canvas')"), "true")
-        << InDetail(page, "(() => { try { w.setDiveChart('0', '[[0,0],[10,5]]'); return 'ok'; } catch (e) { return String(e) + ' ' + typeof w.uPlot; } })()");
+        << InDetail(page, "(() => { try { w.setDiveChart('0', '{\"time\":[0,10],\"depth\":[0,5]}'); return 'ok'; } catch (e) { return String(e) + ' ' + typeof w.uPlot; } })()");
     EXPECT_NE(InDetail(page, "d.querySelectorAll('.leaflet-coast-pane path').length"), "0");  // offline coastline, under the tiles
     EXPECT_EQ(InDetail(page, "d.querySelector('.leaflet-control-attribution').textContent"),
               "\u00a9 OpenStreetMap contributors");
@@ -77,9 +77,8 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
 
     // A shallow free dive past one hour: a legend of its own symbols only,
     // whole, under a title on one line (the axes are for the screenshot).
-    InDetail(page, "w.setDiveChart('0', JSON.stringify([[0, 0], [600, 1.2, {enabled: true, symbol: "
-                   "'url(../../images/freedive_in.png)'}], [3000, 2.4], [4200, 1.1, {enabled: true, symbol: "
-                   "'url(../../images/freedive_out.png)'}], [4300, 0]]))");
+    InDetail(page, "w.setDiveChart('0', JSON.stringify({time: [0, 600, 3000, 4200, 4300], depth: [0, 1.2, 2.4, 1.1, 0], "
+                   "symbols: [[1, 'url(../../images/freedive_in.png)'], [3, 'url(../../images/freedive_out.png)']]}))");
     EXPECT_EQ(InDetail(page, "Array.from(d.querySelectorAll('.legend_entry')).filter((e) => !e.hidden)"
                              ".map((e) => e.querySelector('img').getAttribute('src').split('/').pop()).join(' ')"),
               "freedive_in.png freedive_out.png depth_alarm.png ascent_alarm.png");

@@ -106,30 +106,41 @@ constexpr const char* kProfile = R"({"dive_type":"scuba","water_type":0,"altitud
   "events":[{"event_code":1,"event_value":2,"event_time":20},{"event_code":18,"event_value":0,"event_time":20},
             {"event_code":3,"event_value":0,"event_time":20},{"event_code":7,"event_value":0,"event_time":0}]})";
 
+// A symbol's picture name ("scuba_in"), "-" for none.
+std::string SymbolName(const char* symbol) {
+  if (!symbol) return "-";
+  const std::string s = symbol;
+  return s.substr(s.rfind('/') + 1, s.rfind(".png") - s.rfind('/') - 1);
+}
+
 TEST_F(MapBridgeTest, ChartPointsDepthsAndSymbols) {
-  Json::Value chart = BuildDiveChart(Parse(kProfile));
+  std::vector<ChartPoint> chart = DiveChartPoints(Parse(kProfile));
   ASSERT_EQ(chart.size(), 4u);
-  EXPECT_EQ(chart[0][0].asInt(), 0);
-  EXPECT_EQ(chart[0].size(), 2u);  // dropped event code 7 leaves no symbol
+  EXPECT_EQ(chart[0].time, 0);
+  EXPECT_EQ(chart[0].symbol, nullptr);  // dropped event code 7 leaves no symbol
   // 10 m deep by pressure, drawn at the 8 m maximum.
-  EXPECT_DOUBLE_EQ(chart[1][1].asDouble(), 8.0);
-  EXPECT_EQ(chart[1][2]["symbol"].asString(), "url(../../images/scuba_in.png)");
-  EXPECT_TRUE(chart[1][2]["enabled"].asBool());
+  EXPECT_FLOAT_EQ(chart[1].depth, 8.0f);
+  EXPECT_STREQ(chart[1].symbol, "url(../../images/scuba_in.png)");
   // At 20 s: the end symbol, then code 1 value 2 (dropped), 18, 3: the last wins.
-  EXPECT_DOUBLE_EQ(chart[2][1].asDouble(), 5.0);
-  EXPECT_EQ(chart[2][2]["symbol"].asString(), "url(../../images/ascent_alarm.png)");
-  EXPECT_EQ(chart[3].size(), 2u);
+  EXPECT_FLOAT_EQ(chart[2].depth, 5.0f);
+  EXPECT_STREQ(chart[2].symbol, "url(../../images/ascent_alarm.png)");
+  EXPECT_EQ(chart[3].symbol, nullptr);
 
   State().unit = 1;
-  chart = BuildDiveChart(Parse(kProfile));
-  EXPECT_NEAR(chart[1][1].asDouble(), 26.246719, 1e-5);
-  EXPECT_NEAR(chart[2][1].asDouble(), 16.4042, 1e-4);
+  chart = DiveChartPoints(Parse(kProfile));
+  EXPECT_NEAR(chart[1].depth, 26.246719, 1e-5);
+  EXPECT_NEAR(chart[2].depth, 16.4042, 1e-4);
   SendDiveChart(host, Parse(kProfile));
   Calls calls = Recorded();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].first, "setDiveChart");
   EXPECT_EQ(calls[0].second.at(0), "1");
-  EXPECT_EQ(Parse(calls[0].second.at(1)), chart);
+  // Columns, each depth in the shortest text that reads back as its value.
+  EXPECT_EQ(calls[0].second.at(1), R"j({"time":[0,10,20,30],"depth":[0,26.24672,16.4042,0],)j"
+                                   R"j("symbols":[[1,"url(../../images/scuba_in.png)"],[2,"url(../../images/ascent_alarm.png)"]]})j");
+  const Json::Value sent = Parse(calls[0].second.at(1));
+  for (Json::ArrayIndex i = 0; i < chart.size(); ++i) EXPECT_EQ(sent["depth"][i].asFloat(), chart[i].depth) << i;
+  EXPECT_EQ(DiveChartText({}), R"({"time":[],"depth":[],"symbols":[]})");
 }
 
 TEST_F(MapBridgeTest, ChartSymbolsNeedEnoughSamplesAndFollowTheType) {
@@ -138,18 +149,17 @@ TEST_F(MapBridgeTest, ChartSymbolsNeedEnoughSamplesAndFollowTheType) {
     for (int i = 0; i < n; ++i) s += (i ? "," : "") + std::string(R"({"profile_time":)") + std::to_string(i * 5) + R"(,"pressure":"1500"})";
     return Parse(s + "]}");
   };
-  EXPECT_EQ(BuildDiveChart(with_samples("scuba", 1))[0].size(), 2u);
-  Json::Value two = BuildDiveChart(with_samples("gauge", 2));
-  EXPECT_EQ(two[0].size(), 2u);
-  EXPECT_EQ(two[1][2]["symbol"].asString(), "url(../../images/gauge_in.png)");
-  Json::Value three = BuildDiveChart(with_samples("free", 3));
+  EXPECT_EQ(DiveChartPoints(with_samples("scuba", 1))[0].symbol, nullptr);
+  std::vector<ChartPoint> two = DiveChartPoints(with_samples("gauge", 2));
+  EXPECT_EQ(two[0].symbol, nullptr);
+  EXPECT_EQ(SymbolName(two[1].symbol), "gauge_in");
   // Start and end both fall on the middle sample; the end, added later, wins.
-  EXPECT_EQ(three[1][2]["symbol"].asString(), "url(../../images/freedive_out.png)");
+  EXPECT_EQ(SymbolName(DiveChartPoints(with_samples("free", 3))[1].symbol), "freedive_out");
   // Out-of-range surface pressure falls back to 1013 mbar.
   DiveLog odd = with_samples("scuba", 1);
   odd["altitude"] = "400";
-  EXPECT_NEAR(BuildDiveChart(odd)[0][1].asDouble(), (1500 - 1013) / 100.0, 1e-3);
-  EXPECT_EQ(BuildDiveChart(Parse(R"({"dive_profiles":"none"})")).size(), 0u);
+  EXPECT_NEAR(DiveChartPoints(odd)[0].depth, (1500 - 1013) / 100.0, 1e-3);
+  EXPECT_TRUE(DiveChartPoints(Parse(R"({"dive_profiles":"none"})")).empty());
 }
 
 TEST_F(MapBridgeTest, EventsBetweenSamplesMarkTheSampleBefore) {
@@ -157,12 +167,9 @@ TEST_F(MapBridgeTest, EventsBetweenSamplesMarkTheSampleBefore) {
   auto symbols = [](const std::string& events) {
     std::string s = R"({"dive_type":"scuba","max_depth":"30","dive_profiles":[)";
     for (int t = 0; t <= 50; t += 10) s += (t ? "," : "") + std::string(R"({"pressure":"2000","profile_time":)") + std::to_string(t) + "}";
-    Json::Value chart = BuildDiveChart(Parse(s + R"(],"events":[)" + events + "]}"));
     std::string out;
-    for (const Json::Value& p : chart) {
-      const std::string sym = p.size() > 2 ? p[2]["symbol"].asString() : "-";
-      out += (out.empty() ? "" : " ") + (sym == "-" ? sym : sym.substr(sym.rfind('/') + 1, sym.rfind(".png") - sym.rfind('/') - 1));
-    }
+    for (const ChartPoint& p : DiveChartPoints(Parse(s + R"(],"events":[)" + events + "]}")))
+      out += (out.empty() ? "" : " ") + SymbolName(p.symbol);
     return out;
   };
   auto ev = [](int code, int t) {

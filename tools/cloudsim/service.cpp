@@ -143,6 +143,14 @@ SimReply Service::Ok(const Json::Value& response) {
   return {200, "application/json", Json::writeString(writer, envelope)};
 }
 
+SimReply Service::OkWithText(const char* member, const std::string& json) {
+  std::string body = std::string(R"({"code":")") + kCodeOk + R"(","response":{")" + member + "\":";
+  body.reserve(body.size() + json.size() + 2);
+  body += json;
+  body += "}}";
+  return {200, "application/json", std::move(body)};
+}
+
 SimReply Service::Failure(const char* code) {
   return {200, "application/json", std::string("{\"code\":\"") + code + "\"}"};
 }

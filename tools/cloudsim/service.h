@@ -76,6 +76,9 @@ class Service {
   SimDb& db() { return db_; }
   std::optional<std::string> Authorised(const SimRequest& request);  // user id of the bearer token
   static SimReply Ok(const Json::Value& response);
+  // Ok with a response of one member, `json` being that member's value as
+  // JSON text already (a stored dive, sent as stored).
+  static SimReply OkWithText(const char* member, const std::string& json);
   static SimReply Failure(const char* code);
   // Origin the service is reached at (for absolute URLs in replies).
   std::string origin;

@@ -70,22 +70,27 @@
     }
   };
 
+  // The chart comes as columns: {time: [...], depth: [...], symbols:
+  // [[point index, 'url(...)'], ...]}; flat lists of numbers parse and draw
+  // without a small array per sample.
   window.setDiveChart = (unit, json) => {
-    let points;
-    try { points = JSON.parse(json); } catch (e) { return; }
-    if (!Array.isArray(points)) return;
+    let chart;
+    try { chart = JSON.parse(json); } catch (e) { return; }
+    if (!chart || !Array.isArray(chart.time) || !Array.isArray(chart.depth)) return;
     const word = unit === '1' ? 'ft' : 'm';
-    const xs = [], ys = [], marks = [];
+    const n = Math.min(chart.time.length, chart.depth.length);
+    const xs = new Array(n), ys = new Array(n), marks = [];
+    for (let i = 0; i < n; ++i) {
+      xs[i] = Number(chart.time[i]) || 0;
+      ys[i] = -(Number(chart.depth[i]) || 0);  // drawn downwards from the surface
+    }
     let kind = null;
-    for (const p of points) {
-      if (!Array.isArray(p)) continue;
-      xs.push(Number(p[0]) || 0);
-      ys.push(-(Number(p[1]) || 0));  // drawn downwards from the surface
-      if (p[2] && p[2].enabled) {
-        marks.push({ i: xs.length - 1, img: symbolImage(p[2].symbol) });
-        const type = /(scuba|gauge|freedive)_(in|out)\.png/.exec(String(p[2].symbol));
-        if (type) kind = type[1];
-      }
+    for (const s of Array.isArray(chart.symbols) ? chart.symbols : []) {
+      const i = Array.isArray(s) ? s[0] : -1;
+      if (!Number.isInteger(i) || i < 0 || i >= n) continue;
+      marks.push({ i: i, img: symbolImage(s[1]) });
+      const type = /(scuba|gauge|freedive)_(in|out)\.png/.exec(String(s[1]));
+      if (type) kind = type[1];
     }
     showLegendFor(kind);
     const box = document.getElementById('chart');

@@ -73,7 +73,13 @@
   map.on('zoomend', separate);
   window.setCenter = (lat, lng) => {
     const at = [num(lat), num(lng)];
-    if (Number.isFinite(at[0]) && Number.isFinite(at[1])) map.setView(at, Math.max(map.getZoom(), 12));
+    if (!Number.isFinite(at[0]) || !Number.isFinite(at[1])) return;
+    const zoom = Math.max(map.getZoom(), 12);
+    // Already there (another dive of the same site): a move that moves
+    // nothing would still clip every coastline path again.
+    const offset = map.latLngToContainerPoint(at).distanceTo(map.getSize().divideBy(2));
+    if (zoom === map.getZoom() && offset < 0.5) return;
+    map.setView(at, zoom);
   };
   window.setCenterWithZoom = (lat, lng, zoom) => {
     const at = [num(lat), num(lng)];
