@@ -1,7 +1,7 @@
 #include "device/command_packet.h"
 
 #include <algorithm>
-#include <numeric>
+#include <cstring>
 
 namespace orv::device {
 
@@ -60,8 +60,24 @@ void CommandPacket::SetU32(size_t offset, uint32_t v) {
 }
 
 uint32_t BlockChecksum(std::span<const uint8_t> block) {
-  return std::accumulate(block.begin(), block.end(), uint32_t{0},
-                         [](uint32_t sum, uint8_t b) { return sum + b; });
+  // Eight bytes at a time into four 16-bit lanes (two bytes each per word):
+  // byte by byte this sum took a tenth of a block exchange's processor time.
+  // 128 words per round keep every lane below 65536.
+  constexpr uint64_t kEvenBytes = 0x00FF00FF00FF00FFull;
+  uint32_t sum = 0;
+  size_t i = 0;
+  while (block.size() - i >= 8) {
+    const size_t words = std::min<size_t>((block.size() - i) / 8, 128);
+    uint64_t lanes = 0;
+    for (size_t w = 0; w < words; ++w, i += 8) {
+      uint64_t v;
+      std::memcpy(&v, block.data() + i, 8);
+      lanes += (v & kEvenBytes) + ((v >> 8) & kEvenBytes);
+    }
+    sum += static_cast<uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) + ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
+  }
+  for (; i < block.size(); ++i) sum += block[i];
+  return sum;
 }
 
 }  // namespace orv::device

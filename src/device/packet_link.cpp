@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "app/stop_request.h"
 
@@ -81,11 +82,14 @@ LinkStatus PacketLink::WriteAll(std::span<const CommandPacket> packets, std::chr
     return Classify(n, errno);
   }
   written_ += packets.size();
+  awaiting_answer_ = true;
   return LinkStatus::Ok;
 }
 
 LinkStatus PacketLink::Read(CommandPacket& packet, std::chrono::milliseconds deadline) {
-  const auto until = Clock::now() + deadline;
+  // Most packets of a block are already in the buffer; the clock is read
+  // only when one has to be waited for (it costs as much as the copy).
+  std::optional<Clock::time_point> until;
   while (end_ - begin_ < kPacketSize) {
     if (begin_ > 0) {  // keep the partial packet at the front
       std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
@@ -94,13 +98,21 @@ LinkStatus PacketLink::Read(CommandPacket& packet, std::chrono::milliseconds dea
     }
     const int fd = Descriptor();
     if (fd < 0) return LinkStatus::Error;
+    // Right after a request the answer cannot be there yet: wait for it
+    // first rather than spend a read that only says so.
+    if (awaiting_answer_ && end_ == begin_) {
+      awaiting_answer_ = false;
+      if (!until) until = Clock::now() + deadline;
+      if (LinkStatus s = WaitFor(POLLIN, *until); s != LinkStatus::Ok) return s;
+    }
     const ssize_t n = ::read(fd, buffer_.data() + end_, buffer_.size() - end_);
     if (n > 0) {
       end_ += static_cast<size_t>(n);
       continue;
     }
     if (n < 0 && WouldBlock(errno)) {
-      if (LinkStatus s = WaitFor(POLLIN, until); s != LinkStatus::Ok) return s;
+      if (!until) until = Clock::now() + deadline;
+      if (LinkStatus s = WaitFor(POLLIN, *until); s != LinkStatus::Ok) return s;
       continue;
     }
     return Classify(n, errno);

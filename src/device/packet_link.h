@@ -60,6 +60,7 @@ class PacketLink {
   size_t written_ = 0;
   size_t read_ = 0;
   bool stoppable_ = true;
+  bool awaiting_answer_ = false;  // a write went out since the last read
 };
 
 }  // namespace orv::device

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <vector>
 
 #include "device/command_packet.h"
@@ -55,6 +56,14 @@ TEST(BlockChecksum, PlainByteSum) {
   EXPECT_EQ(BlockChecksum(block), 1044480u);
   block[0] = 0x01;
   EXPECT_EQ(BlockChecksum(block), 1044480u - 0xFE);
+  // Any length and offset, against the sum taken byte by byte.
+  for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<uint8_t>(i * 131 + (i >> 7));
+  for (size_t from : {0, 3}) {
+    for (size_t n : {0, 7, 8, 1023, 1025, 4093}) {
+      std::span<const uint8_t> part(block.data() + from, n);
+      EXPECT_EQ(BlockChecksum(part), std::accumulate(part.begin(), part.end(), 0u)) << from << "+" << n;
+    }
+  }
 }
 
 CommandPacket Reply(std::u16string version, uint32_t identity, std::string model) {
