@@ -1,12 +1,15 @@
 // The WebKit engine behind the engine interface: one web view, element
-// handles kept by the bridge script, writes sent in order without waiting,
-// reads answered through a nested main-loop wait, and page events queued
-// while a handler runs so that no handler is ever re-entered.
+// handles kept by the bridge script, writes gathered and sent in order as one
+// script without waiting, reads answered through a nested main-loop wait, and
+// page events queued while a handler runs so that no handler is ever
+// re-entered.
 #pragma once
 
+#include <json/value.h>
 #include <webkit2/webkit2.h>
 
 #include <deque>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -78,7 +81,12 @@ class WebKitWindow : public EngineWindow {
   };
   using Args = std::vector<std::pair<const char*, Arg>>;
   static GVariant* PackArgs(const Args& args);
-  void Call(const char* body, const Args& args);
+  // Queues one write: the bridge's operation `op` with its arguments. Writes
+  // reach the page in the order they were made, together, when the main loop
+  // next runs or before anything that must see them (a read, a load, a
+  // snapshot, another window's write).
+  void Write(const char* op, std::initializer_list<Json::Value> args);
+  void Flush();
   Result CallAndWait(const char* body, const Args& args);
   ElementRef RefFor(int64_t handle);
   int64_t HandleOf(const ElementRef& element) const;
@@ -92,6 +100,8 @@ class WebKitWindow : public EngineWindow {
   std::deque<std::pair<uint32_t, int64_t>> queued_;
   bool loading_ = false;
   int generation_ = 0;
+  Json::Value writes_{Json::arrayValue};  // not sent yet, oldest first
+  guint flush_source_ = 0;
 };
 
 }  // namespace orv::gtk
