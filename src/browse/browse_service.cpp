@@ -21,6 +21,9 @@ std::optional<std::string> RequestFromService(const Endpoint& endpoint) {
 
 BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint) {
   const ServiceRequest& request = context.request ? context.request : ServiceRequest(RequestFromService);
+  // Found before the request, not after: the page draws what the handler
+  // wrote meanwhile, and a lookup after would wait for that drawing.
+  const ElementRef message = FindById(context.window, "message");
   std::optional<std::string> body = request(endpoint);
   BrowseReply reply;
   if (!body) {
@@ -31,11 +34,11 @@ BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoin
   CheckedReply checked = ReplyCheck(*body, CallKind::Standard);
   if (!checked.ok()) {
     reply.key = checked.key;
-    FindById(context.window, "message").SetText(Tr(reply.key));
+    message.SetText(Tr(reply.key));
     return reply;
   }
   // The screen's last failure is over once a request of it succeeds.
-  FindById(context.window, "message").SetText("");
+  message.SetText("");
   reply.response = checked.response();
   return reply;
 }

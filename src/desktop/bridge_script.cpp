@@ -133,7 +133,9 @@ const char* const kBridgeScript = R"JS(
       },
       report(code, el) {
         if (!el) return;
-        window.webkit.messageHandlers.orv.postMessage({ code: code, handle: api.reg(el) });
+        // The id goes along: every handler asks it first, and a read per
+        // handler would wait on the page each time.
+        window.webkit.messageHandlers.orv.postMessage({ code: code, handle: api.reg(el), id: el.getAttribute('id') || '' });
       },
     };
     window.__orv = api;

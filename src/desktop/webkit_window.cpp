@@ -137,6 +137,7 @@ bool WebKitWindow::LoadFile(const std::string& path) {
   // Handles restart with every document; references into the old one must
   // never reach an element of the new one that happens to get its number.
   Flush();
+  delivering_handle_ = 0;
   ++generation_;
   loading_ = true;
   ++busy_;
@@ -279,11 +280,13 @@ ElementRef WebKitWindow::FindBelow(const ElementRef& element, const std::string&
 }
 
 std::string WebKitWindow::GetAttribute(const ElementRef& element, const std::string& name) {
+  if (name == "id" && delivering_handle_ != 0 && HandleOf(element) == delivering_handle_) return delivering_id_;
   return CallAndWait("return window.__orv.getAttr(h, a);", {{"h", HandleOf(element)}, {"a", name}}).text;
 }
 
 void WebKitWindow::SetAttribute(const ElementRef& element, const std::string& name,
                                 const std::optional<std::string>& value) {
+  if (name == "id" && HandleOf(element) == delivering_handle_) delivering_handle_ = 0;
   if (value)
     Write("setAttr", {Handle(HandleOf(element)), Text(name), Text(*value)});
   else
@@ -366,9 +369,14 @@ void WebKitWindow::OnScriptMessage(JSCValue* value) {
   }
   JSCValue* code = jsc_value_object_get_property(value, "code");
   JSCValue* handle = jsc_value_object_get_property(value, "handle");
-  queued_.emplace_back(static_cast<uint32_t>(jsc_value_to_int32(code)), jsc_value_to_int32(handle));
+  JSCValue* id = jsc_value_object_get_property(value, "id");
+  char* id_text = jsc_value_is_string(id) ? jsc_value_to_string(id) : nullptr;
+  queued_.push_back(QueuedEvent{static_cast<uint32_t>(jsc_value_to_int32(code)), jsc_value_to_int32(handle),
+                                id_text ? id_text : ""});
+  g_free(id_text);
   g_object_unref(code);
   g_object_unref(handle);
+  g_object_unref(id);
   DeliverQueued();
 }
 
@@ -376,16 +384,19 @@ void WebKitWindow::DeliverQueued() {
   // Events that arrive while a handler runs or waits stay queued until it
   // returns, so handlers are never re-entered.
   while (busy_ == 0 && events_held == 0 && !queued_.empty()) {
-    auto [code, handle] = queued_.front();
+    QueuedEvent queued = std::move(queued_.front());
     queued_.pop_front();
-    ElementRef target = RefFor(handle);
+    ElementRef target = RefFor(queued.handle);
     PageEvent event;
-    event.code = code;
+    event.code = queued.code;
     event.target = target;
     event.source = target;
+    delivering_handle_ = target ? queued.handle : 0;
+    delivering_id_ = std::move(queued.id);
     ++busy_;
     Deliver(target, event);
     --busy_;
+    delivering_handle_ = 0;
   }
 }
 

@@ -97,7 +97,16 @@ class WebKitWindow : public EngineWindow {
   WebKitWebView* view_;
   std::string page_folder_uri_;
   int busy_ = 0;  // > 0 while a handler runs or waits
-  std::deque<std::pair<uint32_t, int64_t>> queued_;
+  struct QueuedEvent {
+    uint32_t code;
+    int64_t handle;
+    std::string id;  // the target's id when it was clicked
+  };
+  std::deque<QueuedEvent> queued_;
+  // The target of the event being delivered and its id, while that id is
+  // known to hold (no write to it since); handle 0 when none.
+  int64_t delivering_handle_ = 0;
+  std::string delivering_id_;
   bool loading_ = false;
   int generation_ = 0;
   Json::Value writes_{Json::arrayValue};  // not sent yet, oldest first
