@@ -2,6 +2,7 @@
 // the headless engine's tests: both must behave alike for the page handlers.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "app/app_state.h"
@@ -40,6 +41,13 @@ std::string PageText(gtk::WebKitWindow& window, const std::string& id) {
   return answer->text;
 }
 
+// Runs `run` for every page event; Id is what every real handler asks first.
+struct Listener : func_base {
+  std::function<void(const PageEvent&)> run;
+  void on_event(const ElementRef&, const PageEvent& e) override { run(e); }
+  static std::string Id(const PageEvent& e) { return ClickedId(e); }
+};
+
 class GuiEngine : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -52,13 +60,27 @@ class GuiEngine : public ::testing::Test {
     ASSERT_TRUE(window->LoadFile(ProgramFolder() + "test-fixtures/shell.htm"));
   }
   void TearDown() override {
+    if (window) window->SetEventSink(nullptr);
     if (toplevel) {
       gtk_container_remove(GTK_CONTAINER(toplevel), window->widget());
       gtk_widget_destroy(toplevel);
     }
   }
+  // Two handlers, both running `on_event` for every page event, as the main
+  // window's handlers all see each click.
+  void ListenTwice(std::function<void(const PageEvent&)> on_event) {
+    for (int i = 0; i < 2; ++i) {
+      auto h = std::make_unique<Listener>();
+      h->run = on_event;
+      handlers.push_back(std::move(h));
+    }
+    sink = std::make_unique<HandlerListSink>(handlers);
+    window->SetEventSink(sink.get());
+  }
   std::unique_ptr<gtk::WebKitWindow> window;
   GtkWidget* toplevel = nullptr;
+  HandlerList handlers;
+  std::unique_ptr<HandlerListSink> sink;
 };
 
 TEST_F(GuiEngine, LookupsMatchTheHeadlessEngine) {
@@ -141,22 +163,11 @@ TEST_F(GuiEngine, FormValuesAndFragments) {
 }
 
 TEST_F(GuiEngine, ClicksReachHandlersOnceAndInOrder) {
-  struct Recorder : func_base {
-    std::vector<std::string>* log;
-    void on_event(const ElementRef&, const PageEvent& e) override {
-      std::string id = ClickedId(e);
-      if (!id.empty()) log->push_back(id);
-    }
-  };
   std::vector<std::string> log;
-  HandlerList handlers;
-  for (int i = 0; i < 2; ++i) {
-    auto r = std::make_unique<Recorder>();
-    r->log = &log;
-    handlers.push_back(std::move(r));
-  }
-  HandlerListSink sink(handlers);
-  window->SetEventSink(&sink);
+  ListenTwice([&](const PageEvent& e) {
+    std::string id = Listener::Id(e);
+    if (!id.empty()) log.push_back(id);
+  });
   e2e::ClickInPage(*window, "go");
   e2e::WaitFor([&] { return log.size() >= 2; }, 3000);
   EXPECT_EQ(log, (std::vector<std::string>{"go", "go"}));
@@ -170,31 +181,18 @@ TEST_F(GuiEngine, ClicksReachHandlersOnceAndInOrder) {
   e2e::WaitFor([] { return false; }, 300);
   // The span sits in a body without id: nothing to report for it.
   EXPECT_EQ(log, (std::vector<std::string>{"inner", "inner"}));
-  window->SetEventSink(nullptr);
 }
 
 TEST_F(GuiEngine, AHandlerThatRenamesTheClickedElementSeesItsNewId) {
-  struct Renamer : func_base {
-    std::vector<std::string>* log;
-    void on_event(const ElementRef&, const PageEvent& e) override {
-      const std::string before = ClickedId(e);
-      if (before == "go") e.target.SetAttr("id", "went");
-      log->push_back(before + ">" + ClickedId(e));
-    }
-  };
   std::vector<std::string> log;
-  HandlerList handlers;
-  for (int i = 0; i < 2; ++i) {
-    auto r = std::make_unique<Renamer>();
-    r->log = &log;
-    handlers.push_back(std::move(r));
-  }
-  HandlerListSink sink(handlers);
-  window->SetEventSink(&sink);
+  ListenTwice([&](const PageEvent& e) {
+    const std::string before = Listener::Id(e);
+    if (before == "go") e.target.SetAttr("id", "went");
+    log.push_back(before + ">" + Listener::Id(e));
+  });
   e2e::ClickInPage(*window, "go");
   e2e::WaitFor([&] { return log.size() >= 2; }, 3000);
   EXPECT_EQ(log, (std::vector<std::string>{"go>went", "went>went"}));
-  window->SetEventSink(nullptr);
 }
 
 TEST_F(GuiEngine, ChildViewsAndPopups) {
