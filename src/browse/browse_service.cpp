@@ -20,10 +20,11 @@ std::optional<std::string> RequestFromService(const Endpoint& endpoint) {
 }
 
 BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint) {
+  return RequestChecked(context, endpoint, FindById(context.window, "message"));
+}
+
+BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint, const ElementRef& message) {
   const ServiceRequest& request = context.request ? context.request : ServiceRequest(RequestFromService);
-  // Found before the request, not after: the page draws what the handler
-  // wrote meanwhile, and a lookup after would wait for that drawing.
-  const ElementRef message = FindById(context.window, "message");
   std::optional<std::string> body = request(endpoint);
   BrowseReply reply;
   if (!body) {

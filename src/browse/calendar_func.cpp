@@ -79,9 +79,10 @@ std::string CalendarFunc::ShowMonth(int64_t year, int month) {
 }
 
 std::string CalendarFunc::LoadMonth() {
+  const ElementRef message = FindById(window(), "message");
   month_.label.SetText(MonthLabel(month_.year, month_.month));
   BrowseReply reply =
-      RequestChecked(context_, CalendarMonthEndpoint(static_cast<int>(month_.year), month_.month));
+      RequestChecked(context_, CalendarMonthEndpoint(static_cast<int>(month_.year), month_.month), message);
   // A failure leaves the grid as the last good fill left it.
   if (!reply.ok()) return reply.key;
   Fill(BuildMonthGrid(month_.year, month_.month, ParseMonthSummary(reply.response)));

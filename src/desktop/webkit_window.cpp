@@ -30,6 +30,8 @@ std::set<WebKitWindow*> live_windows;
 // them first, so writes leave in the order they were made across windows.
 WebKitWindow* window_with_writes = nullptr;
 constexpr int kCallTimeoutMs = 10000;
+// How long writes made before a service request may wait for its answer.
+constexpr guint kHeldWritesMs = 300;
 
 
 std::string ValidUtf8(const std::string& s) {
@@ -166,16 +168,34 @@ void WebKitWindow::Write(const char* op, std::initializer_list<Json::Value> args
   for (const Json::Value& arg : args) entry.append(arg);
   // A month's cells are well over a hundred writes; each its own script
   // would cost a round of WebKit's message passing and script setup apiece.
-  if (!flush_source_)
-    flush_source_ = g_idle_add_full(
-        G_PRIORITY_HIGH,
-        [](gpointer self) {
-          auto* w = static_cast<WebKitWindow*>(self);
-          w->flush_source_ = 0;
+  if (!flush_source_) ScheduleFlush();
+}
+
+void WebKitWindow::ScheduleFlush() {
+  flush_source_ = g_idle_add_full(
+      G_PRIORITY_HIGH,
+      [](gpointer self) {
+        auto* w = static_cast<WebKitWindow*>(self);
+        w->flush_source_ = 0;
+        if (events_held == 0) {
           w->Flush();
           return G_SOURCE_REMOVE;
-        },
-        this, nullptr);
+        }
+        // A service request waits inside the handler. What the handler wrote
+        // before it goes with what it writes after, as one change the page
+        // draws once; only a request slow enough to notice shows it sooner.
+        w->flush_source_ = g_timeout_add(
+            kHeldWritesMs,
+            [](gpointer self) {
+              auto* w = static_cast<WebKitWindow*>(self);
+              w->flush_source_ = 0;
+              w->Flush();
+              return G_SOURCE_REMOVE;
+            },
+            w);
+        return G_SOURCE_REMOVE;
+      },
+      this, nullptr);
 }
 
 void WebKitWindow::Flush() {
@@ -404,6 +424,12 @@ void WebKitWindow::HoldPageEvents() { ++events_held; }
 
 void WebKitWindow::ReleasePageEvents() {
   if (events_held == 0 || --events_held > 0) return;
+  // Writes held back for the request go as soon as the handler lets go.
+  for (WebKitWindow* w : live_windows)
+    if (w->flush_source_) {
+      g_source_remove(w->flush_source_);
+      w->ScheduleFlush();
+    }
   g_idle_add(
       [](gpointer) -> gboolean {
         // A delivered event may close a window: each is looked up again.

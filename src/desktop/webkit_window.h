@@ -83,10 +83,12 @@ class WebKitWindow : public EngineWindow {
   static GVariant* PackArgs(const Args& args);
   // Queues one write: the bridge's operation `op` with its arguments. Writes
   // reach the page in the order they were made, together, when the main loop
-  // next runs or before anything that must see them (a read, a load, a
+  // next runs (while a service request waits: once it is answered, or after
+  // a moment) or before anything that must see them (a read, a load, a
   // snapshot, another window's write).
   void Write(const char* op, std::initializer_list<Json::Value> args);
   void Flush();
+  void ScheduleFlush();
   Result CallAndWait(const char* body, const Args& args);
   ElementRef RefFor(int64_t handle);
   int64_t HandleOf(const ElementRef& element) const;
