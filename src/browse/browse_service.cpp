@@ -20,6 +20,10 @@ std::optional<std::string> RequestFromService(const Endpoint& endpoint) {
 }
 
 BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint) {
+  return RequestChecked(context, endpoint, FindById(context.window, "message"));
+}
+
+BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint, const ElementRef& message) {
   const ServiceRequest& request = context.request ? context.request : ServiceRequest(RequestFromService);
   std::optional<std::string> body = request(endpoint);
   BrowseReply reply;
@@ -31,11 +35,11 @@ BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoin
   CheckedReply checked = ReplyCheck(*body, CallKind::Standard);
   if (!checked.ok()) {
     reply.key = checked.key;
-    FindById(context.window, "message").SetText(Tr(reply.key));
+    message.SetText(Tr(reply.key));
     return reply;
   }
   // The screen's last failure is over once a request of it succeeds.
-  FindById(context.window, "message").SetText("");
+  message.SetText("");
   reply.response = checked.response();
   return reply;
 }

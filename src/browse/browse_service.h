@@ -51,5 +51,9 @@ struct BrowseReply {
 // the main document's `message`. Either way the key is returned. A request
 // that succeeds clears `message`: the failure it told of is over.
 BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint);
+// The same with `message` found by the caller: found before the handler's
+// first write, the lookup does not wait for the page to take that write, and
+// what the handler writes around the request reaches the page as one change.
+BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint, const ElementRef& message);
 
 }  // namespace orv

@@ -59,6 +59,9 @@ std::string CalendarFunc::Start() {
 void CalendarFunc::BuildCells() {
   month_.cells.clear();
   month_.cells.reserve(kCalendarCells);
+  // Found once per page: a lookup waits on the page, which may be busy
+  // drawing what was written before it.
+  month_.label = FindInFrame(window(), kFrame, "calendardate");
   ElementRef calendar = FindInFrame(window(), kFrame, "calendar");
   for (int i = 0; i < kCalendarCells; ++i) {
     ElementRef cell = calendar.FindBelow(CellId(i));
@@ -76,9 +79,10 @@ std::string CalendarFunc::ShowMonth(int64_t year, int month) {
 }
 
 std::string CalendarFunc::LoadMonth() {
-  FindInFrame(window(), kFrame, "calendardate").SetText(MonthLabel(month_.year, month_.month));
+  const ElementRef message = FindById(window(), "message");
+  month_.label.SetText(MonthLabel(month_.year, month_.month));
   BrowseReply reply =
-      RequestChecked(context_, CalendarMonthEndpoint(static_cast<int>(month_.year), month_.month));
+      RequestChecked(context_, CalendarMonthEndpoint(static_cast<int>(month_.year), month_.month), message);
   // A failure leaves the grid as the last good fill left it.
   if (!reply.ok()) return reply.key;
   Fill(BuildMonthGrid(month_.year, month_.month, ParseMonthSummary(reply.response)));

@@ -12,6 +12,8 @@ const char* const kBridgeScript = R"JS(
   'use strict';
   if (window === window.top && !window.__orv) {
     const refs = new Map();
+    const writes = new Set(['drop', 'setAttr', 'removeAttr', 'setText', 'setStyle', 'appendHtml', 'setValue',
+                            'showPopup', 'hidePopup', 'attachView', 'callView']);
     let next = 1;
     const api = {
       reg(el) {
@@ -118,12 +120,22 @@ const char* const kBridgeScript = R"JS(
           try { fn.apply(w, args.map(String)); } catch (err) { console.error(err); }
         }
       },
+      // A batch of writes, [operation, ...arguments] each, run in order; one
+      // that fails (a bad attribute name) leaves the others to run.
+      run(batch) {
+        for (const w of batch) {
+          if (!Array.isArray(w) || !writes.has(w[0])) continue;
+          try { api[w[0]](...w.slice(1)); } catch (err) { console.error(err); }
+        }
+      },
       mapEvent(name, args) {
         window.webkit.messageHandlers.orv.postMessage({ mapEvent: String(name), args: args.map(Number) });
       },
       report(code, el) {
         if (!el) return;
-        window.webkit.messageHandlers.orv.postMessage({ code: code, handle: api.reg(el) });
+        // The id goes along: every handler asks it first, and a read per
+        // handler would wait on the page each time.
+        window.webkit.messageHandlers.orv.postMessage({ code: code, handle: api.reg(el), id: el.getAttribute('id') || '' });
       },
     };
     window.__orv = api;

@@ -1,8 +1,8 @@
 #include "desktop/webkit_window.h"
 
 #include <cairo.h>
+#include <json/writer.h>
 
-#include <algorithm>
 #include <set>
 
 #include "app/program_messages.h"
@@ -26,7 +26,12 @@ struct WebNode : ElementNode {
 constexpr int kLoadTimeoutMs = 15000;
 int events_held = 0;
 std::set<WebKitWindow*> live_windows;
+// The window whose writes are still queued: another window's write sends
+// them first, so writes leave in the order they were made across windows.
+WebKitWindow* window_with_writes = nullptr;
 constexpr int kCallTimeoutMs = 10000;
+// How long writes made before a service request may wait for its answer.
+constexpr guint kHeldWritesMs = 300;
 
 
 std::string ValidUtf8(const std::string& s) {
@@ -36,6 +41,9 @@ std::string ValidUtf8(const std::string& s) {
   g_free(fixed);
   return out;
 }
+
+Json::Value Handle(int64_t handle) { return Json::Value(static_cast<Json::Int64>(handle)); }
+Json::Value Text(const std::string& text) { return Json::Value(ValidUtf8(text)); }
 
 // Waits on the main context until `done` or the deadline; other windows keep
 // working meanwhile.
@@ -119,6 +127,7 @@ WebKitWindow::WebKitWindow()
 }
 
 WebKitWindow::~WebKitWindow() {
+  Flush();
   live_windows.erase(this);
   g_signal_handlers_disconnect_by_data(view_, this);
   g_signal_handlers_disconnect_by_data(content_, this);
@@ -129,6 +138,8 @@ WebKitWindow::~WebKitWindow() {
 bool WebKitWindow::LoadFile(const std::string& path) {
   // Handles restart with every document; references into the old one must
   // never reach an element of the new one that happens to get its number.
+  Flush();
+  delivering_handle_ = 0;
   ++generation_;
   loading_ = true;
   ++busy_;
@@ -149,9 +160,58 @@ GVariant* WebKitWindow::PackArgs(const Args& args) {
   return g_variant_builder_end(&builder);
 }
 
-void WebKitWindow::Call(const char* body, const Args& args) {
-  webkit_web_view_call_async_javascript_function(view_, body, -1, PackArgs(args), nullptr,
-                                                 nullptr, nullptr, nullptr, nullptr);
+void WebKitWindow::Write(const char* op, std::initializer_list<Json::Value> args) {
+  if (window_with_writes && window_with_writes != this) window_with_writes->Flush();
+  window_with_writes = this;
+  Json::Value& entry = writes_.append(Json::Value(Json::arrayValue));
+  entry.append(op);
+  for (const Json::Value& arg : args) entry.append(arg);
+  // A month's cells are well over a hundred writes; each its own script
+  // would cost a round of WebKit's message passing and script setup apiece.
+  if (!flush_source_) ScheduleFlush();
+}
+
+void WebKitWindow::ScheduleFlush() {
+  flush_source_ = g_idle_add_full(
+      G_PRIORITY_HIGH,
+      [](gpointer self) {
+        auto* w = static_cast<WebKitWindow*>(self);
+        w->flush_source_ = 0;
+        if (events_held == 0) {
+          w->Flush();
+          return G_SOURCE_REMOVE;
+        }
+        // A service request waits inside the handler. What the handler wrote
+        // before it goes with what it writes after, as one change the page
+        // draws once; only a request slow enough to notice shows it sooner.
+        w->flush_source_ = g_timeout_add(
+            kHeldWritesMs,
+            [](gpointer self) {
+              auto* w = static_cast<WebKitWindow*>(self);
+              w->flush_source_ = 0;
+              w->Flush();
+              return G_SOURCE_REMOVE;
+            },
+            w);
+        return G_SOURCE_REMOVE;
+      },
+      this, nullptr);
+}
+
+void WebKitWindow::Flush() {
+  if (flush_source_) g_source_remove(flush_source_);
+  flush_source_ = 0;
+  if (window_with_writes == this) window_with_writes = nullptr;
+  if (writes_.empty()) return;
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "";
+  builder["emitUTF8"] = true;
+  const std::string batch = Json::writeString(builder, writes_);
+  writes_ = Json::Value(Json::arrayValue);
+  // The batch is data: parsed, never evaluated.
+  webkit_web_view_call_async_javascript_function(view_, "window.__orv && window.__orv.run(JSON.parse(w));", -1,
+                                                 PackArgs({{"w", batch}}), nullptr, nullptr, nullptr, nullptr,
+                                                 nullptr);
 }
 
 WebKitWindow::Result WebKitWindow::CallAndWait(const char* body, const Args& args) {
@@ -159,6 +219,7 @@ WebKitWindow::Result WebKitWindow::CallAndWait(const char* body, const Args& arg
     bool done = false;
     Result result;
   };
+  Flush();  // the answer must see every earlier write
   auto* pending = new Pending;
   // The pending record outlives a timed-out wait: the late answer frees it.
   webkit_web_view_call_async_javascript_function(
@@ -212,7 +273,7 @@ int64_t WebKitWindow::HandleOf(const ElementRef& element) const {
 }
 
 void WebKitWindow::DropHandle(int64_t handle, int generation) {
-  if (generation == generation_) Call("window.__orv && window.__orv.drop(h);", {{"h", handle}});
+  if (generation == generation_) Write("drop", {Handle(handle)});
 }
 
 ElementRef WebKitWindow::Root() {
@@ -239,27 +300,29 @@ ElementRef WebKitWindow::FindBelow(const ElementRef& element, const std::string&
 }
 
 std::string WebKitWindow::GetAttribute(const ElementRef& element, const std::string& name) {
+  if (name == "id" && delivering_handle_ != 0 && HandleOf(element) == delivering_handle_) return delivering_id_;
   return CallAndWait("return window.__orv.getAttr(h, a);", {{"h", HandleOf(element)}, {"a", name}}).text;
 }
 
 void WebKitWindow::SetAttribute(const ElementRef& element, const std::string& name,
                                 const std::optional<std::string>& value) {
+  if (name == "id" && HandleOf(element) == delivering_handle_) delivering_handle_ = 0;
   if (value)
-    Call("window.__orv.setAttr(h, a, v);", {{"h", HandleOf(element)}, {"a", name}, {"v", *value}});
+    Write("setAttr", {Handle(HandleOf(element)), Text(name), Text(*value)});
   else
-    Call("window.__orv.removeAttr(h, a);", {{"h", HandleOf(element)}, {"a", name}});
+    Write("removeAttr", {Handle(HandleOf(element)), Text(name)});
 }
 
 void WebKitWindow::SetText(const ElementRef& element, const std::string& text) {
-  Call("window.__orv.setText(h, t);", {{"h", HandleOf(element)}, {"t", text}});
+  Write("setText", {Handle(HandleOf(element)), Text(text)});
 }
 
 void WebKitWindow::SetStyle(const ElementRef& element, const std::string& name, const std::string& value) {
-  Call("window.__orv.setStyle(h, a, v);", {{"h", HandleOf(element)}, {"a", name}, {"v", value}});
+  Write("setStyle", {Handle(HandleOf(element)), Text(name), Text(value)});
 }
 
 void WebKitWindow::AppendHtml(const ElementRef& element, const std::string& html) {
-  Call("window.__orv.appendHtml(h, t);", {{"h", HandleOf(element)}, {"t", html}});
+  Write("appendHtml", {Handle(HandleOf(element)), Text(html)});
 }
 
 std::string WebKitWindow::GetValue(const ElementRef& element) {
@@ -267,31 +330,29 @@ std::string WebKitWindow::GetValue(const ElementRef& element) {
 }
 
 void WebKitWindow::SetValue(const ElementRef& element, const std::string& value) {
-  Call("window.__orv.setValue(h, v);", {{"h", HandleOf(element)}, {"v", value}});
+  Write("setValue", {Handle(HandleOf(element)), Text(value)});
 }
 
 void WebKitWindow::ShowPopup(const ElementRef& popup, const ElementRef& anchor) {
-  Call("window.__orv.showPopup(h, a);", {{"h", HandleOf(popup)}, {"a", HandleOf(anchor)}});
+  Write("showPopup", {Handle(HandleOf(popup)), Handle(HandleOf(anchor))});
 }
 
 void WebKitWindow::HidePopup(const ElementRef& popup) {
-  Call("window.__orv.hidePopup(h);", {{"h", HandleOf(popup)}});
+  Write("hidePopup", {Handle(HandleOf(popup))});
 }
 
 void WebKitWindow::AttachChildView(const ElementRef& host, const std::string& page) {
-  Call("window.__orv.attachView(h, s);", {{"h", HandleOf(host)}, {"s", page}});
+  Write("attachView", {Handle(HandleOf(host)), Text(page)});
 }
 
 void WebKitWindow::CallChildFunction(const ElementRef& host, const std::string& function,
                                      const std::vector<std::string>& args) {
-  // The texts travel as typed arguments a0..a7; the function is looked up by
-  // name on the child's window and must be a function of its own page.
-  static const char* const kNames[] = {"a0", "a1", "a2", "a3", "a4", "a5", "a6", "a7"};
-  constexpr size_t kMaxArgs = sizeof kNames / sizeof kNames[0];
-  Args packed{{"h", HandleOf(host)}, {"f", function}, {"n", static_cast<int64_t>(std::min(args.size(), kMaxArgs))}};
-  // Every name is bound (unused ones empty) so the body never reads an unknown variable.
-  for (size_t i = 0; i < kMaxArgs; ++i) packed.emplace_back(kNames[i], i < args.size() ? args[i] : std::string());
-  Call("window.__orv && window.__orv.callView(h, f, [a0, a1, a2, a3, a4, a5, a6, a7].slice(0, n));", packed);
+  // The texts travel as data, at most eight of them; the function is looked
+  // up by name on the child's window and must be a function of its own page.
+  constexpr size_t kMaxArgs = 8;
+  Json::Value texts(Json::arrayValue);
+  for (size_t i = 0; i < args.size() && i < kMaxArgs; ++i) texts.append(Text(args[i]));
+  Write("callView", {Handle(HandleOf(host)), Text(function), texts});
 }
 
 std::string WebKitWindow::EvalForTest(const std::string& script) {
@@ -304,6 +365,7 @@ bool WebKitWindow::SaveSnapshot(const std::string& png_path) {
     bool done = false;
     cairo_surface_t* surface = nullptr;
   } shot;
+  Flush();
   webkit_web_view_get_snapshot(
       view_, WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
       [](GObject* source, GAsyncResult* res, gpointer data) {
@@ -327,9 +389,14 @@ void WebKitWindow::OnScriptMessage(JSCValue* value) {
   }
   JSCValue* code = jsc_value_object_get_property(value, "code");
   JSCValue* handle = jsc_value_object_get_property(value, "handle");
-  queued_.emplace_back(static_cast<uint32_t>(jsc_value_to_int32(code)), jsc_value_to_int32(handle));
+  JSCValue* id = jsc_value_object_get_property(value, "id");
+  char* id_text = jsc_value_is_string(id) ? jsc_value_to_string(id) : nullptr;
+  queued_.push_back(QueuedEvent{static_cast<uint32_t>(jsc_value_to_int32(code)), jsc_value_to_int32(handle),
+                                id_text ? id_text : ""});
+  g_free(id_text);
   g_object_unref(code);
   g_object_unref(handle);
+  g_object_unref(id);
   DeliverQueued();
 }
 
@@ -337,16 +404,19 @@ void WebKitWindow::DeliverQueued() {
   // Events that arrive while a handler runs or waits stay queued until it
   // returns, so handlers are never re-entered.
   while (busy_ == 0 && events_held == 0 && !queued_.empty()) {
-    auto [code, handle] = queued_.front();
+    QueuedEvent queued = std::move(queued_.front());
     queued_.pop_front();
-    ElementRef target = RefFor(handle);
+    ElementRef target = RefFor(queued.handle);
     PageEvent event;
-    event.code = code;
+    event.code = queued.code;
     event.target = target;
     event.source = target;
+    delivering_handle_ = target ? queued.handle : 0;
+    delivering_id_ = std::move(queued.id);
     ++busy_;
     Deliver(target, event);
     --busy_;
+    delivering_handle_ = 0;
   }
 }
 
@@ -354,6 +424,12 @@ void WebKitWindow::HoldPageEvents() { ++events_held; }
 
 void WebKitWindow::ReleasePageEvents() {
   if (events_held == 0 || --events_held > 0) return;
+  // Writes held back for the request go as soon as the handler lets go.
+  for (WebKitWindow* w : live_windows)
+    if (w->flush_source_) {
+      g_source_remove(w->flush_source_);
+      w->ScheduleFlush();
+    }
   g_idle_add(
       [](gpointer) -> gboolean {
         // A delivered event may close a window: each is looked up again.

@@ -1,12 +1,15 @@
 // The WebKit engine behind the engine interface: one web view, element
-// handles kept by the bridge script, writes sent in order without waiting,
-// reads answered through a nested main-loop wait, and page events queued
-// while a handler runs so that no handler is ever re-entered.
+// handles kept by the bridge script, writes gathered and sent in order as one
+// script without waiting, reads answered through a nested main-loop wait, and
+// page events queued while a handler runs so that no handler is ever
+// re-entered.
 #pragma once
 
+#include <json/value.h>
 #include <webkit2/webkit2.h>
 
 #include <deque>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -78,7 +81,14 @@ class WebKitWindow : public EngineWindow {
   };
   using Args = std::vector<std::pair<const char*, Arg>>;
   static GVariant* PackArgs(const Args& args);
-  void Call(const char* body, const Args& args);
+  // Queues one write: the bridge's operation `op` with its arguments. Writes
+  // reach the page in the order they were made, together, when the main loop
+  // next runs (while a service request waits: once it is answered, or after
+  // a moment) or before anything that must see them (a read, a load, a
+  // snapshot, another window's write).
+  void Write(const char* op, std::initializer_list<Json::Value> args);
+  void Flush();
+  void ScheduleFlush();
   Result CallAndWait(const char* body, const Args& args);
   ElementRef RefFor(int64_t handle);
   int64_t HandleOf(const ElementRef& element) const;
@@ -89,9 +99,20 @@ class WebKitWindow : public EngineWindow {
   WebKitWebView* view_;
   std::string page_folder_uri_;
   int busy_ = 0;  // > 0 while a handler runs or waits
-  std::deque<std::pair<uint32_t, int64_t>> queued_;
+  struct QueuedEvent {
+    uint32_t code;
+    int64_t handle;
+    std::string id;  // the target's id when it was clicked
+  };
+  std::deque<QueuedEvent> queued_;
+  // The target of the event being delivered and its id, while that id is
+  // known to hold (no write to it since); handle 0 when none.
+  int64_t delivering_handle_ = 0;
+  std::string delivering_id_;
   bool loading_ = false;
   int generation_ = 0;
+  Json::Value writes_{Json::arrayValue};  // not sent yet, oldest first
+  guint flush_source_ = 0;
 };
 
 }  // namespace orv::gtk
