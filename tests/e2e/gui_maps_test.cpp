@@ -105,8 +105,9 @@ TEST_F(GuiMaps, SeenTilesShowFromTheDiskWhenTheServerIsStopped) {
   EXPECT_TRUE(e2e::WaitFor([&] { return LoadedTiles() >= seen; }, 10000)) << LoadedTiles() << " of " << seen;
   // Further out nothing was seen: the coastline shows there, no broken images.
   Js("setCenterWithZoom('-33.9', '18.4', '7')");
-  e2e::WaitFor([] { return false; }, 1500);
-  EXPECT_EQ(LoadedTiles(), 0);
+  // The old view's tiles go once the new view's requests have failed, which
+  // takes a while on a busy machine.
+  EXPECT_TRUE(e2e::WaitFor([&] { return LoadedTiles() == 0; }, 10000)) << LoadedTiles();
   EXPECT_GT(Coastline(), 0);
   Js("setCenterWithZoom('25.0', '121.5', '7')");
   e2e::WaitFor([&] { return LoadedTiles() >= seen; }, 5000);
@@ -119,8 +120,9 @@ TEST_F(GuiMaps, StalledServerLeavesTheCoastlineAndALiveWindow) {
   Js("setCenterWithZoom('25.0', '121.5', '5')");
   EXPECT_GT(Coastline(), 0);
   // Measured by the page from its own request: the web process starting up
-  // is not the map's doing.
-  EXPECT_LT(std::stod(Js("performance.getEntriesByType('navigation')[0].loadEventEnd")), 2000)
+  // is not the map's doing. A page held by its tiles waits out their 15 s
+  // limit; the bound leaves room for a busy machine.
+  EXPECT_LT(std::stod(Js("performance.getEntriesByType('navigation')[0].loadEventEnd")), 8000)
       << "the page waited for the tiles";
   // The window keeps answering while every tile request hangs.
   for (const char* zoom : {"6", "4", "5"}) {
