@@ -51,6 +51,25 @@ size_t WriteBody(char* data, size_t, size_t size, void* user) {
   return size;
 }
 
+// A request body handed to libcurl piece by piece, with no way back to its
+// start: libcurl sends a request again, unasked, when a reused connection
+// closes before any answer, and the service may already have acted on it (an
+// upload step stored twice). Unable to rewind the body, libcurl ends such a
+// request as failed instead, and the connection stays reusable for the rest.
+struct BodySource {
+  const char* data;
+  std::size_t left;
+};
+
+size_t ReadBody(char* buffer, size_t size, size_t count, void* user) {
+  auto* source = static_cast<BodySource*>(user);
+  const std::size_t n = std::min(size * count, source->left);
+  std::memcpy(buffer, source->data, n);
+  source->data += n;
+  source->left -= n;
+  return n;
+}
+
 curl_slist* AddHeaderLines(curl_slist* list, std::string_view text) {
   while (!text.empty()) {
     auto end = text.find_first_of("\r\n");
@@ -91,18 +110,15 @@ std::string HttpPost::Request(std::string_view verb, std::string_view path, std:
   std::string url = origin_ + "/" + std::string(path);
   std::string method(verb);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  BodySource source{static_cast<const char*>(body), body ? length : 0};
   if (method == "GET") {
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
   } else {
-    // libcurl sends a request again, unasked, when a reused connection closes
-    // before any answer; the service may already have acted on it (an upload
-    // step stored twice). A connection of its own, never reused afterwards,
-    // means a request with a body goes out at most once.
-    curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+    // A request with a body goes out at most once (see BodySource).
     curl_easy_setopt(curl, CURLOPT_POST, 1L);
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, length ? static_cast<const char*>(body) : "");
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(length));
+    curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadBody);
+    curl_easy_setopt(curl, CURLOPT_READDATA, &source);
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(source.left));
     if (method != "POST") curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
   }
   curl_slist* headers = nullptr;
