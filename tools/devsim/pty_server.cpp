@@ -103,18 +103,23 @@ void PtyServer::SendReplies(const Responder::Packet& request, const std::vector<
 void PtyServer::Serve(Responder& responder, const LineFaults& faults) {
   std::vector<uint8_t> pending;
   std::vector<Responder::Packet> replies;
-  uint8_t buf[4096];
+  uint8_t buf[8192];
   for (;;) {
     if (master_ < 0) {  // hung up on purpose: stay dead until killed
       ::pause();
       continue;
     }
-    pollfd p{master_, POLLIN, 0};
-    if (::poll(&p, 1, 500) < 0 && errno != EINTR) std::exit(1);
-    ssize_t n = (p.revents & POLLIN) ? ::read(master_, buf, sizeof buf) : 0;
+    // Read what is there; wait only when nothing is, as a device's UART
+    // drains its FIFO before it idles.
+    ssize_t n = ::read(master_, buf, sizeof buf);
+    if (n < 0 && errno == EAGAIN) {
+      pollfd p{master_, POLLIN, 0};
+      if (::poll(&p, 1, 500) < 0 && errno != EINTR) std::exit(1);
+      n = (p.revents & (POLLIN | POLLHUP)) ? ::read(master_, buf, sizeof buf) : 0;
+    }
     if (n > 0) {
       pending.insert(pending.end(), buf, buf + n);
-    } else if (p.revents & POLLHUP) {
+    } else if (n < 0 && errno == EIO) {
       // Nobody has the port open. Whatever was half-sent belongs to a run
       // that is over; wait for the next one.
       pending.clear();
