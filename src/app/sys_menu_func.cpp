@@ -28,6 +28,7 @@ void SysMenuFunc::ShowTab(int tab) {
   Find("page2").SetAttr("class", first ? kUnselected : kSelected);
   for (const char* id : {"framepage1", "page1_func"}) first ? Find(id).Show() : Find(id).Hide();
   for (const char* id : {"framepage2", "page2_func"}) first ? Find(id).Hide() : Find(id).Show();
+  if (on_tab_shown) on_tab_shown(tab);
 }
 
 }  // namespace orv

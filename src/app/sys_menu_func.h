@@ -13,6 +13,8 @@ class SysMenuFunc : public func_base {
   void on_event(const ElementRef& element, const PageEvent& event) override;
   // The settings dialog is plugged in by the desktop program.
   std::function<void()> on_setting;
+  // Told after a tab was switched to (1: log book, 2: dive sites).
+  std::function<void(int)> on_tab_shown;
 
  private:
   void ShowTab(int tab);

@@ -21,7 +21,9 @@ HandlerList MakeMainHandlers() {
   list.push_back(std::make_unique<SysMenuFunc>());
   list.push_back(std::make_unique<DiveMapFunc>(RunLogEditDialog));
   static FileChooserGtk site_files;
-  list.push_back(std::make_unique<sites::DiveSiteFunc>(&site_files));
+  auto site_page = std::make_unique<sites::DiveSiteFunc>(&site_files);
+  site_page->set_map_on_demand(true);
+  list.push_back(std::move(site_page));
   // After an upload the calendar's "synclog" click is posted, not delivered
   // inside the upload handler, so no handler runs inside another.
   list.push_back(std::make_unique<UploadFunc>(device::Deadlines{}, [](EngineWindow* window) {

@@ -64,12 +64,20 @@ void MainFrame::PageReady() {
   // The account needs no request: it shows while the handlers' requests run.
   FillAccountFields();
   for (auto& h : handlers_) h->attach(&page_);
+  sites::DiveSiteFunc* site_page = nullptr;
+  for (auto& h : handlers_)
+    if (auto* s = dynamic_cast<sites::DiveSiteFunc*>(h.get())) site_page = s;
   for (auto& h : handlers_) {
-    if (auto* menu = dynamic_cast<SysMenuFunc*>(h.get())) menu->on_setting = [] {
-        SettingDlg dlg;
-        SettingsResult r = RunPageDialog(dlg);
-        if (r != kSettingsUnchanged) PostProgramMessage(ProgramMessage{kMsgSettingsChanged, r});
-      };
+    auto* menu = dynamic_cast<SysMenuFunc*>(h.get());
+    if (!menu) continue;
+    menu->on_setting = [] {
+      SettingDlg dlg;
+      SettingsResult r = RunPageDialog(dlg);
+      if (r != kSettingsUnchanged) PostProgramMessage(ProgramMessage{kMsgSettingsChanged, r});
+    };
+    menu->on_tab_shown = [site_page](int tab) {
+      if (tab == 2 && site_page) site_page->ShowPage();
+    };
   }
   OnProgramMessage(kMsgSettingsChanged, [this](const ProgramMessage& m) { Refresh(static_cast<int>(m.word)); });
 }

@@ -34,6 +34,12 @@ void DiveSiteFunc::attach(EngineWindow* window) {
     for (int number : kMapMessages) OnProgramMessage(number, [this](const ProgramMessage& m) { OnMapMessage(m); });
     listening_ = true;
   }
+  map_placed_ = false;
+  if (!map_on_demand_) ShowPage();
+}
+
+void DiveSiteFunc::ShowPage() {
+  if (map_placed_) return;
   PlaceMap();
   model_.SwitchType();
 }
@@ -44,16 +50,18 @@ void DiveSiteFunc::detach() {
     listening_ = false;
   }
   map_.Destroy();
+  map_placed_ = false;
 }
 
 void DiveSiteFunc::Restart() {
-  PlaceMap();
   // The new page's selector reads "0"; showing that list at once keeps the
   // diver's sites in view after a language change.
-  model_.SwitchType();
+  map_placed_ = false;
+  if (!map_on_demand_) ShowPage();
 }
 
 void DiveSiteFunc::PlaceMap() {
+  map_placed_ = true;
   map_.Create(InPage("ie"));
   map_.Load(kMapPage);
   view_.ResetEditControls();

@@ -29,6 +29,11 @@ class DiveSiteFunc : public func_base {
   // After main.htm was loaded again: the map goes into the new page; the
   // lists, the selection and the search results stay.
   void Restart();
+  // With the map on demand, the map and the shown list are placed when the
+  // dive-site page is first shown (ShowPage), not at attach: loading the map
+  // would otherwise hold up the log book the diver sees first.
+  void set_map_on_demand(bool on_demand) { map_on_demand_ = on_demand; }
+  void ShowPage();
   // The three map messages (mouse position, centre answered, marker moved).
   void OnMapMessage(const ProgramMessage& message);
 
@@ -56,6 +61,8 @@ class DiveSiteFunc : public func_base {
   DiveSiteLists model_;
   Json::Value results_;
   bool listening_ = false;
+  bool map_on_demand_ = false;
+  bool map_placed_ = false;
 };
 
 }  // namespace orv::sites

@@ -147,13 +147,14 @@ TEST(GuiSites, ImportedSitesGoToTheDeviceAndComeBackOnTheMap) {
     e2e::Observe(nullptr);
 
     if (lang == "ENG") {
-      // A language change reloads main.htm: the map comes back in the new
-      // page and the lists are still there.
+      // A language change reloads main.htm: once the diver opens the dive
+      // sites again, the map comes back in the new page and the lists are
+      // still there.
       LanguageCode = "CHT";
       PostProgramMessage(ProgramMessage{kMsgSettingsChanged, kSettingsLanguage});
-      ASSERT_TRUE(e2e::WaitFor([&] {
-        return InSites(page, "d.documentElement.lang") == "zh-Hant-TW" && InSites(page, "w && typeof w.setCMarker") == "function";
-      }, 10000));
+      ASSERT_TRUE(e2e::WaitFor([&] { return InSites(page, "d.documentElement.lang") == "zh-Hant-TW"; }, 10000));
+      e2e::ClickInPage(page, "page2");
+      ASSERT_TRUE(e2e::WaitFor([&] { return InSites(page, "w && typeof w.setCMarker") == "function"; }, 10000));
       EXPECT_TRUE(e2e::WaitFor([&] { return InSites(page, "d.getElementById('cell_tbody').children.length") == "3"; }, 5000));
       EXPECT_EQ(InSites(page, "d.getElementById('dive_site_save').disabled"), "true");
     }
