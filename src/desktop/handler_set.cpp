@@ -19,7 +19,9 @@ namespace orv::gtk {
 HandlerList MakeMainHandlers() {
   HandlerList list;
   list.push_back(std::make_unique<SysMenuFunc>());
-  list.push_back(std::make_unique<DiveMapFunc>(RunLogEditDialog));
+  auto detail = std::make_unique<DiveMapFunc>(RunLogEditDialog);
+  detail->set_detail_loaded_later(true);
+  list.push_back(std::move(detail));
   static FileChooserGtk site_files;
   auto site_page = std::make_unique<sites::DiveSiteFunc>(&site_files);
   site_page->set_map_on_demand(true);

@@ -64,6 +64,7 @@ void MainFrame::PageReady() {
   // The account needs no request: it shows while the handlers' requests run.
   FillAccountFields();
   for (auto& h : handlers_) h->attach(&page_);
+  LoadDetailAfterTheLogBook();
   sites::DiveSiteFunc* site_page = nullptr;
   for (auto& h : handlers_)
     if (auto* s = dynamic_cast<sites::DiveSiteFunc*>(h.get())) site_page = s;
@@ -101,12 +102,22 @@ void MainFrame::Refresh(int settings_result) {
   // main page needs the detail view placed in it again.
   for (auto& h : handlers_) {
     if (auto* detail = dynamic_cast<DiveMapFunc*>(h.get())) {
-      if (settings_result == kSettingsUnit) detail->ReloadDetail(); else detail->attach(&page_);
+      if (settings_result == kSettingsUnit) {
+        detail->ReloadDetail();
+      } else {
+        detail->attach(&page_);
+        detail->LoadDetail();
+      }
     }
     // The dive site map shows no units; only a new main page needs it again.
     if (auto* site_page = dynamic_cast<sites::DiveSiteFunc*>(h.get()); site_page && settings_result != kSettingsUnit)
       site_page->Restart();
   }
+}
+
+void MainFrame::LoadDetailAfterTheLogBook() {
+  for (auto& h : handlers_)
+    if (auto* detail = dynamic_cast<DiveMapFunc*>(h.get())) detail->LoadDetail();
 }
 
 void MainFrame::FillAccountFields() {

@@ -26,6 +26,7 @@ class MainFrame {
   // After the settings dialog: every screen follows the new settings.
   void Refresh(int settings_result);
   void FillAccountFields();
+  void LoadDetailAfterTheLogBook();
 
   GtkWindow* window_ = nullptr;
   WebKitWindow page_;

@@ -14,8 +14,10 @@ void DiveMapFunc::attach(EngineWindow* window) {
   func_base::attach(window);
   SetMapEventReceiver(window);
   detail_.Create(FindInFrame(window, "framepage1", "ie"));
-  detail_.Load(kDetailPage);
+  if (!detail_loaded_later_) LoadDetail();
 }
+
+void DiveMapFunc::LoadDetail() { detail_.Load(kDetailPage); }
 
 void DiveMapFunc::detach() {
   detail_.Destroy();

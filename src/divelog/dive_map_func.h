@@ -34,12 +34,18 @@ class DiveMapFunc : public func_base {
   bool HasUnsavedEdit(const std::string& divelog_id) const { return unsaved_.count(divelog_id) != 0; }
   // After a unit change: the detail page starts empty again.
   void ReloadDetail();
+  // With the detail loaded later, attach only places the detail view and
+  // LoadDetail fills it: the program loads it once the log book's own
+  // requests have filled the page, which would otherwise wait behind it.
+  void set_detail_loaded_later(bool later) { detail_loaded_later_ = later; }
+  void LoadDetail();
   const MapHost& detail_host() const { return detail_; }
 
  private:
   EditDialogRunner run_edit_dialog_;
   MapHost detail_;
   std::map<std::string, LogEditRecord> unsaved_;  // by dive id
+  bool detail_loaded_later_ = false;
 };
 
 }  // namespace orv
