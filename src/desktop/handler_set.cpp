@@ -4,6 +4,7 @@
 
 #include "desktop/export_ui_gtk.h"
 #include "desktop/file_chooser_gtk.h"
+#include "desktop/idle_task.h"
 #include "desktop/log_edit_dlg.h"
 #include "app/sys_menu_func.h"
 #include "browse/calendar_func.h"
@@ -29,12 +30,7 @@ HandlerList MakeMainHandlers() {
   // After an upload the calendar's "synclog" click is posted, not delivered
   // inside the upload handler, so no handler runs inside another.
   list.push_back(std::make_unique<UploadFunc>(device::Deadlines{}, [](EngineWindow* window) {
-    g_idle_add(
-        [](gpointer w) {
-          UploadFunc::ClickSyncLog(static_cast<EngineWindow*>(w));
-          return G_SOURCE_REMOVE;
-        },
-        window);
+    RunWhenIdle([window] { UploadFunc::ClickSyncLog(window); });
   }));
   list.push_back(std::make_unique<UpdateFunc>());
   list.push_back(std::make_unique<CalendarFunc>());

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "desktop/handler_set.h"
+#include "desktop/idle_task.h"
 #include "desktop/setting_dlg.h"
 #include "app/program_messages.h"
 #include "app/settings_refresh.h"
@@ -38,16 +39,8 @@ bool MainFrame::Create(const std::string& main_page) {
                    nullptr);
 
   // Program messages are handled in order on the UI thread.
-  SetProgramMessagePoster([](const ProgramMessage& message) {
-    auto* copy = new ProgramMessage(message);
-    g_idle_add_full(
-        G_PRIORITY_DEFAULT_IDLE,
-        [](gpointer data) -> gboolean {
-          DispatchProgramMessage(*static_cast<ProgramMessage*>(data));
-          return G_SOURCE_REMOVE;
-        },
-        copy, [](gpointer data) { delete static_cast<ProgramMessage*>(data); });
-  });
+  SetProgramMessagePoster(
+      [](const ProgramMessage& message) { RunWhenIdle([message] { DispatchProgramMessage(message); }); });
 
   page_.LoadFile(main_page);
   // Shown before the handlers' first requests: the page fills in as they

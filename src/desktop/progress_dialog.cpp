@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "desktop/generic_dialogs.h"
+#include "desktop/idle_task.h"
 #include "app/stop_request.h"
 
 namespace orv::gtk {
@@ -27,17 +28,12 @@ void ProgressDlg::WaitReady() {
 void ProgressDlg::Post(std::function<void()> task) {
   // The worker stops waiting for the page after a second; on a slow machine
   // its first updates can come while the page is still loading.
-  auto* heap = new std::function<void()>([this, task = std::move(task)] {
-    if (filled_) task();
-    else early_.push_back(task);
-  });
-  g_idle_add_full(
-      G_PRIORITY_DEFAULT,
-      [](gpointer data) -> gboolean {
-        (*static_cast<std::function<void()>*>(data))();
-        return G_SOURCE_REMOVE;
+  RunWhenIdle(
+      [this, task = std::move(task)] {
+        if (filled_) task();
+        else early_.push_back(task);
       },
-      heap, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+      G_PRIORITY_DEFAULT);
 }
 
 void ProgressDlg::SetMessageText(const std::string& text) {

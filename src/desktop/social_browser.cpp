@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "account/social_sign_in.h"
@@ -14,6 +15,7 @@
 #include "app/settings.h"
 #include "app/string_table.h"
 #include "cloud/service_config.h"
+#include "desktop/idle_task.h"
 
 namespace orv::gtk {
 
@@ -163,14 +165,8 @@ void SocialBrowser::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gp
   // Queued for the UI loop even while no main window has installed the
   // program's poster yet (the sign-in dialog runs before it): the check must
   // never run inside WebKit's own signal, since it may close this popup.
-  auto* message = new ProgramMessage{kMsgSocialPageLoaded, browser->serial_, 0, 0};
-  g_idle_add_full(
-      G_PRIORITY_DEFAULT_IDLE,
-      [](gpointer data) -> gboolean {
-        DispatchProgramMessage(*static_cast<ProgramMessage*>(data));
-        return G_SOURCE_REMOVE;
-      },
-      message, [](gpointer data) { delete static_cast<ProgramMessage*>(data); });
+  const ProgramMessage message{kMsgSocialPageLoaded, browser->serial_, 0, 0};
+  RunWhenIdle([message] { DispatchProgramMessage(message); });
 }
 
 // The system's CAs decide for the real platform. A local simulated platform
@@ -193,23 +189,8 @@ gboolean SocialBrowser::OnTlsError(WebKitWebView* view, char* uri, GTlsCertifica
   static_cast<SocialBrowser*>(self)->superseded_ = true;
   // Retried once the failed load has finished, so its end is not taken for
   // the retry's.
-  struct Retry {
-    WebKitWebView* view;
-    std::string uri;
-  };
-  g_idle_add_full(
-      G_PRIORITY_DEFAULT_IDLE,
-      [](gpointer data) -> gboolean {
-        auto* retry = static_cast<Retry*>(data);
-        webkit_web_view_load_uri(retry->view, retry->uri.c_str());
-        return G_SOURCE_REMOVE;
-      },
-      new Retry{WEBKIT_WEB_VIEW(g_object_ref(view)), uri},
-      [](gpointer data) {
-        auto* retry = static_cast<Retry*>(data);
-        g_object_unref(retry->view);
-        delete retry;
-      });
+  std::shared_ptr<WebKitWebView> held(WEBKIT_WEB_VIEW(g_object_ref(view)), [](WebKitWebView* v) { g_object_unref(v); });
+  RunWhenIdle([held, address = std::string(uri)] { webkit_web_view_load_uri(held.get(), address.c_str()); });
   return TRUE;
 }
 
