@@ -360,14 +360,13 @@ std::string WebKitWindow::EvalForTest(const std::string& script) {
   return r.text.empty() && r.number != 0 ? std::to_string(r.number) : r.text;
 }
 
-bool WebKitWindow::SaveSnapshot(const std::string& png_path) {
+bool SaveViewSnapshot(WebKitWebView* view, const std::string& png_path) {
   struct Shot {
     bool done = false;
     cairo_surface_t* surface = nullptr;
   } shot;
-  Flush();
   webkit_web_view_get_snapshot(
-      view_, WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
+      view, WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
       [](GObject* source, GAsyncResult* res, gpointer data) {
         auto* s = static_cast<Shot*>(data);
         s->surface = webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), res, nullptr);
@@ -379,6 +378,11 @@ bool WebKitWindow::SaveSnapshot(const std::string& png_path) {
   bool ok = cairo_surface_write_to_png(shot.surface, png_path.c_str()) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(shot.surface);
   return ok;
+}
+
+bool WebKitWindow::SaveSnapshot(const std::string& png_path) {
+  Flush();
+  return SaveViewSnapshot(view_, png_path);
 }
 
 void WebKitWindow::OnScriptMessage(JSCValue* value) {

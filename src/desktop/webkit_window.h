@@ -18,6 +18,10 @@
 
 namespace orv::gtk {
 
+// Writes a PNG of what `view` shows, waiting (bounded) for WebKit to take
+// it; false on failure.
+bool SaveViewSnapshot(WebKitWebView* view, const std::string& png_path);
+
 class WebKitWindow : public EngineWindow {
  public:
   WebKitWindow();

@@ -1,7 +1,6 @@
 // The social sign-in in the real desktop windows: the "facebook" button opens
 // the simulated platform of a real orvelle-cloudsim in its own popup browser.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -42,24 +41,7 @@ bool RunInPopup(WebKitWebView* view, const std::string& script) {
   return ok;
 }
 
-void SavePopup(WebKitWebView* view, const std::string& name) {
-  e2e::WaitFor([] { return false; }, 300);
-  struct Shot { bool done = false; cairo_surface_t* surface = nullptr; } shot;
-  webkit_web_view_get_snapshot(
-      view, WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
-      [](GObject* source, GAsyncResult* res, gpointer data) {
-        auto* s = static_cast<Shot*>(data);
-        s->surface = webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), res, nullptr);
-        s->done = true;
-      },
-      &shot);
-  e2e::WaitFor([&] { return shot.done; }, 5000);
-  if (!shot.surface) return;
-  const std::string dir = std::string(ORVELLE_BIN_DIR) + "/../screenshots";
-  std::filesystem::create_directories(dir);
-  EXPECT_EQ(cairo_surface_write_to_png(shot.surface, (dir + "/" + name + ".png").c_str()), CAIRO_STATUS_SUCCESS);
-  cairo_surface_destroy(shot.surface);
-}
+void SavePopup(WebKitWebView* view, const std::string& name) { EXPECT_TRUE(e2e::SaveViewScreenshot(view, name)); }
 
 // How a page of the service ends in a view of the program's own web context:
 // "loaded", "tls" (its certificate refused) or "failed".
@@ -101,11 +83,7 @@ class GuiSocial : public e2e::GuiSimTest {
   void SetUp() override {
     GuiSimTest::SetUp();
     if (IsSkipped()) return;
-    SetSettingsPath(::testing::TempDir() + "/gui_social_settings." + std::to_string(::getpid()) + ".ini");
-    ScaleX = ScaleY = 1.0f;
-    LanguageCode = "ENG";
-    State() = AppState{};
-    State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
+    e2e::FreshEnglishState("gui_social_settings");
   }
   void TearDown() override {
     e2e::Observe(nullptr);

@@ -1,8 +1,16 @@
 #include "e2e/gui_support.h"
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include <json/json.h>
+
+#include "app/app_state.h"
+#include "app/page_folder.h"
+#include "app/settings.h"
+#include "app/string_table.h"
 
 namespace orv::e2e {
 
@@ -65,6 +73,19 @@ bool SaveScreenshot(gtk::WebKitWindow& window, const std::string& name) {
   // Let the page paint what was just written before taking the picture.
   WaitFor([] { return false; }, 300);
   return window.SaveSnapshot(dir + "/" + name + ".png");
+}
+
+bool SaveViewScreenshot(WebKitWebView* view, const std::string& name) {
+  WaitFor([] { return false; }, 300);
+  return gtk::SaveViewSnapshot(view, ScreenshotDir() + "/" + name + ".png");
+}
+
+void FreshEnglishState(const std::string& settings_name) {
+  SetSettingsPath(::testing::TempDir() + "/" + settings_name + "." + std::to_string(::getpid()) + ".ini");
+  ScaleX = ScaleY = 1.0f;
+  LanguageCode = "ENG";
+  State() = AppState{};
+  State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
 }
 
 bool WaitFor(const std::function<bool()>& done, int timeout_ms) {

@@ -27,6 +27,8 @@ void ClickInPage(gtk::WebKitWindow& window, const std::string& id, const std::st
 void TypeInPage(gtk::WebKitWindow& window, const std::string& id, const std::string& text);
 // "<build>/screenshots/<name>.png"; false when it could not be written.
 bool SaveScreenshot(gtk::WebKitWindow& window, const std::string& name);
+// The same for a bare web view (a popup of its own context).
+bool SaveViewScreenshot(WebKitWebView* view, const std::string& name);
 // The screen area of `window` as shown, native overlays and all, to
 // "<build>/screenshots/<name>.png"; false when it could not be written.
 bool SaveWindowScreenshot(GtkWindow* window, const std::string& name);
@@ -34,6 +36,9 @@ bool SaveWindowScreenshot(GtkWindow* window, const std::string& name);
 void After(int ms, std::function<void()> act);
 // Runs the main loop until `done` or `timeout_ms`.
 bool WaitFor(const std::function<bool()>& done, int timeout_ms);
+// A signed-out program in English at scale 1, its settings in a file of
+// this process's own (CTest runs the cases side by side).
+void FreshEnglishState(const std::string& settings_name);
 // The size the dialog window got.
 void WindowSize(GtkWindow* window, int& width, int& height);
 

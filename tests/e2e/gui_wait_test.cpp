@@ -2,7 +2,6 @@
 // input is held off, the busy overlay comes up and its Cancel ends the
 // request as a failed connection.
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <gdk/gdk.h>
 
 #include "account/sign_in.h"
@@ -30,11 +29,7 @@ class GuiWait : public e2e::GuiSimTest {
     // request through still ends, just later.
     Service().stall_seconds = 60;
     Service().request_timeout_ms = 8000;
-    SetSettingsPath(::testing::TempDir() + "/gui_wait_settings." + std::to_string(::getpid()) + ".ini");
-    ScaleX = ScaleY = 1.0f;
-    LanguageCode = "ENG";
-    State() = AppState{};
-    State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
+    e2e::FreshEnglishState("gui_wait_settings");
   }
   void TearDown() override {
     e2e::Observe(nullptr);
