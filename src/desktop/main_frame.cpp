@@ -57,19 +57,15 @@ void MainFrame::PageReady() {
   // The account needs no request: it shows while the handlers' requests run.
   FillAccountFields();
   for (auto& h : handlers_) h->attach(&page_);
-  LoadDetailAfterTheLogBook();
-  sites::DiveSiteFunc* site_page = nullptr;
-  for (auto& h : handlers_)
-    if (auto* s = dynamic_cast<sites::DiveSiteFunc*>(h.get())) site_page = s;
-  for (auto& h : handlers_) {
-    auto* menu = dynamic_cast<SysMenuFunc*>(h.get());
-    if (!menu) continue;
+  // Last: its page would hold up the log book's own reads while it loads.
+  if (auto* detail = Handler<DiveMapFunc>()) detail->LoadDetail();
+  if (auto* menu = Handler<SysMenuFunc>()) {
     menu->on_setting = [] {
       SettingDlg dlg;
       SettingsResult r = RunPageDialog(dlg);
       if (r != kSettingsUnchanged) PostProgramMessage(ProgramMessage{kMsgSettingsChanged, r});
     };
-    menu->on_tab_shown = [site_page](int tab) {
+    menu->on_tab_shown = [site_page = Handler<sites::DiveSiteFunc>()](int tab) {
       if (tab == 2 && site_page) site_page->ShowPage();
     };
   }
@@ -77,40 +73,27 @@ void MainFrame::PageReady() {
 }
 
 void MainFrame::Refresh(int settings_result) {
-  CalendarFunc* calendar = nullptr;
-  HistoryFunc* history = nullptr;
-  for (auto& h : handlers_) {
-    if (auto* c = dynamic_cast<CalendarFunc*>(h.get())) calendar = c;
-    if (auto* s = dynamic_cast<HistoryFunc*>(h.get())) history = s;
-  }
   RefreshHooks hooks;
-  if (history) {
+  if (auto* history = Handler<HistoryFunc>()) {
     hooks.redraw_statistics = [history] { history->Show(); };
     hooks.reload_statistics = [history] { history->Reload(); };
   }
-  if (calendar) hooks.restart_calendar = [calendar] { calendar->Start(); };
+  if (auto* calendar = Handler<CalendarFunc>()) hooks.restart_calendar = [calendar] { calendar->Start(); };
   hooks.fill_account = [this] { FillAccountFields(); };
   RefreshAfterSettings(page_, settings_result, hooks);
   // The detail page follows: after a unit change it starts empty; a new
   // main page needs the detail view placed in it again.
-  for (auto& h : handlers_) {
-    if (auto* detail = dynamic_cast<DiveMapFunc*>(h.get())) {
-      if (settings_result == kSettingsUnit) {
-        detail->ReloadDetail();
-      } else {
-        detail->attach(&page_);
-        detail->LoadDetail();
-      }
+  if (auto* detail = Handler<DiveMapFunc>()) {
+    if (settings_result == kSettingsUnit) {
+      detail->ReloadDetail();
+    } else {
+      detail->attach(&page_);
+      detail->LoadDetail();
     }
-    // The dive site map shows no units; only a new main page needs it again.
-    if (auto* site_page = dynamic_cast<sites::DiveSiteFunc*>(h.get()); site_page && settings_result != kSettingsUnit)
-      site_page->Restart();
   }
-}
-
-void MainFrame::LoadDetailAfterTheLogBook() {
-  for (auto& h : handlers_)
-    if (auto* detail = dynamic_cast<DiveMapFunc*>(h.get())) detail->LoadDetail();
+  // The dive site map shows no units; only a new main page needs it again.
+  if (auto* site_page = Handler<sites::DiveSiteFunc>(); site_page && settings_result != kSettingsUnit)
+    site_page->Restart();
 }
 
 void MainFrame::FillAccountFields() {

@@ -26,7 +26,13 @@ class MainFrame {
   // After the settings dialog: every screen follows the new settings.
   void Refresh(int settings_result);
   void FillAccountFields();
-  void LoadDetailAfterTheLogBook();
+  // The main page's handler of type T; null when it has none.
+  template <typename T>
+  T* Handler() const {
+    for (const auto& h : handlers_)
+      if (auto* found = dynamic_cast<T*>(h.get())) return found;
+    return nullptr;
+  }
 
   GtkWindow* window_ = nullptr;
   WebKitWindow page_;
