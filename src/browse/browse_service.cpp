@@ -16,7 +16,7 @@ Notifier& DefaultNotifier() {
 std::optional<std::string> RequestFromService(const Endpoint& endpoint) {
   HttpPost http;  // one connection per load, closed when it goes out of scope
   if (!http.Connect()) return std::nullopt;
-  return Send(http, endpoint);
+  return Send(http, endpoint).body;
 }
 
 BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint) {

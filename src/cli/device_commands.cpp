@@ -30,15 +30,15 @@ bool ParseU32(const std::string& text, uint32_t& out) {
   return true;
 }
 
-// The dive computer's memory: a dump past its end is a mistake in the
+// A dump past the end of the dive computer's memory is a mistake in the
 // command line, found before anything is allocated or opened.
-constexpr uint64_t kDeviceMemoryBytes = 0x1000000;
+constexpr uint64_t kDeviceMemoryBytes = device::kMemoryBytes;
 
 // Opens the port and identifies the device, as every device operation
 // begins. Returns 0 with the session ready, else the exit code.
 int Begin(const Options& options, DeviceSession& session) {
   SetDevicePathOverride(options.device);
-  if (!session.Open()) return Fail(kUsbNotConn);
+  if (!session.Open()) return Fail(session.open_failure_key());
   if (!IdentifyDevice(session.usb())) return Fail(kNotSupportedDevice);
   return 0;
 }
@@ -79,9 +79,9 @@ int Dump(const Options& options, const std::vector<std::string>& args) {
   // Into a side file first: a failed dump never leaves a half file that
   // looks like a good one.
   ReplacingFile out(args[2], ".part");
-  if (!out.ok() || !out.Write(bytes.data(), bytes.size())) return Fail("FILE_ERROR");
+  if (!out.ok() || !out.Write(bytes.data(), bytes.size())) return FailWrite(out.error());
   if (StopRequested()) return 1;  // stopped while writing: the .part goes with `out`
-  if (!out.Commit()) return Fail("FILE_ERROR");
+  if (!out.Commit()) return FailWrite(out.error());
   return 0;
 }
 

@@ -25,8 +25,17 @@ namespace orv::cli {
 
 int Fail(const std::string& key) {
   // After a stop the failure is the stop's doing; main says so in one line.
-  if (!StopRequested()) std::cerr << key << ": " << Tr(key) << "\n";
+  if (!StopRequested()) {
+    const std::string text = Tr(key);
+    std::cerr << key << ": " << text << "\n";
+  }
   return 1;
+}
+
+int FailWrite(const std::string& reason) {
+  const int rc = Fail("FILE_WRITE_ERROR");
+  if (!StopRequested() && !reason.empty()) std::cerr << "orvelle-cli: " << reason << "\n";
+  return rc;
 }
 
 int UsageError(const std::string& text) {
@@ -121,6 +130,7 @@ int main(int argc, char** argv) {
   }
 
   orv::ReadSettings();
+  orv::Strings();  // a missing language table is reported before anything else
   if (opt.unit >= 0) orv::State().unit = opt.unit;
   if (!opt.lang.empty()) orv::LanguageCode = opt.lang;
 

@@ -42,12 +42,15 @@ class TerminalDialogs : public DialogBackend {
 class TerminalProgress : public ProgressSink {
  public:
   void WaitReady() override {}
+  // After a stop the failure the stop caused is not news; main says why.
   void SetMessageText(const std::string& text) override {
-    if (text != last_) std::cerr << text << "\n";
+    if (text != last_ && !StopRequested()) std::cerr << text << "\n";
     last_ = text;
   }
   void SetProgress(int) override {}
-  void ShowMessage(const std::string& text) override { std::cerr << text << "\n"; }
+  void ShowMessage(const std::string& text) override {
+    if (!StopRequested()) std::cerr << text << "\n";
+  }
   void End() override {}
 
  private:
@@ -115,10 +118,7 @@ int SitesRead(const Options& options, const std::vector<std::string>& args) {
   if (!result.ok()) return Finish(scope, result.key, {});
   std::string error;
   if (StopRequested()) return 1;
-  if (!sites::ExportDsFile(lists, args[0], &error)) {
-    std::cerr << "orvelle-cli: " << error << "\n";
-    return 1;
-  }
+  if (!sites::ExportDsFile(lists, args[0], &error)) return FailWrite(error);
   return 0;
 }
 

@@ -10,7 +10,7 @@
 namespace orv {
 
 // Runs `perform` to its end. Setting `cancel` makes the transfer stop within
-// a second; it then ends as a connection that failed.
+// a tenth of a second; it then ends as TransferOutcome::Stopped.
 using TransferRunner = std::function<void(const std::function<void()>& perform, std::atomic<bool>& cancel)>;
 
 // Installs `runner` for every later transfer of the process; empty restores

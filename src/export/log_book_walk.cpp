@@ -57,7 +57,7 @@ class Walk {
     context_.notifier = &notifier_;
     context_.request = [this](const Endpoint& e) -> std::optional<std::string> {
       if (!http_.connected()) return std::nullopt;
-      return Send(http_, e);
+      return Send(http_, e).body;
     };
   }
 

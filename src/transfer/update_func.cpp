@@ -28,7 +28,9 @@ std::string FetchUpdateInfo(const std::string& url, const std::string& file_name
   const std::string folder = DataFolder();
   if (folder.empty()) return {};
   const std::string path = folder + file_name;
-  if (!DownloadToFile(url, path)) return {};
+  DownloadLimits limits;
+  limits.max_bytes = transfer::kMaxUpdateInfoBytes;
+  if (!DownloadToFile(url, path, limits).complete()) return {};
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -68,7 +70,7 @@ MessageKey UpdateFunc::RunOnDevice(const transfer::UpdateKind& kind,
                                    const std::vector<transfer::UpdateFile>& files, bool firmware) {
   // The session closes the port on every way out, after the worker.
   device::DeviceSession session(deadlines_);
-  if (!session.Open()) return Tell(device::kUsbNotConn);
+  if (!session.Open()) return Tell(session.open_failure_key());
   AppState& state = State();
   if (!device::IdentifyDevice(session.usb(), state)) return Tell(device::kNotSupportedDevice);
 

@@ -34,8 +34,8 @@ std::string UploadFunc::Upload() {
   // every path out of here, after the worker has finished.
   device::DeviceSession session(deadlines_);
   if (!session.Open()) {
-    ShowMessage(Tr(device::kUsbNotConn));
-    return device::kUsbNotConn;
+    ShowMessage(Tr(session.open_failure_key()));
+    return session.open_failure_key();
   }
   AppState& state = State();
   if (!device::IdentifyDevice(session.usb(), state)) {
@@ -55,7 +55,7 @@ std::string UploadFunc::Upload() {
   link.firmware_version = FirmwareVersionNumber(state.firmware_version);
   device::Usb& usb = session.usb();
   link.read_block = [&usb](uint32_t addr, uint8_t* dest, uint32_t size) { return usb.ReadBlock(addr, dest, size); };
-  link.send = [&http](const Endpoint& endpoint) { return Send(http, endpoint); };
+  link.send = [&http](const Endpoint& endpoint) { return Send(http, endpoint).body; };
 
   // From here until RunWithProgress returns only the worker touches the Usb
   // and the HttpPost.

@@ -172,6 +172,30 @@ int main(int argc, char** argv) {
                                });
       return;
     }
+    if (!reply.filler.empty() || reply.pace_bytes) {
+      auto body = std::make_shared<std::string>(std::move(reply.body));
+      auto filler = std::make_shared<std::string>(std::move(reply.filler));
+      const std::size_t pace = reply.pace_bytes;
+      res.set_chunked_content_provider(
+          type, [body, filler, pace, sent = std::size_t{0}, &stopping](size_t, httplib::DataSink& sink) mutable {
+            if (stopping) return false;
+            if (pace) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            const std::size_t chunk = pace ? pace : 16384;
+            if (sent < body->size()) {
+              const std::size_t n = std::min(chunk, body->size() - sent);
+              sent += n;
+              return sink.write(body->data() + sent - n, n);
+            }
+            if (filler->empty()) {
+              sink.done();
+              return true;
+            }
+            std::string piece;
+            while (piece.size() < chunk) piece += *filler;
+            return sink.write(piece.data(), piece.size());
+          });
+      return;
+    }
     if (reply.trickle) {
       // A server that never quite stops: one byte every 0.9 s.
       auto body = std::make_shared<std::string>(std::move(reply.body));
