@@ -89,6 +89,12 @@ std::string CalendarFunc::LoadMonth() {
   return {};
 }
 
+std::string CalendarFunc::Reload() {
+  std::string key = LoadMonth();
+  PostProgramMessage(ProgramMessage{kMsgReloadStatistics});
+  return key;
+}
+
 void CalendarFunc::Fill(const MonthGrid& grid) {
   for (size_t i = 0; i < month_.cells.size() && i < grid.size(); ++i) {
     DateCell& cell = month_.cells[i];
@@ -140,8 +146,7 @@ void CalendarFunc::on_event(const ElementRef& /*element*/, const PageEvent& even
     StepMonth(year, month, +1);
     ShowMonth(year, month);
   } else if (id == "synclog") {
-    LoadMonth();
-    PostProgramMessage(ProgramMessage{kMsgReloadStatistics});
+    Reload();
   } else if (CellIndexOf(id) >= 0) {
     OpenDay(ParseObjId(event.target.Attr("objid")));
   }

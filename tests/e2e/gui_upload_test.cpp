@@ -68,7 +68,7 @@ TEST(GuiUpload, DivesMoveFromTheDiveComputerToTheCalendar) {
   }, 60000);
   e2e::ClickInPage(frame.page(), "upload");
   // The click returns once the upload's dialog has closed; the calendar's
-  // reload arrives as a posted "synclog" click after that.
+  // reload runs from the main loop after that.
   EXPECT_TRUE(saw_progress);
   e2e::WaitFor([] { return false; }, 1500);
   ASSERT_EQ(calendar->ShowMonth(2024, 7), "");
