@@ -1,6 +1,7 @@
 #include "browse/calendar_func.h"
 
 #include "app/program_messages.h"
+#include "app/wait_purpose.h"
 #include "divelog/value_text.h"
 
 namespace orv {
@@ -72,13 +73,26 @@ void CalendarFunc::BuildCells() {
 }
 
 std::string CalendarFunc::ShowMonth(int64_t year, int month) {
+  const int64_t shown_year = month_.year;
+  const int shown_month = month_.month;
+  const int64_t shown_first = month_.first_cell_day;
+  WaitPurpose purpose("BUSY_MONTH");
   month_.year = year;
   month_.month = month;
   month_.first_cell_day = FirstCellDay(year, month);
-  return LoadMonth();
+  std::string key = LoadMonth();
+  if (!key.empty() && WaitCancelled() && shown_year != 0) {
+    // The diver gave the new month up: back to the one the grid still shows.
+    month_.year = shown_year;
+    month_.month = shown_month;
+    month_.first_cell_day = shown_first;
+    month_.label.SetText(MonthLabel(month_.year, month_.month));
+  }
+  return key;
 }
 
 std::string CalendarFunc::LoadMonth() {
+  WaitPurpose purpose("BUSY_MONTH");
   const ElementRef message = FindById(window(), "message");
   month_.label.SetText(MonthLabel(month_.year, month_.month));
   BrowseReply reply =
@@ -124,6 +138,7 @@ std::string CalendarFunc::OpenDay(int index, std::vector<DayRow>* shown) {
   const CivilDate& date = month_.cells[index].date;
   // Before the first successful fill a cell holds no date to ask for.
   if (date.month == 0) return {};
+  WaitPurpose purpose("BUSY_DAY");
   const std::string key = day_list_.Open(date, shown);
   if (key.empty()) {
     month_.open_day = date;
