@@ -2,7 +2,6 @@
 
 #include "app/app_state.h"
 #include "desktop/handler_set.h"
-#include "desktop/idle_task.h"
 #include "desktop/setting_dlg.h"
 #include "desktop/ui_wait.h"
 #include "app/program_messages.h"
@@ -41,9 +40,7 @@ bool MainFrame::Create(const std::string& main_page) {
 
   // Program messages are handled in order on the UI thread, and kept with
   // the page events while a service request waits.
-  SetProgramMessagePoster([](const ProgramMessage& message) {
-    RunWhenIdle([message] { UiWait::Get().Deliver(nullptr, [message] { DispatchProgramMessage(message); }); });
-  });
+  SetProgramMessagePoster(QueueProgramMessage);
 
   page_.LoadFile(main_page);
   // Shown before the handlers' first requests: the page fills in as they

@@ -8,6 +8,7 @@
 #include "cloud/transfer_runner.h"
 #include "desktop/busy_popup.h"
 #include "desktop/generic_dialogs.h"
+#include "desktop/idle_task.h"
 #include "desktop/webkit_window.h"
 
 namespace orv::gtk {
@@ -177,6 +178,10 @@ UiWait::Busy::~Busy() {
     busy.erase(it);
     Get().Pump();
   }
+}
+
+void QueueProgramMessage(const ProgramMessage& message) {
+  RunWhenIdle([message] { UiWait::Get().Deliver(nullptr, [message] { DispatchProgramMessage(message); }); });
 }
 
 void InstallRequestWaitRunner() {

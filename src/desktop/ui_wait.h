@@ -16,6 +16,8 @@
 #include <map>
 #include <vector>
 
+#include "app/program_messages.h"
+
 namespace orv::gtk {
 
 class UiWait {
@@ -81,6 +83,10 @@ class UiWait {
   guint busy_timer_ = 0;
   guint pump_source_ = 0;
 };
+
+// Hands a program message (from any thread) to the UI thread: dispatched
+// from the main loop, in order, and kept while a request holds messages.
+void QueueProgramMessage(const ProgramMessage& message);
 
 // Installs UiWait::RunRequest as the runner of every later transfer of the
 // process. Transfers on other threads (upload, update) still run inline on

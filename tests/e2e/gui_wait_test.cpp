@@ -76,6 +76,7 @@ TEST_F(GuiWait, StalledSignInKeepsTheDialogLiveUntilCancel) {
     GdkWindow* view_window = gtk_widget_get_window(page.window().widget());
     e2e::After(700, [&] { frames_early = gdk_frame_clock_get_frame_counter(clock); });
     e2e::After(1500, [&] {
+      e2e::WaitFor([] { return gtk::BusyPopup::ShownPage() != nullptr; }, 10000);
       frames_late = gdk_frame_clock_get_frame_counter(clock);
       popup_text = PopupText();
       busy_cursor = gdk_window_get_cursor(gtk_widget_get_window(GTK_WIDGET(page.gtk_window()))) != nullptr;
@@ -170,7 +171,9 @@ TEST_F(GuiWait, CancelledMonthStepLeavesTheCalendarAsItWas) {
     ASSERT_TRUE(server->SetFault("calendar_month", "stall"));
     std::string popup_text;
     bool cancelled = false;
-    e2e::After(1200, [&] {
+    e2e::After(400, [&] {
+      // Its first showing loads the popup's page, which takes a moment.
+      e2e::WaitFor([] { return gtk::BusyPopup::ShownPage() != nullptr; }, 10000);
       popup_text = PopupText();
       if (gtk::BusyPopup::ShownPage())
         e2e::SaveScreenshot(*gtk::BusyPopup::ShownPage(), std::string("wait_busy_popup_month_") + lang);
