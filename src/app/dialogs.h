@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/wait_purpose.h"
+
 namespace orv {
 
 class DialogBackend {
@@ -41,8 +43,10 @@ void SetDialogBackend(DialogBackend* backend);
 DialogBackend& Dialogs();
 
 // Message dialog with a main and a second text, owned by the active window.
+// None once the diver has cancelled the operation's wait: what follows a
+// Cancel is the diver's own doing, not a failure to report.
 inline void ShowMessage(const std::string& text, const std::string& second = "") {
-  Dialogs().ShowMessage(text, second);
+  if (!WaitCancelled()) Dialogs().ShowMessage(text, second);
 }
 // Confirmation dialog; true when the diver pressed ok.
 inline bool AskYesNo(const std::string& text) { return Dialogs().AskYesNo(text); }

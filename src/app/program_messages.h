@@ -38,11 +38,4 @@ void PostProgramMessage(const ProgramMessage& message);
 void DispatchProgramMessage(const ProgramMessage& message);
 void SetProgramMessagePoster(std::function<void(const ProgramMessage&)> poster);
 
-// While held (the UI thread waits on a service request), dispatched messages
-// are kept in order instead of handled, so no handler starts inside another's
-// wait. Holds nest; the last release returns what was kept, to be handed
-// back from the UI loop.
-void HoldProgramMessages();
-std::vector<ProgramMessage> ReleaseProgramMessages();
-
 }  // namespace orv

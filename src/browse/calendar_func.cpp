@@ -1,6 +1,7 @@
 #include "browse/calendar_func.h"
 
 #include "app/program_messages.h"
+#include "app/wait_purpose.h"
 #include "divelog/value_text.h"
 
 namespace orv {
@@ -72,13 +73,26 @@ void CalendarFunc::BuildCells() {
 }
 
 std::string CalendarFunc::ShowMonth(int64_t year, int month) {
+  const int64_t shown_year = month_.year;
+  const int shown_month = month_.month;
+  const int64_t shown_first = month_.first_cell_day;
+  WaitPurpose purpose("BUSY_MONTH");
   month_.year = year;
   month_.month = month;
   month_.first_cell_day = FirstCellDay(year, month);
-  return LoadMonth();
+  std::string key = LoadMonth();
+  if (!key.empty() && WaitCancelled() && shown_year != 0) {
+    // The diver gave the new month up: back to the one the grid still shows.
+    month_.year = shown_year;
+    month_.month = shown_month;
+    month_.first_cell_day = shown_first;
+    month_.label.SetText(MonthLabel(month_.year, month_.month));
+  }
+  return key;
 }
 
 std::string CalendarFunc::LoadMonth() {
+  WaitPurpose purpose("BUSY_MONTH");
   const ElementRef message = FindById(window(), "message");
   month_.label.SetText(MonthLabel(month_.year, month_.month));
   BrowseReply reply =
@@ -87,6 +101,12 @@ std::string CalendarFunc::LoadMonth() {
   if (!reply.ok()) return reply.key;
   Fill(BuildMonthGrid(month_.year, month_.month, ParseMonthSummary(reply.response)));
   return {};
+}
+
+std::string CalendarFunc::Reload() {
+  std::string key = LoadMonth();
+  PostProgramMessage(ProgramMessage{kMsgReloadStatistics});
+  return key;
 }
 
 void CalendarFunc::Fill(const MonthGrid& grid) {
@@ -118,6 +138,7 @@ std::string CalendarFunc::OpenDay(int index, std::vector<DayRow>* shown) {
   const CivilDate& date = month_.cells[index].date;
   // Before the first successful fill a cell holds no date to ask for.
   if (date.month == 0) return {};
+  WaitPurpose purpose("BUSY_DAY");
   const std::string key = day_list_.Open(date, shown);
   if (key.empty()) {
     month_.open_day = date;
@@ -140,8 +161,7 @@ void CalendarFunc::on_event(const ElementRef& /*element*/, const PageEvent& even
     StepMonth(year, month, +1);
     ShowMonth(year, month);
   } else if (id == "synclog") {
-    LoadMonth();
-    PostProgramMessage(ProgramMessage{kMsgReloadStatistics});
+    Reload();
   } else if (CellIndexOf(id) >= 0) {
     OpenDay(ParseObjId(event.target.Attr("objid")));
   }

@@ -90,7 +90,7 @@ int Upload(const Options& options, const std::vector<std::string>& args) {
   if (!args.empty()) return UsageError("upload takes no arguments");
   if (int rc = StartServiceSession(options)) return rc;
   TerminalScope scope(options);
-  UploadFunc upload(device::Deadlines{}, [](EngineWindow*) {});
+  UploadFunc upload;  // no calendar to reload
   return Finish(scope, upload.Upload(), {""});
 }
 

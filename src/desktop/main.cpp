@@ -23,7 +23,7 @@
 #include "desktop/login_dlg.h"
 #include "desktop/main_frame.h"
 #include "desktop/progress_dialog.h"
-#include "desktop/request_wait.h"
+#include "desktop/ui_wait.h"
 #include "desktop/service_trust.h"
 #include "desktop/stop_signals.h"
 #include "desktop/tile_scheme.h"

@@ -2,8 +2,8 @@
 
 #include "app/app_state.h"
 #include "desktop/handler_set.h"
-#include "desktop/idle_task.h"
 #include "desktop/setting_dlg.h"
+#include "desktop/ui_wait.h"
 #include "app/program_messages.h"
 #include "app/settings_refresh.h"
 #include "app/sys_menu_func.h"
@@ -38,9 +38,9 @@ bool MainFrame::Create(const std::string& main_page) {
                    }),
                    nullptr);
 
-  // Program messages are handled in order on the UI thread.
-  SetProgramMessagePoster(
-      [](const ProgramMessage& message) { RunWhenIdle([message] { DispatchProgramMessage(message); }); });
+  // Program messages are handled in order on the UI thread, and kept with
+  // the page events while a service request waits.
+  SetProgramMessagePoster(QueueProgramMessage);
 
   page_.LoadFile(main_page);
   // Shown before the handlers' first requests: the page fills in as they

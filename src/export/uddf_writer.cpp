@@ -64,8 +64,8 @@ double CylinderCubicMetres(int32_t volume) {
 // The alarm word of an event the chart marks, or null for events UDDF has
 // no word for.
 const char* AlarmWord(const ExportEvent& e) {
-  if (e.code == 3) return "ascent";
-  if (e.code == 1 && e.value == 0) return "deco";
+  if (e.code == kEventAscentAlarm) return "ascent";
+  if (e.code == kEventDecoNeeded && e.value == 0) return "deco";
   return nullptr;
 }
 
@@ -89,7 +89,7 @@ std::vector<std::string> NoteLines(const ExportDive& d) {
   if (IsPosition(d.entry)) lines.push_back(Tr("EXPORT_ENTRY") + ": " + Position(d.entry));
   if (IsPosition(d.exit)) lines.push_back(Tr("EXPORT_EXIT") + ": " + Position(d.exit));
   for (const ExportEvent& e : d.events)
-    if (e.code == 18)
+    if (e.code == kEventDepthAlarm)
       lines.push_back(Tr("EXPORT_DEPTH_ALARM") + ": " + DurationText(e.time) + ", " + std::to_string(e.value) + " m");
   return lines;
 }

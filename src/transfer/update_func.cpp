@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/dialogs.h"
+#include "app/wait_purpose.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
 #include "device/device_identity.h"
@@ -44,6 +45,7 @@ void UpdateFunc::on_event(const ElementRef&, const PageEvent& event) {
 }
 
 MessageKey UpdateFunc::UpdateFirmware() {
+  WaitPurpose purpose("BUSY_UPDATES");
   firmware_info_ = FetchUpdateInfo(FirmwareUpdateInfoUrl(), transfer::kFirmwareUpdate.info_file);
   offered_version_.clear();
   release_note_.clear();
@@ -57,6 +59,7 @@ MessageKey UpdateFunc::UpdateFirmware() {
 }
 
 MessageKey UpdateFunc::UpdateDiveSites() {
+  WaitPurpose purpose("BUSY_UPDATES");
   divesite_info_ = FetchUpdateInfo(DiveSiteUpdateInfoUrl(), transfer::kDiveSiteUpdate.info_file);
   if (divesite_info_.empty()) return Tell(kNoUpdateInfo);
   // An error page or a reply without the list is no offer; running it would

@@ -10,22 +10,11 @@
 
 namespace orv {
 
-UploadFunc::UploadFunc(device::Deadlines deadlines, SyncLogPoster poster)
-    : deadlines_(deadlines), poster_(poster ? std::move(poster) : SyncLogPoster(&UploadFunc::ClickSyncLog)) {}
+UploadFunc::UploadFunc(device::Deadlines deadlines, AfterUpload after_upload)
+    : deadlines_(deadlines), after_upload_(std::move(after_upload)) {}
 
 void UploadFunc::on_event(const ElementRef&, const PageEvent& event) {
   if (ClickedId(event) == "upload") Upload();
-}
-
-void UploadFunc::ClickSyncLog(EngineWindow* window) {
-  if (!window || !window->event_sink()) return;
-  ElementRef synclog = FindInFrame(window, "framepage1", "synclog");
-  if (!synclog) return;
-  PageEvent click;
-  click.code = kEventClick;
-  click.target = synclog;
-  click.source = synclog;
-  window->event_sink()->OnPageEvent(synclog, click);
 }
 
 std::string UploadFunc::Upload() {
@@ -67,7 +56,7 @@ std::string UploadFunc::Upload() {
     }
     sink.End();
   });
-  poster_(window());
+  if (after_upload_) after_upload_();
   return outcome_.first_failure;
 }
 

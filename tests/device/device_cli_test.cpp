@@ -24,8 +24,8 @@ TEST_F(Cli, IdentifyPrintsVersionIdentityModelAndEnds) {
   CliResult r = Run("--device " + sim_->slave() + " identify");
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(r.out, "1.005\t123456\tQ7\n");
-  ASSERT_TRUE(WaitForLog("rx 9997"));
-  EXPECT_EQ(ReadLines(log()), (std::vector<std::string>{"rx 0030 0", "rx 9997 0"}));
+  ASSERT_TRUE(WaitForLog("closed"));
+  EXPECT_EQ(ReadLines(log()), (std::vector<std::string>{"rx 0030 0", "rx 9997 0", "closed"}));
   // The environment names the device as well.
   EXPECT_EQ(Run("identify", "ORVELLE_DEVICE=" + sim_->slave()).out, "1.005\t123456\tQ7\n");
 }
@@ -42,9 +42,9 @@ TEST_F(Cli, FailedIdentifySendsNothingMore) {
   Start({"--fault", "wrong-command=1"});
   CliResult r = Run("--device " + sim_->slave() + " identify");
   EXPECT_EQ(r.exit_code, 1);
-  ASSERT_TRUE(WaitForLog("rx 0030"));
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // an end command would be here by now
-  EXPECT_EQ(ReadLines(log()), std::vector<std::string>{"rx 0030 0"});
+  // Once the port is closed, an end command would be in the log before it.
+  ASSERT_TRUE(WaitForLog("closed"));
+  EXPECT_EQ(ReadLines(log()), (std::vector<std::string>{"rx 0030 0", "closed"}));
 }
 
 TEST_F(Cli, MissingDeviceIsNotConnected) {
@@ -68,9 +68,10 @@ TEST_F(Cli, DumpReadsAnUnalignedRangeAcrossBlocks) {
   std::string want(a.begin() + 16, a.end());
   want.append(b.begin(), b.begin() + (5000 - want.size()));
   EXPECT_EQ(got, want);
-  ASSERT_TRUE(WaitForLog("rx 9997"));
+  ASSERT_TRUE(WaitForLog("closed", 2));  // the writing session's, then the dump's
   EXPECT_EQ(LogCount("rx 0001"), 2u);
-  EXPECT_EQ(ReadLines(log()).back(), "rx 9997 0");
+  const auto lines = ReadLines(log());
+  EXPECT_EQ(lines[lines.size() - 2], "rx 9997 0");
 }
 
 TEST_F(Cli, FailedDumpEndsTheDeviceAndLeavesNoFile) {

@@ -66,6 +66,15 @@ class DevsimTest : public ::testing::Test {
   size_t LogCount(const std::string& prefix) const { return LogLines(log(), prefix); }
   bool WaitForLog(const std::string& prefix, size_t count = 1) const { return WaitForLogLines(log(), prefix, count); }
 
+  // The simulator takes packets in order: once it has logged the port closed
+  // after an end command of the test's own, every packet sent before is in
+  // the log. That end command's line counts in LogCount("rx").
+  bool AllSentIsLogged() {
+    const size_t closed = LogCount("closed");
+    Open()->usb().SendEnd();
+    return WaitForLog("closed", closed + 1);
+  }
+
   TempDir dir_;
   std::unique_ptr<Devsim> sim_;
 };

@@ -61,7 +61,7 @@ TEST_F(UpdateFaults, NoDeviceAndAnUnsupportedDevice) {
   EXPECT_EQ(func_->UpdateFirmware(), "NOT_SUPPOR_DEVICE");
   EXPECT_EQ(dialogs_.messages, Texts({"NOT_SUPPOR_DEVICE"}));
   EXPECT_TRUE(dialogs_.questions.empty());
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_TRUE(WaitForLog("closed"));  // all the run sent is in the log
   EXPECT_EQ(LogCount("rx 9997"), 0u);
 }
 

@@ -59,7 +59,9 @@ class UploadTest : public ::testing::Test {
     auto cal = std::make_unique<CalendarFunc>();
     calendar = cal.get();
     handlers.push_back(std::move(cal));
-    auto up = std::make_unique<UploadFunc>(device::Deadlines{std::chrono::milliseconds(1500), std::chrono::milliseconds(3000)});
+    auto up = std::make_unique<UploadFunc>(
+        device::Deadlines{std::chrono::milliseconds(1500), std::chrono::milliseconds(3000)},
+        [this] { calendar->Reload(); });
     upload = up.get();
     upload->set_complete_pause_ms(0);
     handlers.push_back(std::move(up));
@@ -136,7 +138,7 @@ TEST_F(UploadTest, DivesOfTheDeviceAppearInTheCalendarAndAgainUploadAddsNothing)
   EXPECT_EQ(upload->last_outcome().steps_posted, 1 + 13);  // the directory, then every dive
   EXPECT_EQ(EndCommands(1), 1);
   EXPECT_EQ(test::OpenDescriptorCount(), fds);  // port closed, connection gone
-  // The synclog click reloaded the month shown: the trip of 12-14 July.
+  // The calendar reloaded the month shown: the trip of 12-14 July.
   EXPECT_EQ(DiveDays(7), 3);
   int day = -1;
   for (int i = 0; i < 42 && day < 0; ++i)

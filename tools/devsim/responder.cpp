@@ -31,6 +31,10 @@ void Responder::Reset() {
   std::fill(pending_.begin(), pending_.end(), uint8_t{0xFF});
 }
 
+void Responder::NoteClosed() {
+  if (log_) log_("closed");
+}
+
 void Responder::Handle(const Packet& request, std::vector<Packet>& replies) {
   if (log_) {
     char line[96];

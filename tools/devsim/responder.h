@@ -33,6 +33,9 @@ class Responder {
   // The line went quiet (the program closed the port): forget a half-sent
   // block.
   void Reset();
+  // Logs "closed": the program that used the port has closed it, so nothing
+  // more of its run can arrive (tests wait for this line).
+  void NoteClosed();
 
   static Packet IdentifyReply(const DeviceProfile& profile);
 
