@@ -71,22 +71,32 @@ TransferRunner& Runner() {
   return runner;
 }
 
+// The Cancel of the operation the calling thread works for, if any.
+thread_local const std::atomic<bool>* scope_cancel = nullptr;
+
+struct CancelFlags {
+  std::atomic<bool> runner{false};
+  const std::atomic<bool>* scope = nullptr;  // taken on the calling thread: the runner may perform elsewhere
+};
+
 // libcurl calls this at least once a second, also while nothing arrives.
-int CheckCancel(void* flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-  return static_cast<std::atomic<bool>*>(flag)->load() ? 1 : 0;
+int CheckCancel(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  const auto* flags = static_cast<CancelFlags*>(data);
+  return flags->runner.load() || (flags->scope && flags->scope->load()) ? 1 : 0;
 }
 
 }  // namespace
 
 CURLcode Perform(CURL* curl) {
-  std::atomic<bool> cancel{false};
+  CancelFlags flags;
+  flags.scope = scope_cancel;
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CheckCancel);
-  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &cancel);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &flags);
   CURLcode rc = CURLE_OK;
   auto perform = [&] { rc = curl_easy_perform(curl); };
   // The runner is set once at start-up, before any transfer.
-  if (Runner()) Runner()(perform, cancel);
+  if (Runner()) Runner()(perform, flags.runner);
   else perform();
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, nullptr);
@@ -98,5 +108,11 @@ CURLcode Perform(CURL* curl) {
 namespace orv {
 
 void SetTransferRunner(TransferRunner runner) { detail::Runner() = std::move(runner); }
+
+TransferCancelScope::TransferCancelScope(const std::atomic<bool>* flag) : previous_(detail::scope_cancel) {
+  detail::scope_cancel = flag;
+}
+
+TransferCancelScope::~TransferCancelScope() { detail::scope_cancel = previous_; }
 
 }  // namespace orv
