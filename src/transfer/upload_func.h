@@ -38,6 +38,10 @@ class UploadFunc : public func_base {
   static void ClickSyncLog(EngineWindow* window);
 
  private:
+  // After a complete run: how many dives were added, and the calendar
+  // turned to the month of the newest of them.
+  void TellOutcome();
+
   device::Deadlines deadlines_;
   SyncLogPoster poster_;
   int complete_pause_ms_ = 2000;
