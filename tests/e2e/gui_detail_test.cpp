@@ -90,8 +90,9 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
       HttpPost http;
       std::optional<DiveLog> log = FetchDiveLog(http, long_id, nullptr);
       ASSERT_TRUE(log);
+      const int32_t stretch = 4000 / std::max(1, LogInt(*log, "dive_duration")) + 1;
       for (Json::Value& p : (*log)["dive_profiles"]) {
-        long_duration = LogInt(p, "profile_time") * 30;
+        long_duration = LogInt(p, "profile_time") * stretch;
         p["profile_time"] = long_duration;
       }
       (*log)["dive_duration"] = long_duration;

@@ -133,10 +133,13 @@ TEST_F(GuiExport, CancelEndsAStalledExportWithoutFile) {
     for (auto& h : frame.handlers())
       if (auto* f = dynamic_cast<ExportFunc*>(h.get())) f->set_ui(&file);
     std::vector<std::string> pages;
+    std::string told;  // a message would say the diver's stop was taken for a failure
     std::chrono::steady_clock::time_point clicked;
     e2e::Observe([&](gtk::DialogPage& dlg) {
       pages.push_back(dlg.PageName());
       if (dlg.PageName() == "export.htm") {
+        SetMonth(dlg.window(), "export_from", "2024-05");
+        SetMonth(dlg.window(), "export_to", "2024-06");
         e2e::ClickInPage(dlg.window(), "ok");
       } else if (dlg.PageName() == "export_progress.htm") {
         e2e::WaitFor([&] { return !Text(dlg.window(), "MsgText2").empty(); }, 10000);
@@ -145,13 +148,14 @@ TEST_F(GuiExport, CancelEndsAStalledExportWithoutFile) {
         clicked = std::chrono::steady_clock::now();
         e2e::ClickInPage(dlg.window(), "cancel");
       } else if (dlg.PageName() == "msg.htm") {
+        told = Text(dlg.window(), "MsgText1");
         e2e::ClickInPage(dlg.window(), "ok");
       }
     }, 60000);
     e2e::ClickInPage(frame.page(), "export_logbook");
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - clicked).count();
     e2e::Observe(nullptr);
-    EXPECT_EQ(pages, (std::vector<std::string>{"export.htm", "export_progress.htm"}));
+    EXPECT_EQ(pages, (std::vector<std::string>{"export.htm", "export_progress.htm"})) << told;
     EXPECT_LT(seconds, 2.0);  // libcurl looks at Cancel once a second
     EXPECT_FALSE(std::filesystem::exists(file.path));
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
