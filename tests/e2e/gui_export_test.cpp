@@ -40,7 +40,15 @@ void SetMonth(gtk::WebKitWindow& w, const std::string& id, const std::string& va
                 "'; e.dispatchEvent(new Event('input', {bubbles: true})); return '';");
 }
 
-class GuiExport : public e2e::GuiSimTest {};
+class GuiExport : public e2e::GuiSimTest {
+ protected:
+  // The main window in `lang`, its export writing to `file`.
+  void OpenMain(gtk::MainFrame& frame, FixedFile& file, const std::string& lang) {
+    e2e::UseLanguage(lang);
+    ASSERT_TRUE(frame.Create(PagePath("main.htm")));
+    e2e::HandlerOf<ExportFunc>(frame)->set_ui(&file);
+  }
+};
 
 TEST_F(GuiExport, MonthsProgressAndCountsInBothLanguages) {
   ScaleX = ScaleY = 1.0f;
@@ -52,14 +60,10 @@ TEST_F(GuiExport, MonthsProgressAndCountsInBothLanguages) {
 
   for (const std::string lang : {"ENG", "CHT"}) {
     SCOPED_TRACE(lang);
-    LanguageCode = lang;
-    State().page_folder = MakePageFolder(ProgramFolder(), lang);
     gtk::MainFrame frame;
-    ASSERT_TRUE(frame.Create(PagePath("main.htm")));
     FixedFile file;
     file.path = server->dir() + "/logbook_" + lang + (lang == "ENG" ? ".uddf" : ".csv");
-    for (auto& h : frame.handlers())
-      if (auto* f = dynamic_cast<ExportFunc*>(h.get())) f->set_ui(&file);
+    OpenMain(frame, file, lang);
 
     std::string defaults, refusal, progress, message, second;
     e2e::Observe([&](gtk::DialogPage& dlg) {
@@ -124,14 +128,10 @@ TEST_F(GuiExport, CancelEndsAStalledExportWithoutFile) {
   ASSERT_TRUE(server->SetFault("divelog", "stall"));
   for (const std::string lang : {"ENG", "CHT"}) {
     SCOPED_TRACE(lang);
-    LanguageCode = lang;
-    State().page_folder = MakePageFolder(ProgramFolder(), lang);
     gtk::MainFrame frame;
-    ASSERT_TRUE(frame.Create(PagePath("main.htm")));
     FixedFile file;
     file.path = server->dir() + "/cancelled_" + lang + ".uddf";
-    for (auto& h : frame.handlers())
-      if (auto* f = dynamic_cast<ExportFunc*>(h.get())) f->set_ui(&file);
+    OpenMain(frame, file, lang);
     std::vector<std::string> pages;
     std::string told;  // a message would say the diver's stop was taken for a failure
     std::chrono::steady_clock::time_point clicked;

@@ -110,14 +110,11 @@ TEST_F(GuiLogbook, FailedMonthDrawsItsDaysAndTheWholeMessage) {
   ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
   for (const std::string lang : {"ENG", "CHT"}) {
     SCOPED_TRACE(lang);
-    LanguageCode = lang;
-    State().page_folder = MakePageFolder(ProgramFolder(), lang);
+    e2e::UseLanguage(lang);
     gtk::MainFrame frame;
     ASSERT_TRUE(frame.Create(PagePath("main.htm")));
     auto& page = frame.page();
-    CalendarFunc* calendar = nullptr;
-    for (auto& h : frame.handlers())
-      if (auto* c = dynamic_cast<CalendarFunc*>(h.get())) calendar = c;
+    CalendarFunc* calendar = e2e::HandlerOf<CalendarFunc>(frame);
     ASSERT_NE(calendar, nullptr);
     ASSERT_TRUE(server->SetFault("calendar_month", "empty"));
     EXPECT_EQ(calendar->ShowMonth(2024, 6), "HOST_NOT_CONN");
