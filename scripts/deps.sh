@@ -9,10 +9,10 @@ ORVELLE_PACKAGES=(
   libgtk-3-dev libwebkit2gtk-4.1-dev
   libboost-dev libboost-system-dev libboost-thread-dev
   libjsoncpp-dev libtinyxml2-dev libcurl4-openssl-dev libudev-dev libsecret-1-dev
-  libxml2-dev libsqlite3-dev libcpp-httplib-dev libssl-dev
+  libxml2-dev libxml2-utils libsqlite3-dev libcpp-httplib-dev libssl-dev
   libgtest-dev libgmock-dev googletest
   xvfb xauth umockdev libumockdev-dev clang libclang-rt-14-dev gnome-keyring
-  openssl imagemagick fonts-noto-cjk fonts-dejavu-core ccache
+  openssl imagemagick fonts-noto-cjk fonts-dejavu-core ccache dbus-daemon
   clang-format clang-tidy shellcheck nodejs
 )
 # What scripts/package needs on top: the Debian package tools and the

@@ -4,6 +4,7 @@
 // backend answers, so handlers run unchanged everywhere.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -64,6 +65,9 @@ class ProgressSink {
   // Shows a message dialog and blocks the worker until it is closed.
   virtual void ShowMessage(const std::string& text) = 0;
   virtual void End() = 0;
+  // Set once the diver pressed the dialog's Cancel; null for dialogs that
+  // offer none (a device write must not be left half done).
+  virtual const std::atomic<bool>* CancelFlag() const { return nullptr; }
 };
 
 // Runs `work` on a worker thread behind a progress dialog and returns once

@@ -16,6 +16,7 @@ enum ProgramMessageNumber : int {
   kMsgMarkerMoved = 2027,
   kMsgReloadStatistics = 2028,
   kMsgSettingsChanged = 2029,
+  kMsgShowMonth = 2030,  // word: year × 100 + month; the calendar turns there
   kMsgSocialPageLoaded = 3024,
 };
 

@@ -38,10 +38,24 @@ CalendarFunc::CalendarFunc(Notifier* notifier, ServiceRequest request) {
   context_.request = std::move(request);
 }
 
+CalendarFunc::~CalendarFunc() { detach(); }
+
 void CalendarFunc::attach(EngineWindow* window) {
   func_base::attach(window);
   context_.window = window;
+  // Turning to a month reloads the statistics too, as "synclog" does: it
+  // follows an upload, which changed both.
+  OnProgramMessage(kMsgShowMonth, [this](const ProgramMessage& m) {
+    ShowMonth(m.word / 100, static_cast<int>(m.word % 100));
+    PostProgramMessage(ProgramMessage{kMsgReloadStatistics});
+  });
+  listening_ = true;
   Start();  // builds the cells itself
+}
+
+void CalendarFunc::detach() {
+  if (listening_) OnProgramMessage(kMsgShowMonth, {});
+  listening_ = false;
 }
 
 void CalendarFunc::Bind(EngineWindow* window) {
@@ -97,10 +111,12 @@ std::string CalendarFunc::LoadMonth() {
   month_.label.SetText(MonthLabel(month_.year, month_.month));
   BrowseReply reply =
       RequestChecked(context_, CalendarMonthEndpoint(static_cast<int>(month_.year), month_.month), message);
-  // A failure leaves the grid as the last good fill left it.
-  if (!reply.ok()) return reply.key;
-  Fill(BuildMonthGrid(month_.year, month_.month, ParseMonthSummary(reply.response)));
-  return {};
+  // A failed month still gets its own days, unmarked, with the failure in
+  // `message` and "synclog" to try again: the last good month's marks
+  // under this month's label would show dives on the wrong dates.
+  Fill(BuildMonthGrid(month_.year, month_.month,
+                      reply.ok() ? ParseMonthSummary(reply.response) : std::vector<MonthSummaryEntry>{}));
+  return reply.key;
 }
 
 std::string CalendarFunc::Reload() {

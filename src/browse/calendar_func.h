@@ -35,9 +35,12 @@ class CalendarFunc : public func_base {
   // After "synclog" (Reload) the handler posts program message 2028, which
   // HistoryFunc answers with a reload.
   explicit CalendarFunc(Notifier* notifier = nullptr, ServiceRequest request = {});
+  ~CalendarFunc() override;
 
-  // Remembers the main window, then Start.
+  // Remembers the main window, listens for program message 2030 (turn to
+  // a month, as after an upload), then Start.
   void attach(EngineWindow* window) override;
+  void detach() override;
   // Remembers the main window and builds the cell list, loading nothing
   // (orvelle-cli picks its month itself).
   void Bind(EngineWindow* window);
@@ -69,6 +72,7 @@ class CalendarFunc : public func_base {
 
   BrowseContext context_;
   CalendarMonth month_;
+  bool listening_ = false;
   DayLogList day_list_{context_};
 };
 

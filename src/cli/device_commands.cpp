@@ -9,6 +9,7 @@
 #include "app/safe_file.h"
 #include "app/stop_request.h"
 #include "cli/cli.h"
+#include "cli/progress_line.h"
 #include "device/device_identity.h"
 #include "device/device_port.h"
 #include "device/device_session.h"
@@ -65,14 +66,24 @@ int Dump(const Options& options, const std::vector<std::string>& args) {
 
   DeviceSession session;
   if (int rc = Begin(options, session)) return rc;
+  bool read = true;
   {
     EndGuard end(session.usb());
+    // A dump of the whole memory takes minutes; on a terminal the bytes read
+    // so far show on one line (a log gets the result only).
+    ProgressLine line(std::cerr);
     for (uint32_t done = 0; done < size;) {
       uint32_t chunk = std::min<uint32_t>(size - done, kBlockSize);
-      if (!session.usb().ReadBlock(address + done, bytes.data() + done, chunk)) return Fail(kUsbError);
+      if (!session.usb().ReadBlock(address + done, bytes.data() + done, chunk)) {
+        read = false;
+        break;
+      }
       done += chunk;
+      if (line.terminal())
+        line.Update("", std::to_string(done) + "/" + std::to_string(size) + " bytes", ProgressLine::Percent(done, size));
     }
   }
+  if (!read) return Fail(kUsbError);  // below the progress line, which has ended
   session.Close();
   if (StopRequested()) return 1;
 

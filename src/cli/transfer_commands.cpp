@@ -5,6 +5,7 @@
 #include "app/dialogs.h"
 #include "app/stop_request.h"
 #include "cli/cli.h"
+#include "cli/progress_line.h"
 #include "cli/service_session.h"
 #include "device/device_port.h"
 #include "sites/ds_file.h"
@@ -38,23 +39,36 @@ class TerminalDialogs : public DialogBackend {
   bool asked_ = false;
 };
 
-// Status lines of the long operations, one per change, on stderr.
+// The long operations on stderr: one updating line on a terminal, a line
+// per status change otherwise.
 class TerminalProgress : public ProgressSink {
  public:
   void WaitReady() override {}
-  // After a stop the failure the stop caused is not news; main says why.
   void SetMessageText(const std::string& text) override {
-    if (text != last_ && !StopRequested()) std::cerr << text << "\n";
-    last_ = text;
+    status_ = text;
+    Show();
   }
-  void SetProgress(int) override {}
+  void SetDetailText(const std::string& text) override {
+    counts_ = text;
+    Show();
+  }
+  void SetProgress(int value) override {
+    percent_ = value;
+    Show();
+  }
   void ShowMessage(const std::string& text) override {
-    if (!StopRequested()) std::cerr << text << "\n";
+    if (!StopRequested()) line_.Print(text);
   }
   void End() override {}
 
  private:
-  std::string last_;
+  // After a stop the failure the stop caused is not news; main says why.
+  void Show() {
+    if (!StopRequested()) line_.Update(status_, counts_, percent_);
+  }
+  ProgressLine line_{std::cerr};
+  std::string status_, counts_;
+  int percent_ = -1;
 };
 
 // Installs the terminal dialogs and progress for one command.

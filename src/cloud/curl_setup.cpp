@@ -72,11 +72,15 @@ TransferRunner& Runner() {
   return runner;
 }
 
+// The Cancel of the operation the calling thread works for, if any.
+thread_local const std::atomic<bool>* scope_cancel = nullptr;
+
 // How long the transfer loop sleeps in poll at most: the longest a Cancel or
 // a stop goes unseen while the line is silent.
 constexpr int kWatchIntervalMs = 100;
 
-CURLcode RunOnMulti(CURLM* multi, CURL* curl, const std::atomic<bool>& cancel, bool& stopped) {
+CURLcode RunOnMulti(CURLM* multi, CURL* curl, const std::atomic<bool>& cancel,
+                    const std::atomic<bool>* scope_cancel, bool& stopped) {
   if (curl_multi_add_handle(multi, curl) != CURLM_OK) return CURLE_FAILED_INIT;
   CURLcode rc = CURLE_OK;
   for (bool done = false; !done;) {
@@ -97,7 +101,7 @@ CURLcode RunOnMulti(CURLM* multi, CURL* curl, const std::atomic<bool>& cancel, b
       rc = CURLE_RECV_ERROR;
       break;
     }
-    if (cancel.load() || StopRequested()) {
+    if (cancel.load() || (scope_cancel && scope_cancel->load()) || StopRequested()) {
       stopped = true;
       rc = CURLE_ABORTED_BY_CALLBACK;
       break;
@@ -115,8 +119,10 @@ CURLcode RunOnMulti(CURLM* multi, CURL* curl, const std::atomic<bool>& cancel, b
 CURLcode Perform(CURLM* multi, CURL* curl, bool& stopped) {
   stopped = false;
   std::atomic<bool> cancel{false};
+  // Taken on the calling thread: the runner may perform elsewhere.
+  const std::atomic<bool>* scope = scope_cancel;
   CURLcode rc = CURLE_OK;
-  auto perform = [&] { rc = RunOnMulti(multi, curl, cancel, stopped); };
+  auto perform = [&] { rc = RunOnMulti(multi, curl, cancel, scope, stopped); };
   // The runner is set once at start-up, before any transfer.
   if (Runner()) Runner()(perform, cancel);
   else perform();
@@ -143,5 +149,11 @@ TransferOutcome Classify(CURLcode rc, bool stopped, bool any_status) {
 namespace orv {
 
 void SetTransferRunner(TransferRunner runner) { detail::Runner() = std::move(runner); }
+
+TransferCancelScope::TransferCancelScope(const std::atomic<bool>* flag) : previous_(detail::scope_cancel) {
+  detail::scope_cancel = flag;
+}
+
+TransferCancelScope::~TransferCancelScope() { detail::scope_cancel = previous_; }
 
 }  // namespace orv

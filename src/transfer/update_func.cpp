@@ -94,6 +94,14 @@ MessageKey UpdateFunc::RunOnDevice(const transfer::UpdateKind& kind,
   MessageKey result;
   // Until RunWithProgress returns only the worker touches the Usb.
   RunWithProgress([&](ProgressSink& sink) { result = transfer::RunUpdateWorker(job, usb, sink); });
+  // The progress dialog's last status went by in two seconds; the diver
+  // who stepped away still learns that it finished, and with what.
+  if (result == transfer::kUpdateComplete) {
+    if (firmware)
+      ShowMessage(transfer::FormatTwoTexts(Tr("FIRMWARE_UPDATED"), offered_version_, ""));
+    else
+      ShowMessage(Tr("DS_UPDATED"));
+  }
   return result;
 }
 

@@ -2,11 +2,16 @@
 
 #include "app/app_state.h"
 #include "app/dialogs.h"
+#include "app/program_messages.h"
 #include "app/string_table.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
 #include "device/device_identity.h"
+#include "cloud/json_read.h"
 #include "device/device_session.h"
+#include "divelog/dive_log.h"
+#include "divelog/dive_log_read.h"
+#include "divelog/dive_values.h"
 
 namespace orv {
 
@@ -56,8 +61,35 @@ std::string UploadFunc::Upload() {
     }
     sink.End();
   });
-  if (after_upload_) after_upload_();
+  if (outcome_.complete)
+    TellOutcome();
+  else if (after_upload_)
+    after_upload_();
   return outcome_.first_failure;
+}
+
+void UploadFunc::TellOutcome() {
+  if (outcome_.dives_added == 0) {
+    ShowMessage(Tr("UPLOAD_NOTHING_NEW"));
+    if (after_upload_) after_upload_();
+    return;
+  }
+  std::string text = Tr("UPLOAD_ADDED");
+  if (const size_t at = text.find("%d"); at != std::string::npos)
+    text.replace(at, 2, std::to_string(outcome_.dives_added));
+  ShowMessage(text);
+  // The device hands its dives over oldest first, so the last one the
+  // service accepted is the newest; its record says when it was.
+  HttpPost http;
+  std::optional<DiveLog> newest;
+  if (!outcome_.last_dive_id.empty()) newest = FetchDiveLog(http, outcome_.last_dive_id, nullptr);
+  if (!newest) {
+    if (after_upload_) after_upload_();
+    return;
+  }
+  const CivilTime start = BreakDownUtc(
+      LocalStartSeconds(JsonMember(*newest, "dive_datetime").asInt64(), LogInt(*newest, "timezone")));
+  PostProgramMessage(ProgramMessage{kMsgShowMonth, start.year * 100 + start.month});
 }
 
 }  // namespace orv

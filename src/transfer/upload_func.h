@@ -33,6 +33,10 @@ class UploadFunc : public func_base {
   const UploadOutcome& last_outcome() const { return outcome_; }
 
  private:
+  // After a complete run: how many dives were added, and the calendar
+  // turned to the month of the newest of them.
+  void TellOutcome();
+
   device::Deadlines deadlines_;
   AfterUpload after_upload_;
   int complete_pause_ms_ = 2000;

@@ -30,11 +30,10 @@ inline std::string SlurpFile(const std::string& path) {
   return ss.str();
 }
 
-// `args` are passed through the shell as written; `folder` receives the
-// captured output files.
-inline CliResult RunCli(const std::string& args, const std::string& folder, const std::string& env = "") {
+// Runs a shell command line; `folder` receives the captured output files.
+inline CliResult RunCommand(const std::string& command_line, const std::string& folder) {
   const std::string out = folder + "/cli_out.txt", err = folder + "/cli_err.txt";
-  std::string cmd = env + " " ORVELLE_BIN_DIR "/orvelle-cli " + args + " >" + out + " 2>" + err;
+  const std::string cmd = command_line + " >" + out + " 2>" + err;
   auto t = std::chrono::steady_clock::now();
   int status = std::system(cmd.c_str());
   CliResult r;
@@ -43,6 +42,11 @@ inline CliResult RunCli(const std::string& args, const std::string& folder, cons
   r.out = SlurpFile(out);
   r.err = SlurpFile(err);
   return r;
+}
+
+// `args` are passed through the shell as written.
+inline CliResult RunCli(const std::string& args, const std::string& folder, const std::string& env = "") {
+  return RunCommand(env + " " ORVELLE_BIN_DIR "/orvelle-cli " + args, folder);
 }
 
 // Starts orvelle-cli with `args` (no shell between) and the environment plus

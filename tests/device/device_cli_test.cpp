@@ -19,6 +19,24 @@ class Cli : public DevsimTest {
   CliResult Run(const std::string& args, const std::string& env = "") { return RunCli(args, dir_.path(), env); }
 };
 
+// The simulators are tools a developer runs by hand: --help is an answer,
+// a bad option a usage error.
+TEST_F(Cli, SimulatorsAnswerHelpAndRefuseBadOptions) {
+  struct Case {
+    const char* args;
+    int exit_code;
+    bool usage_on_stdout;
+  };
+  for (const char* program : {"orvelle-devsim", "orvelle-cloudsim"})
+    for (const Case& c : {Case{"--help", 0, true}, Case{"-h", 0, true}, Case{"--bogus 1", 2, false}}) {
+      SCOPED_TRACE(std::string(program) + " " + c.args);
+      const CliResult r = RunCommand(std::string(ORVELLE_BIN_DIR "/") + program + " " + c.args, dir_.path());
+      EXPECT_EQ(r.exit_code, c.exit_code);
+      EXPECT_EQ(r.out.find(std::string("usage: ") + program) != std::string::npos, c.usage_on_stdout) << r.out;
+      EXPECT_EQ(r.err.find(std::string("usage: ") + program) != std::string::npos, !c.usage_on_stdout) << r.err;
+    }
+}
+
 TEST_F(Cli, IdentifyPrintsVersionIdentityModelAndEnds) {
   Start({"--identity", "123456"});
   CliResult r = Run("--device " + sim_->slave() + " identify");

@@ -80,6 +80,11 @@ bool SaveViewScreenshot(WebKitWebView* view, const std::string& name) {
   return gtk::SaveViewSnapshot(view, ScreenshotDir() + "/" + name + ".png");
 }
 
+void UseLanguage(const std::string& lang) {
+  LanguageCode = lang;
+  State().page_folder = MakePageFolder(ProgramFolder(), lang);
+}
+
 void FreshEnglishState(const std::string& settings_name) {
   SetSettingsPath(::testing::TempDir() + "/" + settings_name + "." + std::to_string(::getpid()) + ".ini");
   ScaleX = ScaleY = 1.0f;

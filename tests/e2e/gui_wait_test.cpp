@@ -63,10 +63,10 @@ TEST_F(GuiWait, StalledSignInKeepsTheDialogLiveUntilCancel) {
     auto& w = page.window();
     e2e::TypeInPage(w, "email", sim::kDemoEmail);
     e2e::TypeInPage(w, "pword", sim::kDemoPassword);
-    // A clock in the page: it repaints only while the main loop runs. Next
-    // to invisible, so it stays out of the pictures.
+    // A clock in the page: it repaints only while the main loop runs. Kept
+    // out of sight, so the screenshots show the dialog as the diver sees it.
     w.EvalForTest("const c = document.createElement('div'); document.body.appendChild(c);"
-                  "c.style.cssText = 'position:fixed;left:0;bottom:0;opacity:.02';"
+                  "c.style.cssText = 'position:fixed;right:0;bottom:0;font-size:1px;opacity:.01';"
                   "setInterval(() => { c.textContent = Date.now(); }, 40); return '';");
     const int x = std::stoi(w.EvalForTest(
         "const r = document.getElementById('login').getBoundingClientRect(); return String(Math.round(r.x + 8));"));

@@ -167,6 +167,11 @@ std::string UpdateFileBytes(const std::string& name, std::size_t size) {
     state ^= state << 5;
     bytes[i] = static_cast<char>(state & 0xFF);
   }
+  if (name == "data2.bin" && size >= 14) {
+    const std::string version = std::string(kUpdateFirmwareVersion).insert(1, ".");
+    bytes.replace(0, 8, kFirmwareVersionMark);
+    for (std::size_t i = 0; i < 6; ++i) bytes[8 + i] = i < version.size() ? version[i] : '\0';
+  }
   return bytes;
 }
 
