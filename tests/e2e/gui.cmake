@@ -33,6 +33,11 @@ if(ORVELLE_GUI)
   orvelle_gui_test(gui_sites_test orvelle_sites)
   orvelle_gui_test(gui_maps_test)
   orvelle_gui_test(gui_export_test orvelle_export)
+  # axe-core is a test tool only: read from the pinned npm folder, never
+  # copied beside the pages.
+  orvelle_gui_test(gui_a11y_test)
+  target_compile_definitions(gui_a11y_test PRIVATE
+    ORVELLE_AXE_JS="${CMAKE_SOURCE_DIR}/pages/vendor/node_modules/axe-core/axe.min.js")
 
   # The page-fits-window check, one process per display scale: GTK reads the
   # desktop's scale once, when it starts.

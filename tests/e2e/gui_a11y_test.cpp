@@ -1,0 +1,199 @@
+// Accessibility of the real windows, measured with axe-core inside the
+// program's own WebKit views: every page in its filled states (a day listed,
+// a dive open, the dive sites with a site and search results, each dialog
+// open), in both languages. Critical and serious findings fail.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <json/json.h>
+
+#include "account/sign_in.h"
+#include "app/app_state.h"
+#include "app/dialogs.h"
+#include "app/page_folder.h"
+#include "app/settings.h"
+#include "app/string_table.h"
+#include "browse/calendar_func.h"
+#include "desktop/generic_dialogs.h"
+#include "desktop/login_dlg.h"
+#include "desktop/main_frame.h"
+#include "desktop/progress_dialog.h"
+#include "divelog/dive_map_func.h"
+#include "e2e/gui_sim_test.h"
+#include "e2e/gui_support.h"
+#include "seed.h"
+
+namespace orv {
+namespace {
+
+std::string AxeSource() {
+  std::ifstream in(ORVELLE_AXE_JS);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string Quote(const std::string& s) {
+  Json::StreamWriterBuilder b;
+  b["indentation"] = "";
+  return Json::writeString(b, Json::Value(s));
+}
+
+// Runs axe-core in the view's document and in every shown same-origin frame
+// below it (each frame on its own, as the diver meets it). The first line
+// counts the documents checked, then one line per critical or serious
+// finding: "page rule target".
+std::string AxeFindings(gtk::WebKitWindow& view) {
+  static const std::string source = Quote(AxeSource());
+  return view.EvalForTest(
+      "const src = " + source + ";"
+      "const wins = []; const walk = (w) => { wins.push(w);"
+      "  for (const f of w.document.querySelectorAll('iframe'))"
+      "    if (f.contentDocument && f.getClientRects().length) walk(f.contentWindow); };"
+      "walk(window); const out = ['checked ' + wins.length];"
+      "for (const w of wins) {"
+      "  if (!w.axe) w.eval(src);"
+      "  const r = await w.axe.run(w.document, {iframes: false, resultTypes: ['violations']});"
+      "  for (const v of r.violations) if (v.impact === 'critical' || v.impact === 'serious')"
+      "    for (const n of v.nodes) out.push(w.location.pathname.split('/').pop() + ' ' + v.id + ' ' + n.target.join(' '));"
+      "}"
+      "return out.join('\\n');");
+}
+
+class GuiA11y : public e2e::GuiSimTest {
+ protected:
+  void TearDown() override {
+    e2e::Observe(nullptr);
+    LanguageCode = "ENG";
+    SetProgressRunner(nullptr);
+  }
+  // Checks `view` in the state named `state`; findings collect per language.
+  void Check(gtk::WebKitWindow& view, const std::string& state, int documents = 1) {
+    const std::string found = AxeFindings(view);
+    // A script that failed would report nothing at all.
+    const std::string head = "checked " + std::to_string(documents);
+    if (found != head) findings_ += "[" + LanguageCode + " " + state + "] " + found + "\n";
+    e2e::SaveScreenshot(view, "a11y_" + state + "_" + LanguageCode);
+  }
+  std::string findings_;
+};
+
+std::string InFrame(gtk::WebKitWindow& page, const char* frame, const std::string& expr) {
+  return page.EvalForTest(std::string("const d = document.getElementById('") + frame +
+                          "').contentDocument; const f = d.querySelector('#ie > iframe.child-view');"
+                          "const m = f && f.contentDocument; return String(" + expr + ");");
+}
+
+TEST_F(GuiA11y, AxeFindsNothingSeriousOnAnyPageInEitherLanguage) {
+  ASSERT_FALSE(AxeSource().empty()) << ORVELLE_AXE_JS;
+  gtk::InstallProgressRunner();
+  for (const std::string lang : {"ENG", "CHT"}) {
+    e2e::FreshEnglishState("gui_a11y");
+    LanguageCode = lang;
+    State().page_folder = MakePageFolder(ProgramFolder(), lang);
+
+    // The sign-in dialog with a complaint shown.
+    e2e::Observe([&](gtk::DialogPage& dlg) {
+      auto& w = dlg.window();
+      e2e::TypeInPage(w, "email", sim::kDemoEmail);
+      e2e::ClickInPage(w, "login");
+      e2e::WaitFor([&] { return w.EvalForTest("return document.getElementById('message').textContent;") != ""; }, 8000);
+      Check(w, "login");
+      e2e::ClickInPage(w, "exit");
+    });
+    MemoryCredentialStore store;
+    gtk::LoginDlg login(&store);
+    gtk::RunPageDialog(login);
+    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+
+    gtk::MainFrame frame;
+    ASSERT_TRUE(frame.Create(PagePath("main.htm")));
+    auto& page = frame.page();
+    CalendarFunc* calendar = nullptr;
+    DiveMapFunc* detail = nullptr;
+    for (auto& h : frame.handlers()) {
+      if (auto* c = dynamic_cast<CalendarFunc*>(h.get())) calendar = c;
+      if (auto* d = dynamic_cast<DiveMapFunc*>(h.get())) detail = d;
+    }
+    ASSERT_TRUE(calendar && detail);
+    ASSERT_EQ(calendar->ShowMonth(2024, 6), "");
+    int day = 0;
+    while (day < kCalendarCells && calendar->month().cells[day].cls != kClassDiveDay) ++day;
+    ASSERT_LT(day, kCalendarCells);
+    char cell[16];
+    std::snprintf(cell, sizeof cell, "date_cell_%02d", day);
+    e2e::ClickInPage(page, cell, "framepage1");
+    ASSERT_TRUE(e2e::WaitFor([&] { return InFrame(page, "framepage1", "d.getElementById('cell_tbody').children.length") != "0"; }, 8000));
+    const std::string id = InFrame(page, "framepage1", "d.getElementById('view').getAttribute('objid')");
+    ASSERT_TRUE(detail->View(id));
+    ASSERT_TRUE(e2e::WaitFor([&] { return InFrame(page, "framepage1", "m && m.getElementById('log_max_depth').textContent") != "--"; }, 8000));
+    Check(page, "logbook", 3);
+
+    // Each dialog, filled, then closed the ordinary way.
+    const struct {
+      const char* opener;  // clicked in the main page; empty: opened below
+      const char* state;
+      const char* close;
+    } dialogs[] = {{"about", "about", "ok"}, {"setting", "settings", "exit"}, {"export_logbook", "export", "cancel"}};
+    for (const auto& d : dialogs) {
+      e2e::Observe([&](gtk::DialogPage& dlg) {
+        Check(dlg.window(), d.state);
+        e2e::ClickInPage(dlg.window(), d.close);
+      });
+      e2e::ClickInPage(page, d.opener);
+      e2e::WaitFor([] { return false; }, 300);
+    }
+    e2e::Observe([&](gtk::DialogPage& dlg) {
+      auto& w = dlg.window();
+      e2e::WaitFor([&] { return w.EvalForTest("const f = document.querySelector('#ie > iframe.child-view');"
+                                              "return String(!!(f && f.contentDocument && f.contentDocument.querySelector('.orv-pin')));") == "true"; }, 8000);
+      Check(w, "log_edit", 2);
+      e2e::ClickInPage(w, "edit_ds");
+      e2e::TypeInPage(w, "ds_name", "Reef");
+      e2e::ClickInPage(w, "search");
+      e2e::WaitFor([&] { return w.EvalForTest("return String(document.getElementById('cell_tbody').children.length);") != "0"; }, 5000);
+      Check(w, "log_edit_search");
+      e2e::ClickInPage(w, "exit");
+    });
+    detail->Edit(id);
+    e2e::Observe([&](gtk::DialogPage& dlg) {
+      Check(dlg.window(), dlg.PageName() == "msg.htm" ? "message" : "confirm");
+      e2e::ClickInPage(dlg.window(), "ok");
+    });
+    gtk::MsgDlg message(Tr("HOST_NOT_CONN"), "");
+    gtk::RunPageDialog(message);
+    gtk::YesNoDlg confirm(Tr("HOST_NOT_CONN"));
+    gtk::RunPageDialog(confirm);
+    e2e::Observe([&](gtk::DialogPage& dlg) {
+      e2e::WaitFor([] { return false; }, 300);
+      Check(dlg.window(), "progress");
+    });
+    RunWithProgress([](ProgressSink& sink) {
+      sink.WaitReady();
+      sink.SetMessageText("1 / 3");
+      sink.SetProgress(33);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+      sink.End();
+    });
+    e2e::Observe(nullptr);
+
+    // The dive sites: one site of the map's centre, and search results open.
+    e2e::ClickInPage(page, "page2");
+    ASSERT_TRUE(e2e::WaitFor([&] { return InFrame(page, "framepage2", "f && f.contentWindow && typeof f.contentWindow.setCMarker") == "function"; }, 10000));
+    e2e::ClickInPage(page, "dive_site_new", "framepage2");
+    e2e::WaitFor([&] { return InFrame(page, "framepage2", "d.getElementById('cell_tbody').children.length") != "0"; }, 5000);
+    page.EvalForTest("document.getElementById('framepage2').contentDocument.getElementById('dive_site_find_name').value = 'Cozumel'; return '';");
+    e2e::ClickInPage(page, "dive_site_find", "framepage2");
+    EXPECT_TRUE(e2e::WaitFor([&] { return InFrame(page, "framepage2", "d.getElementById('pop_table').hidden") == "false"; }, 5000));
+    Check(page, "sites", 3);
+    gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
+  }
+  EXPECT_EQ(findings_, "");
+}
+
+}  // namespace
+}  // namespace orv
