@@ -156,9 +156,28 @@
     window.addEventListener('load', focusFirst);
   }
 
+  // ---- Tab past the last control comes round to the first one (and
+  // Shift+Tab the other way) instead of stopping once on nothing.
+  function tabStops(d) {
+    const out = [];
+    for (const e of d.querySelectorAll('a[href], button, input, select, textarea, iframe, [tabindex]')) {
+      if (e.tagName === 'IFRAME') { if (e.contentDocument && shown(e)) out.push(...tabStops(e.contentDocument)); }
+      else if (e.tabIndex >= 0 && usable(e)) out.push(e);
+    }
+    return out;
+  }
+  function wrapTab(ev) {
+    if (ev.key !== 'Tab' || ev.ctrlKey || ev.altKey) return false;
+    const all = tabStops(window.top.document);
+    const at = all.indexOf(ev.target);
+    if (!all.length || at !== (ev.shiftKey ? 0 : all.length - 1)) return false;
+    all[ev.shiftKey ? all.length - 1 : 0].focus();
+    return true;
+  }
+
   function onKey(ev) {
     if (ev.defaultPrevented) return;
-    if (tabKey(ev) || escapeKey(ev) || gridKey(ev) || rowKey(ev)) { ev.preventDefault(); ev.stopPropagation(); }
+    if (tabKey(ev) || wrapTab(ev) || escapeKey(ev) || gridKey(ev) || rowKey(ev)) { ev.preventDefault(); ev.stopPropagation(); }
   }
   doc.addEventListener('keydown', onKey);
   // Child views (the map, the dive's details) load no script of ours; their
@@ -166,6 +185,6 @@
   doc.addEventListener('load', (ev) => {
     const f = ev.target;
     if (f.tagName !== 'IFRAME' || !f.classList.contains('child-view') || !f.contentDocument) return;
-    f.contentDocument.addEventListener('keydown', (e) => { if (tabKey(e) || escapeKey(e)) e.preventDefault(); });
+    f.contentDocument.addEventListener('keydown', (e) => { if (tabKey(e) || wrapTab(e) || escapeKey(e)) e.preventDefault(); });
   }, true);
 })();

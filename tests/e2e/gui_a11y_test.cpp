@@ -1,13 +1,16 @@
-// Accessibility of the real windows, measured with axe-core inside the
-// program's own WebKit views: every page in its filled states (a day listed,
-// a dive open, the dive sites with a site and search results, each dialog
-// open), in both languages. Critical and serious findings fail.
+// Accessibility of the real windows in both languages: axe-core inside the
+// program's own WebKit views, on every page in its filled states (a day
+// listed, a dive open, the dive sites with a site and search results, each
+// dialog open), failing on critical and serious findings; and the tree a
+// screen reader reads over AT-SPI: window names and the dive's texts.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <fstream>
 #include <sstream>
 #include <thread>
+
+#include <unistd.h>
 
 #include <json/json.h>
 
@@ -64,13 +67,49 @@ std::string AxeFindings(gtk::WebKitWindow& view) {
       "return out.join('\\n');");
 }
 
+// The AT-SPI tree of this process as a screen reader sees it, read by
+// atspi_tree.py while the main loop answers its questions: "window\tname"
+// and "text\t..." lines.
+std::string ScreenReaderView() {
+  const std::string pid = std::to_string(::getpid());
+  const char* argv[] = {"/usr/bin/python3", ORVELLE_ATSPI_PY, pid.c_str(), nullptr};
+  GSubprocess* child = g_subprocess_newv(argv, G_SUBPROCESS_FLAGS_STDOUT_PIPE, nullptr);
+  if (!child) return "";
+  struct Out {
+    bool done = false;
+    std::string text;
+  } out;
+  g_subprocess_communicate_utf8_async(
+      child, nullptr, nullptr,
+      [](GObject* source, GAsyncResult* res, gpointer data) {
+        auto* o = static_cast<Out*>(data);
+        char* text = nullptr;
+        if (g_subprocess_communicate_utf8_finish(G_SUBPROCESS(source), res, &text, nullptr, nullptr) && text)
+          o->text = text;
+        g_free(text);
+        o->done = true;
+      },
+      &out);
+  e2e::WaitFor([&] { return out.done; }, 60000);
+  if (!out.done) g_subprocess_force_exit(child);
+  e2e::WaitFor([&] { return out.done; }, 5000);
+  g_object_unref(child);
+  return out.text;
+}
+
 class GuiA11y : public e2e::GuiSimTest {
  protected:
+  void SetUp() override {
+    GuiSimTest::SetUp();
+    SetDialogBackend(&dialogs_);
+  }
   void TearDown() override {
     e2e::Observe(nullptr);
+    SetDialogBackend(nullptr);
     LanguageCode = "ENG";
     SetProgressRunner(nullptr);
   }
+  gtk::GtkDialogs dialogs_;
   // Checks `view` in the state named `state`; findings collect per language.
   void Check(gtk::WebKitWindow& view, const std::string& state, int documents = 1) {
     const std::string found = AxeFindings(view);
@@ -86,6 +125,31 @@ std::string InFrame(gtk::WebKitWindow& page, const char* frame, const std::strin
   return page.EvalForTest(std::string("const d = document.getElementById('") + frame +
                           "').contentDocument; const f = d.querySelector('#ie > iframe.child-view');"
                           "const m = f && f.contentDocument; return String(" + expr + ");");
+}
+
+// Shows the main window with the first day of June 2024 that has dives
+// listed and its first dive open; the dive's id, empty when any step failed.
+std::string OpenFirstDive(gtk::MainFrame& frame, DiveMapFunc*& detail) {
+  if (!frame.Create(PagePath("main.htm"))) return "";
+  auto& page = frame.page();
+  CalendarFunc* calendar = nullptr;
+  for (auto& h : frame.handlers()) {
+    if (auto* c = dynamic_cast<CalendarFunc*>(h.get())) calendar = c;
+    if (auto* d = dynamic_cast<DiveMapFunc*>(h.get())) detail = d;
+  }
+  if (!calendar || !detail || calendar->ShowMonth(2024, 6) != "") return "";
+  int day = 0;
+  while (day < kCalendarCells && calendar->month().cells[day].cls != kClassDiveDay) ++day;
+  char cell[16];
+  std::snprintf(cell, sizeof cell, "date_cell_%02d", day);
+  e2e::ClickInPage(page, cell, "framepage1");
+  if (!e2e::WaitFor([&] { return InFrame(page, "framepage1", "d.getElementById('cell_tbody').children.length") != "0"; }, 8000))
+    return "";
+  const std::string id = InFrame(page, "framepage1", "d.getElementById('view').getAttribute('objid')");
+  if (!detail->View(id)) return "";
+  const bool shown = e2e::WaitFor(
+      [&] { return InFrame(page, "framepage1", "m && m.getElementById('log_max_depth').textContent") != "--"; }, 8000);
+  return shown ? id : "";
 }
 
 TEST_F(GuiA11y, AxeFindsNothingSeriousOnAnyPageInEitherLanguage) {
@@ -111,26 +175,10 @@ TEST_F(GuiA11y, AxeFindsNothingSeriousOnAnyPageInEitherLanguage) {
     ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
 
     gtk::MainFrame frame;
-    ASSERT_TRUE(frame.Create(PagePath("main.htm")));
-    auto& page = frame.page();
-    CalendarFunc* calendar = nullptr;
     DiveMapFunc* detail = nullptr;
-    for (auto& h : frame.handlers()) {
-      if (auto* c = dynamic_cast<CalendarFunc*>(h.get())) calendar = c;
-      if (auto* d = dynamic_cast<DiveMapFunc*>(h.get())) detail = d;
-    }
-    ASSERT_TRUE(calendar && detail);
-    ASSERT_EQ(calendar->ShowMonth(2024, 6), "");
-    int day = 0;
-    while (day < kCalendarCells && calendar->month().cells[day].cls != kClassDiveDay) ++day;
-    ASSERT_LT(day, kCalendarCells);
-    char cell[16];
-    std::snprintf(cell, sizeof cell, "date_cell_%02d", day);
-    e2e::ClickInPage(page, cell, "framepage1");
-    ASSERT_TRUE(e2e::WaitFor([&] { return InFrame(page, "framepage1", "d.getElementById('cell_tbody').children.length") != "0"; }, 8000));
-    const std::string id = InFrame(page, "framepage1", "d.getElementById('view').getAttribute('objid')");
-    ASSERT_TRUE(detail->View(id));
-    ASSERT_TRUE(e2e::WaitFor([&] { return InFrame(page, "framepage1", "m && m.getElementById('log_max_depth').textContent") != "--"; }, 8000));
+    const std::string id = OpenFirstDive(frame, detail);
+    ASSERT_FALSE(id.empty());
+    auto& page = frame.page();
     Check(page, "logbook", 3);
 
     // Each dialog, filled, then closed the ordinary way.
@@ -193,6 +241,52 @@ TEST_F(GuiA11y, AxeFindsNothingSeriousOnAnyPageInEitherLanguage) {
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }
   EXPECT_EQ(findings_, "");
+}
+
+// Run under its own D-Bus session, where the AT-SPI bus comes up with it.
+TEST_F(GuiA11y, ScreenReaderNamesEveryWindowAndReadsTheDivesTexts) {
+  for (const std::string lang : {"ENG", "CHT"}) {
+    e2e::FreshEnglishState("gui_a11y_atspi");
+    LanguageCode = lang;
+    State().page_folder = MakePageFolder(ProgramFolder(), lang);
+    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+    gtk::MainFrame frame;
+    DiveMapFunc* detail = nullptr;
+    const std::string id = OpenFirstDive(frame, detail);
+    ASSERT_FALSE(id.empty());
+    auto& page = frame.page();
+    const std::string tree = ScreenReaderView();
+    EXPECT_NE(tree.find("window\tORVELLE PC TOOL\n"), std::string::npos) << tree;
+    // Every label and value the detail shows: 16 of each, the type and the date.
+    const std::string shown = InFrame(page, "framepage1",
+        "Array.from(m.querySelectorAll('.values .k, .values b, .chip, .date'))"
+        ".map((e) => e.textContent.trim()).filter((t) => t !== '').join('\\n')");
+    int count = 0;
+    std::istringstream lines(shown);
+    for (std::string text; std::getline(lines, text); ++count)
+      EXPECT_NE(tree.find(text), std::string::npos) << lang << ": \"" << text << "\" is not in the tree";
+    EXPECT_EQ(count, 34);
+
+    // Each dialog's window is named by its page's title, in the language.
+    const struct {
+      const char* opener;
+      const char* close;
+    } dialogs[] = {{"about", "ok"}, {"setting", "exit"}, {"export_logbook", "cancel"}};
+    for (const auto& d : dialogs) {
+      std::string title, seen;
+      e2e::Observe([&](gtk::DialogPage& dlg) {
+        title = dlg.window().EvalForTest("return document.title;");
+        seen = ScreenReaderView();
+        e2e::ClickInPage(dlg.window(), d.close);
+      });
+      e2e::ClickInPage(page, d.opener);
+      e2e::WaitFor([&] { return !seen.empty(); }, 20000);
+      EXPECT_FALSE(title.empty());
+      EXPECT_NE(seen.find("window\t" + title + "\n"), std::string::npos) << d.opener << "\n" << seen;
+    }
+    e2e::Observe(nullptr);
+    gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
+  }
 }
 
 }  // namespace
