@@ -97,19 +97,12 @@ std::string ScreenReaderView() {
   return out.text;
 }
 
-class GuiA11y : public e2e::GuiSimTest {
+class GuiA11y : public e2e::GuiSimDialogsTest {
  protected:
-  void SetUp() override {
-    GuiSimTest::SetUp();
-    SetDialogBackend(&dialogs_);
-  }
   void TearDown() override {
-    e2e::Observe(nullptr);
-    SetDialogBackend(nullptr);
-    LanguageCode = "ENG";
+    GuiSimDialogsTest::TearDown();
     SetProgressRunner(nullptr);
   }
-  gtk::GtkDialogs dialogs_;
   // Checks `view` in the state named `state`; findings collect per language.
   void Check(gtk::WebKitWindow& view, const std::string& state, int documents = 1) {
     const std::string found = AxeFindings(view);
@@ -156,9 +149,7 @@ TEST_F(GuiA11y, AxeFindsNothingSeriousOnAnyPageInEitherLanguage) {
   ASSERT_FALSE(AxeSource().empty()) << ORVELLE_AXE_JS;
   gtk::InstallProgressRunner();
   for (const std::string lang : {"ENG", "CHT"}) {
-    e2e::FreshEnglishState("gui_a11y");
-    LanguageCode = lang;
-    State().page_folder = MakePageFolder(ProgramFolder(), lang);
+    e2e::FreshState("gui_a11y", lang);
 
     // The sign-in dialog with a complaint shown.
     e2e::Observe([&](gtk::DialogPage& dlg) {
@@ -246,14 +237,11 @@ TEST_F(GuiA11y, AxeFindsNothingSeriousOnAnyPageInEitherLanguage) {
 // Run under its own D-Bus session, where the AT-SPI bus comes up with it.
 TEST_F(GuiA11y, ScreenReaderNamesEveryWindowAndReadsTheDivesTexts) {
   for (const std::string lang : {"ENG", "CHT"}) {
-    e2e::FreshEnglishState("gui_a11y_atspi");
-    LanguageCode = lang;
-    State().page_folder = MakePageFolder(ProgramFolder(), lang);
+    e2e::FreshState("gui_a11y_atspi", lang);
     ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
     gtk::MainFrame frame;
     DiveMapFunc* detail = nullptr;
-    const std::string id = OpenFirstDive(frame, detail);
-    ASSERT_FALSE(id.empty());
+    ASSERT_FALSE(OpenFirstDive(frame, detail).empty());
     auto& page = frame.page();
     const std::string tree = ScreenReaderView();
     EXPECT_NE(tree.find("window\tORVELLE PC TOOL\n"), std::string::npos) << tree;

@@ -50,15 +50,17 @@ void Type(GtkWidget* widget, const std::string& text) {
 }
 
 // What has keyboard focus, through the frames: "id-or-class|shown", where a
-// focus on nothing (the page itself) or on something without a box is "x".
+// focus on nothing (the page itself), on something without a box or without
+// a focus ring is "x" (fields show theirs on the box around them).
 std::string Focused(gtk::WebKitWindow& w) {
   return w.EvalForTest(
       "let d = document, e = d.activeElement;"
       "while (e && e.tagName === 'IFRAME' && e.contentDocument && e.contentDocument.activeElement) {"
       "  d = e.contentDocument; e = d.activeElement; }"
       "const r = e && e !== d.body ? e.getBoundingClientRect() : null;"
+      "const ring = e && (d.defaultView.getComputedStyle(e).outlineStyle !== 'none' || ['INPUT', 'SELECT'].includes(e.tagName));"
       "return (e ? (e.id || e.getAttribute('aria-label') || e.className || e.tagName) : '') + '|' +"
-      "  (r && r.width > 0 && r.height > 0 ? 'v' : 'x');");
+      "  (r && r.width > 0 && r.height > 0 && ring ? 'v' : 'x');");
 }
 
 // Presses `key` in `view` and runs `in_dialog` in the dialog that opens;
@@ -89,19 +91,7 @@ bool TabTo(gtk::WebKitWindow& page, const std::string& wanted, std::string& stop
   return false;
 }
 
-class GuiKeys : public e2e::GuiSimTest {
- protected:
-  void SetUp() override {
-    GuiSimTest::SetUp();
-    SetDialogBackend(&dialogs_);
-  }
-  void TearDown() override {
-    e2e::Observe(nullptr);
-    SetDialogBackend(nullptr);
-    LanguageCode = "ENG";
-  }
-  gtk::GtkDialogs dialogs_;
-};
+using GuiKeys = e2e::GuiSimDialogsTest;
 
 std::string Js(gtk::WebKitWindow& page, const std::string& expr) {
   return page.EvalForTest("const d1 = document.getElementById('framepage1').contentDocument;"
@@ -111,9 +101,7 @@ std::string Js(gtk::WebKitWindow& page, const std::string& expr) {
 
 TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
   for (const std::string lang : {"ENG", "CHT"}) {
-    e2e::FreshEnglishState("gui_keys_" + lang);  // nothing remembered from the last round
-    LanguageCode = lang;
-    State().page_folder = MakePageFolder(ProgramFolder(), lang);
+    e2e::FreshState("gui_keys_" + lang, lang);  // nothing remembered from the last round
 
     // Sign in: the e-mail field has the focus, Tab leads to the password, Enter signs in.
     std::string login_focus;
@@ -175,7 +163,26 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
     ASSERT_TRUE(TabTo(page, "log_row|", hidden_stops));
     Press(view, GDK_KEY_Return);
     EXPECT_TRUE(e2e::WaitFor([&] { return Js(page, "m && m.getElementById('log_max_depth').textContent") != "--"; }, 8000));
-    ASSERT_TRUE(TabTo(page, "edit|", hidden_stops));
+    // The map takes the focus and zooms with + and -.
+    const auto zoom = [&] {
+      return Js(page, "(() => { const c = Array.from(m.querySelectorAll('.leaflet-tile-container'))"
+                      ".sort((a, b) => b.style.zIndex - a.style.zIndex)[0]; const t = c && c.querySelector('img');"
+                      " return t ? t.src.split('/').slice(-3)[0] : ''; })()");
+    };
+    ASSERT_TRUE(TabTo(page, "map|", hidden_stops));
+    std::string settled;  // the map may still be flying to the dive
+    ASSERT_TRUE(e2e::WaitFor([&] {
+      settled = zoom();
+      e2e::WaitFor([] { return false; }, 500);
+      return !settled.empty() && settled == zoom();
+    }, 8000));
+    const int before = std::stoi(settled);
+    Press(view, GDK_KEY_plus);
+    EXPECT_TRUE(e2e::WaitFor([&] { return std::stoi("0" + zoom()) > before; }, 5000)) << before << " " << zoom();
+    const int in = std::stoi("0" + zoom());
+    Press(view, GDK_KEY_minus);
+    EXPECT_TRUE(e2e::WaitFor([&] { return std::stoi("0" + zoom()) < in; }, 5000)) << in << " " << zoom();
+    ASSERT_TRUE(TabTo(page, "edit|", hidden_stops, GDK_SHIFT_MASK));
 
     // Every dialog starts on its first useful control and Escape ends it as
     // its cancel or close button does.
