@@ -1,8 +1,10 @@
 #!/usr/bin/python3
 """Prints what a screen reader finds of one process: for each of its windows
-a line "window<TAB>name", then one line "text<TAB>..." per name or text of the
-accessible objects below it (the web views' documents included, which WebKit
-serves from its web process under the same window).
+a line "window<TAB>name", then for the accessible objects below it (the web
+views' documents included, which WebKit serves from its web process under
+the same window) one line "text<TAB>..." per name or text, "obj<TAB>role<TAB>
+name" per named object and "value<TAB>role<TAB>name<TAB>value" per object
+with a value.
 
 Usage: atspi_tree.py PID"""
 import sys
@@ -16,6 +18,14 @@ def texts(obj, out, depth=0):
     try:
         if obj.name:
             out.append(obj.name)
+            out.append("\x00obj\t%s\t%s" % (obj.getRoleName(), obj.name))
+    except Exception:
+        pass
+    try:
+        out.append("\x00value\t%s\t%s\t%g" % (obj.getRoleName(), obj.name, obj.queryValue().currentValue))
+    except Exception:
+        pass
+    try:
         text = obj.queryText()
         content = text.getText(0, -1)
         if content.strip():
@@ -52,7 +62,10 @@ def main():
             out = []
             texts(window, out)
             for t in out:
-                print("text\t" + " ".join(t.split()))
+                if t.startswith("\x00"):
+                    print(t[1:].replace("\n", " "))
+                else:
+                    print("text\t" + " ".join(t.split()))
     sys.stdout.flush()
 
 

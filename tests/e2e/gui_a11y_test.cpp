@@ -5,6 +5,7 @@
 // screen reader reads over AT-SPI: window names and the dive's texts.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -234,36 +235,82 @@ TEST_F(GuiA11y, AxeFindsNothingSeriousOnAnyPageInEitherLanguage) {
   EXPECT_EQ(findings_, "");
 }
 
+// The texts a document shows, one a line: every text node with a box,
+// outside what is hidden and what is meant for screen readers alone.
+const char* const kShownTexts =
+    "((d) => { const out = new Set(); const w = d.createTreeWalker(d.body, NodeFilter.SHOW_TEXT);"
+    "  for (let n; (n = w.nextNode());) { const t = n.textContent.trim(), p = n.parentElement;"
+    "    if (t && p && p.getClientRects().length && !p.closest('[hidden], script, style, .sr_only')) out.add(t); }"
+    "  return Array.from(out).join('\\n'); })";
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The lines of `texts` the screen reader's `tree` lacks; letter case aside,
+// as the tree holds the texts as drawn (some headings in capitals).
+std::string Unread(const std::string& tree, const std::string& texts) {
+  std::string missing;
+  const std::string read = Lower(tree);
+  std::istringstream lines(texts);
+  for (std::string t; std::getline(lines, t);)
+    if (read.find(Lower(t)) == std::string::npos) missing += "\"" + t + "\" ";
+  return missing;
+}
+
 // Run under its own D-Bus session, where the AT-SPI bus comes up with it.
-TEST_F(GuiA11y, ScreenReaderNamesEveryWindowAndReadsTheDivesTexts) {
+TEST_F(GuiA11y, ScreenReaderNamesEveryWindowAndReadsEveryText) {
+  gtk::InstallProgressRunner();
   for (const std::string lang : {"ENG", "CHT"}) {
     e2e::FreshState("gui_a11y_atspi", lang);
+    // A field keeps its label as its name while the diver types.
+    std::string login_tree, email_label;
+    e2e::Observe([&](gtk::DialogPage& dlg) {
+      e2e::TypeInPage(dlg.window(), "email", sim::kDemoEmail);
+      email_label = dlg.window().EvalForTest("return document.getElementById('email').placeholder;");
+      login_tree = ScreenReaderView();
+      e2e::ClickInPage(dlg.window(), "exit");
+    });
+    MemoryCredentialStore store;
+    gtk::LoginDlg login(&store);
+    gtk::RunPageDialog(login);
+    EXPECT_NE(login_tree.find("obj\tentry\t" + email_label + "\n"), std::string::npos) << login_tree;
+
     ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
     gtk::MainFrame frame;
     DiveMapFunc* detail = nullptr;
     ASSERT_FALSE(OpenFirstDive(frame, detail).empty());
     auto& page = frame.page();
     const std::string tree = ScreenReaderView();
-    EXPECT_NE(tree.find("window\tORVELLE PC TOOL\n"), std::string::npos) << tree;
-    // Every label and value the detail shows: 16 of each, the type and the date.
-    const std::string shown = InFrame(page, "framepage1",
-        "Array.from(m.querySelectorAll('.values .k, .values b, .chip, .date'))"
-        ".map((e) => e.textContent.trim()).filter((t) => t !== '').join('\\n')");
-    int count = 0;
-    std::istringstream lines(shown);
-    for (std::string text; std::getline(lines, text); ++count)
-      EXPECT_NE(tree.find(text), std::string::npos) << lang << ": \"" << text << "\" is not in the tree";
-    EXPECT_EQ(count, 34);
+    // The window, the tabs, the open day and the first dive's View are named.
+    const std::string names[] = {
+        "window\tORVELLE PC TOOL",
+        "obj\tpage tab\t" + page.EvalForTest("return document.getElementById('page1').textContent.trim();"),
+        "obj\tpage tab\t" + page.EvalForTest("return document.getElementById('page2').textContent.trim();"),
+        "obj\ttable cell\t" + InFrame(page, "framepage1", "d.querySelector('[aria-selected=\"true\"]').getAttribute('aria-label')"),
+        "obj\tpush button\t" + InFrame(page, "framepage1", "d.getElementById('view').getAttribute('aria-label')"),
+    };
+    for (const std::string& name : names) EXPECT_NE(tree.find(name + "\n"), std::string::npos) << name;
+    EXPECT_NE(names[3].find(lang == "ENG" ? "scuba dive" : "次水肺潛水"), std::string::npos) << names[3];
+    EXPECT_NE(names[4].find(InFrame(page, "framepage1", "d.getElementById('date_title').textContent")), std::string::npos);
+    // Every text of the log book and of the dive's detail (16 labels and
+    // values, its type and date) is read.
+    EXPECT_EQ(Unread(tree, InFrame(page, "framepage1", std::string(kShownTexts) + "(d)")), "");
+    EXPECT_EQ(Unread(tree, InFrame(page, "framepage1", std::string(kShownTexts) + "(m)")), "");
+    EXPECT_GE(std::stoi(InFrame(page, "framepage1", "m.querySelectorAll('.values .k, .values b, .chip, .date').length")), 34);
 
-    // Each dialog's window is named by its page's title, in the language.
+    // Each dialog's window is named by its page's title, in the language,
+    // and every text it shows is read.
     const struct {
       const char* opener;
       const char* close;
     } dialogs[] = {{"about", "ok"}, {"setting", "exit"}, {"export_logbook", "cancel"}};
     for (const auto& d : dialogs) {
-      std::string title, seen;
+      std::string title, seen, shown;
       e2e::Observe([&](gtk::DialogPage& dlg) {
         title = dlg.window().EvalForTest("return document.title;");
+        shown = dlg.window().EvalForTest(std::string("return ") + kShownTexts + "(document);");
         seen = ScreenReaderView();
         e2e::ClickInPage(dlg.window(), d.close);
       });
@@ -271,7 +318,23 @@ TEST_F(GuiA11y, ScreenReaderNamesEveryWindowAndReadsTheDivesTexts) {
       e2e::WaitFor([&] { return !seen.empty(); }, 20000);
       EXPECT_FALSE(title.empty());
       EXPECT_NE(seen.find("window\t" + title + "\n"), std::string::npos) << d.opener << "\n" << seen;
+      EXPECT_EQ(Unread(seen, shown), "") << d.opener;
     }
+    // The progress bar is named by its title and tells its value.
+    std::string progress_tree, progress_title;
+    e2e::Observe([&](gtk::DialogPage& dlg) {
+      e2e::WaitFor([&] { return dlg.window().EvalForTest("return String(document.getElementById('progress').value);") == "33"; }, 5000);
+      progress_title = dlg.window().EvalForTest("return document.getElementById('prog_title').textContent;");
+      progress_tree = ScreenReaderView();
+    });
+    RunWithProgress([](ProgressSink& sink) {
+      sink.WaitReady();
+      sink.SetProgress(33);
+      std::this_thread::sleep_for(std::chrono::milliseconds(4000));
+      sink.End();
+    });
+    EXPECT_NE(Lower(progress_tree).find(Lower("value\tprogress bar\t" + progress_title + "\t33\n")), std::string::npos)
+        << progress_tree;
     e2e::Observe(nullptr);
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }
