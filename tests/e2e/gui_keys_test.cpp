@@ -82,9 +82,12 @@ bool OpensDialog(GtkWidget* view, guint key, const std::function<void(gtk::Dialo
 // Tabs on until the focus is on `wanted` (a prefix of Focused); false after a
 // whole round without it. Every stop on the way must show where it is.
 bool TabTo(gtk::WebKitWindow& page, const std::string& wanted, std::string& stops, guint mods = 0) {
+  std::string at = Focused(page);
   for (int i = 0; i < 60; ++i) {
+    // Keys reach the page in turn but may lag behind a read: wait for the move.
+    const std::string from = at;
     Press(page.widget(), GDK_KEY_Tab, mods);
-    const std::string at = Focused(page);
+    e2e::WaitFor([&] { return (at = Focused(page)) != from; }, 2000);
     if (at.size() < 2 || at.substr(at.size() - 2) != "|v") stops += at + " ";
     if (at.rfind(wanted, 0) == 0) return true;
   }
@@ -156,6 +159,7 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
     const int dive_day = std::stoi(Js(page, "d1.querySelector('.date_td_in_dive_day').id.slice(10)"));
     for (int i = at; i != dive_day; i += dive_day > at ? 1 : -1) Press(view, dive_day > at ? GDK_KEY_Right : GDK_KEY_Left);
     EXPECT_NE(Js(page, "d1.activeElement.getAttribute('aria-label')"), "");
+    e2e::SaveScreenshot(page, "keys_calendar_" + lang);
     Press(view, GDK_KEY_Return);
     ASSERT_TRUE(e2e::WaitFor([&] { return Js(page, "d1.getElementById('cell_tbody').children.length") != "0"; }, 8000));
 
@@ -177,6 +181,8 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
       return !settled.empty() && settled == zoom();
     }, 8000));
     const int before = std::stoi(settled);
+    e2e::SaveScreenshot(page, "keys_map_" + lang);
+    EXPECT_EQ(Focused(page), "map|v");
     Press(view, GDK_KEY_plus);
     EXPECT_TRUE(e2e::WaitFor([&] { return std::stoi("0" + zoom()) > before; }, 5000)) << before << " " << zoom();
     const int in = std::stoi("0" + zoom());
