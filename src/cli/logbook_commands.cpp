@@ -58,7 +58,8 @@ int Sync(const Options& options, const std::vector<std::string>& args) {
   }
   if (int rc = StartServiceSession(options)) return rc;
   std::shared_ptr<SavedCopy> copy = ActiveSavedCopy();
-  if (!copy) return Fail("SAVED_COPY_WRITE");
+  // Already told: the next line would only repeat it.
+  if (!copy) return 1;
   SyncResult result;
   {
     TerminalSyncProgress progress;

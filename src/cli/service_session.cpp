@@ -24,6 +24,8 @@ std::string SessionEmail(const Options& options) {
 
 namespace {
 
+std::string saved_copy_key;
+
 int OpenOffline(const std::string& email) {
   SavedAccount account;
   if (std::string key = OpenSavedCopyOffline(email, account); !key.empty()) return Fail(key);
@@ -53,9 +55,11 @@ int StartServiceSession(const Options& options, Saved saved) {
   const AppState& state = State();
   // A copy that cannot be opened is told of and the command goes on online:
   // the service's answer never waits on this computer's disk.
-  if (std::string copy_key = OpenSavedCopyOnline({email, state.user_id, state.display_name}); !copy_key.empty())
-    std::cerr << copy_key << ": " << Tr(copy_key) << "\n";
+  saved_copy_key = OpenSavedCopyOnline({email, state.user_id, state.display_name});
+  if (!saved_copy_key.empty()) std::cerr << saved_copy_key << ": " << Tr(saved_copy_key) << "\n";
   return 0;
 }
+
+const std::string& SavedCopyOpenKey() { return saved_copy_key; }
 
 }  // namespace orv::cli

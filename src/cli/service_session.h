@@ -23,6 +23,10 @@ enum class Saved { NotRead, Readable };
 // token); otherwise the exit code, with "KEY: text" already printed.
 int StartServiceSession(const Options& options, Saved saved = Saved::NotRead);
 
+// What opening the saved copy reported at the last online start; empty
+// when it opened cleanly.
+const std::string& SavedCopyOpenKey();
+
 // The e-mail a command is about: --email, else the remembered one.
 std::string SessionEmail(const Options& options);
 
