@@ -45,6 +45,14 @@ std::pair<std::string, int> Inspect(const std::string& path) {
 
 std::string Slurp(const std::string& path) { return test::SlurpFile(path); }
 
+// A file's text without the time of its own creation (the UDDF generator's
+// first <datetime>), which differs between any two runs.
+std::string WithoutCreationTime(std::string text) {
+  const size_t from = text.find("<datetime>"), to = text.find("</datetime>");
+  if (from != std::string::npos && to != std::string::npos) text.erase(from, to - from);
+  return text;
+}
+
 class LogBookCloudTest : public test::SharedSimTest {
  protected:
   void SetUp() override {
@@ -109,12 +117,12 @@ TEST_F(LogBookCloudTest, SyncThenOfflineOutputsEqualOnlineByteForByte) {
     SCOPED_TRACE(c.args);
     test::CliResult online = Cli(c.args);
     ASSERT_EQ(online.exit_code, 0) << online.err;
-    const std::string online_file = c.file.empty() ? "" : Slurp(home_ + "/book." + c.file);
+    const std::string online_file = c.file.empty() ? "" : WithoutCreationTime(Slurp(home_ + "/book." + c.file));
     const int month_hits = server_->Hits("calendar_month"), date_hits = server_->Hits("calendar_date");
     test::CliResult offline = Cli("--offline " + c.args);
     ASSERT_EQ(offline.exit_code, 0) << offline.err;
     EXPECT_EQ(offline.out, online.out);
-    if (!c.file.empty()) EXPECT_EQ(Slurp(home_ + "/book." + c.file), online_file);
+    if (!c.file.empty()) EXPECT_EQ(WithoutCreationTime(Slurp(home_ + "/book." + c.file)), online_file);
     EXPECT_EQ(server_->Hits("calendar_month"), month_hits);  // offline sends nothing
     EXPECT_EQ(server_->Hits("calendar_date"), date_hits);
     if (c.args.rfind("day", 0) == 0) first_id = online.out.substr(online.out.rfind('\t', online.out.find('\n')) + 1,
@@ -184,11 +192,9 @@ TEST_F(LogBookCloudTest, KilledSyncLeavesACopyThatOpensAndTheNextCompletes) {
     usleep(delay_ms * 1000);
     kill(pid, SIGKILL);
     Wait(pid);
-    if (!CopyPath().empty()) {
-      const auto [check, dives] = Inspect(CopyPath());
-      EXPECT_EQ(check, "ok");
-      EXPECT_GE(dives, 0);
-    }
+    // Killed before its first commit the file may hold no tables yet; it
+    // still opens clean.
+    if (!CopyPath().empty()) EXPECT_EQ(Inspect(CopyPath()).first, "ok");
     test::CliResult again = Cli("sync --from 2023-11");
     EXPECT_EQ(again.exit_code, 0) << again.err;
     EXPECT_EQ(Inspect(CopyPath()), std::make_pair(std::string("ok"), 80));
