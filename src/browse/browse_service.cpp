@@ -39,6 +39,7 @@ BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoin
     body = std::move(saved.body);
   } else {
     const ServiceRequest& request = context.request ? context.request : ServiceRequest(RequestFromService);
+    DiverRequestScope diver;
     body = request(endpoint);
   }
   if (!body) {

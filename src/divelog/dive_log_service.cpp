@@ -40,6 +40,7 @@ std::optional<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id,
     ShowMessage(Tr(key));
     return std::nullopt;
   } else {
+    DiverRequestScope diver;
     body = Send(http, endpoint);
   }
   CheckedReply reply = ReplyCheck(body, CallKind::DiveLogDetail);

@@ -19,7 +19,7 @@ bool Unreachable(const std::string& key) { return key == "HOST_NOT_CONN" || key 
 class Sync {
  public:
   Sync(const SyncOptions& options, SyncProgress* progress, std::shared_ptr<SavedCopy> copy)
-      : options_(options), progress_(progress), copy_(std::move(copy)) {}
+      : options_(options), progress_(progress), copy_(std::move(copy)), walk_(options.yield_to_diver) {}
 
   bool Stopping() const { return StopRequested() || (options_.stop && options_.stop->load()); }
 

@@ -35,6 +35,7 @@ struct SyncOptions {
   int from_month = 1;
   bool full = false;                           // fetch everything again
   const std::atomic<bool>* stop = nullptr;     // set: end after the current request
+  bool yield_to_diver = false;                 // wait for the diver's own requests
 };
 
 struct SyncResult {

@@ -12,7 +12,7 @@
 
 namespace orv {
 
-MonthWalk::MonthWalk() {
+MonthWalk::MonthWalk(bool yield_to_diver) : yield_(yield_to_diver) {
   if (!ReadingSavedCopy()) connected_ = http_.Connect();
 }
 
@@ -26,6 +26,7 @@ WalkReply MonthWalk::Get(const Endpoint& endpoint, bool detail, const std::strin
     body = std::move(*saved.body);
   } else {
     if (!connected_) return reply.key = ConnectFailureKey(kind), reply;
+    if (yield_) WaitForDiverRequests();
     body = Send(http_, endpoint);
   }
   CheckedReply checked = ReplyCheck(body, kind);

@@ -33,7 +33,8 @@ struct WalkDive {
 
 class MonthWalk {
  public:
-  MonthWalk();
+  // `yield_to_diver`: wait for the diver's own requests before each one.
+  explicit MonthWalk(bool yield_to_diver = false);
 
   // The month summary, then (unless `saved_days` gives them) each dive day's
   // list, in date order; `dives` gets the listed dives, each id once per
@@ -54,6 +55,7 @@ class MonthWalk {
   WalkReply Get(const Endpoint& endpoint, bool detail, const std::string& list_row = {});
   HttpPost http_;
   bool connected_ = false;
+  bool yield_ = false;
   SavedBatch batch_;
   std::set<std::string> seen_;
 };

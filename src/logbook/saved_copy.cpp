@@ -179,6 +179,7 @@ SavedCopy::~SavedCopy() {
 bool SavedCopy::Exec(const char* sql) const { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 
 std::string SavedCopy::Commit(const SavedBatch& batch, int64_t fetched_at) {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (batch.empty()) return {};
   // IMMEDIATE takes the write lock up front, so a busy copy is waited for
   // before anything is written rather than failing half-way.
@@ -207,18 +208,21 @@ std::string SavedCopy::Commit(const SavedBatch& batch, int64_t fetched_at) {
 }
 
 std::string SavedCopy::SetAccount(const SavedAccount& a) {
+  std::lock_guard<std::mutex> lock(mutex_);
   Statement s(db_, "INSERT OR REPLACE INTO account(id,email,user_id,user_name) VALUES(1,?1,?2,?3)");
   s.Bind(1, a.email).Bind(2, a.user_id).Bind(3, a.user_name);
   return s.Step() == SQLITE_DONE ? std::string() : std::string("SAVED_COPY_WRITE");
 }
 
 std::optional<SavedAccount> SavedCopy::Account() const {
+  std::lock_guard<std::mutex> lock(mutex_);
   Statement s(db_, "SELECT email,user_id,user_name FROM account WHERE id=1");
   if (s.Step() != SQLITE_ROW) return std::nullopt;
   return SavedAccount{s.Text(0), s.Text(1), s.Text(2)};
 }
 
 std::optional<std::string> SavedCopy::Read(const SavedItem& item, int64_t* fetched_at) const {
+  std::lock_guard<std::mutex> lock(mutex_);
   Statement s(db_, std::string("SELECT ") + ValueColumnOf(item.kind) + ",fetched_at FROM " + TableOf(item.kind) +
                        " WHERE " + KeyColumnOf(item.kind) + "=?1");
   s.Bind(1, item.key);
@@ -228,12 +232,14 @@ std::optional<std::string> SavedCopy::Read(const SavedItem& item, int64_t* fetch
 }
 
 std::string SavedCopy::ListRowOf(const std::string& divelog_id) const {
+  std::lock_guard<std::mutex> lock(mutex_);
   Statement s(db_, "SELECT list_row FROM dives WHERE divelog_id=?1");
   s.Bind(1, divelog_id);
   return s.Step() == SQLITE_ROW ? s.Text(0) : std::string();
 }
 
 int64_t SavedCopy::LastSaved() const {
+  std::lock_guard<std::mutex> lock(mutex_);
   const int64_t t = ScalarInt(db_,
                               "SELECT max(t) FROM (SELECT max(fetched_at) t FROM months UNION ALL SELECT "
                               "max(fetched_at) FROM days UNION ALL SELECT max(fetched_at) FROM dives UNION ALL "
@@ -241,6 +247,9 @@ int64_t SavedCopy::LastSaved() const {
   return t > 0 ? t : 0;
 }
 
-int64_t SavedCopy::DiveCount() const { return ScalarInt(db_, "SELECT count(*) FROM dives"); }
+int64_t SavedCopy::DiveCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ScalarInt(db_, "SELECT count(*) FROM dives");
+}
 
 }  // namespace orv

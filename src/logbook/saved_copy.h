@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -78,6 +79,9 @@ class SavedCopy {
  private:
   SavedCopy() = default;
   bool Exec(const char* sql) const;
+  // One connection may serve the UI thread's write-through and the desktop's
+  // background save: their transactions must not interleave.
+  mutable std::mutex mutex_;
   sqlite3* db_ = nullptr;
   std::string path_, broken_aside_;
 };

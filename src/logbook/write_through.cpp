@@ -1,7 +1,10 @@
 #include "logbook/write_through.h"
 
+#include <atomic>
+#include <chrono>
 #include <ctime>
 #include <mutex>
+#include <thread>
 
 #include <json/writer.h>
 
@@ -12,6 +15,7 @@ namespace orv {
 
 namespace {
 
+std::atomic<int> diver_requests{0};
 std::mutex copy_mutex;
 std::shared_ptr<SavedCopy> active_copy;
 bool reading_copy = false;
@@ -176,6 +180,15 @@ SavedAnswer SavedReply(const Endpoint& endpoint) {
   if (!json) return {std::nullopt, NotSavedKey(item->kind)};
   const std::string response = item->kind == SavedKind::Dive ? "{\"divelog\":" + *json + "}" : *json;
   return {"{\"code\":\"0000000\",\"response\":" + response + "}", {}};
+}
+
+DiverRequestScope::DiverRequestScope() { ++diver_requests; }
+DiverRequestScope::~DiverRequestScope() { --diver_requests; }
+
+void WaitForDiverRequests() {
+  // Polled: the diver's requests are few and short, and the walk waits
+  // between its own requests only.
+  while (diver_requests.load() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
 }  // namespace orv

@@ -56,4 +56,17 @@ std::string NotSavedKey(SavedKind kind);
 
 std::string CompactJson(const Json::Value& value);
 
+// Held around every request the diver starts (a screen's load, a dive's
+// detail): while one lives, a yielding walk (the desktop's background save)
+// waits before its next request, so it never goes ahead of the diver.
+class DiverRequestScope {
+ public:
+  DiverRequestScope();
+  ~DiverRequestScope();
+  DiverRequestScope(const DiverRequestScope&) = delete;
+  DiverRequestScope& operator=(const DiverRequestScope&) = delete;
+};
+// Returns once no diver's request is running (or at once when none is).
+void WaitForDiverRequests();
+
 }  // namespace orv

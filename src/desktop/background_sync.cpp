@@ -1,0 +1,73 @@
+#include "desktop/background_sync.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/settings.h"
+#include "desktop/idle_task.h"
+#include "logbook/log_book_sync.h"
+#include "logbook/write_through.h"
+
+namespace orv::gtk {
+
+namespace {
+
+struct Run {
+  std::thread worker;
+  std::atomic<bool> stop{false};
+  EngineWindow* page = nullptr;
+};
+std::unique_ptr<Run> current;
+
+// Counts travel to the UI loop; a line queued after the save was stopped
+// finds no run of its own and writes nothing.
+void Show(Run* run, const std::string& count, bool visible) {
+  RunWhenIdle([run, count, visible] {
+    if (current.get() != run || !run->page) return;
+    run->page->FindById("logbook_sync_count").SetText(count);
+    ElementRef line = run->page->FindById("logbook_sync");
+    if (visible) line.Show();
+    else line.Hide();
+  });
+}
+
+class LineProgress : public SyncProgress {
+ public:
+  explicit LineProgress(Run* run) : run_(run) {}
+  void Report(const SyncCounts& c) override {
+    // Numbers only: the words around them are the page's, in its language.
+    Show(run_, std::to_string(c.months) + " · " + std::to_string(c.dives_listed), true);
+  }
+
+ private:
+  Run* run_;
+};
+
+}  // namespace
+
+void StartBackgroundSync(EngineWindow* main_page) {
+  if (current || !KeepLogBook() || ReadingSavedCopy() || !ActiveSavedCopy()) return;
+  current = std::make_unique<Run>();
+  Run* run = current.get();
+  run->page = main_page;
+  run->worker = std::thread([run] {
+    SyncOptions options;
+    options.stop = &run->stop;
+    options.yield_to_diver = true;
+    LineProgress progress(run);
+    SyncLogBook(options, &progress);
+    // Done or failed alike: the line goes; the next start tries again.
+    Show(run, "", false);
+  });
+}
+
+void StopBackgroundSync() {
+  if (!current) return;
+  current->stop = true;
+  if (current->worker.joinable()) current->worker.join();
+  current.reset();
+}
+
+}  // namespace orv::gtk
