@@ -158,7 +158,7 @@ TEST_F(LogBookCloudTest, OfflineSaysWhatIsMissingAndOnlineFailuresPointToIt) {
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   Case with_copy[] = {
       {"--offline month 2024-03", 0, ""},
-      {"--offline month 2024-04", 1, "NOT_SAVED_MONTH: This month is not in the log book saved on this computer.\n"},
+      {"--offline month 2024-04", 1, "NOT_SAVED_MONTH: This month is not saved on this computer.\n"},
       {"--offline day 2024-03-10", 1, "NOT_SAVED_DAY: "},
       {"--offline log d000001", 1, "NOT_SAVED_LOG: "},
       {"--offline stats", 1, "NOT_SAVED_STATS: "},
