@@ -17,6 +17,7 @@ namespace {
 struct Run {
   std::thread worker;
   std::atomic<bool> stop{false};
+  std::atomic<bool> done{false};
   EngineWindow* page = nullptr;
 };
 std::unique_ptr<Run> current;
@@ -48,6 +49,8 @@ class LineProgress : public SyncProgress {
 }  // namespace
 
 void StartBackgroundSync(EngineWindow* main_page) {
+  // A save that ended makes way for a new one (after an upload, say).
+  if (current && current->done) StopBackgroundSync();
   if (current || !KeepLogBook() || ReadingSavedCopy() || !ActiveSavedCopy()) return;
   current = std::make_unique<Run>();
   Run* run = current.get();
@@ -60,6 +63,7 @@ void StartBackgroundSync(EngineWindow* main_page) {
     SyncLogBook(options, &progress);
     // Done or failed alike: the line goes; the next start tries again.
     Show(run, "", false);
+    run->done = true;
   });
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include "desktop/background_sync.h"
 #include "desktop/export_ui_gtk.h"
 #include "desktop/file_chooser_gtk.h"
 #include "desktop/idle_task.h"
@@ -33,7 +34,11 @@ HandlerList MakeMainHandlers() {
   // After an upload the calendar's "synclog" click is posted, not delivered
   // inside the upload handler, so no handler runs inside another.
   list.push_back(std::make_unique<UploadFunc>(device::Deadlines{}, [](EngineWindow* window) {
-    RunWhenIdle([window] { UploadFunc::ClickSyncLog(window); });
+    RunWhenIdle([window] {
+      UploadFunc::ClickSyncLog(window);
+      // The uploaded dives' days and records reach the saved copy too.
+      StartBackgroundSync(window);
+    });
   }));
   list.push_back(std::make_unique<UpdateFunc>());
   list.push_back(std::make_unique<CalendarFunc>());
