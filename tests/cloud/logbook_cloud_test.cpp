@@ -13,7 +13,13 @@
 #include <fstream>
 #include <random>
 
+#include "account/sign_in.h"
+#include "app/app_state.h"
 #include "cli_runner.h"
+#include "cloud/http_post.h"
+#include "cloud/json_read.h"
+#include "divelog/dive_log.h"
+#include "logbook/write_through.h"
 #include "seed.h"
 #include "shared_sim_test.h"
 
@@ -244,6 +250,31 @@ TEST_F(LogBookCloudTest, DamagedNewerFullAndSharedCopies) {
     EXPECT_NE(r.err.find("SAVED_COPY_NEWER: "), std::string::npos) << args << ": " << r.err;
   }
   EXPECT_EQ(Slurp(path), newer);
+}
+
+TEST_F(LogBookCloudTest, AStoredEditRefreshesTheSavedRecordAndOfflineEditsNeedTheService) {
+  setenv("XDG_DATA_HOME", (home_ + "/data").c_str(), 1);
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  ASSERT_EQ(OpenSavedCopyOnline({sim::kDemoEmail, State().user_id, State().display_name}), "");
+  HttpPost http;
+  std::optional<DiveLog> log = FetchDiveLog(http, "d000002", nullptr);
+  ASSERT_TRUE(log);
+  LogEditRecord record = FillEditRecord(*log);
+  record.weight = record.weight + 1.25;
+  MergeEditRecord(record, *log);
+  ASSERT_EQ(StoreDiveLog(http, *log), "");
+  const std::string stored = JsonText(*log, "weight");
+  CloseSavedCopy();
+
+  SavedAccount account;
+  ASSERT_EQ(OpenSavedCopyOffline(sim::kDemoEmail, account), "");
+  HttpPost offline_http;
+  std::optional<DiveLog> saved = FetchDiveLog(offline_http, "d000002", nullptr);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(JsonText(*saved, "weight"), stored);
+  EXPECT_EQ(StoreDiveLog(offline_http, *saved), "NEEDS_SERVICE");
+  CloseSavedCopy();
+  unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace
