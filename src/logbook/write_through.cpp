@@ -65,6 +65,8 @@ bool StartsWith(const std::string& text, const char* prefix, std::string& rest) 
 
 std::string OpenSavedCopyOnline(const SavedAccount& account) {
   CloseSavedCopy();
+  // Without an e-mail there is no account to name a copy after.
+  if (account.email.find_first_not_of(" \t\r\n") == std::string::npos) return {};
   if (SavedCopyFolder(true).empty()) return "SAVED_COPY_WRITE";
   std::string key;
   std::unique_ptr<SavedCopy> copy = SavedCopy::Open(SavedCopyPath(account.email), true, key);
