@@ -15,6 +15,8 @@
 #include "app/settings.h"
 #include "app/string_table.h"
 #include "browse/calendar_func.h"
+#include "app/dialogs.h"
+#include "desktop/generic_dialogs.h"
 #include "desktop/login_dlg.h"
 #include "desktop/main_frame.h"
 #include "divelog/dive_map_func.h"
@@ -58,6 +60,7 @@ class GuiOffline : public e2e::GuiSimTest {
   }
   void TearDown() override {
     e2e::Observe(nullptr);
+    SetDialogBackend(nullptr);
     CloseSavedCopy();
     SetSettingsPath("");
     LanguageCode = "ENG";
@@ -161,6 +164,20 @@ TEST_F(GuiOffline, BrowseOnlineThenOpenTheSavedCopyWithTheServiceStopped) {
     EXPECT_EQ(calendar->ShowMonth(2024, 5), "NOT_SAVED_MONTH");
     EXPECT_EQ(page.EvalForTest("return document.getElementById('message').textContent;"), Tr("NOT_SAVED_MONTH"));
     e2e::SaveScreenshot(page, "offline_main_" + lang);
+    // What needs the service says so at once, and nothing starts.
+    gtk::GtkDialogs dialogs;
+    SetDialogBackend(&dialogs);
+    std::string refusal;
+    e2e::Observe([&](gtk::DialogPage& dlg) {
+      if (dlg.PageName() != "msg.htm") return;
+      refusal = dlg.window().EvalForTest("return document.getElementById('MsgText1').textContent;");
+      e2e::ClickInPage(dlg.window(), "ok");
+    });
+    e2e::ClickInPage(page, "upload");
+    EXPECT_TRUE(e2e::WaitFor([&] { return !refusal.empty(); }, 8000));
+    EXPECT_EQ(refusal, Tr("NEEDS_SERVICE"));
+    e2e::Observe(nullptr);
+    SetDialogBackend(nullptr);
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
     CloseSavedCopy();
   }
