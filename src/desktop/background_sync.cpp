@@ -15,22 +15,25 @@ namespace orv::gtk {
 namespace {
 
 struct Run {
+  unsigned id = 0;  // tells a run's queued updates from a later run's
   std::thread worker;
   std::atomic<bool> stop{false};
   std::atomic<bool> done{false};
-  EngineWindow* page = nullptr;
+  // Found once on the UI thread: a lookup waits for the page in a nested
+  // loop, where a later update could overtake an earlier one.
+  ElementRef line, count;
 };
 std::unique_ptr<Run> current;
+unsigned runs = 0;
 
 // Counts travel to the UI loop; a line queued after the save was stopped
 // finds no run of its own and writes nothing.
 void Show(Run* run, const std::string& count, bool visible) {
-  RunWhenIdle([run, count, visible] {
-    if (current.get() != run || !run->page) return;
-    run->page->FindById("logbook_sync_count").SetText(count);
-    ElementRef line = run->page->FindById("logbook_sync");
-    if (visible) line.Show();
-    else line.Hide();
+  RunWhenIdle([id = run->id, count, visible] {
+    if (!current || current->id != id) return;
+    current->count.SetText(count);
+    if (visible) current->line.Show();
+    else current->line.Hide();
   });
 }
 
@@ -54,7 +57,9 @@ void StartBackgroundSync(EngineWindow* main_page) {
   if (current || !KeepLogBook() || ReadingSavedCopy() || !ActiveSavedCopy()) return;
   current = std::make_unique<Run>();
   Run* run = current.get();
-  run->page = main_page;
+  run->id = ++runs;
+  run->line = main_page->FindById("logbook_sync");
+  run->count = main_page->FindById("logbook_sync_count");
   run->worker = std::thread([run] {
     SyncOptions options;
     options.stop = &run->stop;

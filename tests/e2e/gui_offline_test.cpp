@@ -16,6 +16,7 @@
 #include "app/string_table.h"
 #include "browse/calendar_func.h"
 #include "app/dialogs.h"
+#include "desktop/background_sync.h"
 #include "desktop/generic_dialogs.h"
 #include "desktop/login_dlg.h"
 #include "desktop/main_frame.h"
@@ -106,6 +107,31 @@ class GuiOffline : public e2e::GuiSimTest {
 
   std::string home_;
 };
+
+// Runs before the test that stops the service.
+TEST_F(GuiOffline, KeepTheLogBookSavesItAllBehindTheScreensAndStopsOnRequest) {
+  WriteKeepLogBook(true);
+  LanguageCode = "ENG";
+  State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  ASSERT_EQ(OpenSavedCopyOnline({State().email, State().user_id, State().display_name}), "");
+  gtk::MainFrame frame;
+  ASSERT_TRUE(frame.Create(PagePath("main.htm")));
+  // Stopped at once: it ends within one request and leaves a sound copy.
+  gtk::StartBackgroundSync(&frame.page());
+  gtk::StopBackgroundSync();
+  const int64_t after_stop = ActiveSavedCopy()->DiveCount();
+  EXPECT_LT(after_stop, 80);
+  // Started again beside the diver's own browsing, it completes.
+  gtk::StartBackgroundSync(&frame.page());
+  EXPECT_EQ(Browse(frame).second.empty(), false);
+  EXPECT_TRUE(e2e::WaitFor([&] { return ActiveSavedCopy()->DiveCount() == 80; }, 30000));
+  EXPECT_TRUE(e2e::WaitFor([&] {
+    return frame.page().EvalForTest("return String(document.getElementById('logbook_sync').hidden);") == "true";
+  }, 5000));
+  gtk::StopBackgroundSync();
+  gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
+}
 
 TEST_F(GuiOffline, BrowseOnlineThenOpenTheSavedCopyWithTheServiceStopped) {
   LanguageCode = "ENG";
