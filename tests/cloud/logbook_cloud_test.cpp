@@ -63,7 +63,8 @@ class LogBookCloudTest : public test::SharedSimTest {
  protected:
   void SetUp() override {
     SharedSimTest::SetUp();
-    for (const char* ep : {"calendar_month", "calendar_date", "divelog", "statistics"}) server_->SetFault(ep, "none");
+    for (const char* ep : {"calendar_month", "calendar_date", "divelog", "divelog/d000003", "statistics"})
+      server_->SetFault(ep, "none");
     home_ = server_->dir() + "/home";
     fs::remove_all(home_);
     fs::create_directories(home_);
@@ -140,6 +141,24 @@ TEST_F(LogBookCloudTest, SyncThenOfflineOutputsEqualOnlineByteForByte) {
   // Again: every month asked, nothing fetched; --full fetches everything.
   EXPECT_EQ(Cli("sync").out, "Log book saved on this computer: 80 dives (0 fetched now, 0 skipped)\n");
   EXPECT_EQ(Cli("sync --full --from 2023-11").out, "Log book saved on this computer: 80 dives (80 fetched now, 0 skipped)\n");
+}
+
+TEST_F(LogBookCloudTest, ARefusedRecordIsSkippedAndTheNextSyncFetchesOnlyIt) {
+  server_->SetFault("divelog/d000003", "badcode");
+  test::CliResult first = Cli("sync --from 2023-11");
+  server_->SetFault("divelog/d000003", "none");
+  EXPECT_EQ(first.exit_code, 0) << first.err;
+  EXPECT_EQ(first.out, "Log book saved on this computer: 79 dives (79 fetched now, 1 skipped)\n");
+  const int before = server_->Hits("divelog");
+  EXPECT_EQ(Cli("sync --from 2023-11").out, "Log book saved on this computer: 80 dives (1 fetched now, 0 skipped)\n");
+  EXPECT_EQ(server_->Hits("divelog") - before, 1);
+  // The service gone mid-way: the key, and every month before it kept.
+  server_->SetFault("calendar_date", "empty");
+  test::CliResult gone = Cli("sync --full --from 2023-11");
+  server_->SetFault("calendar_date", "none");
+  EXPECT_EQ(gone.exit_code, 1);
+  EXPECT_NE(gone.err.find("HOST_NOT_CONN: "), std::string::npos) << gone.err;
+  EXPECT_EQ(Inspect(CopyPath()), std::make_pair(std::string("ok"), 80));
 }
 
 TEST_F(LogBookCloudTest, OfflineSaysWhatIsMissingAndOnlineFailuresPointToIt) {
