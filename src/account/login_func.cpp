@@ -5,6 +5,8 @@
 #include "app/settings.h"
 #include "app/string_table.h"
 #include "app/wait_purpose.h"
+#include "logbook/copy_place.h"
+#include "logbook/write_through.h"
 
 namespace orv {
 
@@ -35,6 +37,8 @@ void LoginFunc::on_event(const ElementRef&, const PageEvent& event) {
     Login();
   } else if (id == "exit") {
     Close(0);
+  } else if (id == "open_saved") {
+    OpenSaved();
   } else if (id == "facebook") {
     if (on_social_sign_in) on_social_sign_in();
   }
@@ -48,10 +52,30 @@ void LoginFunc::Login() {
   if (!key.empty()) {
     // Cancelled by the diver: the card stays as it was.
     if (!WaitCancelled()) Find("message").SetText(Tr(key));
+    // Out of reach, the log book saved on this computer is still there.
+    const bool offline = (key == "NO_INTERNET" || key == "HOST_NOT_CONN") && SavedCopyExists(email);
+    if (offline) Find("open_saved").Show();
+    else Find("open_saved").Hide();
     return;
   }
   Find("message").SetText("");
   RememberSignIn(store_, email, password);
+  Close(1);
+}
+
+void LoginFunc::OpenSaved() {
+  SavedAccount account;
+  if (std::string key = OpenSavedCopyOffline(Find("email").Value(), account); !key.empty()) {
+    Find("message").SetText(Tr(key));
+    return;
+  }
+  AppState& state = State();
+  state.email = account.email;
+  state.user_id = account.user_id;
+  state.display_name = account.user_name;
+  // Kept for "Try again", which signs in with what was typed here.
+  state.password = Find("pword").Value();
+  state.token.clear();
   Close(1);
 }
 

@@ -1,5 +1,6 @@
 // The sign-in page's handler: pre-fills the remembered e-mail and password,
-// signs in on "login", ends the dialog on "exit".
+// signs in on "login", ends the dialog on "exit"; when the service is out of
+// reach, offers the log book saved on this computer ("open_saved").
 #pragma once
 
 #include <functional>
@@ -31,6 +32,8 @@ class LoginFunc : public func_base {
 
  private:
   void Login();
+  // Offline: the log book saved on this computer for the typed e-mail.
+  void OpenSaved();
   void Close(int result);
 
   std::function<void(int)> close_;

@@ -33,6 +33,7 @@ void SettingFunc::attach(EngineWindow* window) {
   Find("langauge").SetValue(std::to_string(LanguageIndex(LanguageCode)));
   if (State().unit == 0) Find("unit_m").SetValue("0");
   if (State().unit == 1) Find("unit_i").SetValue("1");
+  Find("keep_logbook").SetValue(KeepLogBook() ? "true" : "false");
 }
 
 void SettingFunc::on_event(const ElementRef&, const PageEvent& event) {
@@ -49,6 +50,8 @@ SettingsResult SettingFunc::Save() {
   const int language = LeadingNumber(Find("langauge").Value());
   SettingsResult r = language != LanguageIndex(LanguageCode) ? kSettingsLanguage : kSettingsUnchanged;
   const int unit = Find("unit_i").Value() == "1" ? 1 : 0;
+  // Takes effect at the next sign-in; the screens need no refresh for it.
+  if (const bool keep = Find("keep_logbook").Value() == "true"; keep != KeepLogBook()) WriteKeepLogBook(keep);
   if (unit != State().unit) r += kSettingsUnit;
   if (r != kSettingsUnchanged) {
     LanguageCode = language == 1 ? "CHT" : "ENG";

@@ -157,6 +157,16 @@ std::string TileUrlTemplate() {
   return usable ? url : kDefaultTileUrl;
 }
 
+bool KeepLogBook() {
+  KeyFilePtr file = LoadKeyFile(SettingsPath());
+  std::optional<int> keep = file ? ReadInt(file.get(), "keep_logbook") : std::nullopt;
+  return !keep || *keep != 0;
+}
+
+void WriteKeepLogBook(bool keep) {
+  Update([&](GKeyFile* file) { g_key_file_set_integer(file, kGroup, "keep_logbook", keep ? 1 : 0); });
+}
+
 int TileCacheMegabytes() {
   KeyFilePtr file = LoadKeyFile(SettingsPath());
   std::optional<int> mb = file ? ReadInt(file.get(), kTileCacheMb) : std::nullopt;

@@ -66,4 +66,10 @@ std::string TileUrlTemplate();
 constexpr int kDefaultTileCacheMegabytes = 200;
 int TileCacheMegabytes();
 
+// "keep_logbook": whether the desktop program keeps the whole log book on
+// this computer, saving it in the background after sign-in. On unless the
+// file holds 0.
+bool KeepLogBook();
+void WriteKeepLogBook(bool keep);
+
 }  // namespace orv

@@ -4,6 +4,7 @@
 #include "app/wait_purpose.h"
 #include "cloud/http_post.h"
 #include "cloud/reply_check.h"
+#include "logbook/write_through.h"
 
 namespace orv {
 
@@ -25,9 +26,23 @@ BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoin
 }
 
 BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint, const ElementRef& message) {
-  const ServiceRequest& request = context.request ? context.request : ServiceRequest(RequestFromService);
-  std::optional<std::string> body = request(endpoint);
   BrowseReply reply;
+  std::optional<std::string> body;
+  if (ReadingSavedCopy()) {
+    // Offline: the copy answers with the body the service gave; what it
+    // never got is said in `message`, never shown as an empty screen.
+    SavedAnswer saved = SavedReply(endpoint);
+    if (!saved.body) {
+      reply.key = saved.key;
+      message.SetText(Tr(reply.key));
+      return reply;
+    }
+    body = std::move(saved.body);
+  } else {
+    const ServiceRequest& request = context.request ? context.request : ServiceRequest(RequestFromService);
+    DiverRequestScope diver;
+    body = request(endpoint);
+  }
   if (!body) {
     reply.key = ConnectFailureKey(CallKind::Standard);
     (context.notifier ? *context.notifier : DefaultNotifier()).ShowMessage(reply.key);
@@ -43,6 +58,7 @@ BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoin
   // The screen's last failure is over once a request of it succeeds.
   message.SetText("");
   reply.response = checked.response();
+  SaveReply(endpoint, reply.response);
   return reply;
 }
 

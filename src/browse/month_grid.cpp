@@ -7,33 +7,6 @@
 
 namespace orv {
 
-int64_t SummaryDate(const std::string& text) {
-  // Only a plain YYYYMMDD names a day. Reading leading digits alone would let
-  // "20200921T..." or a seven-digit text land on some cell by accident.
-  if (text.size() != 8) return -1;
-  int64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return -1;
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
-
-std::vector<MonthSummaryEntry> ParseMonthSummary(const Json::Value& response) {
-  std::vector<MonthSummaryEntry> entries;
-  const Json::Value& list = JsonMember(response, "month_summary");
-  if (!list.isArray()) return entries;
-  entries.reserve(list.size());
-  for (const Json::Value& item : list) {
-    MonthSummaryEntry e;
-    e.date = SummaryDate(JsonText(item, "year_month_date"));
-    e.scuba_count = JsonInt(item, "scuba_count");
-    e.free_count = JsonInt(item, "free_count");
-    entries.push_back(e);
-  }
-  return entries;
-}
-
 int64_t FirstCellDay(int64_t year, int month) {
   const int64_t first = DaysFromCivil(year, month, 1);
   const int w = WeekdayFromDays(first);
@@ -84,18 +57,5 @@ MonthGrid BuildMonthGrid(int64_t year, int month, const std::vector<MonthSummary
 
 std::string MonthLabel(int64_t year, int month) { return PaddedInt(year, 4) + "-" + PaddedInt(month, 2); }
 
-void StepMonth(int64_t& year, int& month, int delta) {
-  int64_t index = year * 12 + (month - 1) + delta;
-  year = FloorDiv(index, 12);
-  month = static_cast<int>(index - year * 12) + 1;
-}
-
-void CurrentLocalMonth(int64_t& year, int& month) {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  year = local.tm_year + 1900;
-  month = local.tm_mon + 1;
-}
 
 }  // namespace orv

@@ -12,6 +12,7 @@
 #include <json/value.h>
 
 #include "divelog/civil_date.h"
+#include "logbook/month_summary.h"
 
 namespace orv {
 
@@ -21,16 +22,6 @@ inline constexpr const char* kClassShownMonth = "date_td";
 inline constexpr const char* kClassOtherMonth = "date_td_in_month";
 inline constexpr const char* kClassDiveDay = "date_td_in_dive_day btnctrl";
 
-struct MonthSummaryEntry {
-  int64_t date = -1;  // YYYYMMDD; -1 when the service's text is not of that form
-  int32_t scuba_count = 0;
-  int32_t free_count = 0;
-};
-
-// `response`.`month_summary` in reply order; anything but an array gives none.
-std::vector<MonthSummaryEntry> ParseMonthSummary(const Json::Value& response);
-// "20200921" -> 20200921; -1 for every text that is not exactly eight digits.
-int64_t SummaryDate(const std::string& text);
 
 inline constexpr const char* kKindScuba = "scuba";  // gauge dives count as scuba here
 inline constexpr const char* kKindFree = "free";
@@ -58,9 +49,5 @@ MonthGrid BuildMonthGrid(int64_t year, int month, const std::vector<MonthSummary
 
 // The month label, "%.4d-%.2d".
 std::string MonthLabel(int64_t year, int month);
-// One month back or forward, across years.
-void StepMonth(int64_t& year, int& month, int delta);
-// The computer's current local year and month.
-void CurrentLocalMonth(int64_t& year, int& month);
 
 }  // namespace orv

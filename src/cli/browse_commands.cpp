@@ -58,7 +58,7 @@ struct PageWindow {
 int RunMonth(const Options& options, const std::vector<std::string>& args) {
   CivilDate date;
   if (args.size() != 1 || !ParseDate(args[0], false, date)) return UsageError("month expects YYYY-MM");
-  if (int rc = StartServiceSession(options)) return rc;
+  if (int rc = StartServiceSession(options, Saved::Readable)) return rc;
   PageWindow page;
   CalendarFunc calendar;
   calendar.Bind(&page.window);
@@ -72,7 +72,7 @@ int RunMonth(const Options& options, const std::vector<std::string>& args) {
 int RunDay(const Options& options, const std::vector<std::string>& args) {
   CivilDate date;
   if (args.size() != 1 || !ParseDate(args[0], true, date)) return UsageError("day expects YYYY-MM-DD");
-  if (int rc = StartServiceSession(options)) return rc;
+  if (int rc = StartServiceSession(options, Saved::Readable)) return rc;
   PageWindow page;
   BrowseContext context;
   context.window = &page.window;
@@ -87,7 +87,7 @@ int RunDay(const Options& options, const std::vector<std::string>& args) {
 
 int RunStats(const Options& options, const std::vector<std::string>& args) {
   if (!args.empty()) return UsageError("stats takes no arguments");
-  if (int rc = StartServiceSession(options)) return rc;
+  if (int rc = StartServiceSession(options, Saved::Readable)) return rc;
   PageWindow page;
   HistoryFunc history;
   history.Bind(&page.window);

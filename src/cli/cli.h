@@ -15,6 +15,7 @@ struct Options {
   int unit = -1;         // -1 = from settings
   std::string lang;      // "" = from settings
   bool yes = false;      // --yes: confirm questions (writes to the dive computer)
+  bool offline = false;  // --offline: read the log book saved on this computer
 };
 
 struct Command {
@@ -29,6 +30,7 @@ std::vector<Command> DeviceCommands();
 std::vector<Command> BrowseCommands();
 std::vector<Command> TransferCommands();
 std::vector<Command> ExportCommands();
+std::vector<Command> LogBookCommands();
 
 // Prints "KEY: text" on stderr and returns exit code 1.
 int Fail(const std::string& key);

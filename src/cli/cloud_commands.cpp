@@ -14,17 +14,29 @@
 #include "cloud/http_post.h"
 #include "cloud/json_read.h"
 #include "cloud/reply_check.h"
+#include "logbook/write_through.h"
 
 namespace orv::cli {
 
 namespace {
 
-// One authorised call after sign-in; the reply, or the key already reported.
+// One authorised call after sign-in (offline: the saved copy's answer); the
+// reply, or the key already reported.
 int Call(const Endpoint& endpoint, CallKind kind, CheckedReply& reply) {
-  HttpPost http;
-  if (!http.Connect()) return Fail(ConnectFailureKey(kind));
-  reply = ReplyCheck(Send(http, endpoint), kind);
-  return reply.ok() ? 0 : Fail(reply.key);
+  std::string body;
+  if (ReadingSavedCopy()) {
+    SavedAnswer saved = SavedReply(endpoint);
+    if (!saved.body) return Fail(saved.key);
+    body = std::move(*saved.body);
+  } else {
+    HttpPost http;
+    if (!http.Connect()) return Fail(ConnectFailureKey(kind));
+    body = Send(http, endpoint);
+  }
+  reply = ReplyCheck(body, kind);
+  if (!reply.ok()) return Fail(reply.key);
+  SaveReply(endpoint, reply.response());
+  return 0;
 }
 
 int Login(const Options& options, const std::vector<std::string>& args) {
@@ -39,7 +51,7 @@ int Login(const Options& options, const std::vector<std::string>& args) {
 
 int ShowLog(const Options& options, const std::vector<std::string>& args) {
   if (args.size() != 1) return UsageError("log takes one dive log id");
-  if (int rc = StartServiceSession(options)) return rc;
+  if (int rc = StartServiceSession(options, Saved::Readable)) return rc;
   CheckedReply reply;
   if (int rc = Call(DiveLogEndpoint(args[0]), CallKind::DiveLogDetail, reply)) return rc;
   Json::StreamWriterBuilder writer;

@@ -55,7 +55,7 @@ int Export(const Options& options, const std::vector<std::string>& args) {
   if (range.Count() > kMaxExportMonths) return UsageError("export covers at most 100 years");
   if (path.empty() || ExportFormatOf(path) == ExportFormat::Unknown)
     return UsageError("export writes FILE.uddf or FILE.csv");
-  if (int rc = StartServiceSession(options)) return rc;
+  if (int rc = StartServiceSession(options, Saved::Readable)) return rc;
 
   ExportResult result;
   {

@@ -8,6 +8,7 @@
 //                          without a password the one the desktop program
 //                          remembered is used, else it is asked at the terminal
 //   --unit metric|imperial, --lang ENG|CHT   override the saved settings
+//   --offline              month, day, log, stats and export read the saved log book
 //
 // SIGINT, SIGTERM or SIGHUP during a device operation stops it cleanly: the
 // end command it owes goes out, the port is released, temporary files are
@@ -22,15 +23,18 @@
 #include "app/stop_request.h"
 #include "app/string_table.h"
 #include "cli/cli.h"
+#include "logbook/copy_place.h"
 
 namespace orv::cli {
 
 int Fail(const std::string& key) {
   // After a stop the failure is the stop's doing; main says so in one line.
-  if (!StopRequested()) {
-    const std::string text = Tr(key);
-    std::cerr << key << ": " << text << "\n";
-  }
+  if (StopRequested()) return 1;
+  const std::string text = Tr(key);
+  std::cerr << key << ": " << text << "\n";
+  // Out of reach, the diver may not know the copy is there to read.
+  if ((key == "HOST_NOT_CONN" || key == "NO_INTERNET") && SavedCopyExists(State().email))
+    std::cerr << "OFFLINE_HINT: " << Tr("OFFLINE_HINT") << "\n";
   return 1;
 }
 
@@ -54,7 +58,7 @@ std::string Env(const char* name) {
 
 std::vector<Command> AllCommands() {
   std::vector<Command> all;
-  for (auto group : {CloudCommands, DeviceCommands, BrowseCommands, TransferCommands, ExportCommands}) {
+  for (auto group : {CloudCommands, DeviceCommands, BrowseCommands, TransferCommands, ExportCommands, LogBookCommands}) {
     auto cmds = group();
     all.insert(all.end(), cmds.begin(), cmds.end());
   }
@@ -74,7 +78,8 @@ void PrintHelp() {
                "                          or it is asked for at the terminal, not echoed\n"
                "  --unit metric|imperial  units of printed values\n"
                "  --lang ENG|CHT          language of messages\n"
-               "  --yes                   confirm writes to the dive computer\n\ncommands:\n";
+               "  --yes                   confirm writes to the dive computer\n"
+               "  --offline               read the log book saved on this computer, send nothing\n\ncommands:\n";
   for (const auto& c : AllCommands()) std::cout << "  " << c.name << " " << c.usage << "\n";
 }
 
@@ -114,6 +119,8 @@ int main(int argc, char** argv) {
       if (!value(opt.password)) return UsageError("--password needs a value");
     } else if (a == "--yes") {
       opt.yes = true;
+    } else if (a == "--offline") {
+      opt.offline = true;
     } else if (a == "--unit") {
       if (!value(v)) return UsageError("--unit needs a value");
       if (v == "metric" || v == "0") opt.unit = 0;

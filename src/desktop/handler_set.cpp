@@ -2,10 +2,14 @@
 
 #include <gtk/gtk.h>
 
+#include "desktop/background_sync.h"
 #include "desktop/export_ui_gtk.h"
 #include "desktop/file_chooser_gtk.h"
 #include "desktop/idle_task.h"
 #include "desktop/log_edit_dlg.h"
+#include "account/offline_func.h"
+#include "app/program_messages.h"
+#include "app/setting_func.h"
 #include "app/sys_menu_func.h"
 #include "browse/calendar_func.h"
 #include "browse/history_func.h"
@@ -28,16 +32,24 @@ HandlerList MakeMainHandlers() {
   site_page->set_map_on_demand(true);
   list.push_back(std::move(site_page));
   // After an upload the calendar reloads from the main loop, not inside the
-  // upload handler, so no handler runs inside another.
+  // upload handler, so no handler runs inside another; the uploaded dives'
+  // days and records then reach the saved copy too.
   auto calendar = std::make_unique<CalendarFunc>();
   list.push_back(std::make_unique<UploadFunc>(device::Deadlines{}, [calendar = calendar.get()] {
-    RunWhenIdle([calendar] { calendar->Reload(); });
+    RunWhenIdle([calendar] {
+      calendar->Reload();
+      StartBackgroundSync(calendar->window());
+    });
   }));
   list.push_back(std::make_unique<UpdateFunc>());
   list.push_back(std::move(calendar));
   list.push_back(std::make_unique<HistoryFunc>());
   static ExportUiGtk export_ui;
   list.push_back(std::make_unique<ExportFunc>(&export_ui));
+  // Back online after "Try again": the whole main page comes from the
+  // service again, as after a change of language.
+  list.push_back(std::make_unique<OfflineFunc>(
+      [] { PostProgramMessage(ProgramMessage{kMsgSettingsChanged, kSettingsNotShown}); }));
   return list;
 }
 

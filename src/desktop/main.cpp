@@ -20,7 +20,9 @@
 #include "desktop/bench_probe.h"
 #include "desktop/demo_tour.h"
 #include "desktop/generic_dialogs.h"
+#include "desktop/background_sync.h"
 #include "desktop/login_dlg.h"
+#include "logbook/write_through.h"
 #include "desktop/main_frame.h"
 #include "desktop/progress_dialog.h"
 #include "desktop/ui_wait.h"
@@ -129,6 +131,13 @@ int main(int argc, char** argv) {
     if (orv::gtk::RunPageDialog(login) == 0) return 0;
   }
   if (orv::StopRequested()) return orv::gtk::StopExitStatus();
+  if (!orv::ReadingSavedCopy()) {
+    // Signed in: the account's copy is written through from now on. A copy
+    // that could not be opened is told of once; the service works as ever.
+    const orv::AppState& s = orv::State();
+    if (std::string key = orv::OpenSavedCopyOnline({s.email, s.user_id, s.display_name}); !key.empty())
+      orv::ShowMessage(orv::Tr(key));
+  }
 
   orv::gtk::MainFrame frame;
   if (!frame.Create(orv::PagePath("main.htm"))) return 0;
@@ -145,7 +154,10 @@ int main(int argc, char** argv) {
   }
   g_signal_connect(frame.gtk_window(), "destroy", G_CALLBACK(gtk_main_quit), nullptr);
   orv::gtk::StopOperationOnClose(frame.gtk_window());
+  orv::gtk::StartBackgroundSync(&frame.page());
   if (!orv::StopRequested()) gtk_main();
+  orv::gtk::StopBackgroundSync();
+  orv::CloseSavedCopy();
   orv::gtk::StopTileService();
   orv::SetDialogBackend(nullptr);
   return orv::gtk::StopExitStatus();

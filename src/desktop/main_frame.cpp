@@ -2,7 +2,12 @@
 
 #include <algorithm>
 
+#include "account/offline_func.h"
 #include "app/app_state.h"
+#include "app/dialogs.h"
+#include "app/string_table.h"
+#include "desktop/background_sync.h"
+#include "logbook/write_through.h"
 #include "desktop/handler_set.h"
 #include "desktop/setting_dlg.h"
 #include "desktop/ui_wait.h"
@@ -15,6 +20,27 @@
 #include "sites/dive_site_func.h"
 
 namespace orv::gtk {
+
+namespace {
+
+// Offline, a click on what needs the service is answered at once and goes
+// no further: no handler starts an upload or update that can only fail.
+class OfflineGateSink : public EventSink {
+ public:
+  explicit OfflineGateSink(const HandlerList& handlers) : handlers_(handlers) {}
+  void OnPageEvent(const ElementRef& element, const PageEvent& event) override {
+    if (OfflineFunc::NeedsService(event)) {
+      ShowMessage(Tr("NEEDS_SERVICE"));
+      return;
+    }
+    DeliverEvent(handlers_, element, event);
+  }
+
+ private:
+  const HandlerList& handlers_;
+};
+
+}  // namespace
 
 MainFrame::MainFrame() = default;
 
@@ -78,7 +104,7 @@ bool MainFrame::Create(const std::string& main_page) {
 
 void MainFrame::PageReady() {
   handlers_ = MakeMainHandlers();
-  sink_ = std::make_unique<HandlerListSink>(handlers_);
+  sink_ = std::make_unique<OfflineGateSink>(handlers_);
   page_.SetEventSink(sink_.get());
   // The account needs no request: it shows while the handlers' requests run.
   FillAccountFields();
@@ -117,6 +143,10 @@ void MainFrame::Refresh(int settings_result) {
       detail->LoadDetail();
     }
   }
+  // A new main page shows the offline band again while it holds; back
+  // online, the log book's background save resumes.
+  if (auto* offline = Handler<OfflineFunc>(); offline && settings_result != kSettingsUnit) offline->attach(&page_);
+  StartBackgroundSync(&page_);
   // The dive site map shows no units; only a new main page needs it again.
   if (auto* site_page = Handler<sites::DiveSiteFunc>(); site_page && settings_result != kSettingsUnit)
     site_page->Restart();

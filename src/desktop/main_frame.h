@@ -37,7 +37,7 @@ class MainFrame {
   GtkWindow* window_ = nullptr;
   WebKitWindow page_;
   HandlerList handlers_;
-  std::unique_ptr<HandlerListSink> sink_;
+  std::unique_ptr<EventSink> sink_;
 };
 
 }  // namespace orv::gtk

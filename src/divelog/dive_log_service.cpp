@@ -9,6 +9,7 @@
 #include "cloud/json_read.h"
 #include "cloud/reply_check.h"
 #include "divelog/dive_log.h"
+#include "logbook/write_through.h"
 
 namespace orv {
 
@@ -27,12 +28,25 @@ std::optional<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id,
   std::string& key = failure_key ? *failure_key : ignored;
   key.clear();
   WaitPurpose purpose("BUSY_DIVE");
-  if (!http.Connect()) {
+  const Endpoint endpoint = DiveLogEndpoint(divelog_id);
+  std::string body;
+  if (ReadingSavedCopy()) {
+    SavedAnswer saved = SavedReply(endpoint);
+    if (!saved.body) {
+      key = saved.key;
+      ShowInMessage(main_window, key);
+      return std::nullopt;
+    }
+    body = std::move(*saved.body);
+  } else if (!http.Connect()) {
     key = ConnectFailureKey(CallKind::DiveLogDetail);
     ShowMessage(Tr(key));
     return std::nullopt;
+  } else {
+    DiverRequestScope diver;
+    body = Send(http, endpoint).body;
   }
-  CheckedReply reply = ReplyCheck(Send(http, DiveLogEndpoint(divelog_id)), CallKind::DiveLogDetail);
+  CheckedReply reply = ReplyCheck(body, CallKind::DiveLogDetail);
   if (reply.ok() && !JsonMember(reply.response(), "divelog").isObject()) reply.key = "DATA_ERROR";
   if (!reply.ok()) {
     key = reply.key;
@@ -41,6 +55,7 @@ std::optional<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id,
   }
   // The screen's last failure is over once a request of it succeeds.
   if (main_window) FindById(main_window, "message").SetText("");
+  SaveReply(endpoint, reply.response());
   // Moved out of the reply, not copied: a long profile is a large tree.
   Json::Value log;
   log.swap(reply.root["response"]["divelog"]);
@@ -51,7 +66,10 @@ std::string StoreDiveLog(HttpPost& http, const DiveLog& log, EngineWindow* main_
   std::string key;
   WaitPurpose purpose("BUSY_SAVING");
   const std::string id = LogText(log, "divelog_id");
-  if (!http.connected()) {
+  if (ReadingSavedCopy()) {
+    // Saving an edit needs the service; the copy is never written ahead of it.
+    key = "NEEDS_SERVICE";
+  } else if (!http.connected()) {
     key = "HOST_NOT_CONN";
   } else if (id.empty()) {
     // "api/v1/divelogs/" with no id would address the whole logbook.
@@ -59,6 +77,7 @@ std::string StoreDiveLog(HttpPost& http, const DiveLog& log, EngineWindow* main_
   } else {
     key = ReplyCheck(Send(http, PatchDiveLogEndpoint(id, DiveLogJsonText(log))), CallKind::Standard).key;
   }
+  if (key.empty()) SaveStoredDive(log);
   if (!key.empty()) ShowInMessage(main_window, key);
   else if (main_window) FindById(main_window, "message").SetText("");
   return key;

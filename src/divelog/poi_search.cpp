@@ -10,11 +10,17 @@
 #include "cloud/json_read.h"
 #include "cloud/reply_check.h"
 #include "divelog/dive_log_read.h"
+#include "logbook/write_through.h"
 
 namespace orv {
 
 bool SearchCatalogue(const std::string& query, const ElementRef& message, Json::Value& pois) {
   if (Utf16Length(query) < 2) return false;
+  if (ReadingSavedCopy()) {
+    // The catalogue lives only in the service; the saved log book has none.
+    message.SetText(Tr("NEEDS_SERVICE"));
+    return false;
+  }
   HttpPost http;
   if (!http.Connect()) {
     ShowMessage(Tr("HOST_NOT_CONN"));

@@ -10,24 +10,10 @@
 #include <vector>
 
 #include "export/export_dive.h"
+#include "logbook/month_summary.h"
 
 namespace orv {
 
-struct MonthRange {
-  int64_t from_year = 0;
-  int from_month = 1;
-  int64_t to_year = 0;
-  int to_month = 1;
-  // Months from `from` to `to`, both included; 0 when `to` comes first.
-  int64_t Count() const;
-};
-
-// A century of months is far beyond any logbook; a typo in a year should
-// not start thousands of requests.
-inline constexpr int64_t kMaxExportMonths = 1200;
-
-// "YYYY-MM" with a month 1..12, as MonthLabel writes it; false otherwise.
-bool ParseMonthLabel(const std::string& text, int64_t& year, int& month);
 
 // Where the export stands, for a progress display.
 struct ExportCounts {

@@ -124,6 +124,19 @@ TEST_F(SettingsPage, ChangesAreStoredAndReported) {
   EXPECT_EQ(State().unit, 0);
 }
 
+TEST_F(SettingsPage, KeepTheLogBookIsOnUntilTurnedOffAndNeedsNoRefresh) {
+  Open();
+  EXPECT_EQ(page_.FindById("keep_logbook").Value(), "true");
+  for (const bool keep : {false, true}) {
+    page_.FindById("keep_logbook").SetValue(keep ? "true" : "false");
+    page_.Click("save");
+    EXPECT_EQ(result_, kSettingsUnchanged);
+    EXPECT_EQ(KeepLogBook(), keep);
+    Open();
+    EXPECT_EQ(page_.FindById("keep_logbook").Value(), keep ? "true" : "false");
+  }
+}
+
 class SettingsRefresh : public SettingsPage {
  protected:
   void SetUp() override {

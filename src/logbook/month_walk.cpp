@@ -1,0 +1,94 @@
+#include "logbook/month_walk.h"
+
+#include <ctime>
+#include <set>
+#include <utility>
+
+#include "cloud/endpoints.h"
+#include "cloud/json_read.h"
+#include "cloud/reply_check.h"
+#include "logbook/month_summary.h"
+#include "logbook/write_through.h"
+
+namespace orv {
+
+MonthWalk::MonthWalk(bool yield_to_diver) : yield_(yield_to_diver) {
+  if (!ReadingSavedCopy()) connected_ = http_.Connect();
+}
+
+WalkReply MonthWalk::Get(const Endpoint& endpoint, bool detail, const std::string& list_row) {
+  const CallKind kind = detail ? CallKind::DiveLogDetail : CallKind::Standard;
+  WalkReply reply;
+  std::string body;
+  if (ReadingSavedCopy()) {
+    SavedAnswer saved = SavedReply(endpoint);
+    if (!saved.body) return reply.key = saved.key, reply;
+    body = std::move(*saved.body);
+  } else {
+    if (!connected_) return reply.key = ConnectFailureKey(kind), reply;
+    if (yield_) WaitForDiverRequests();
+    body = Send(http_, endpoint);
+  }
+  CheckedReply checked = ReplyCheck(body, kind);
+  if (!checked.ok()) return reply.key = checked.key, reply;
+  reply.response = checked.response();
+  if (!ReadingSavedCopy())
+    if (std::optional<SavedWrite> write = WriteOf(endpoint, reply.response)) {
+      write->list_row = list_row;
+      batch_.push_back(std::move(*write));
+    }
+  return reply;
+}
+
+std::string MonthWalk::Month(int64_t year, int month, std::vector<WalkDive>& dives, int64_t* dive_count,
+                             bool reuse_saved_days) {
+  const Endpoint month_endpoint = CalendarMonthEndpoint(static_cast<int>(year), month);
+  WalkReply summary = Get(month_endpoint, false);
+  if (!summary.ok()) return summary.key;
+  std::set<int64_t> days;  // a service listing a date twice, or out of order, is asked once per day
+  int64_t count = 0;
+  for (const MonthSummaryEntry& e : ParseMonthSummary(summary.response)) {
+    if (e.date < 0 || e.date / 100 != year * 100 + month) continue;
+    const int64_t n = static_cast<int64_t>(e.scuba_count) + e.free_count;
+    if (n <= 0) continue;
+    count += n;
+    days.insert(e.date);
+  }
+  if (dive_count) *dive_count = count;
+  std::shared_ptr<SavedCopy> copy = ActiveSavedCopy();
+  for (int64_t date : days) {
+    const Endpoint day_endpoint =
+        CalendarDateEndpoint(static_cast<int>(year), month, static_cast<int>(date % 100));
+    std::optional<std::string> saved_day;
+    if (reuse_saved_days && copy) saved_day = copy->Read(*SavedItemOf(day_endpoint));
+    Json::Value response;
+    if (saved_day && ParseReply(*saved_day, response)) {
+      // Unchanged month: the day list saved with it still holds.
+    } else {
+      WalkReply day = Get(day_endpoint, false);
+      if (!day.ok()) return day.key;
+      response = std::move(day.response);
+    }
+    const Json::Value& list = JsonMember(response, "divelogs");
+    if (!list.isArray()) continue;
+    for (const Json::Value& row : list) {
+      const std::string id = JsonText(row, "divelog_id");
+      if (id.empty() || !seen_.insert(id).second) continue;
+      dives.push_back({id, CompactJson(row)});
+    }
+  }
+  return {};
+}
+
+WalkReply MonthWalk::Dive(const std::string& id, const std::string& list_row) {
+  WalkReply reply = Get(DiveLogEndpoint(id), true, list_row);
+  // A record the reply does not carry is one the service refused.
+  if (reply.ok() && !JsonMember(reply.response, "divelog").isObject()) reply.key = "DATA_ERROR";
+  return reply;
+}
+
+WalkReply MonthWalk::Statistics(const std::string& user_id) { return Get(StatisticsEndpoint(user_id), false); }
+
+SavedBatch MonthWalk::TakeBatch() { return std::exchange(batch_, {}); }
+
+}  // namespace orv

@@ -1,0 +1,63 @@
+// The walk over the diver's log book that `orvelle-cli sync` and the export
+// share: a month's summary, the day lists of its dive days, the records of
+// their dives, through the same requests the calendar, the day list and the
+// dive detail make, one after the other on one connection. Online every
+// successful reply is gathered into the month's batch for the saved copy;
+// offline (ReadingSavedCopy) the same replies come from the copy.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <json/value.h>
+
+#include "cloud/endpoints.h"
+#include "cloud/http_post.h"
+#include "logbook/saved_copy.h"
+
+namespace orv {
+
+// A successful reply: empty key and the envelope's `response`.
+struct WalkReply {
+  std::string key;
+  Json::Value response;
+  bool ok() const { return key.empty(); }
+};
+
+struct WalkDive {
+  std::string id;
+  std::string list_row;  // the day list's row for the dive, compact JSON
+};
+
+class MonthWalk {
+ public:
+  // `yield_to_diver`: wait for the diver's own requests before each one.
+  explicit MonthWalk(bool yield_to_diver = false);
+
+  // The month summary, then (unless `saved_days` gives them) each dive day's
+  // list, in date order; `dives` gets the listed dives, each id once per
+  // walk. A failed request ends it with its key ("HOST_NOT_CONN" when the
+  // service is out of reach; offline the NOT_SAVED key).
+  // `dive_count` receives the month's scuba and freedive count.
+  std::string Month(int64_t year, int month, std::vector<WalkDive>& dives, int64_t* dive_count = nullptr,
+                    bool reuse_saved_days = false);
+  // One dive record ("NO_INTERNET" when the service is out of reach).
+  WalkReply Dive(const std::string& id, const std::string& list_row = {});
+  WalkReply Statistics(const std::string& user_id);
+
+  // What the replies so far would write into the copy; taken by the caller
+  // to commit as one batch.
+  SavedBatch TakeBatch();
+
+ private:
+  WalkReply Get(const Endpoint& endpoint, bool detail, const std::string& list_row = {});
+  HttpPost http_;
+  bool connected_ = false;
+  bool yield_ = false;
+  SavedBatch batch_;
+  std::set<std::string> seen_;
+};
+
+}  // namespace orv

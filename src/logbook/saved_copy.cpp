@@ -1,0 +1,255 @@
+#include "logbook/saved_copy.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+
+namespace orv {
+
+namespace {
+
+// Long enough to ride out the other program's batch, short enough that a
+// stuck writer ends the operation with a key instead of hanging it.
+constexpr int kBusyMilliseconds = 5000;
+
+constexpr const char* kSchema = R"(
+CREATE TABLE IF NOT EXISTS account(
+  id INTEGER PRIMARY KEY CHECK (id = 1), email TEXT NOT NULL, user_id TEXT NOT NULL, user_name TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS months(
+  year_month TEXT PRIMARY KEY, response TEXT NOT NULL, fetched_at INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS days(
+  date TEXT PRIMARY KEY, response TEXT NOT NULL, fetched_at INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS dives(
+  divelog_id TEXT PRIMARY KEY, record TEXT NOT NULL, list_row TEXT NOT NULL DEFAULT '',
+  fetched_at INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS statistics(
+  user_id TEXT PRIMARY KEY, response TEXT NOT NULL, fetched_at INTEGER NOT NULL);
+)";
+
+const char* TableOf(SavedKind kind) {
+  switch (kind) {
+    case SavedKind::Month: return "months";
+    case SavedKind::Day: return "days";
+    case SavedKind::Dive: return "dives";
+    case SavedKind::Statistics: return "statistics";
+  }
+  return "months";
+}
+const char* KeyColumnOf(SavedKind kind) {
+  switch (kind) {
+    case SavedKind::Month: return "year_month";
+    case SavedKind::Day: return "date";
+    case SavedKind::Dive: return "divelog_id";
+    case SavedKind::Statistics: return "user_id";
+  }
+  return "year_month";
+}
+const char* ValueColumnOf(SavedKind kind) { return kind == SavedKind::Dive ? "record" : "response"; }
+
+// One prepared statement, finalized on every path.
+class Statement {
+ public:
+  Statement(sqlite3* db, const std::string& sql) { sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr); }
+  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+  explicit operator bool() const { return stmt_ != nullptr; }
+  Statement& Bind(int i, const std::string& text) {
+    sqlite3_bind_text(stmt_, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    return *this;
+  }
+  Statement& Bind(int i, int64_t value) {
+    sqlite3_bind_int64(stmt_, i, value);
+    return *this;
+  }
+  int Step() { return stmt_ ? sqlite3_step(stmt_) : SQLITE_ERROR; }
+  std::string Text(int column) const {
+    const unsigned char* p = sqlite3_column_text(stmt_, column);
+    return p ? std::string(reinterpret_cast<const char*>(p), sqlite3_column_bytes(stmt_, column)) : std::string();
+  }
+  int64_t Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+ private:
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+int64_t ScalarInt(sqlite3* db, const char* sql) {
+  Statement s(db, sql);
+  return s.Step() == SQLITE_ROW ? s.Int(0) : -1;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Created by us with 0600 before SQLite sees it; SQLite gives its WAL and
+// shared-memory files the main file's permissions.
+bool CreatePrivateFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+enum class Health { Good, Damaged, Newer, Unusable };
+
+Health Check(sqlite3* db) {
+  const int64_t version = ScalarInt(db, "PRAGMA user_version");
+  if (version < 0) return sqlite3_errcode(db) == SQLITE_BUSY ? Health::Unusable : Health::Damaged;
+  if (version > kSavedCopySchema) return Health::Newer;
+  Statement quick(db, "PRAGMA quick_check(1)");
+  if (!quick) return Health::Damaged;
+  const int rc = quick.Step();
+  if (rc == SQLITE_BUSY) return Health::Unusable;
+  return rc == SQLITE_ROW && quick.Text(0) == "ok" ? Health::Good : Health::Damaged;
+}
+
+}  // namespace
+
+std::string MoveAside(const std::string& path) {
+  char stamp[32];
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  gmtime_r(&now, &tm);
+  std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%S", &tm);
+  std::string aside = path + ".broken-" + stamp;
+  for (int n = 1; Exists(aside); ++n) aside = path + ".broken-" + stamp + "-" + std::to_string(n);
+  if (std::rename(path.c_str(), aside.c_str()) != 0) return {};
+  // The journal files belong to the damaged copy; beside it they keep it
+  // readable for whoever looks into it, and they must not meet the new one.
+  for (const char* suffix : {"-wal", "-shm"})
+    if (Exists(path + suffix)) std::rename((path + suffix).c_str(), (aside + suffix).c_str());
+  return aside;
+}
+
+std::unique_ptr<SavedCopy> SavedCopy::Open(const std::string& path, bool create, std::string& key) {
+  key.clear();
+  struct stat st;
+  if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return key = "SAVED_COPY_WRITE", nullptr;
+  const bool fresh = !Exists(path);
+  if (fresh && !create) return key = "NO_SAVED_COPY", nullptr;
+  if (fresh && !CreatePrivateFile(path)) return key = "SAVED_COPY_WRITE", nullptr;
+
+  std::unique_ptr<SavedCopy> copy(new SavedCopy);
+  copy->path_ = path;
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_FULLMUTEX;
+  if (sqlite3_open_v2(path.c_str(), &copy->db_, flags, nullptr) != SQLITE_OK) return key = "SAVED_COPY_WRITE", nullptr;
+  sqlite3_busy_timeout(copy->db_, kBusyMilliseconds);
+  switch (Check(copy->db_)) {
+    case Health::Good: break;
+    case Health::Newer: return key = "SAVED_COPY_NEWER", nullptr;
+    case Health::Unusable: return key = "SAVED_COPY_WRITE", nullptr;
+    case Health::Damaged: {
+      sqlite3_close_v2(copy->db_);
+      copy->db_ = nullptr;
+      const std::string aside = MoveAside(path);
+      if (aside.empty() || !create) return key = "SAVED_COPY_WRITE", nullptr;
+      std::string fresh_key;
+      std::unique_ptr<SavedCopy> again = Open(path, true, fresh_key);
+      if (!again) return key = fresh_key, nullptr;
+      again->broken_aside_ = aside;
+      key = "SAVED_COPY_BROKEN";
+      return again;
+    }
+  }
+  // WAL: readers never wait for the writer, and a kill mid-write leaves the
+  // last committed state. NORMAL sync is durable across a process kill.
+  copy->Exec("PRAGMA journal_mode=WAL");
+  copy->Exec("PRAGMA synchronous=NORMAL");
+  if (ScalarInt(copy->db_, "PRAGMA user_version") < kSavedCopySchema) {
+    const std::string setup = std::string("BEGIN IMMEDIATE;") + kSchema + "PRAGMA user_version=" +
+                              std::to_string(kSavedCopySchema) + ";COMMIT;";
+    if (!copy->Exec(setup.c_str())) {
+      copy->Exec("ROLLBACK");
+      return key = "SAVED_COPY_WRITE", nullptr;
+    }
+  }
+  return copy;
+}
+
+SavedCopy::~SavedCopy() {
+  if (db_) sqlite3_close_v2(db_);
+}
+
+bool SavedCopy::Exec(const char* sql) const { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+std::string SavedCopy::Commit(const SavedBatch& batch, int64_t fetched_at) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (batch.empty()) return {};
+  // IMMEDIATE takes the write lock up front, so a busy copy is waited for
+  // before anything is written rather than failing half-way.
+  if (!Exec("BEGIN IMMEDIATE")) return "SAVED_COPY_WRITE";
+  bool ok = true;
+  for (const SavedWrite& w : batch) {
+    const SavedKind kind = w.item.kind;
+    std::string sql = std::string("INSERT OR REPLACE INTO ") + TableOf(kind) + "(" + KeyColumnOf(kind) + "," +
+                      ValueColumnOf(kind) + ",fetched_at" + (kind == SavedKind::Dive ? ",list_row" : "") +
+                      ") VALUES(?1,?2,?3" + (kind == SavedKind::Dive ? ",?4" : "") + ")";
+    // A dive saved from its detail view keeps the row the last sync saw.
+    if (kind == SavedKind::Dive && w.list_row.empty())
+      sql = "INSERT INTO dives(divelog_id,record,fetched_at) VALUES(?1,?2,?3) ON CONFLICT(divelog_id) DO UPDATE "
+            "SET record=excluded.record, fetched_at=excluded.fetched_at";
+    Statement s(db_, sql);
+    s.Bind(1, w.item.key).Bind(2, w.json).Bind(3, fetched_at);
+    if (kind == SavedKind::Dive && !w.list_row.empty()) s.Bind(4, w.list_row);
+    if (s.Step() != SQLITE_DONE) {
+      ok = false;
+      break;
+    }
+  }
+  if (ok && Exec("COMMIT")) return {};
+  Exec("ROLLBACK");
+  return "SAVED_COPY_WRITE";
+}
+
+std::string SavedCopy::SetAccount(const SavedAccount& a) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Statement s(db_, "INSERT OR REPLACE INTO account(id,email,user_id,user_name) VALUES(1,?1,?2,?3)");
+  s.Bind(1, a.email).Bind(2, a.user_id).Bind(3, a.user_name);
+  return s.Step() == SQLITE_DONE ? std::string() : std::string("SAVED_COPY_WRITE");
+}
+
+std::optional<SavedAccount> SavedCopy::Account() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Statement s(db_, "SELECT email,user_id,user_name FROM account WHERE id=1");
+  if (s.Step() != SQLITE_ROW) return std::nullopt;
+  return SavedAccount{s.Text(0), s.Text(1), s.Text(2)};
+}
+
+std::optional<std::string> SavedCopy::Read(const SavedItem& item, int64_t* fetched_at) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Statement s(db_, std::string("SELECT ") + ValueColumnOf(item.kind) + ",fetched_at FROM " + TableOf(item.kind) +
+                       " WHERE " + KeyColumnOf(item.kind) + "=?1");
+  s.Bind(1, item.key);
+  if (s.Step() != SQLITE_ROW) return std::nullopt;
+  if (fetched_at) *fetched_at = s.Int(1);
+  return s.Text(0);
+}
+
+std::string SavedCopy::ListRowOf(const std::string& divelog_id) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Statement s(db_, "SELECT list_row FROM dives WHERE divelog_id=?1");
+  s.Bind(1, divelog_id);
+  return s.Step() == SQLITE_ROW ? s.Text(0) : std::string();
+}
+
+int64_t SavedCopy::LastSaved() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const int64_t t = ScalarInt(db_,
+                              "SELECT max(t) FROM (SELECT max(fetched_at) t FROM months UNION ALL SELECT "
+                              "max(fetched_at) FROM days UNION ALL SELECT max(fetched_at) FROM dives UNION ALL "
+                              "SELECT max(fetched_at) FROM statistics)");
+  return t > 0 ? t : 0;
+}
+
+int64_t SavedCopy::DiveCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ScalarInt(db_, "SELECT count(*) FROM dives");
+}
+
+}  // namespace orv

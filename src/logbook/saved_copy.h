@@ -1,0 +1,93 @@
+// The diver's log book kept on this computer: one SQLite file per account
+// holding what the browse screens read, exactly as the service sent it (the
+// month summaries, the day lists, the dive records, the statistics), each
+// with the time it was fetched, and the account's e-mail, user id and name.
+// Never a password or a token.
+//
+// The file is written through, never ahead of the service: only replies
+// that passed their check land here. Every batch of writes is one short
+// transaction, so a process killed at any moment leaves every batch it
+// committed and nothing half-written; WAL and a busy timeout let the desktop
+// program and orvelle-cli use one copy at the same time.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace orv {
+
+// Bumped whenever the tables change; a copy written by a newer program is
+// refused, never rewritten.
+inline constexpr int kSavedCopySchema = 1;
+
+// What one saved reply stands for.
+enum class SavedKind { Month, Day, Dive, Statistics };
+struct SavedItem {
+  SavedKind kind = SavedKind::Month;
+  std::string key;  // "YYYYMM", "YYYYMMDD", the dive log id, or the user id
+};
+
+struct SavedWrite {
+  SavedItem item;
+  std::string json;      // `response` (`divelog` for a dive) as compact JSON text
+  std::string list_row;  // a dive: the day-list row it was fetched for, else empty
+};
+using SavedBatch = std::vector<SavedWrite>;
+
+struct SavedAccount {
+  std::string email, user_id, user_name;
+};
+
+class SavedCopy {
+ public:
+  // Opens the copy at `path`, creating it (0600) when `create` and absent.
+  // `key` tells what happened: empty when it opened; "SAVED_COPY_BROKEN"
+  // when the file was damaged, moved aside as "<name>.broken-<time>" and a
+  // fresh copy opened in its place (the result is usable); otherwise the
+  // result is null and `key` is "SAVED_COPY_NEWER" (a newer program's copy,
+  // left as it is), "NO_SAVED_COPY" (absent and not created) or
+  // "SAVED_COPY_WRITE" (could not be created or read).
+  static std::unique_ptr<SavedCopy> Open(const std::string& path, bool create, std::string& key);
+  ~SavedCopy();
+  SavedCopy(const SavedCopy&) = delete;
+  SavedCopy& operator=(const SavedCopy&) = delete;
+
+  // Writes the batch in one transaction stamped `fetched_at` (seconds since
+  // 1970). Empty on success; "SAVED_COPY_WRITE" (disk full, file too large,
+  // read-only, busy too long) with the copy left as it was.
+  std::string Commit(const SavedBatch& batch, int64_t fetched_at);
+  std::string SetAccount(const SavedAccount& account);
+
+  std::optional<SavedAccount> Account() const;
+  // The saved JSON text of `item`, and when it was fetched.
+  std::optional<std::string> Read(const SavedItem& item, int64_t* fetched_at = nullptr) const;
+  // The day-list row a saved dive was last fetched for; empty when unknown.
+  std::string ListRowOf(const std::string& divelog_id) const;
+  // The latest fetch time of anything saved; 0 when nothing is.
+  int64_t LastSaved() const;
+  int64_t DiveCount() const;
+  const std::string& path() const { return path_; }
+  // Where the damaged file went when Open reported "SAVED_COPY_BROKEN".
+  const std::string& broken_aside() const { return broken_aside_; }
+
+ private:
+  SavedCopy() = default;
+  bool Exec(const char* sql) const;
+  // One connection may serve the UI thread's write-through and the desktop's
+  // background save: their transactions must not interleave.
+  mutable std::mutex mutex_;
+  sqlite3* db_ = nullptr;
+  std::string path_, broken_aside_;
+};
+
+// Moves a damaged copy (and its WAL and shared-memory files) aside as
+// "<name>.broken-<YYYYMMDDTHHMMSS>"; the new name, or empty when it failed.
+std::string MoveAside(const std::string& path);
+
+}  // namespace orv

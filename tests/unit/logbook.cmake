@@ -1,0 +1,4 @@
+# The saved log book: which requests it holds, where its files go, and how
+# a damaged, newer or busy file is treated.
+orvelle_test(logbook_saved_copy_test unit logbook_saved_copy_test.cpp)
+target_link_libraries(logbook_saved_copy_test PRIVATE orvelle_logbook PkgConfig::SQLITE3)

@@ -1,0 +1,174 @@
+// The saved copy on real SQLite files in a private folder: which requests
+// it recognises (hostile ids included), where files land, the round trip
+// of a batch, and the damaged, newer and unwritable files.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "cloud/reply_check.h"
+#include "logbook/copy_place.h"
+#include "logbook/saved_copy.h"
+#include "logbook/write_through.h"
+
+namespace orv {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class SavedCopyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("logbook_unit_" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);
+  }
+  void TearDown() override {
+    CloseSavedCopy();
+    fs::remove_all(dir_);
+  }
+  std::string Path() const { return (dir_ / "copy.sqlite").string(); }
+  fs::path dir_;
+};
+
+TEST_F(SavedCopyTest, RecognisesOnlyTheFourBrowseRequests) {
+  struct Case {
+    Endpoint endpoint;
+    bool held;
+    SavedKind kind;
+    std::string key;
+  } cases[] = {
+      {CalendarMonthEndpoint(2020, 9), true, SavedKind::Month, "202009"},
+      {CalendarDateEndpoint(2021, 3, 5), true, SavedKind::Day, "20210305"},
+      {DiveLogEndpoint("d000007"), true, SavedKind::Dive, "d000007"},
+      {DiveLogEndpoint("../x/%2F?&"), true, SavedKind::Dive, "../x/%2F?&"},
+      {StatisticsEndpoint("../x"), true, SavedKind::Statistics, "../x"},
+      {StatisticsEndpoint("u100001"), true, SavedKind::Statistics, "u100001"},
+      {PatchDiveLogEndpoint("d000007", "{}"), false, {}, ""},
+      {SearchDiveSitesEndpoint("reef"), false, {}, ""},
+      {LoginEndpoint("a@b", "p"), false, {}, ""},
+      {Endpoint{"GET", "api/v1/divelogs/calendar/month?year_month=20200x", "", false, true}, false, {}, ""},
+      {Endpoint{"GET", "api/v1/divelogs/divelog/", "", false, true}, false, {}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.endpoint.path);
+    std::optional<SavedItem> item = SavedItemOf(c.endpoint);
+    ASSERT_EQ(item.has_value(), c.held);
+    if (!item) continue;
+    EXPECT_EQ(item->kind, c.kind);
+    EXPECT_EQ(item->key, c.key);
+  }
+}
+
+TEST_F(SavedCopyTest, FileNamesStayInThePrivateFolderWhateverTheEmail) {
+  const std::string folder = SavedCopyFolder(true);
+  ASSERT_FALSE(folder.empty());
+  struct stat st;
+  ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  for (const char* email : {"../../etc/passwd", "a/b@c", "", "\n", "Demo@Orvelle.Test "}) {
+    const std::string path = SavedCopyPath(email);
+    EXPECT_EQ(fs::path(path).parent_path().string(), folder) << email;
+    EXPECT_EQ(fs::path(path).filename().string().find_first_of("/."), std::string("logbook-").size() + 32);
+  }
+  EXPECT_EQ(SavedCopyPath("Demo@Orvelle.Test "), SavedCopyPath("demo@orvelle.test"));
+  EXPECT_NE(SavedCopyPath("a@b"), SavedCopyPath("a@c"));
+}
+
+TEST_F(SavedCopyTest, BatchRoundTripsAndOfflineAnswersAsTheService) {
+  ASSERT_EQ(OpenSavedCopyOnline({"diver@x", "../x", "Diver"}), "");
+  struct stat st;
+  ASSERT_EQ(::stat(SavedCopyPath("diver@x").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  Json::Value stats;
+  stats["scuba_max_depth"] = "35.26";
+  stats["scuba_dive_time"] = 8130;
+  Json::Value dive;
+  dive["divelog"]["divelog_id"] = "d1";
+  dive["divelog"]["po2"] = 0.1 + 0.2;  // every digit must survive
+  SaveReply(StatisticsEndpoint("../x"), stats);
+  SaveReply(DiveLogEndpoint("d1"), dive);
+  SaveReply(SearchDiveSitesEndpoint("reef"), stats);  // not held, not saved
+  CloseSavedCopy();
+
+  SavedAccount account;
+  ASSERT_EQ(OpenSavedCopyOffline("DIVER@x", account), "");
+  EXPECT_EQ(account.user_id, "../x");
+  EXPECT_EQ(account.user_name, "Diver");
+  EXPECT_TRUE(ReadingSavedCopy());
+  for (const auto& [endpoint, expected] : {std::pair{StatisticsEndpoint("../x"), stats},
+                                           std::pair{DiveLogEndpoint("d1"), dive}}) {
+    SavedAnswer answer = SavedReply(endpoint);
+    ASSERT_TRUE(answer.body) << endpoint.path;
+    Json::Value root;
+    ASSERT_TRUE(ParseReply(*answer.body, root));
+    EXPECT_EQ(root["code"].asString(), "0000000");
+    EXPECT_EQ(root["response"], expected);
+  }
+  EXPECT_EQ(SavedReply(CalendarMonthEndpoint(2020, 9)).key, "NOT_SAVED_MONTH");
+  EXPECT_EQ(SavedReply(DiveLogEndpoint("d2")).key, "NOT_SAVED_LOG");
+  EXPECT_EQ(SavedReply(SearchDiveSitesEndpoint("reef")).key, "NEEDS_SERVICE");
+  // Offline nothing is written, not even what would pass online.
+  SaveReply(CalendarMonthEndpoint(2020, 9), stats);
+  EXPECT_EQ(SavedReply(CalendarMonthEndpoint(2020, 9)).key, "NOT_SAVED_MONTH");
+  EXPECT_EQ(OpenSavedCopyOffline("nobody@x", account), "NO_SAVED_COPY");
+  EXPECT_FALSE(fs::exists(SavedCopyPath("nobody@x")));
+}
+
+TEST_F(SavedCopyTest, DamagedNewerAndUnwritableFiles) {
+  struct Case {
+    const char* name;
+    std::string content;  // empty: a copy of a newer schema
+    std::string key;
+    bool usable;
+  } cases[] = {
+      {"garbage", std::string(5000, 'x'), "SAVED_COPY_BROKEN", true},
+      {"truncated header", "SQLite format 3", "SAVED_COPY_BROKEN", true},
+      {"newer", "", "SAVED_COPY_NEWER", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    if (c.content.empty()) {
+      sqlite3* db = nullptr;
+      ASSERT_EQ(sqlite3_open(Path().c_str(), &db), SQLITE_OK);
+      sqlite3_exec(db, "CREATE TABLE future(x); PRAGMA user_version=99;", nullptr, nullptr, nullptr);
+      sqlite3_close(db);
+    } else {
+      std::ofstream(Path(), std::ios::binary) << c.content;
+    }
+    const std::string before = Slurp(Path());
+    std::string key;
+    std::unique_ptr<SavedCopy> copy = SavedCopy::Open(Path(), true, key);
+    EXPECT_EQ(key, c.key);
+    EXPECT_EQ(copy != nullptr, c.usable);
+    if (c.usable) {
+      // Moved aside whole, and a fresh copy in its place takes a batch.
+      EXPECT_EQ(Slurp(copy->broken_aside()), before);
+      EXPECT_NE(copy->broken_aside().find("copy.sqlite.broken-"), std::string::npos);
+      EXPECT_EQ(copy->Commit({{{SavedKind::Month, "202009"}, "{}", ""}}, 1), "");
+      EXPECT_EQ(copy->Read({SavedKind::Month, "202009"}).value_or(""), "{}");
+    } else {
+      EXPECT_EQ(Slurp(Path()), before);  // a newer program's copy is never rewritten
+    }
+  }
+  // A folder where the file should be is refused, never replaced.
+  fs::remove_all(dir_);
+  fs::create_directories(dir_ / "copy.sqlite");
+  std::string key;
+  EXPECT_EQ(SavedCopy::Open(Path(), true, key), nullptr);
+  EXPECT_EQ(key, "SAVED_COPY_WRITE");
+}
+
+}  // namespace
+}  // namespace orv
