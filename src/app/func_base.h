@@ -20,8 +20,10 @@ class func_base {
   virtual void reserved() {}
   virtual void on_event(const ElementRef& element, const PageEvent& event) = 0;
 
- protected:
+  // The window the handler is attached to; null before attach.
   EngineWindow* window() const { return window_; }
+
+ protected:
   ElementRef Find(const std::string& id) const { return FindById(window_, id); }
   // The id of the event's target when the event is a plain click, else empty.
   static std::string ClickedId(const PageEvent& event);

@@ -31,7 +31,7 @@ int Call(const Endpoint& endpoint, CallKind kind, CheckedReply& reply) {
   } else {
     HttpPost http;
     if (!http.Connect()) return Fail(ConnectFailureKey(kind));
-    body = Send(http, endpoint);
+    body = Send(http, endpoint).body;
   }
   reply = ReplyCheck(body, kind);
   if (!reply.ok()) return Fail(reply.key);

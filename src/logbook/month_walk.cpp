@@ -27,7 +27,7 @@ WalkReply MonthWalk::Get(const Endpoint& endpoint, bool detail, const std::strin
   } else {
     if (!connected_) return reply.key = ConnectFailureKey(kind), reply;
     if (yield_) WaitForDiverRequests();
-    body = Send(http_, endpoint);
+    body = Send(http_, endpoint).body;
   }
   CheckedReply checked = ReplyCheck(body, kind);
   if (!checked.ok()) return reply.key = checked.key, reply;

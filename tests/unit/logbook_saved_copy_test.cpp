@@ -56,8 +56,8 @@ TEST_F(SavedCopyTest, RecognisesOnlyTheFourBrowseRequests) {
       {PatchDiveLogEndpoint("d000007", "{}"), false, {}, ""},
       {SearchDiveSitesEndpoint("reef"), false, {}, ""},
       {LoginEndpoint("a@b", "p"), false, {}, ""},
-      {Endpoint{"GET", "api/v1/divelogs/calendar/month?year_month=20200x", "", false, true}, false, {}, ""},
-      {Endpoint{"GET", "api/v1/divelogs/divelog/", "", false, true}, false, {}, ""},
+      {Endpoint{"GET", "api/v1/divelogs/calendar/month?year_month=20200x", "", BodyType::Form, true}, false, {}, ""},
+      {Endpoint{"GET", "api/v1/divelogs/divelog/", "", BodyType::Form, true}, false, {}, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.endpoint.path);
