@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     {
       orv::HttpPost http;
       http.Connect();
-      if (http.Request(search.verb, search.path, "", search.body, false).empty()) return 1;
+      if (!http.Request(search.verb, search.path, "", search.body, orv::BodyType::Form).complete()) return 1;
     }
     auto t1 = Clock::now();
     CURL* curl = curl_easy_init();

@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
     HttpPost http;
     http.Connect();
     Json::Value login;
-    Json::Reader().parse(Send(http, LoginEndpoint("demo@orvelle.test", "coral+reef&dive=100%")), login);
+    Json::Reader().parse(Send(http, LoginEndpoint("demo@orvelle.test", "coral+reef&dive=100%")).body, login);
     State().token = login["response"]["token"].asString();
 
     device::DeviceSession session(device::Deadlines{std::chrono::seconds(5), std::chrono::seconds(5)});
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
     };
     link.send = [&](const Endpoint& e) {
       sent.push_back(e);
-      return Send(http, e);
+      return Send(http, e).body;
     };
     QuietSink sink;
     double t = bench::Now();

@@ -1,18 +1,23 @@
-# Sourced by scripts/test and scripts/demo: installs the Debian packages the
-# project builds and tests with, only those not installed yet.
+# shellcheck shell=bash
+# Sourced by scripts/test, scripts/demo and scripts/lint: installs the Debian
+# packages the project builds, tests and checks with, only those not
+# installed yet.
+# The lists are read through the name orvelle_install_packages is given.
+# shellcheck disable=SC2034
 ORVELLE_PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   libgtk-3-dev libwebkit2gtk-4.1-dev
   libboost-dev libboost-system-dev libboost-thread-dev
   libjsoncpp-dev libtinyxml2-dev libcurl4-openssl-dev libudev-dev libsecret-1-dev
-  libxml2-dev libsqlite3-dev libcpp-httplib-dev libssl-dev
+  libxml2-dev libxml2-utils libsqlite3-dev libcpp-httplib-dev libssl-dev
   libgtest-dev libgmock-dev googletest
   xvfb xauth umockdev libumockdev-dev clang libclang-rt-14-dev gnome-keyring
-  openssl imagemagick fonts-noto-cjk fonts-dejavu-core ccache
-  python3-pyatspi at-spi2-core dbus-daemon
+  openssl imagemagick fonts-noto-cjk fonts-dejavu-core ccache dbus-daemon
+  clang-format clang-tidy shellcheck nodejs python3-pyatspi at-spi2-core
 )
 # What scripts/package needs on top: the Debian package tools and the
 # checkers the packages must pass.
+# shellcheck disable=SC2034
 ORVELLE_PACKAGING_PACKAGES=(
   dpkg-dev fakeroot file lintian desktop-file-utils appstream
 )
@@ -38,7 +43,10 @@ orvelle_install_npm() {
   # pages/vendor/package.json; nothing to do until that file exists.
   local dir="$1/pages/vendor"
   [ -f "$dir/package.json" ] || return 0
-  (cd "$dir" && npm ci --no-audit --no-fund --silent 2>/dev/null || npm install --no-audit --no-fund --silent)
+  (
+    cd "$dir" || exit 1
+    npm ci --no-audit --no-fund --silent 2>/dev/null || npm install --no-audit --no-fund --silent
+  )
 }
 
 orvelle_configure_build() {

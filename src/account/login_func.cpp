@@ -4,6 +4,7 @@
 #include "app/app_state.h"
 #include "app/settings.h"
 #include "app/string_table.h"
+#include "app/wait_purpose.h"
 
 namespace orv {
 
@@ -42,9 +43,11 @@ void LoginFunc::on_event(const ElementRef&, const PageEvent& event) {
 void LoginFunc::Login() {
   const std::string email = Find("email").Value();
   const std::string password = Find("pword").Value();
+  WaitPurpose purpose("BUSY_SIGNING_IN");
   const std::string key = SignInWithEmail(email, password);
   if (!key.empty()) {
-    Find("message").SetText(Tr(key));
+    // Cancelled by the diver: the card stays as it was.
+    if (!WaitCancelled()) Find("message").SetText(Tr(key));
     return;
   }
   Find("message").SetText("");

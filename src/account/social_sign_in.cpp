@@ -203,6 +203,9 @@ bool ParseSocialProfile(std::string_view json, SocialProfile& out) {
 
 namespace {
 
+// The profile is an e-mail, an id and a name; anything larger is not one.
+constexpr std::uint64_t kMaxProfileBytes = 64u << 10;
+
 // Reads and removes the downloaded profile: it holds the diver's e-mail and
 // name and is of no use once read.
 std::optional<std::string> TakeFile(const std::string& path) {
@@ -229,7 +232,8 @@ std::string CompleteSocialSignIn(const SocialToken& token) {
   // would otherwise be left with nothing happening at all.
   // The platform's error object comes with an error status and is read
   // like any profile (it is refused there as a host error).
-  if (!DownloadToFile(ProfileUrl(token.access_token), path, ErrorStatus::IsAnswer)) {
+  if (!DownloadToFile(ProfileUrl(token.access_token), path, {kMaxProfileBytes, ErrorStatus::IsAnswer})
+           .complete()) {
     std::remove(path.c_str());
     return "HOST_NOT_CONN";
   }

@@ -4,9 +4,12 @@
 // backend answers, so handlers run unchanged everywhere.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "app/wait_purpose.h"
 
 namespace orv {
 
@@ -41,8 +44,10 @@ void SetDialogBackend(DialogBackend* backend);
 DialogBackend& Dialogs();
 
 // Message dialog with a main and a second text, owned by the active window.
+// None once the diver has cancelled the operation's wait: what follows a
+// Cancel is the diver's own doing, not a failure to report.
 inline void ShowMessage(const std::string& text, const std::string& second = "") {
-  Dialogs().ShowMessage(text, second);
+  if (!WaitCancelled()) Dialogs().ShowMessage(text, second);
 }
 // Confirmation dialog; true when the diver pressed ok.
 inline bool AskYesNo(const std::string& text) { return Dialogs().AskYesNo(text); }
@@ -60,6 +65,9 @@ class ProgressSink {
   // Shows a message dialog and blocks the worker until it is closed.
   virtual void ShowMessage(const std::string& text) = 0;
   virtual void End() = 0;
+  // Set once the diver pressed the dialog's Cancel; null for dialogs that
+  // offer none (a device write must not be left half done).
+  virtual const std::atomic<bool>* CancelFlag() const { return nullptr; }
 };
 
 // Runs `work` on a worker thread behind a progress dialog and returns once

@@ -16,8 +16,6 @@ std::function<void(const ProgramMessage&)>& Poster() {
   static std::function<void(const ProgramMessage&)> poster;
   return poster;
 }
-int held = 0;
-std::vector<ProgramMessage> kept;
 }  // namespace
 
 void OnProgramMessage(int number, ProgramMessageHandler handler) {
@@ -49,26 +47,11 @@ void DispatchProgramMessage(const ProgramMessage& message) {
   ProgramMessageHandler handler;
   {
     std::lock_guard lock(mutex);
-    if (held > 0) {
-      kept.push_back(message);
-      return;
-    }
     auto it = Handlers().find(message.number);
     if (it == Handlers().end()) return;
     handler = it->second;
   }
   handler(message);  // outside the lock: handlers may post or register
-}
-
-void HoldProgramMessages() {
-  std::lock_guard lock(mutex);
-  ++held;
-}
-
-std::vector<ProgramMessage> ReleaseProgramMessages() {
-  std::lock_guard lock(mutex);
-  if (held > 0 && --held > 0) return {};
-  return std::exchange(kept, {});
 }
 
 }  // namespace orv

@@ -16,6 +16,7 @@ enum ProgramMessageNumber : int {
   kMsgMarkerMoved = 2027,
   kMsgReloadStatistics = 2028,
   kMsgSettingsChanged = 2029,
+  kMsgShowMonth = 2030,  // word: year × 100 + month; the calendar turns there
   kMsgSocialPageLoaded = 3024,
 };
 
@@ -37,12 +38,5 @@ void PostProgramMessage(const ProgramMessage& message);
 // Hands a message to its registered handler; the UI thread's queue calls it.
 void DispatchProgramMessage(const ProgramMessage& message);
 void SetProgramMessagePoster(std::function<void(const ProgramMessage&)> poster);
-
-// While held (the UI thread waits on a service request), dispatched messages
-// are kept in order instead of handled, so no handler starts inside another's
-// wait. Holds nest; the last release returns what was kept, to be handed
-// back from the UI loop.
-void HoldProgramMessages();
-std::vector<ProgramMessage> ReleaseProgramMessages();
 
 }  // namespace orv

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <sstream>
 
@@ -147,11 +148,12 @@ bool StringTable::LoadFile(const std::string& path) {
   return Load(bytes.str());
 }
 
-std::u16string StringTable::Text(const MessageKey& key) const {
+std::u16string StringTable::Text(const MessageKey& key) const { return Text(key, LanguageCode); }
+
+std::u16string StringTable::Text(const MessageKey& key, const std::string& lang) const {
   if (!table_.isObject()) return {};
   const Json::Value* entry = table_.find(key.data(), key.data() + key.size());
   if (!entry || !entry->isObject()) return {};
-  const std::string& lang = LanguageCode;
   const Json::Value* text = entry->find(lang.data(), lang.data() + lang.size());
   if (!text || !text->isString()) return {};
   const char* begin = nullptr;
@@ -166,19 +168,52 @@ std::string StringTable::Utf8(const MessageKey& key) const {
   return Utf16ToUtf8(Text(key));
 }
 
+namespace detail {
+extern const std::string_view kBuiltinStringJson;
+}
+
+namespace {
+
+// The English texts the program was built with: what a diver reads when the
+// table beside the program is missing or damaged, instead of empty messages.
+const StringTable& BuiltinStrings() {
+  static const StringTable table = [] {
+    StringTable t;
+    t.Load(detail::kBuiltinStringJson);
+    return t;
+  }();
+  return table;
+}
+
+bool& UsingBuiltinStrings() {
+  static bool builtin = false;
+  return builtin;
+}
+
+}  // namespace
+
 StringTable& Strings() {
   // Loaded on first use; the language code is left alone here because the
   // settings may already have chosen it by then.
   static StringTable table = [] {
     StringTable t;
     const std::string folder = ProgramFolder();
-    if (!folder.empty()) t.LoadFile(folder + "string.json");
+    const std::string path = folder + "string.json";
+    if (folder.empty() || !t.LoadFile(path)) {
+      UsingBuiltinStrings() = true;
+      std::cerr << "orvelle: the language table " << (folder.empty() ? std::string("string.json") : path)
+                << " is missing or damaged; messages are shown in English\n";
+    }
     return t;
   }();
   return table;
 }
 
-std::string Tr(const MessageKey& key) { return Strings().Utf8(key); }
+std::string Tr(const MessageKey& key) {
+  const StringTable& table = Strings();
+  if (!UsingBuiltinStrings()) return table.Utf8(key);
+  return Utf16ToUtf8(BuiltinStrings().Text(key, "ENG"));
+}
 
 size_t Utf16Length(std::string_view utf8) {
   size_t units = 0;

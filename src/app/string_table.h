@@ -23,6 +23,7 @@ class StringTable {
   // The message for `key` in the current language; empty when the key or
   // the language is missing.
   std::u16string Text(const MessageKey& key) const;
+  std::u16string Text(const MessageKey& key, const std::string& language) const;
   // Same text as UTF-8, for pages and terminals.
   std::string Utf8(const MessageKey& key) const;
 
@@ -31,8 +32,10 @@ class StringTable {
 };
 
 // The process-wide table, read from ProgramFolder()/string.json on first use.
+// When that file is missing or damaged, one line on stderr says so and Tr
+// answers with the English texts built into the program.
 StringTable& Strings();
-// Shorthand for Strings().Utf8(key).
+// The message for `key` in the current language (see Strings()).
 std::string Tr(const MessageKey& key);
 
 // UTF-8 to UTF-16 as the language table needs it: a leading byte-order mark is

@@ -1,6 +1,7 @@
 #include "browse/browse_service.h"
 
 #include "app/dialogs.h"
+#include "app/wait_purpose.h"
 #include "cloud/http_post.h"
 #include "cloud/reply_check.h"
 
@@ -16,7 +17,7 @@ Notifier& DefaultNotifier() {
 std::optional<std::string> RequestFromService(const Endpoint& endpoint) {
   HttpPost http;  // one connection per load, closed when it goes out of scope
   if (!http.Connect()) return std::nullopt;
-  return Send(http, endpoint);
+  return Send(http, endpoint).body;
 }
 
 BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint) {
@@ -35,7 +36,8 @@ BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoin
   CheckedReply checked = ReplyCheck(*body, CallKind::Standard);
   if (!checked.ok()) {
     reply.key = checked.key;
-    message.SetText(Tr(reply.key));
+    // Cancelled by the diver: no failure to tell of.
+    if (!WaitCancelled()) message.SetText(Tr(reply.key));
     return reply;
   }
   // The screen's last failure is over once a request of it succeeds.

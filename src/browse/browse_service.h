@@ -48,7 +48,8 @@ struct BrowseReply {
 
 // Sends `endpoint` and checks the reply the standard way. No connection:
 // a message dialog with "HOST_NOT_CONN". A failing reply: the key's text in
-// the main document's `message`. Either way the key is returned. A request
+// the main document's `message`, unless the diver cancelled the wait (then
+// nothing is shown). Either way the key is returned. A request
 // that succeeds clears `message`: the failure it told of is over.
 BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint);
 // The same with `message` found by the caller: found before the handler's

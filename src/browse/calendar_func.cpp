@@ -1,6 +1,7 @@
 #include "browse/calendar_func.h"
 
 #include "app/program_messages.h"
+#include "app/wait_purpose.h"
 #include "divelog/value_text.h"
 
 namespace orv {
@@ -37,10 +38,24 @@ CalendarFunc::CalendarFunc(Notifier* notifier, ServiceRequest request) {
   context_.request = std::move(request);
 }
 
+CalendarFunc::~CalendarFunc() { detach(); }
+
 void CalendarFunc::attach(EngineWindow* window) {
   func_base::attach(window);
   context_.window = window;
+  // Turning to a month reloads the statistics too, as "synclog" does: it
+  // follows an upload, which changed both.
+  OnProgramMessage(kMsgShowMonth, [this](const ProgramMessage& m) {
+    ShowMonth(m.word / 100, static_cast<int>(m.word % 100));
+    PostProgramMessage(ProgramMessage{kMsgReloadStatistics});
+  });
+  listening_ = true;
   Start();  // builds the cells itself
+}
+
+void CalendarFunc::detach() {
+  if (listening_) OnProgramMessage(kMsgShowMonth, {});
+  listening_ = false;
 }
 
 void CalendarFunc::Bind(EngineWindow* window) {
@@ -72,21 +87,42 @@ void CalendarFunc::BuildCells() {
 }
 
 std::string CalendarFunc::ShowMonth(int64_t year, int month) {
+  const int64_t shown_year = month_.year;
+  const int shown_month = month_.month;
+  const int64_t shown_first = month_.first_cell_day;
+  WaitPurpose purpose("BUSY_MONTH");
   month_.year = year;
   month_.month = month;
   month_.first_cell_day = FirstCellDay(year, month);
-  return LoadMonth();
+  std::string key = LoadMonth();
+  if (!key.empty() && WaitCancelled() && shown_year != 0) {
+    // The diver gave the new month up: back to the one the grid still shows.
+    month_.year = shown_year;
+    month_.month = shown_month;
+    month_.first_cell_day = shown_first;
+    month_.label.SetText(MonthLabel(month_.year, month_.month));
+  }
+  return key;
 }
 
 std::string CalendarFunc::LoadMonth() {
+  WaitPurpose purpose("BUSY_MONTH");
   const ElementRef message = FindById(window(), "message");
   month_.label.SetText(MonthLabel(month_.year, month_.month));
   BrowseReply reply =
       RequestChecked(context_, CalendarMonthEndpoint(static_cast<int>(month_.year), month_.month), message);
-  // A failure leaves the grid as the last good fill left it.
-  if (!reply.ok()) return reply.key;
-  Fill(BuildMonthGrid(month_.year, month_.month, ParseMonthSummary(reply.response)));
-  return {};
+  // A failed month still gets its own days, unmarked, with the failure in
+  // `message` and "synclog" to try again: the last good month's marks
+  // under this month's label would show dives on the wrong dates.
+  Fill(BuildMonthGrid(month_.year, month_.month,
+                      reply.ok() ? ParseMonthSummary(reply.response) : std::vector<MonthSummaryEntry>{}));
+  return reply.key;
+}
+
+std::string CalendarFunc::Reload() {
+  std::string key = LoadMonth();
+  PostProgramMessage(ProgramMessage{kMsgReloadStatistics});
+  return key;
 }
 
 void CalendarFunc::Fill(const MonthGrid& grid) {
@@ -122,6 +158,7 @@ std::string CalendarFunc::OpenDay(int index, std::vector<DayRow>* shown) {
   const CivilDate& date = month_.cells[index].date;
   // Before the first successful fill a cell holds no date to ask for.
   if (date.month == 0) return {};
+  WaitPurpose purpose("BUSY_DAY");
   const std::string key = day_list_.Open(date, shown);
   if (key.empty()) {
     month_.open_day = date;
@@ -144,8 +181,7 @@ void CalendarFunc::on_event(const ElementRef& /*element*/, const PageEvent& even
     StepMonth(year, month, +1);
     ShowMonth(year, month);
   } else if (id == "synclog") {
-    LoadMonth();
-    PostProgramMessage(ProgramMessage{kMsgReloadStatistics});
+    Reload();
   } else if (CellIndexOf(id) >= 0) {
     OpenDay(ParseObjId(event.target.Attr("objid")));
   }

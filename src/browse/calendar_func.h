@@ -32,12 +32,15 @@ class CalendarFunc : public func_base {
  public:
   // `notifier` shows the no-connection dialog (null: the dialog backend);
   // `request` sends the service requests (empty: the configured service).
-  // After "synclog" the handler posts program message 2028, which HistoryFunc
-  // answers with a reload.
+  // After "synclog" (Reload) the handler posts program message 2028, which
+  // HistoryFunc answers with a reload.
   explicit CalendarFunc(Notifier* notifier = nullptr, ServiceRequest request = {});
+  ~CalendarFunc() override;
 
-  // Remembers the main window, then Start.
+  // Remembers the main window, listens for program message 2030 (turn to
+  // a month, as after an upload), then Start.
   void attach(EngineWindow* window) override;
+  void detach() override;
   // Remembers the main window and builds the cell list, loading nothing
   // (orvelle-cli picks its month itself).
   void Bind(EngineWindow* window);
@@ -51,6 +54,9 @@ class CalendarFunc : public func_base {
   // Writes the label, requests the month's summary and fills the cells.
   // Returns the failure key, empty on success.
   std::string LoadMonth();
+  // What "synclog" does: loads the shown month again, then has the
+  // statistics reloaded (also after an upload). Returns LoadMonth's key.
+  std::string Reload();
   // Lists the dives of the date stored in cell `index` by the last fill.
   // `shown`, when given, receives the rows written. The day's cell stays
   // marked (attribute "aria-selected") while its list is the one shown, also
@@ -66,6 +72,7 @@ class CalendarFunc : public func_base {
 
   BrowseContext context_;
   CalendarMonth month_;
+  bool listening_ = false;
   DayLogList day_list_{context_};
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/program_messages.h"
+#include "app/wait_purpose.h"
 
 namespace orv {
 
@@ -44,6 +45,7 @@ std::string HistoryFunc::Reload() {
 }
 
 std::string HistoryFunc::Load() {
+  WaitPurpose purpose("BUSY_TOTALS");
   BrowseReply reply = RequestChecked(context_, StatisticsEndpoint(State().user_id));
   if (!reply.ok()) return reply.key;
   totals_ = TotalsFromResponse(reply.response);

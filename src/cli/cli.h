@@ -32,6 +32,9 @@ std::vector<Command> ExportCommands();
 
 // Prints "KEY: text" on stderr and returns exit code 1.
 int Fail(const std::string& key);
+// "FILE_WRITE_ERROR: text" and then `reason` ("<path>: <why>") on its own
+// line: the diver needs to know which file and why.
+int FailWrite(const std::string& reason);
 // Prints a usage error and returns exit code 2.
 int UsageError(const std::string& text);
 

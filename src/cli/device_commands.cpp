@@ -9,6 +9,7 @@
 #include "app/safe_file.h"
 #include "app/stop_request.h"
 #include "cli/cli.h"
+#include "cli/progress_line.h"
 #include "device/device_identity.h"
 #include "device/device_port.h"
 #include "device/device_session.h"
@@ -30,15 +31,15 @@ bool ParseU32(const std::string& text, uint32_t& out) {
   return true;
 }
 
-// The dive computer's memory: a dump past its end is a mistake in the
+// A dump past the end of the dive computer's memory is a mistake in the
 // command line, found before anything is allocated or opened.
-constexpr uint64_t kDeviceMemoryBytes = 0x1000000;
+constexpr uint64_t kDeviceMemoryBytes = device::kMemoryBytes;
 
 // Opens the port and identifies the device, as every device operation
 // begins. Returns 0 with the session ready, else the exit code.
 int Begin(const Options& options, DeviceSession& session) {
   SetDevicePathOverride(options.device);
-  if (!session.Open()) return Fail(kUsbNotConn);
+  if (!session.Open()) return Fail(session.open_failure_key());
   if (!IdentifyDevice(session.usb())) return Fail(kNotSupportedDevice);
   return 0;
 }
@@ -65,23 +66,33 @@ int Dump(const Options& options, const std::vector<std::string>& args) {
 
   DeviceSession session;
   if (int rc = Begin(options, session)) return rc;
+  bool read = true;
   {
     EndGuard end(session.usb());
+    // A dump of the whole memory takes minutes; on a terminal the bytes read
+    // so far show on one line (a log gets the result only).
+    ProgressLine line(std::cerr);
     for (uint32_t done = 0; done < size;) {
       uint32_t chunk = std::min<uint32_t>(size - done, kBlockSize);
-      if (!session.usb().ReadBlock(address + done, bytes.data() + done, chunk)) return Fail(kUsbError);
+      if (!session.usb().ReadBlock(address + done, bytes.data() + done, chunk)) {
+        read = false;
+        break;
+      }
       done += chunk;
+      if (line.terminal())
+        line.Update("", std::to_string(done) + "/" + std::to_string(size) + " bytes", ProgressLine::Percent(done, size));
     }
   }
+  if (!read) return Fail(kUsbError);  // below the progress line, which has ended
   session.Close();
   if (StopRequested()) return 1;
 
   // Into a side file first: a failed dump never leaves a half file that
   // looks like a good one.
   ReplacingFile out(args[2], ".part");
-  if (!out.ok() || !out.Write(bytes.data(), bytes.size())) return Fail("FILE_ERROR");
+  if (!out.ok() || !out.Write(bytes.data(), bytes.size())) return FailWrite(out.error());
   if (StopRequested()) return 1;  // stopped while writing: the .part goes with `out`
-  if (!out.Commit()) return Fail("FILE_ERROR");
+  if (!out.Commit()) return FailWrite(out.error());
   return 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/string_table.h"
 #include "cli/cli.h"
+#include "cli/progress_line.h"
 #include "cli/service_session.h"
 #include "export/log_book_export.h"
 
@@ -12,16 +13,25 @@ namespace orv::cli {
 
 namespace {
 
+// The counts after every dive on a terminal's one line; otherwise a line
+// per month.
 class TerminalExportProgress : public ExportProgress {
  public:
   void Report(const ExportCounts& c) override {
-    if (c.months_done == last_month_) return;
-    last_month_ = c.months_done;
-    std::cerr << c.months_done << "/" << c.months_total << " months, " << c.dives_done << " dives"
-              << (c.dives_skipped ? ", " + std::to_string(c.dives_skipped) + " skipped" : std::string()) << "\n";
+    const std::string counts =
+        std::to_string(c.months_done) + "/" + std::to_string(c.months_total) + " months, " +
+        std::to_string(c.dives_done) + " dives" +
+        (c.dives_skipped ? ", " + std::to_string(c.dives_skipped) + " skipped" : std::string());
+    if (line_.terminal()) {
+      line_.Update("", counts, ProgressLine::Percent(c.months_done, c.months_total));
+    } else if (c.months_done != last_month_) {
+      last_month_ = c.months_done;
+      line_.Print(counts);
+    }
   }
 
  private:
+  ProgressLine line_{std::cerr};
   int64_t last_month_ = -1;
 };
 
@@ -47,8 +57,11 @@ int Export(const Options& options, const std::vector<std::string>& args) {
     return UsageError("export writes FILE.uddf or FILE.csv");
   if (int rc = StartServiceSession(options)) return rc;
 
-  TerminalExportProgress progress;
-  const ExportResult result = ExportLogBook(range, path, &progress);
+  ExportResult result;
+  {
+    TerminalExportProgress progress;  // its line ends before the summary
+    result = ExportLogBook(range, path, &progress);
+  }
   if (!result.ok()) {
     if (!result.skipped.empty()) std::cout << ExportSummary(result) << "\n";
     return Fail(result.key);

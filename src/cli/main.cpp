@@ -4,7 +4,9 @@
 //   --service HOST[:PORT]  ORVELLE_SERVICE   service host (default built in, port 8443)
 //   --ca-file FILE         ORVELLE_CA_FILE   extra CA certificate for a local service
 //   --device PATH          ORVELLE_DEVICE    serial device, skipping discovery
-//   --email, --password    ORVELLE_EMAIL, ORVELLE_PASSWORD   account to sign in with
+//   --email, --password    ORVELLE_EMAIL, ORVELLE_PASSWORD   account to sign in with;
+//                          without a password the one the desktop program
+//                          remembered is used, else it is asked at the terminal
 //   --unit metric|imperial, --lang ENG|CHT   override the saved settings
 //
 // SIGINT, SIGTERM or SIGHUP during a device operation stops it cleanly: the
@@ -25,8 +27,17 @@ namespace orv::cli {
 
 int Fail(const std::string& key) {
   // After a stop the failure is the stop's doing; main says so in one line.
-  if (!StopRequested()) std::cerr << key << ": " << Tr(key) << "\n";
+  if (!StopRequested()) {
+    const std::string text = Tr(key);
+    std::cerr << key << ": " << text << "\n";
+  }
   return 1;
+}
+
+int FailWrite(const std::string& reason) {
+  const int rc = Fail("FILE_WRITE_ERROR");
+  if (!StopRequested() && !reason.empty()) std::cerr << "orvelle-cli: " << reason << "\n";
+  return rc;
 }
 
 int UsageError(const std::string& text) {
@@ -57,7 +68,10 @@ void PrintHelp() {
                "  --ca-file FILE          extra CA for a local service (env ORVELLE_CA_FILE)\n"
                "  --device PATH           dive computer's serial device (env ORVELLE_DEVICE)\n"
                "  --email ADDR            account e-mail (env ORVELLE_EMAIL)\n"
-               "  --password TEXT         account password (env ORVELLE_PASSWORD)\n"
+               "  --password TEXT         account password (env ORVELLE_PASSWORD); other users of\n"
+               "                          this machine can read it in the process list. Without\n"
+               "                          it the password the desktop program remembered is used,\n"
+               "                          or it is asked for at the terminal, not echoed\n"
                "  --unit metric|imperial  units of printed values\n"
                "  --lang ENG|CHT          language of messages\n"
                "  --yes                   confirm writes to the dive computer\n\ncommands:\n";
@@ -121,6 +135,7 @@ int main(int argc, char** argv) {
   }
 
   orv::ReadSettings();
+  orv::Strings();  // a missing language table is reported before anything else
   if (opt.unit >= 0) orv::State().unit = opt.unit;
   if (!opt.lang.empty()) orv::LanguageCode = opt.lang;
 

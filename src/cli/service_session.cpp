@@ -4,6 +4,8 @@
 
 #include "account/sign_in.h"
 #include "app/settings.h"
+#include "app/string_table.h"
+#include "cli/password_prompt.h"
 #include "cloud/service_config.h"
 
 namespace orv::cli {
@@ -22,6 +24,12 @@ int StartServiceSession(const Options& options) {
     if (auto store = orv::OpenSecretServiceStore()) {
       if (std::optional<std::string> kept = store->Lookup(email)) password = *kept;
     }
+  }
+  // Asked last: a script without a terminal gets the usual failure instead.
+  if (password.empty() && !email.empty()) {
+    std::string prompt = Tr("CLI_PASSWORD_PROMPT");
+    if (const size_t at = prompt.find("%s"); at != std::string::npos) prompt.replace(at, 2, email);
+    if (std::optional<std::string> typed = PromptPassword(prompt)) password = *typed;
   }
   std::string key = orv::SignInWithEmail(email, password);
   return key.empty() ? 0 : Fail(key);

@@ -13,7 +13,7 @@ int ApplyServiceOptions(const Options& options);
 
 // ApplyServiceOptions, then signs in with --email / --password, falling back
 // to the remembered e-mail and the password kept for it in the Secret
-// Service. Returns 0 when signed in (State() then holds the token and user
+// Service, and then, on a terminal, to asking for it without echo. Returns 0 when signed in (State() then holds the token and user
 // id); otherwise the exit code, with "KEY: text" already printed.
 int StartServiceSession(const Options& options);
 

@@ -5,6 +5,7 @@
 #include "app/dialogs.h"
 #include "app/stop_request.h"
 #include "cli/cli.h"
+#include "cli/progress_line.h"
 #include "cli/service_session.h"
 #include "device/device_port.h"
 #include "sites/ds_file.h"
@@ -38,20 +39,36 @@ class TerminalDialogs : public DialogBackend {
   bool asked_ = false;
 };
 
-// Status lines of the long operations, one per change, on stderr.
+// The long operations on stderr: one updating line on a terminal, a line
+// per status change otherwise.
 class TerminalProgress : public ProgressSink {
  public:
   void WaitReady() override {}
   void SetMessageText(const std::string& text) override {
-    if (text != last_) std::cerr << text << "\n";
-    last_ = text;
+    status_ = text;
+    Show();
   }
-  void SetProgress(int) override {}
-  void ShowMessage(const std::string& text) override { std::cerr << text << "\n"; }
+  void SetDetailText(const std::string& text) override {
+    counts_ = text;
+    Show();
+  }
+  void SetProgress(int value) override {
+    percent_ = value;
+    Show();
+  }
+  void ShowMessage(const std::string& text) override {
+    if (!StopRequested()) line_.Print(text);
+  }
   void End() override {}
 
  private:
-  std::string last_;
+  // After a stop the failure the stop caused is not news; main says why.
+  void Show() {
+    if (!StopRequested()) line_.Update(status_, counts_, percent_);
+  }
+  ProgressLine line_{std::cerr};
+  std::string status_, counts_;
+  int percent_ = -1;
 };
 
 // Installs the terminal dialogs and progress for one command.
@@ -87,7 +104,7 @@ int Upload(const Options& options, const std::vector<std::string>& args) {
   if (!args.empty()) return UsageError("upload takes no arguments");
   if (int rc = StartServiceSession(options)) return rc;
   TerminalScope scope(options);
-  UploadFunc upload(device::Deadlines{}, [](EngineWindow*) {});
+  UploadFunc upload;  // no calendar to reload
   return Finish(scope, upload.Upload(), {""});
 }
 
@@ -115,10 +132,7 @@ int SitesRead(const Options& options, const std::vector<std::string>& args) {
   if (!result.ok()) return Finish(scope, result.key, {});
   std::string error;
   if (StopRequested()) return 1;
-  if (!sites::ExportDsFile(lists, args[0], &error)) {
-    std::cerr << "orvelle-cli: " << error << "\n";
-    return 1;
-  }
+  if (!sites::ExportDsFile(lists, args[0], &error)) return FailWrite(error);
   return 0;
 }
 

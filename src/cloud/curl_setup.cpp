@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "app/stop_request.h"
 #include "cloud/service_config.h"
 #include "cloud/transfer_runner.h"
 
@@ -71,26 +72,76 @@ TransferRunner& Runner() {
   return runner;
 }
 
-// libcurl calls this at least once a second, also while nothing arrives.
-int CheckCancel(void* flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-  return static_cast<std::atomic<bool>*>(flag)->load() ? 1 : 0;
+// The Cancel of the operation the calling thread works for, if any.
+thread_local const std::atomic<bool>* scope_cancel = nullptr;
+
+// How long the transfer loop sleeps in poll at most: the longest a Cancel or
+// a stop goes unseen while the line is silent.
+constexpr int kWatchIntervalMs = 100;
+
+CURLcode RunOnMulti(CURLM* multi, CURL* curl, const std::atomic<bool>& cancel,
+                    const std::atomic<bool>* scope_cancel, bool& stopped) {
+  if (curl_multi_add_handle(multi, curl) != CURLM_OK) return CURLE_FAILED_INIT;
+  CURLcode rc = CURLE_OK;
+  for (bool done = false; !done;) {
+    int running = 0;
+    if (curl_multi_perform(multi, &running) != CURLM_OK) {
+      rc = CURLE_FAILED_INIT;
+      break;
+    }
+    int left = 0;
+    while (CURLMsg* msg = curl_multi_info_read(multi, &left)) {
+      if (msg->msg == CURLMSG_DONE && msg->easy_handle == curl) {
+        rc = msg->data.result;
+        done = true;
+      }
+    }
+    if (done) break;
+    if (running == 0) {  // ended without telling why: never taken for a reply
+      rc = CURLE_RECV_ERROR;
+      break;
+    }
+    if (cancel.load() || (scope_cancel && scope_cancel->load()) || StopRequested()) {
+      stopped = true;
+      rc = CURLE_ABORTED_BY_CALLBACK;
+      break;
+    }
+    curl_multi_poll(multi, nullptr, 0, kWatchIntervalMs, nullptr);
+  }
+  // The connection stays in `multi`'s cache for the next request; one cut
+  // off mid-transfer is closed by libcurl instead of being reused.
+  curl_multi_remove_handle(multi, curl);
+  return rc;
 }
 
 }  // namespace
 
-CURLcode Perform(CURL* curl) {
+CURLcode Perform(CURLM* multi, CURL* curl, bool& stopped) {
+  stopped = false;
   std::atomic<bool> cancel{false};
-  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CheckCancel);
-  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &cancel);
+  // Taken on the calling thread: the runner may perform elsewhere.
+  const std::atomic<bool>* scope = scope_cancel;
   CURLcode rc = CURLE_OK;
-  auto perform = [&] { rc = curl_easy_perform(curl); };
+  auto perform = [&] { rc = RunOnMulti(multi, curl, cancel, scope, stopped); };
   // The runner is set once at start-up, before any transfer.
   if (Runner()) Runner()(perform, cancel);
   else perform();
-  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);
-  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, nullptr);
   return rc;
+}
+
+TransferOutcome Classify(CURLcode rc, bool stopped, bool any_status) {
+  if (stopped) return TransferOutcome::Stopped;
+  if (rc == CURLE_OK) return TransferOutcome::Complete;
+  // An answer that had begun and then stopped short, as against none at all.
+  if (any_status) return TransferOutcome::Cut;
+  switch (rc) {
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+      return TransferOutcome::Cut;
+    default:
+      return TransferOutcome::Failed;
+  }
 }
 
 }  // namespace orv::detail
@@ -98,5 +149,11 @@ CURLcode Perform(CURL* curl) {
 namespace orv {
 
 void SetTransferRunner(TransferRunner runner) { detail::Runner() = std::move(runner); }
+
+TransferCancelScope::TransferCancelScope(const std::atomic<bool>* flag) : previous_(detail::scope_cancel) {
+  detail::scope_cancel = flag;
+}
+
+TransferCancelScope::~TransferCancelScope() { detail::scope_cancel = previous_; }
 
 }  // namespace orv

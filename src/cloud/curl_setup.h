@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "cloud/http_post.h"
+
 namespace orv::detail {
 
 // Once per process, before the first handle.
@@ -17,9 +19,18 @@ void EnsureCurlGlobal();
 // bound on the whole transfer (RequestLimits or DownloadLimits).
 void ApplyTransportOptions(CURL* curl, const std::string& url_host);
 
-// The transfer of a prepared handle, through the installed TransferRunner,
-// with a progress check that lets the runner cancel it.
-CURLcode Perform(CURL* curl);
+// The transfer of a prepared handle on `multi` (which keeps the connection
+// for the next transfer of the same operation), through the installed
+// TransferRunner. It looks at the runner's Cancel and at the stop request
+// (stop_request.h) every 100 ms, whatever the line does, and ends the
+// transfer at once on either: `stopped` is then set and the result is
+// CURLE_ABORTED_BY_CALLBACK.
+CURLcode Perform(CURLM* multi, CURL* curl, bool& stopped);
+
+// The outcome of a finished transfer that did not pass a bound of its own:
+// Complete, Stopped, Cut (an answer had begun, `any_status`, or the line
+// broke mid-answer) or Failed (no answer at all).
+TransferOutcome Classify(CURLcode rc, bool stopped, bool any_status);
 
 // Service API requests: a reply that has not fully arrived within
 // `request_timeout_ms` is abandoned, however slowly it trickles.

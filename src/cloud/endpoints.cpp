@@ -38,14 +38,14 @@ std::string Digits(int value, int width) {
   return buf;
 }
 
-Endpoint Get(std::string path) { return {"GET", std::move(path), {}, false, true}; }
+Endpoint Get(std::string path) { return {"GET", std::move(path), {}, BodyType::Form, true}; }
 
 Endpoint DevicePost(std::string_view api, std::string_view command, std::string_view model,
                     std::string bytes, int firmware_version) {
   std::string path = "api/" + std::string(api) + "/devices/" + PathSegmentEncode(command) +
                      "?model=" + FormEncode(model) + "&length=" + std::to_string(bytes.size()) +
                      "&firmware_version=" + std::to_string(firmware_version);
-  return {"POST", std::move(path), std::move(bytes), false, true};
+  return {"POST", std::move(path), std::move(bytes), BodyType::Form, true};
 }
 
 }  // namespace
@@ -64,7 +64,7 @@ int FirmwareVersionNumber(std::string_view text) {
 
 Endpoint LoginEndpoint(std::string_view email, std::string_view password) {
   return {"POST", "api/v1/users/login",
-          "email=" + FormEncode(email) + "&password=" + FormEncode(password), false, false};
+          "email=" + FormEncode(email) + "&password=" + FormEncode(password), BodyType::Form, false};
 }
 
 Endpoint SocialLoginEndpoint(std::string_view email, std::string_view social_id,
@@ -73,7 +73,7 @@ Endpoint SocialLoginEndpoint(std::string_view email, std::string_view social_id,
           "email=" + FormEncode(email) + "&social_platform=facebook&social_id=" + FormEncode(social_id) +
               "&access_token=" + FormEncode(access_token) +
               "&expire_datetime=" + FormEncode(expire_datetime),
-          false, false};
+          BodyType::Form, false};
 }
 
 Endpoint CalendarMonthEndpoint(int year, int month) {
@@ -90,7 +90,7 @@ Endpoint DiveLogEndpoint(std::string_view divelog_id) {
 }
 
 Endpoint PatchDiveLogEndpoint(std::string_view divelog_id, std::string json_text) {
-  return {"PATCH", "api/v1/divelogs/" + PathSegmentEncode(divelog_id), std::move(json_text), true, true};
+  return {"PATCH", "api/v1/divelogs/" + PathSegmentEncode(divelog_id), std::move(json_text), BodyType::Json, true};
 }
 
 Endpoint StatisticsEndpoint(std::string_view user_id) {
@@ -98,7 +98,7 @@ Endpoint StatisticsEndpoint(std::string_view user_id) {
 }
 
 Endpoint SearchDiveSitesEndpoint(std::string_view query) {
-  return {"POST", "api/v1/searches/divesites", "query=" + FormEncode(query) + "&limit=20", false, true};
+  return {"POST", "api/v1/searches/divesites", "query=" + FormEncode(query) + "&limit=20", BodyType::Form, true};
 }
 
 Endpoint HeaderInfoEndpoint(std::string_view model, int firmware_version) {
@@ -115,9 +115,9 @@ Endpoint UploadStepEndpoint(std::string_view command, std::string_view model, st
 std::string FirmwareUpdateInfoUrl() { return ServiceOrigin() + "/api/v1/devices/firmwareUpdate?model=Q7"; }
 std::string DiveSiteUpdateInfoUrl() { return ServiceOrigin() + "/api/v1/devices/divesites?model=Q7"; }
 
-std::string Send(HttpPost& http, const Endpoint& endpoint) {
+HttpResult Send(HttpPost& http, const Endpoint& endpoint) {
   return http.Request(endpoint.verb, endpoint.path, endpoint.bearer ? BearerHeader() : std::string(),
-                      endpoint.body, endpoint.json);
+                      endpoint.body, endpoint.body_type);
 }
 
 }  // namespace orv

@@ -11,15 +11,15 @@
 #include <string>
 #include <string_view>
 
-namespace orv {
+#include "cloud/http_post.h"
 
-class HttpPost;
+namespace orv {
 
 struct Endpoint {
   std::string verb;  // "GET", "POST", "PATCH"
   std::string path;
   std::string body;  // UTF-8 form text, JSON text or raw bytes
-  bool json = false;
+  BodyType body_type = BodyType::Form;
   bool bearer = false;
 };
 
@@ -56,7 +56,7 @@ std::string FirmwareUpdateInfoUrl();
 std::string DiveSiteUpdateInfoUrl();
 
 // Sends `endpoint` on a connected HttpPost, with BearerHeader() when the
-// endpoint asks for it; returns the reply body.
-std::string Send(HttpPost& http, const Endpoint& endpoint);
+// endpoint asks for it; returns what became of it.
+HttpResult Send(HttpPost& http, const Endpoint& endpoint);
 
 }  // namespace orv

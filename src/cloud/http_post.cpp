@@ -85,12 +85,14 @@ curl_slist* AddHeaderLines(curl_slist* list, std::string_view text) {
 
 HttpPost::~HttpPost() {
   if (curl_) curl_easy_cleanup(static_cast<CURL*>(curl_));
+  if (multi_) curl_multi_cleanup(static_cast<CURLM*>(multi_));
 }
 
 bool HttpPost::Connect(const std::string& host, int port) {
   detail::EnsureCurlGlobal();
   if (!curl_) curl_ = curl_easy_init();
-  if (!curl_) return false;
+  if (!multi_) multi_ = curl_multi_init();
+  if (!curl_ || !multi_) return false;
   host_ = host;
   bool v6 = host.find(':') != std::string::npos;
   origin_ = "https://" + (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
@@ -99,8 +101,8 @@ bool HttpPost::Connect(const std::string& host, int port) {
 
 bool HttpPost::Connect() { return Connect(Service().host, Service().port); }
 
-std::string HttpPost::Request(std::string_view verb, std::string_view path, std::string_view extra_headers,
-                              const void* body, std::size_t length, bool json) {
+HttpResult HttpPost::Request(std::string_view verb, std::string_view path, std::string_view extra_headers,
+                             const void* body, std::size_t length, BodyType type) {
   auto* curl = static_cast<CURL*>(curl_);
   if (!curl) return {};
   // Reset keeps the live connection and TLS session of this operation.
@@ -122,7 +124,7 @@ std::string HttpPost::Request(std::string_view verb, std::string_view path, std:
     if (method != "POST") curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
   }
   curl_slist* headers = nullptr;
-  headers = curl_slist_append(headers, json ? "Content-Type: application/json"
+  headers = curl_slist_append(headers, type == BodyType::Json ? "Content-Type: application/json"
                                             : "Content-Type: application/x-www-form-urlencoded");
   headers = curl_slist_append(headers, "accept: application/json");
   headers = curl_slist_append(headers, "Expect:");  // no 100-continue round trip
@@ -132,13 +134,18 @@ std::string HttpPost::Request(std::string_view verb, std::string_view path, std:
   BodySink sink;
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
-  const CURLcode rc = detail::Perform(curl);
+  bool stopped = false;
+  const CURLcode rc = detail::Perform(static_cast<CURLM*>(multi_), curl, stopped);
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
   curl_slist_free_all(headers);
+  HttpResult result;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.status);
+  result.outcome = detail::Classify(rc, stopped, result.status != 0);
+  if (sink.too_big) result.outcome = TransferOutcome::TooLarge;
   // A reply cut off by a limit or by Cancel is no reply: half a JSON text
   // must never be read as one.
-  if (sink.too_big || rc != CURLE_OK) return {};
-  return std::move(sink.text);
+  if (result.complete()) result.body = std::move(sink.text);
+  return result;
 }
 
 std::string BearerHeader() { return "Authorization: Bearer " + State().token + "\r\n\r\n"; }

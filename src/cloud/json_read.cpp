@@ -1,8 +1,28 @@
 #include "cloud/json_read.h"
 
+#include <json/reader.h>
+
 #include <limits>
+#include <memory>
 
 namespace orv {
+
+bool ParseOutsideJson(std::string_view text, Json::Value& out, JsonStrictness strictness) {
+  out = Json::Value();
+  if (text.empty()) return false;
+  Json::CharReaderBuilder builder;
+  builder.settings_["failIfExtra"] = strictness == JsonStrictness::Strict;
+  // Far below what the stack holds; JsonCpp reports passing it by throwing.
+  builder.settings_["stackLimit"] = 200;
+  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  std::string errors;
+  try {
+    if (reader->parse(text.data(), text.data() + text.size(), &out, &errors)) return true;
+  } catch (const std::exception&) {
+  }
+  out = Json::Value();
+  return false;
+}
 
 const Json::Value& JsonMember(const Json::Value& object, const char* name) {
   static const Json::Value null_value;

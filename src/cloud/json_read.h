@@ -4,10 +4,19 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include <json/value.h>
 
 namespace orv {
+
+// How much a text must be one JSON value: Strict refuses bytes after it.
+enum class JsonStrictness { Lenient, Strict };
+
+// Parses JSON that came from outside (a reply, a downloaded information, a
+// file). Never throws: a text that is not JSON, or that nests deeper than
+// the parser's limit, is false with `out` null.
+bool ParseOutsideJson(std::string_view text, Json::Value& out, JsonStrictness strictness);
 
 // Member `name` of `object`, or a null value when `object` is not an object
 // or has no such member.

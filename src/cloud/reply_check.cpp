@@ -1,9 +1,6 @@
 #include "cloud/reply_check.h"
 
-#include <json/reader.h>
-
 #include <cctype>
-#include <memory>
 
 #include "cloud/json_read.h"
 
@@ -42,23 +39,8 @@ std::string ConnectFailureKey(CallKind kind) {
 }
 
 bool ParseReply(std::string_view body, Json::Value& out) {
-  if (body.empty()) return false;
-  Json::CharReaderBuilder builder;
-  builder.settings_["failIfExtra"] = true;  // a body with trailing bytes is not one JSON value
-  builder.settings_["stackLimit"] = 200;  // deeply nested bodies fail instead of exhausting the stack
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  std::string errors;
-  out = Json::Value();
-  try {
-    if (!reader->parse(body.data(), body.data() + body.size(), &out, &errors)) {
-      out = Json::Value();
-      return false;
-    }
-  } catch (const std::exception&) {  // the depth limit is reported by throwing
-    out = Json::Value();
-    return false;
-  }
-  return true;
+  // A body with trailing bytes is not one JSON value.
+  return ParseOutsideJson(body, out, JsonStrictness::Strict);
 }
 
 CheckedReply ReplyCheck(std::string_view body, CallKind kind) {
@@ -79,6 +61,18 @@ CheckedReply UploadReplyCheck(std::string_view body, bool device_step_ok) {
   else if (body.empty()) reply.key = "HOST_NOT_CONN";
   else if (!ParseReply(body, reply.root)) reply.key = "HOST_ERROR";
   else if (!DecimalIsZero(CodeText(reply.root))) reply.key = "NOT_SUPPOR_DEVICE";
+  return reply;
+}
+
+CheckedReply ReplyCheck(const HttpResult& result, CallKind kind) {
+  CheckedReply reply = ReplyCheck(std::string_view(result.body), kind);
+  reply.transfer = result.outcome;
+  return reply;
+}
+
+CheckedReply UploadReplyCheck(const HttpResult& result, bool device_step_ok) {
+  CheckedReply reply = UploadReplyCheck(std::string_view(result.body), device_step_ok);
+  reply.transfer = result.outcome;
   return reply;
 }
 

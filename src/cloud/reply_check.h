@@ -6,6 +6,8 @@
 
 #include <json/value.h>
 
+#include "cloud/http_post.h"
+
 namespace orv {
 
 // Which caller checks: the e-mail sign-in and the dive-log detail calls name
@@ -15,6 +17,9 @@ enum class CallKind { Standard, DiveLogDetail, EmailSignIn };
 struct CheckedReply {
   std::string key;    // empty on success, else the message key
   Json::Value root;   // the parsed body (null when it did not parse)
+  // What became of the transfer; a reply that never arrived whole is
+  // checked as an empty body, and a caller can tell a stop from a fault.
+  TransferOutcome transfer = TransferOutcome::Complete;
   bool ok() const { return key.empty(); }
   // `response` of the envelope; a null value when absent or not an object,
   // so callers can read members without type surprises.
@@ -34,10 +39,14 @@ bool ParseReply(std::string_view body, Json::Value& out);
 // ("EMAIL_PWD_ERROR" for the e-mail sign-in). A body that is JSON but not an
 // object has no `code`.
 CheckedReply ReplyCheck(std::string_view body, CallKind kind = CallKind::Standard);
+// The same for a request's result: a transfer that did not complete is
+// checked as the empty body it returned.
+CheckedReply ReplyCheck(const HttpResult& result, CallKind kind = CallKind::Standard);
 
 // Upload check: device step failed -> "USB_ERROR"; empty body ->
 // "HOST_NOT_CONN"; not JSON -> "HOST_ERROR"; `code` read like strtol (white
 // space, sign, digits; none gives 0) not 0 -> "NOT_SUPPOR_DEVICE".
 CheckedReply UploadReplyCheck(std::string_view body, bool device_step_ok);
+CheckedReply UploadReplyCheck(const HttpResult& result, bool device_step_ok);
 
 }  // namespace orv

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "desktop/page_dialog.h"
+#include "desktop/ui_wait.h"
 
 namespace orv::gtk {
 
@@ -65,9 +66,7 @@ bool ClickAndWait(WebKitWindow& window, CountingSink& sink, const std::string& f
                                        Json::valueToQuotedString(selector.c_str()) + ")[" + std::to_string(index) +
                                        "]; if (!e) return 'none'; e.click(); return '';");
   if (hit == "none") return false;
-  double deadline = Now() + 60;
-  while (sink.handled == before && Now() < deadline) g_main_context_iteration(nullptr, TRUE);
-  return sink.handled != before;
+  return UiWait::Get().SpinUntil([&] { return sink.handled != before; }, 60000);
 }
 
 std::string ReadCommand() {
@@ -78,7 +77,7 @@ std::string ReadCommand() {
                                 return G_SOURCE_REMOVE;
                               },
                               &ready);
-  while (!ready) g_main_context_iteration(nullptr, TRUE);
+  UiWait::Get().SpinUntil([&] { return ready; }, 0);
   std::string line;
   char c;
   while (::read(STDIN_FILENO, &c, 1) == 1 && c != '\n') line += c;

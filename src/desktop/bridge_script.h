@@ -1,3 +1,4 @@
+// The page bridge's script (pages/common/bridge.js), built into the program.
 #pragma once
 
 namespace orv::gtk {

@@ -6,19 +6,13 @@
 #include <json/json.h>
 
 #include "desktop/page_dialog.h"
+#include "desktop/ui_wait.h"
 
 namespace orv::gtk {
 
 namespace {
 
-void Pause(int ms) {
-  bool done = false;
-  g_timeout_add(static_cast<guint>(ms), [](gpointer d) {
-    *static_cast<bool*>(d) = true;
-    return G_SOURCE_REMOVE;
-  }, &done);
-  while (!done) g_main_context_iteration(nullptr, TRUE);
-}
+void Pause(int ms) { UiWait::Get().Pause(ms); }
 
 void Shot(WebKitWindow& window, const std::string& folder, const std::string& name) {
   Pause(400);  // let the page paint what was just written

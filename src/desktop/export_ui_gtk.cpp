@@ -50,6 +50,12 @@ std::optional<std::string> ExportUiGtk::ChooseFile() {
   return result;
 }
 
+void ExportProgressDlg::OnEvent(const ElementRef&, const PageEvent& event) {
+  if (event.code != kEventClick || event.target.Attr("id") != "cancel" || cancelled_) return;
+  cancelled_ = true;
+  window().FindById("cancel").SetAttr("disabled", "disabled");
+}
+
 void ExportUiGtk::RunWithProgress(const std::function<void(ProgressSink&)>& work) {
   ExportProgressDlg dlg;
   RunProgressDialog(dlg, work);

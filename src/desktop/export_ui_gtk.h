@@ -23,9 +23,15 @@ class ExportDlg : public DialogPage {
   ExportRangeFunc func_;
 };
 
+// Unlike a device write, an export can stop anywhere: its page has a Cancel.
 class ExportProgressDlg : public ProgressDlg {
  public:
   std::string PageName() const override { return "export_progress.htm"; }
+  void OnEvent(const ElementRef& element, const PageEvent& event) override;
+  const std::atomic<bool>* CancelFlag() const override { return &cancelled_; }
+
+ private:
+  std::atomic<bool> cancelled_{false};
 };
 
 class ExportUiGtk : public ExportUi {

@@ -27,13 +27,14 @@ HandlerList MakeMainHandlers() {
   auto site_page = std::make_unique<sites::DiveSiteFunc>(&site_files);
   site_page->set_map_on_demand(true);
   list.push_back(std::move(site_page));
-  // After an upload the calendar's "synclog" click is posted, not delivered
-  // inside the upload handler, so no handler runs inside another.
-  list.push_back(std::make_unique<UploadFunc>(device::Deadlines{}, [](EngineWindow* window) {
-    RunWhenIdle([window] { UploadFunc::ClickSyncLog(window); });
+  // After an upload the calendar reloads from the main loop, not inside the
+  // upload handler, so no handler runs inside another.
+  auto calendar = std::make_unique<CalendarFunc>();
+  list.push_back(std::make_unique<UploadFunc>(device::Deadlines{}, [calendar = calendar.get()] {
+    RunWhenIdle([calendar] { calendar->Reload(); });
   }));
   list.push_back(std::make_unique<UpdateFunc>());
-  list.push_back(std::make_unique<CalendarFunc>());
+  list.push_back(std::move(calendar));
   list.push_back(std::make_unique<HistoryFunc>());
   static ExportUiGtk export_ui;
   list.push_back(std::make_unique<ExportFunc>(&export_ui));

@@ -23,7 +23,7 @@
 #include "desktop/login_dlg.h"
 #include "desktop/main_frame.h"
 #include "desktop/progress_dialog.h"
-#include "desktop/request_wait.h"
+#include "desktop/ui_wait.h"
 #include "desktop/service_trust.h"
 #include "desktop/stop_signals.h"
 #include "desktop/tile_scheme.h"
@@ -112,6 +112,7 @@ int main(int argc, char** argv) {
   // The account picture of a local service loads in the program's views.
   if (!opt.ca_file.empty()) orv::gtk::TrustServiceCertificate();
   orv::ReadSettings();
+  orv::Strings();  // a missing language table is reported before anything else
   orv::State().page_folder = orv::MakePageFolder(orv::ProgramFolder(), orv::LanguageCode);
   MeasureDisplayScale();
 

@@ -1,9 +1,11 @@
 #include "desktop/main_frame.h"
 
+#include <algorithm>
+
 #include "app/app_state.h"
 #include "desktop/handler_set.h"
-#include "desktop/idle_task.h"
 #include "desktop/setting_dlg.h"
+#include "desktop/ui_wait.h"
 #include "app/program_messages.h"
 #include "app/settings_refresh.h"
 #include "app/sys_menu_func.h"
@@ -23,13 +25,37 @@ MainFrame::~MainFrame() {
   SetProgramMessagePoster(nullptr);
 }
 
+namespace {
+
+// A window larger than the screen (a high display scale on a small
+// monitor) cannot be used: it is made to fit the primary monitor's work
+// area, and its page zoomed down by the same factor, so the whole layout
+// stays in view instead of running off the screen's edge.
+void FitIntoWorkArea(WebKitWebView* view, int& width, int& height) {
+  GdkDisplay* display = gdk_display_get_default();
+  GdkMonitor* monitor = display ? gdk_display_get_primary_monitor(display) : nullptr;
+  if (!monitor && display) monitor = gdk_display_get_monitor(display, 0);
+  if (!monitor) return;
+  GdkRectangle area{};
+  gdk_monitor_get_workarea(monitor, &area);
+  if (area.width <= 0 || area.height <= 0 || (width <= area.width && height <= area.height)) return;
+  const double fit = std::min(static_cast<double>(area.width) / width, static_cast<double>(area.height) / height);
+  width = static_cast<int>(width * fit);
+  height = static_cast<int>(height * fit);
+  webkit_web_view_set_zoom_level(view, webkit_web_view_get_zoom_level(view) * fit);
+}
+
+}  // namespace
+
 bool MainFrame::Create(const std::string& main_page) {
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   if (!window) return false;
   window_ = GTK_WINDOW(window);
   gtk_window_set_title(window_, "ORVELLE PC TOOL");
   gtk_window_set_icon_name(window_, "orvelle-pc-tool");
-  gtk_window_set_default_size(window_, ScaledWidth(980), ScaledHeight(700));
+  int width = ScaledWidth(980), height = ScaledHeight(700);
+  FitIntoWorkArea(WEBKIT_WEB_VIEW(page_.widget()), width, height);
+  gtk_window_set_default_size(window_, width, height);
   gtk_window_set_position(window_, GTK_WIN_POS_CENTER);
   gtk_container_add(GTK_CONTAINER(window), page_.widget());
   MainWindow = window_;
@@ -38,9 +64,9 @@ bool MainFrame::Create(const std::string& main_page) {
                    }),
                    nullptr);
 
-  // Program messages are handled in order on the UI thread.
-  SetProgramMessagePoster(
-      [](const ProgramMessage& message) { RunWhenIdle([message] { DispatchProgramMessage(message); }); });
+  // Program messages are handled in order on the UI thread, and kept with
+  // the page events while a service request waits.
+  SetProgramMessagePoster(QueueProgramMessage);
 
   page_.LoadFile(main_page);
   // Shown before the handlers' first requests: the page fills in as they

@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "app/page_folder.h"
 #include "app/stop_request.h"
+#include "desktop/ui_wait.h"
 
 namespace orv::gtk {
 
@@ -36,7 +37,7 @@ void DialogPage::EndDialog(int result) {
   if (ended_) return;
   ended_ = true;
   result_ = result;
-  if (loop_) g_main_loop_quit(loop_);
+  g_main_context_wakeup(nullptr);  // the modal wait looks again
 }
 
 GtkWindow* ActiveWindow() {
@@ -120,12 +121,9 @@ int RunPageDialog(DialogPage& page, GtkWindow* owner) {
       return G_SOURCE_REMOVE;
     }, &watch);
   if (!page.ended_) {
-    page.loop_ = g_main_loop_new(nullptr, FALSE);
     open_dialogs.push_back(&page);
-    g_main_loop_run(page.loop_);
+    UiWait::Get().SpinUntil([&page] { return page.ended_; }, 0);
     open_dialogs.erase(std::find(open_dialogs.begin(), open_dialogs.end(), &page));
-    g_main_loop_unref(page.loop_);
-    page.loop_ = nullptr;
   }
   if (watchdog && !watch.fired) g_source_remove(watchdog);
   page.window().SetEventSink(nullptr);

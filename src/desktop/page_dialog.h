@@ -38,7 +38,6 @@ class DialogPage : public EventSink {
 
   WebKitWindow window_;
   GtkWindow* dialog_ = nullptr;
-  GMainLoop* loop_ = nullptr;
   bool ended_ = false;
   int result_ = 0;
 };

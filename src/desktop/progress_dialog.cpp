@@ -5,6 +5,7 @@
 
 #include "desktop/generic_dialogs.h"
 #include "desktop/idle_task.h"
+#include "desktop/ui_wait.h"
 #include "app/stop_request.h"
 
 namespace orv::gtk {
@@ -69,7 +70,7 @@ void RunProgressDialog(ProgressDlg& dlg, const std::function<void(ProgressSink&)
   RunPageDialog(dlg);
   worker.join();
   // Updates the worker queued after its end still refer to the dialog.
-  while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+  UiWait::Get().Drain();
   running = false;
 }
 

@@ -16,6 +16,7 @@
 #include "app/string_table.h"
 #include "cloud/service_config.h"
 #include "desktop/idle_task.h"
+#include "desktop/ui_wait.h"
 
 namespace orv::gtk {
 
@@ -166,7 +167,7 @@ void SocialBrowser::OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gp
   // program's poster yet (the sign-in dialog runs before it): the check must
   // never run inside WebKit's own signal, since it may close this popup.
   const ProgramMessage message{kMsgSocialPageLoaded, browser->serial_, 0, 0};
-  RunWhenIdle([message] { DispatchProgramMessage(message); });
+  QueueProgramMessage(message);
 }
 
 // The system's CAs decide for the real platform. A local simulated platform

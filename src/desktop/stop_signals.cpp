@@ -3,6 +3,8 @@
 #include <glib-unix.h>
 
 #include <csignal>
+#include <cstring>
+#include <iostream>
 
 #include "desktop/page_dialog.h"
 #include "desktop/progress_dialog.h"
@@ -44,7 +46,12 @@ void EndProgram() {
 
 int StopExitStatus() {
   const int signal_number = StopSignal();
-  return signal_number ? ExitCodeForSignal(signal_number) : 0;
+  if (!signal_number) return 0;
+  // Whoever sent the signal (a session ending, a service manager) reads why
+  // the program ended where it logs our stderr.
+  std::cerr << "orvelle-pc-tool: stopped by SIG" << sigabbrev_np(signal_number)
+            << "\n";
+  return ExitCodeForSignal(signal_number);
 }
 
 }  // namespace orv::gtk

@@ -7,6 +7,7 @@
 
 #include "app/program_messages.h"
 
+#include "desktop/ui_wait.h"
 #include "desktop/web_views.h"
 
 namespace orv::gtk {
@@ -24,7 +25,6 @@ struct WebNode : ElementNode {
 };
 
 constexpr int kLoadTimeoutMs = 15000;
-int events_held = 0;
 std::set<WebKitWindow*> live_windows;
 // The window whose writes are still queued: another window's write sends
 // them first, so writes leave in the order they were made across windows.
@@ -44,23 +44,6 @@ std::string ValidUtf8(const std::string& s) {
 
 Json::Value Handle(int64_t handle) { return Json::Value(static_cast<Json::Int64>(handle)); }
 Json::Value Text(const std::string& text) { return Json::Value(ValidUtf8(text)); }
-
-// Waits on the main context until `done` or the deadline; other windows keep
-// working meanwhile.
-template <typename Pred>
-bool SpinUntil(Pred done, int timeout_ms) {
-  bool timed_out = false;
-  guint timer = g_timeout_add(
-      static_cast<guint>(timeout_ms),
-      [](gpointer flag) {
-        *static_cast<bool*>(flag) = true;
-        return G_SOURCE_REMOVE;
-      },
-      &timed_out);
-  while (!done() && !timed_out) g_main_context_iteration(nullptr, TRUE);
-  if (!timed_out) g_source_remove(timer);
-  return done();
-}
 
 // A child view's page reports its map events through window.external; each
 // becomes a posted program message carrying the two numbers, so it is handled
@@ -129,6 +112,7 @@ WebKitWindow::WebKitWindow()
 WebKitWindow::~WebKitWindow() {
   Flush();
   live_windows.erase(this);
+  UiWait::Get().Forget(this);
   g_signal_handlers_disconnect_by_data(view_, this);
   g_signal_handlers_disconnect_by_data(content_, this);
   g_object_unref(view_);
@@ -142,12 +126,9 @@ bool WebKitWindow::LoadFile(const std::string& path) {
   delivering_handle_ = 0;
   ++generation_;
   loading_ = true;
-  ++busy_;
+  UiWait::Busy busy(this);
   webkit_web_view_load_uri(view_, AppUriForFile(path).c_str());
-  bool loaded = SpinUntil([this] { return !loading_; }, kLoadTimeoutMs);
-  --busy_;
-  DeliverQueued();
-  return loaded;
+  return UiWait::Get().SpinUntil([this] { return !loading_; }, kLoadTimeoutMs);
 }
 
 GVariant* WebKitWindow::PackArgs(const Args& args) {
@@ -177,7 +158,7 @@ void WebKitWindow::ScheduleFlush() {
       [](gpointer self) {
         auto* w = static_cast<WebKitWindow*>(self);
         w->flush_source_ = 0;
-        if (events_held == 0) {
+        if (!UiWait::Get().Holding() || w->outside_holds_) {
           w->Flush();
           return G_SOURCE_REMOVE;
         }
@@ -248,10 +229,11 @@ WebKitWindow::Result WebKitWindow::CallAndWait(const char* body, const Args& arg
         p->done = true;
       },
       pending);
-  ++busy_;
-  bool answered = SpinUntil([&] { return pending->done; }, kCallTimeoutMs);
-  --busy_;
-  DeliverQueued();
+  bool answered;
+  {
+    UiWait::Busy busy(this);
+    answered = UiWait::Get().SpinUntil([&] { return pending->done; }, kCallTimeoutMs);
+  }
   Result result;
   if (answered) {
     result = pending->result;
@@ -373,7 +355,7 @@ bool SaveViewSnapshot(WebKitWebView* view, const std::string& png_path) {
         s->done = true;
       },
       &shot);
-  if (!SpinUntil([&] { return shot.done; }, kCallTimeoutMs)) return false;
+  if (!UiWait::Get().SpinUntil([&] { return shot.done; }, kCallTimeoutMs)) return false;
   if (!shot.surface) return false;
   bool ok = cairo_surface_write_to_png(shot.surface, png_path.c_str()) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(shot.surface);
@@ -395,54 +377,38 @@ void WebKitWindow::OnScriptMessage(JSCValue* value) {
   JSCValue* handle = jsc_value_object_get_property(value, "handle");
   JSCValue* id = jsc_value_object_get_property(value, "id");
   char* id_text = jsc_value_is_string(id) ? jsc_value_to_string(id) : nullptr;
-  queued_.push_back(QueuedEvent{static_cast<uint32_t>(jsc_value_to_int32(code)), jsc_value_to_int32(handle),
-                                id_text ? id_text : ""});
+  const auto event_code = static_cast<uint32_t>(jsc_value_to_int32(code));
+  const int64_t event_handle = jsc_value_to_int32(handle);
+  std::string target_id = id_text ? id_text : "";  // the target's id when it was clicked
   g_free(id_text);
   g_object_unref(code);
   g_object_unref(handle);
   g_object_unref(id);
-  DeliverQueued();
+  // Delivered once no handler of this window runs or waits, so handlers are
+  // never re-entered, and never while a service request holds events.
+  UiWait::Get().Deliver(
+      this,
+      [this, event_code, event_handle, target_id = std::move(target_id)] {
+        ElementRef target = RefFor(event_handle);
+        PageEvent event;
+        event.code = event_code;
+        event.target = target;
+        event.source = target;
+        delivering_handle_ = target ? event_handle : 0;
+        delivering_id_ = target_id;
+        Deliver(target, event);
+        delivering_handle_ = 0;
+      },
+      !outside_holds_);
 }
 
-void WebKitWindow::DeliverQueued() {
-  // Events that arrive while a handler runs or waits stay queued until it
-  // returns, so handlers are never re-entered.
-  while (busy_ == 0 && events_held == 0 && !queued_.empty()) {
-    QueuedEvent queued = std::move(queued_.front());
-    queued_.pop_front();
-    ElementRef target = RefFor(queued.handle);
-    PageEvent event;
-    event.code = queued.code;
-    event.target = target;
-    event.source = target;
-    delivering_handle_ = target ? queued.handle : 0;
-    delivering_id_ = std::move(queued.id);
-    ++busy_;
-    Deliver(target, event);
-    --busy_;
-    delivering_handle_ = 0;
-  }
-}
-
-void WebKitWindow::HoldPageEvents() { ++events_held; }
-
-void WebKitWindow::ReleasePageEvents() {
-  if (events_held == 0 || --events_held > 0) return;
+void WebKitWindow::FlushHeldWrites() {
   // Writes held back for the request go as soon as the handler lets go.
   for (WebKitWindow* w : live_windows)
     if (w->flush_source_) {
       g_source_remove(w->flush_source_);
       w->ScheduleFlush();
     }
-  g_idle_add(
-      [](gpointer) -> gboolean {
-        // A delivered event may close a window: each is looked up again.
-        const std::set<WebKitWindow*> windows = live_windows;
-        for (WebKitWindow* w : windows)
-          if (live_windows.count(w)) w->DeliverQueued();
-        return G_SOURCE_REMOVE;
-      },
-      nullptr);
 }
 
 }  // namespace orv::gtk

@@ -1,14 +1,13 @@
 // The WebKit engine behind the engine interface: one web view, element
 // handles kept by the bridge script, writes gathered and sent in order as one
 // script without waiting, reads answered through a nested main-loop wait, and
-// page events queued while a handler runs so that no handler is ever
-// re-entered.
+// page events handed to the UI's wait owner (ui_wait.h), which keeps them
+// while a handler of this window runs so that no handler is ever re-entered.
 #pragma once
 
 #include <json/value.h>
 #include <webkit2/webkit2.h>
 
-#include <deque>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -60,11 +59,11 @@ class WebKitWindow : public EngineWindow {
   // Writes a PNG of what the view shows; false on failure.
   bool SaveSnapshot(const std::string& png_path);
 
-  // While held (a service request waits on the UI thread), page events of
-  // every window stay queued; the last release delivers them from the main
-  // loop, never inside the waiting handler.
-  static void HoldPageEvents();
-  static void ReleasePageEvents();
+  // Sends the writes every window held back while a service request waited.
+  static void FlushHeldWrites();
+  // The busy popup's own events and writes go while a request holds
+  // everyone else's.
+  void set_outside_holds(bool outside) { outside_holds_ = outside; }
 
   // Used by the handle nodes when they go.
   void DropHandle(int64_t handle, int generation);
@@ -97,18 +96,11 @@ class WebKitWindow : public EngineWindow {
   ElementRef RefFor(int64_t handle);
   int64_t HandleOf(const ElementRef& element) const;
   void OnScriptMessage(JSCValue* value);
-  void DeliverQueued();
 
   WebKitUserContentManager* content_;
   WebKitWebView* view_;
   std::string page_folder_uri_;
-  int busy_ = 0;  // > 0 while a handler runs or waits
-  struct QueuedEvent {
-    uint32_t code;
-    int64_t handle;
-    std::string id;  // the target's id when it was clicked
-  };
-  std::deque<QueuedEvent> queued_;
+  bool outside_holds_ = false;
   // The target of the event being delivered and its id, while that id is
   // known to hold (no write to it since); handle 0 when none.
   int64_t delivering_handle_ = 0;

@@ -9,6 +9,7 @@ DeviceSession::DeviceSession(Deadlines deadlines) : port_(io_), usb_(port_, dead
 DeviceSession::~DeviceSession() { Close(); }
 
 bool DeviceSession::Open() {
+  busy_ = false;
   std::string path = ResolveDevicePort();
   if (path.empty()) {
     error_ = "no dive computer found";
@@ -19,9 +20,11 @@ bool DeviceSession::Open() {
 
 bool DeviceSession::Open(const std::string& path) {
   Close();
+  busy_ = false;
   scope_.emplace(port_, path);
   if (scope_->is_open()) return true;
   error_ = path + ": " + scope_->error();
+  busy_ = scope_->busy();
   scope_.reset();
   return false;
 }

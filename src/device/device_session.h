@@ -21,6 +21,7 @@
 namespace orv::device {
 
 inline constexpr const char* kUsbNotConn = "USB_NOT_CONN";
+inline constexpr const char* kUsbInUse = "USB_IN_USE";
 inline constexpr const char* kUsbError = "USB_ERROR";
 inline constexpr const char* kNotSupportedDevice = "NOT_SUPPOR_DEVICE";
 
@@ -38,6 +39,9 @@ class DeviceSession {
   bool is_open() const { return scope_ && scope_->is_open(); }
   // Why opening failed, for diagnostics.
   const std::string& error() const { return error_; }
+  // The key for a failed Open: "USB_IN_USE" when another program holds the
+  // port, "USB_NOT_CONN" otherwise.
+  const char* open_failure_key() const { return busy_ ? kUsbInUse : kUsbNotConn; }
 
   Usb& usb() { return usb_; }
   // Closes the port; also done when the session ends.
@@ -49,6 +53,7 @@ class DeviceSession {
   std::optional<PortScope> scope_;
   Usb usb_;
   std::string error_;
+  bool busy_ = false;
 };
 
 }  // namespace orv::device

@@ -6,6 +6,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace orv::device {
 
 namespace asio = boost::asio;
@@ -14,6 +16,8 @@ PortScope::PortScope(asio::serial_port& port, const std::string& path) : port_(p
   boost::system::error_code ec;
   port_.open(path, ec);  // Asio already puts the line into raw mode here
   if (ec) {
+    // TIOCEXCL of another program refuses the open itself.
+    busy_ = ec.value() == EBUSY;
     error_ = "open: " + ec.message();
     return;
   }
@@ -31,6 +35,7 @@ bool PortScope::Configure() {
     return false;
   }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    busy_ = errno == EWOULDBLOCK;
     error_ = "busy";
     return false;
   }

@@ -25,6 +25,9 @@ class PortScope {
   bool is_open() const { return open_; }
   // What failed while opening ("open: ...", "set_option: ...", "busy").
   const std::string& error() const { return error_; }
+  // The port is there but another program holds it: a diver who sees "no
+  // dive computer" would unplug a device that is plugged in.
+  bool busy() const { return busy_; }
 
   // Closes early; ending the scope then does nothing.
   void Close();
@@ -35,6 +38,7 @@ class PortScope {
 
   boost::asio::serial_port& port_;
   bool open_ = false;
+  bool busy_ = false;
   std::string error_;
 };
 

@@ -3,6 +3,7 @@
 #include "app/dialogs.h"
 #include "app/engine.h"
 #include "app/string_table.h"
+#include "app/wait_purpose.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
 #include "cloud/json_read.h"
@@ -13,8 +14,9 @@ namespace orv {
 
 namespace {
 
+// Cancelled by the diver: no failure to tell of.
 void ShowInMessage(EngineWindow* window, const std::string& key) {
-  if (window) FindById(window, "message").SetText(Tr(key));
+  if (window && !WaitCancelled()) FindById(window, "message").SetText(Tr(key));
 }
 
 }  // namespace
@@ -24,6 +26,7 @@ std::optional<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id,
   std::string ignored;
   std::string& key = failure_key ? *failure_key : ignored;
   key.clear();
+  WaitPurpose purpose("BUSY_DIVE");
   if (!http.Connect()) {
     key = ConnectFailureKey(CallKind::DiveLogDetail);
     ShowMessage(Tr(key));
@@ -46,6 +49,7 @@ std::optional<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id,
 
 std::string StoreDiveLog(HttpPost& http, const DiveLog& log, EngineWindow* main_window) {
   std::string key;
+  WaitPurpose purpose("BUSY_SAVING");
   const std::string id = LogText(log, "divelog_id");
   if (!http.connected()) {
     key = "HOST_NOT_CONN";

@@ -55,9 +55,9 @@ const char* SymbolOf(int32_t code) {
     case 201: return "url(../../images/gauge_out.png)";
     case 300: return "url(../../images/freedive_in.png)";
     case 301: return "url(../../images/freedive_out.png)";
-    case 1: return "url(../../images/need_deco.png)";
-    case 18: return "url(../../images/depth_alarm.png)";
-    case 3: return "url(../../images/ascent_alarm.png)";
+    case kEventDecoNeeded: return "url(../../images/need_deco.png)";
+    case kEventDepthAlarm: return "url(../../images/depth_alarm.png)";
+    case kEventAscentAlarm: return "url(../../images/ascent_alarm.png)";
     default: return nullptr;
   }
 }
@@ -82,7 +82,7 @@ std::vector<ChartEvent> MarkedEvents(const DiveLog& log) {
   std::vector<ChartEvent> events;
   for (const Json::Value* e : Elements(Member(log, "events"))) {
     const ChartEvent ev{LogInt(*e, "event_code"), LogInt(*e, "event_value"), LogInt(*e, "event_time")};
-    if ((ev.code == 1 && ev.value == 0) || ev.code == 3 || ev.code == 18) events.push_back(ev);
+    if (IsMarkedEvent(ev.code, ev.value)) events.push_back(ev);
   }
   return events;
 }
@@ -116,11 +116,12 @@ void PlaceEditMarkers(const MapHost& host, const LogEditRecord& r) {
 std::vector<ChartPoint> DiveChartPoints(const DiveLog& log) {
   const bool imperial = DisplayUnits::Imperial();
   const int32_t water = LogInt(log, "water_type");
-  float surface = LogDecimal(log, "altitude");
-  if (surface < 520 || surface > 1060) surface = 1013;
+  const float surface = LogDecimal(log, "altitude");  // DepthFromPressure puts a missing one at sea level
   const std::vector<const Json::Value*> samples = Elements(Member(log, "dive_profiles"));
   float max_depth = LogDecimal(log, "max_depth");
-  if (imperial) max_depth *= 3.2808399f;
+  // Single precision throughout, as the chart has always been drawn.
+  constexpr auto kFeetPerMetreF = static_cast<float>(kFeetPerMetre);
+  if (imperial) max_depth *= kFeetPerMetreF;
 
   // The dive's start symbol goes on the second sample, its end symbol on the
   // second-to-last (the end wins where the two meet).
@@ -150,7 +151,7 @@ std::vector<ChartPoint> DiveChartPoints(const DiveLog& log) {
     const int32_t time = static_cast<int32_t>(next_time);
     next_time = i + 1 < n ? LogInt(*samples[i + 1], "profile_time") : std::numeric_limits<int64_t>::max();
     float depth = DepthFromPressure(surface, LogDecimal(*samples[i], "pressure"), water);
-    if (imperial) depth *= 3.2808399f;
+    if (imperial) depth *= kFeetPerMetreF;
     const char* exact = type_symbol(i);
     const char* between = nullptr;
     for (; next < events.size() && (events[next].time < next_time || events[next].time < time); ++next) {

@@ -65,8 +65,6 @@ float SacRate(double average_depth_m, int32_t dive_seconds, int32_t water_type, 
   const double minutes = dive_seconds / 60.0;
   double rate;
   if (DisplayUnits::Imperial()) {
-    constexpr double kPsiPerBar = 14.5037738;
-    constexpr double kFeetPerMetre = 3.2808399;
     const double feet_per_atm = water_type == 0 ? 33.0 : 34.0;
     rate = ((start_bar * kPsiPerBar - end_bar * kPsiPerBar) / minutes) /
            (average_depth_m * kFeetPerMetre / feet_per_atm + 1.0) * (cylinder_volume / 3000.0);
@@ -77,12 +75,20 @@ float SacRate(double average_depth_m, int32_t dive_seconds, int32_t water_type, 
   return static_cast<float>(rate);
 }
 
+double UsableSurfacePressure(double surface_mbar) {
+  return surface_mbar < kMinSurfaceMbar || surface_mbar > kMaxSurfaceMbar ? kDefaultSurfaceMbar : surface_mbar;
+}
+
 float DepthFromPressure(double surface_mbar, double sample_mbar, int32_t water_type) {
-  if (surface_mbar < 520.0 || surface_mbar > 1060.0) surface_mbar = 1013.0;
+  surface_mbar = UsableSurfacePressure(surface_mbar);
   const double metres_per_bar = water_type == 1 ? 10.25 : 10.0;
   double d = (sample_mbar / 1000.0 - surface_mbar / 1000.0) * metres_per_bar;
   if (d < 0.5) d = 0.0;
   return static_cast<float>(d);
+}
+
+bool IsMarkedEvent(int32_t code, int32_t value) {
+  return (code == kEventDecoNeeded && value == 0) || code == kEventAscentAlarm || code == kEventDepthAlarm;
 }
 
 DiveType DecodeDiveType(std::string_view text) {

@@ -30,8 +30,22 @@ std::string DurationText(int64_t seconds);
 // dive time is 0 or the inputs give no finite rate.
 float SacRate(double average_depth_m, int32_t dive_seconds, int32_t water_type, double start_bar,
               double end_bar, int32_t cylinder_volume);
-// Depth in metres of a profile sample; pressures in millibar.
+// The surface pressure a dive's depths start from, in millibar: a logged
+// value outside the limits (none logged reads as 0) gives way to sea level.
+inline constexpr double kMinSurfaceMbar = 520.0;
+inline constexpr double kMaxSurfaceMbar = 1060.0;
+inline constexpr double kDefaultSurfaceMbar = 1013.0;
+double UsableSurfacePressure(double surface_mbar);
+// Depth in metres of a profile sample; pressures in millibar. The surface
+// pressure goes through UsableSurfacePressure.
 float DepthFromPressure(double surface_mbar, double sample_mbar, int32_t water_type);
+
+// The logged events (`event_code` of `events`) that the chart marks and the
+// export names; deco needed counts only with `event_value` 0.
+inline constexpr int32_t kEventDecoNeeded = 1;
+inline constexpr int32_t kEventAscentAlarm = 3;
+inline constexpr int32_t kEventDepthAlarm = 18;
+bool IsMarkedEvent(int32_t code, int32_t value);
 
 enum class DiveType : int32_t { Scuba = 0, Gauge = 1, Free = 2 };
 // Exact, case-sensitive: "scuba", "gauge", "free"; anything else is scuba.

@@ -4,6 +4,7 @@
 #include "app/page_folder.h"
 #include "app/row_markup.h"
 #include "app/string_table.h"
+#include "app/wait_purpose.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
 #include "cloud/json_read.h"
@@ -19,9 +20,10 @@ bool SearchCatalogue(const std::string& query, const ElementRef& message, Json::
     ShowMessage(Tr("HOST_NOT_CONN"));
     return false;
   }
+  WaitPurpose purpose("BUSY_SEARCH");
   CheckedReply reply = ReplyCheck(Send(http, SearchDiveSitesEndpoint(query)));
   if (!reply.ok()) {
-    message.SetText(Tr(reply.key));
+    if (!WaitCancelled()) message.SetText(Tr(reply.key));  // cancelled: nothing to tell
     return false;
   }
   message.Clear();

@@ -10,9 +10,7 @@ namespace orv {
 
 namespace {
 
-constexpr double kFeetPerMetre = 3.2808399;
 constexpr double kPoundsPerKilogram = 2.20462262;
-constexpr double kPsiPerBar = 14.5037738;
 constexpr double kBarPerPsi = 0.0689475729;
 constexpr double kKilogramsPerPound = 0.45359237;
 

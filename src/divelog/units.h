@@ -11,6 +11,10 @@
 
 namespace orv {
 
+// The factors every display and export converts with, each written once.
+inline constexpr double kFeetPerMetre = 3.2808399;
+inline constexpr double kPsiPerBar = 14.5037738;
+
 class DisplayUnits {
  public:
   // True when the unit setting is anything but metric (0).

@@ -8,8 +8,6 @@ namespace orv {
 
 namespace {
 
-constexpr double kPsiPerBar = 14.5037738;
-
 std::string Join(const std::vector<std::string>& fields) {
   std::string line;
   for (size_t i = 0; i < fields.size(); ++i) line += (i ? "," : "") + CsvField(fields[i]);

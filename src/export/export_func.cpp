@@ -2,6 +2,7 @@
 
 #include "app/string_table.h"
 #include "browse/month_grid.h"
+#include "cloud/transfer_runner.h"
 
 namespace orv {
 
@@ -11,6 +12,7 @@ namespace {
 class DialogProgress : public ExportProgress {
  public:
   explicit DialogProgress(ProgressSink& sink) : sink_(sink) {}
+  bool Cancelled() const override { return sink_.CancelFlag() && sink_.CancelFlag()->load(); }
   void Report(const ExportCounts& c) override {
     std::string text = Tr("EXPORT_PROGRESS");
     for (int64_t value : {std::min(c.months_done + 1, c.months_total), c.months_total, int64_t{c.dives_done}})
@@ -38,9 +40,13 @@ ExportResult ExportFunc::Run() {
   ui_->RunWithProgress([&](ProgressSink& sink) {
     sink.WaitReady();
     DialogProgress progress(sink);
+    // Cancel also cuts off the request in flight, so the dialog closes
+    // within a second even while the service is slow to answer.
+    TransferCancelScope cancel(sink.CancelFlag());
     result = ExportLogBook(range, *path, &progress);
     sink.End();
   });
+  if (result.cancelled) return result;  // the diver knows; no file was written
   // The counts are told even when the export failed, as skipped dives are
   // worth knowing before trying again.
   if (result.ok())

@@ -57,6 +57,8 @@ ExportResult ExportLogBook(const MonthRange& range, const std::string& path, Exp
   ExportResult result;
   LogBook book = WalkLogBook(range, progress);
   result.skipped = std::move(book.skipped);
+  result.cancelled = book.cancelled;
+  if (book.cancelled) return result;
   if (!book.ok()) {
     result.key = book.key;
     return result;

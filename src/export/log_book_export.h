@@ -22,7 +22,8 @@ struct ExportResult {
   std::string key;
   int written = 0;
   std::vector<SkippedDive> skipped;
-  bool ok() const { return key.empty(); }
+  bool cancelled = false;  // the diver stopped it: no file, nothing to tell
+  bool ok() const { return key.empty() && !cancelled; }
 };
 
 // The header of a file written now by the signed-in diver.

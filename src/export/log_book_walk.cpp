@@ -57,7 +57,7 @@ class Walk {
     context_.notifier = &notifier_;
     context_.request = [this](const Endpoint& e) -> std::optional<std::string> {
       if (!http_.connected()) return std::nullopt;
-      return Send(http_, e);
+      return Send(http_, e).body;
     };
   }
 
@@ -86,13 +86,19 @@ class Walk {
     std::string key;
     std::optional<DiveLog> log = FetchDiveLog(http_, id, nullptr, &key);
     if (!log) {
-      if (ServiceUnreachable(key)) {
+      // One record that cannot be read (an error page, a refused or
+      // malformed reply, a time-out) costs that dive only. The same
+      // unanswered request for several dives in a row is the service
+      // itself gone, and naming every remaining dive would hide that.
+      unreachable_in_row_ = ServiceUnreachable(key) ? unreachable_in_row_ + 1 : 0;
+      book.skipped.push_back({id, key});
+      ++counts_.dives_skipped;
+      if (unreachable_in_row_ >= kUnreachableInRow) {
         book.key = key;
         return false;
       }
-      book.skipped.push_back({id, key});
-      ++counts_.dives_skipped;
     } else {
+      unreachable_in_row_ = 0;
       book.dives.push_back(MakeExportDive(*log));
       // The record is the authority on its id; the list only pointed to it.
       if (book.dives.back().id.empty()) book.dives.back().id = id;
@@ -111,6 +117,8 @@ class Walk {
     if (progress_) progress_->Report(counts_);
   }
 
+  bool Cancelled() const { return progress_ && progress_->Cancelled(); }
+
  private:
   ExportProgress* progress_;
   ExportCounts counts_;
@@ -118,6 +126,8 @@ class Walk {
   QuietNotifier notifier_;
   BrowseContext context_;
   std::set<std::string> seen_;
+  static constexpr int kUnreachableInRow = 3;
+  int unreachable_in_row_ = 0;
 };
 
 }  // namespace
@@ -129,13 +139,23 @@ LogBook WalkLogBook(const MonthRange& range, ExportProgress* progress) {
   int64_t year = range.from_year;
   int month = range.from_month;
   for (int64_t i = 0; i < range.Count(); ++i, StepMonth(year, month, 1)) {
+    // A request cut off by Cancel fails like a lost connection; the
+    // diver's stop is looked at first, so it is never reported as one.
+    auto cancelled = [&] {
+      if (walk.Cancelled()) book = LogBook{.cancelled = true};
+      return book.cancelled;
+    };
     std::vector<std::string> ids;
-    if (std::string key = walk.MonthIds(year, month, ids); !key.empty()) {
+    std::string key = walk.MonthIds(year, month, ids);
+    if (cancelled()) return book;
+    if (!key.empty()) {
       book.key = key;
       return book;
     }
-    for (const std::string& id : ids)
-      if (!walk.FetchDive(id, book)) return book;
+    for (const std::string& id : ids) {
+      const bool go_on = walk.FetchDive(id, book);
+      if (cancelled() || !go_on) return book;
+    }
     walk.MonthDone();
   }
   std::stable_sort(book.dives.begin(), book.dives.end(),

@@ -41,6 +41,8 @@ class ExportProgress {
  public:
   virtual ~ExportProgress() = default;
   virtual void Report(const ExportCounts& counts) = 0;
+  // True once the diver asked the export to stop.
+  virtual bool Cancelled() const { return false; }
 };
 
 struct SkippedDive {
@@ -52,15 +54,17 @@ struct LogBook {
   std::string key;  // empty when the walk ended; else the failure that stopped it
   std::vector<ExportDive> dives;  // in start order, each id once
   std::vector<SkippedDive> skipped;
-  bool ok() const { return key.empty(); }
+  bool cancelled = false;  // the diver stopped the walk; nothing else holds
+  bool ok() const { return key.empty() && !cancelled; }
 };
 
-// Walks `range` month by month. A dive whose record the service refuses
-// ("DATA_ERROR", "HOST_ERROR") is skipped and listed; any failure of a month
-// or day request, and a record request that gets no readable answer at all
-// ("HOST_NOT_CONN", "NO_INTERNET": the service is gone or stalled), stops
-// the walk with that key, so a half-reachable service never yields a
-// quietly incomplete file. Needs a signed-in session.
+// Walks `range` month by month. A dive whose record cannot be fetched (the
+// service refuses it, answers with an error page or a malformed body, or
+// lets that one request time out) is skipped and listed with its key. Any
+// failure of a month or day request, and three records in a row that get no
+// readable answer ("HOST_NOT_CONN", "NO_INTERNET": the service is gone),
+// stop the walk with that key, so a service that cannot be reached never
+// yields a quietly incomplete file. Needs a signed-in session.
 LogBook WalkLogBook(const MonthRange& range, ExportProgress* progress = nullptr);
 
 // The span of months the diver's logbook would usually be exported in: the

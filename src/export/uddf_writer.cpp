@@ -64,8 +64,8 @@ double CylinderCubicMetres(int32_t volume) {
 // The alarm word of an event the chart marks, or null for events UDDF has
 // no word for.
 const char* AlarmWord(const ExportEvent& e) {
-  if (e.code == 3) return "ascent";
-  if (e.code == 1 && e.value == 0) return "deco";
+  if (e.code == kEventAscentAlarm) return "ascent";
+  if (e.code == kEventDecoNeeded && e.value == 0) return "deco";
   return nullptr;
 }
 
@@ -89,7 +89,7 @@ std::vector<std::string> NoteLines(const ExportDive& d) {
   if (IsPosition(d.entry)) lines.push_back(Tr("EXPORT_ENTRY") + ": " + Position(d.entry));
   if (IsPosition(d.exit)) lines.push_back(Tr("EXPORT_EXIT") + ": " + Position(d.exit));
   for (const ExportEvent& e : d.events)
-    if (e.code == 18)
+    if (e.code == kEventDepthAlarm)
       lines.push_back(Tr("EXPORT_DEPTH_ALARM") + ": " + DurationText(e.time) + ", " + std::to_string(e.value) + " m");
   return lines;
 }
@@ -114,19 +114,19 @@ void AddSamples(XMLElement* dive, const ExportDive& d) {
     if (AlarmWord(e)) alarms.push_back(e);
   for (size_t i = 0; i < d.samples.size(); ++i) {
     const ExportSample& s = d.samples[i];
+    // The schema fixes the order of a waypoint's children: alarms, depth,
+    // time, gas switch, temperature, mode.
     XMLElement* wp = Add(samples, "waypoint");
-    AddText(wp, "depth", FixedText(s.depth, 2));
-    AddText(wp, "divetime", std::to_string(s.time));
-    if (i == 0) {
-      Add(wp, "divemode")->SetAttribute("type", d.type == DiveType::Free ? "apnoe" : "opencircuit");
-      if (d.oxygen_percent > 0) Add(wp, "switchmix")->SetAttribute("ref", MixId(d.oxygen_percent).c_str());
-    }
-    if (s.has_temperature) AddText(wp, "temperature", FixedText(s.temperature + kKelvin, 2));
     // An alarm goes to the first sample at or after its time; the last
     // sample takes those raised after the profile ends.
     const bool last = i + 1 == d.samples.size();
     for (; next_event < alarms.size() && (alarms[next_event].time <= s.time || last); ++next_event)
       AddText(wp, "alarm", AlarmWord(alarms[next_event]));
+    AddText(wp, "depth", FixedText(s.depth, 2));
+    AddText(wp, "divetime", std::to_string(s.time));
+    if (i == 0 && d.oxygen_percent > 0) Add(wp, "switchmix")->SetAttribute("ref", MixId(d.oxygen_percent).c_str());
+    if (s.has_temperature) AddText(wp, "temperature", FixedText(s.temperature + kKelvin, 2));
+    if (i == 0) Add(wp, "divemode")->SetAttribute("type", d.type == DiveType::Free ? "apnoe" : "opencircuit");
   }
 }
 
@@ -138,6 +138,7 @@ void AddDive(XMLElement* group, const ExportDive& d) {
   AddText(before, "datetime", IsoLocal(d.LocalStart()));
   if (d.has_air_temperature) AddText(before, "airtemperature", FixedText(d.air_temperature + kKelvin, 2));
 
+  AddSamples(dive, d);  // before the tank: the schema's order
   if (d.has_cylinder) {
     XMLElement* tank = Add(dive, "tankdata");
     if (d.oxygen_percent > 0) AddLink(tank, MixId(d.oxygen_percent));
@@ -145,7 +146,6 @@ void AddDive(XMLElement* group, const ExportDive& d) {
     AddText(tank, "tankpressurebegin", FixedText(d.start_pressure * kPascalPerBar, 0));
     AddText(tank, "tankpressureend", FixedText(d.end_pressure * kPascalPerBar, 0));
   }
-  AddSamples(dive, d);
 
   XMLElement* after = Add(dive, "informationafterdive");
   AddText(after, "greatestdepth", FixedText(d.max_depth, 2));
@@ -171,6 +171,7 @@ void AddSites(XMLElement* root, const std::vector<ExportDive>& dives) {
     site->SetAttribute("id", UddfSiteId(id).c_str());
     AddText(site, "name", d->site_name);
     XMLElement* geo = Add(site, "geography");
+    AddText(geo, "location", d->site_name);  // required: the name is all the record says of the place
     AddText(geo, "latitude", FixedText(d->site.latitude, 6));
     AddText(geo, "longitude", FixedText(d->site.longitude, 6));
   }
@@ -214,16 +215,21 @@ std::string UddfText(const std::vector<ExportDive>& dives, const UddfHeader& hea
 
   XMLElement* generator = Add(root, "generator");
   AddText(generator, "name", "ORVELLE PC TOOL");
+  AddText(generator, "type", "logbook");
   XMLElement* maker = Add(generator, "manufacturer");
   maker->SetAttribute("id", "orvelle_tessaro");
   AddText(maker, "name", "ORVELLE TESSARO");
   AddText(generator, "version", header.version);
   AddText(generator, "datetime", header.written_at);
-  AddText(generator, "type", "logbook");
 
   XMLElement* owner = Add(Add(root, "diver"), "owner");
   owner->SetAttribute("id", "owner");
-  AddText(Add(owner, "personal"), "firstname", header.diver_name);
+  // The schema wants both names; the account holds one display name, whose
+  // last word is taken as the family name.
+  XMLElement* personal = Add(owner, "personal");
+  const size_t space = header.diver_name.find_last_of(' ');
+  AddText(personal, "firstname", space == std::string::npos ? header.diver_name : header.diver_name.substr(0, space));
+  AddText(personal, "lastname", space == std::string::npos ? std::string() : header.diver_name.substr(space + 1));
   if (!header.diver_email.empty()) AddText(Add(owner, "contact"), "email", header.diver_email);
 
   AddSites(root, dives);

@@ -123,6 +123,7 @@ void DiveSiteFunc::Search() {
   const Json::ArrayIndex count = list ? results_.size() : 0;
   if (count == 1) TakeResult(*results_.begin());
   else if (count > 1) window()->ShowPopup(InPage("pop_table"), InPage("right_wnd"));
+  else Find("message").SetText(Tr("DIVE_SITE_NOT_FOUND"));  // an empty list alone looks like nothing happened
 }
 
 void DiveSiteFunc::TakeResult(const Json::Value& poi) {
@@ -132,8 +133,11 @@ void DiveSiteFunc::TakeResult(const Json::Value& poi) {
     return;
   }
   model_.SetEditValues(values);
-  CallPageFunction(map_, "setCenterWithZoom",
-                   {FormatDegrees(values.latitude), FormatDegrees(values.longitude), "14"});
+  const std::string lat = FormatDegrees(values.latitude), lng = FormatDegrees(values.longitude);
+  CallPageFunction(map_, "setCenterWithZoom", {lat, lng, "14"});
+  // The place found is marked, as a listed site is when selected.
+  CallPageFunction(map_, "clrMarker");
+  CallPageFunction(map_, "setCMarker", {lat, lng});
 }
 
 void DiveSiteFunc::PickResult(const std::string& poi_id) {

@@ -80,7 +80,7 @@ bool DiveSiteLists::AddAtPosition(double latitude, double longitude) {
   }
   DiveSite site;
   site.type = static_cast<uint8_t>(current_);
-  site.SetName("unnamed");
+  site.SetName(Tr("SITE_UNNAMED"));
   site.latitude = DegreesToMicro(latitude);
   site.longitude = DegreesToMicro(longitude);
   l.push_back(site);
@@ -123,10 +123,11 @@ void DiveSiteLists::PreviewEditValues() {
 }
 
 bool DiveSiteLists::DeleteSelected() {
-  if (!AskYesNo(Tr("TO_DEL_DIVE_SIZE"))) return false;
   // Only a site of the shown list: after a type switch the selection may
-  // belong to a list the diver no longer sees.
+  // belong to a list the diver no longer sees. Asking first and then
+  // deleting nothing would tell the diver something was removed.
   if (!selected_site() || selected_->list != current_) return false;
+  if (!AskYesNo(Tr("TO_DEL_DIVE_SIZE"))) return false;
   view_->ClearMarker();
   SiteList& l = lists_[static_cast<size_t>(current_)];
   l.erase(l.begin() + static_cast<std::ptrdiff_t>(selected_->index));
@@ -169,7 +170,7 @@ void DiveSiteLists::SetEditValues(EditValues values) {
   view_->ShowEditValues(edit_, true);
 }
 
-std::string RowLatitudeText(const DiveSite& site) { return "Lat:" + FormatMicroDegrees(site.latitude); }
-std::string RowLongitudeText(const DiveSite& site) { return "Lng:" + FormatMicroDegrees(site.longitude); }
+std::string RowLatitudeText(const DiveSite& site) { return Tr("SITE_ROW_LAT") + FormatMicroDegrees(site.latitude); }
+std::string RowLongitudeText(const DiveSite& site) { return Tr("SITE_ROW_LNG") + FormatMicroDegrees(site.longitude); }
 
 }  // namespace orv::sites

@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/dialogs.h"
+#include "app/wait_purpose.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
 #include "device/device_identity.h"
@@ -28,7 +29,9 @@ std::string FetchUpdateInfo(const std::string& url, const std::string& file_name
   const std::string folder = DataFolder();
   if (folder.empty()) return {};
   const std::string path = folder + file_name;
-  if (!DownloadToFile(url, path)) return {};
+  DownloadLimits limits;
+  limits.max_bytes = transfer::kMaxUpdateInfoBytes;
+  if (!DownloadToFile(url, path, limits).complete()) return {};
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -42,6 +45,7 @@ void UpdateFunc::on_event(const ElementRef&, const PageEvent& event) {
 }
 
 MessageKey UpdateFunc::UpdateFirmware() {
+  WaitPurpose purpose("BUSY_UPDATES");
   firmware_info_ = FetchUpdateInfo(FirmwareUpdateInfoUrl(), transfer::kFirmwareUpdate.info_file);
   offered_version_.clear();
   release_note_.clear();
@@ -55,6 +59,7 @@ MessageKey UpdateFunc::UpdateFirmware() {
 }
 
 MessageKey UpdateFunc::UpdateDiveSites() {
+  WaitPurpose purpose("BUSY_UPDATES");
   divesite_info_ = FetchUpdateInfo(DiveSiteUpdateInfoUrl(), transfer::kDiveSiteUpdate.info_file);
   if (divesite_info_.empty()) return Tell(kNoUpdateInfo);
   // An error page or a reply without the list is no offer; running it would
@@ -68,7 +73,7 @@ MessageKey UpdateFunc::RunOnDevice(const transfer::UpdateKind& kind,
                                    const std::vector<transfer::UpdateFile>& files, bool firmware) {
   // The session closes the port on every way out, after the worker.
   device::DeviceSession session(deadlines_);
-  if (!session.Open()) return Tell(device::kUsbNotConn);
+  if (!session.Open()) return Tell(session.open_failure_key());
   AppState& state = State();
   if (!device::IdentifyDevice(session.usb(), state)) return Tell(device::kNotSupportedDevice);
 
@@ -89,6 +94,14 @@ MessageKey UpdateFunc::RunOnDevice(const transfer::UpdateKind& kind,
   MessageKey result;
   // Until RunWithProgress returns only the worker touches the Usb.
   RunWithProgress([&](ProgressSink& sink) { result = transfer::RunUpdateWorker(job, usb, sink); });
+  // The progress dialog's last status went by in two seconds; the diver
+  // who stepped away still learns that it finished, and with what.
+  if (result == transfer::kUpdateComplete) {
+    if (firmware)
+      ShowMessage(transfer::FormatTwoTexts(Tr("FIRMWARE_UPDATED"), offered_version_, ""));
+    else
+      ShowMessage(Tr("DS_UPDATED"));
+  }
   return result;
 }
 

@@ -1,10 +1,8 @@
 #include "transfer/update_info.h"
 
-#include <json/reader.h>
 #include <json/value.h>
 
 #include <limits>
-#include <memory>
 
 #include "cloud/json_read.h"
 
@@ -13,10 +11,7 @@ namespace orv::transfer {
 namespace {
 
 bool ParseJson(const std::string& text, Json::Value& root) {
-  Json::CharReaderBuilder builder;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  std::string errors;
-  return reader->parse(text.data(), text.data() + text.size(), &root, &errors);
+  return ParseOutsideJson(text, root, JsonStrictness::Lenient);
 }
 
 // An unsigned 32-bit member; absent when it is there but not such a number.

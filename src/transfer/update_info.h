@@ -31,6 +31,9 @@ inline constexpr UpdateKind kDiveSiteUpdate{"divesite.json", "divesite_files", "
 
 // The firmware information needs more than this many bytes to count.
 inline constexpr std::size_t kMinFirmwareInfoBytes = 256;
+// An update information (a file list and a release note) is a few KiB; a
+// reply past this bound is abandoned while it arrives.
+inline constexpr std::size_t kMaxUpdateInfoBytes = 1u << 20;
 
 // The file list of `info` (the service envelope) under `response`.`member`.
 // Absent when the text is not JSON, the list is missing or not a list, or an

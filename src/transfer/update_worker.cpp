@@ -8,6 +8,7 @@
 #include <limits>
 #include <thread>
 
+#include "app/stop_request.h"
 #include "cloud/http_post.h"
 #include "device/command_packet.h"
 #include "device/device_session.h"
@@ -52,7 +53,11 @@ class Progress {
 // Fetches `file` into `path` and returns its bytes in `bytes`; the key of
 // the failure otherwise.
 const char* Fetch(const UpdateFile& file, const std::string& path, std::string& bytes) {
-  if (!DownloadToFile(file.file_path, path)) return kUnableGetFile;
+  // No more than the file the information lists can be meant; a service
+  // sending more would otherwise fill the disk before the size check below.
+  DownloadLimits limits;
+  limits.max_bytes = file.size ? file.size : device::kMemoryBytes;
+  if (!DownloadToFile(file.file_path, path, limits).complete()) return kUnableGetFile;
   std::error_code ec;
   auto length = std::filesystem::file_size(path, ec);
   if (ec || length != file.size) return kFileError;
@@ -115,7 +120,9 @@ MessageKey RunUpdateWorker(const UpdateJob& job, device::Usb& usb, ProgressSink&
     Progress progress(sink, job.files);
     result = Update(job, usb, progress);
     progress.Status(result.c_str());
-    std::this_thread::sleep_for(job.ending_pause);
+    // The closing text stays up a moment for the diver to read; a program
+    // that is stopping has nobody to read it.
+    if (!StopRequested()) std::this_thread::sleep_for(job.ending_pause);
   }
   sink.End();
   return result;

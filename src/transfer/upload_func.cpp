@@ -2,30 +2,24 @@
 
 #include "app/app_state.h"
 #include "app/dialogs.h"
+#include "app/program_messages.h"
 #include "app/string_table.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
 #include "device/device_identity.h"
+#include "cloud/json_read.h"
 #include "device/device_session.h"
+#include "divelog/dive_log.h"
+#include "divelog/dive_log_read.h"
+#include "divelog/dive_values.h"
 
 namespace orv {
 
-UploadFunc::UploadFunc(device::Deadlines deadlines, SyncLogPoster poster)
-    : deadlines_(deadlines), poster_(poster ? std::move(poster) : SyncLogPoster(&UploadFunc::ClickSyncLog)) {}
+UploadFunc::UploadFunc(device::Deadlines deadlines, AfterUpload after_upload)
+    : deadlines_(deadlines), after_upload_(std::move(after_upload)) {}
 
 void UploadFunc::on_event(const ElementRef&, const PageEvent& event) {
   if (ClickedId(event) == "upload") Upload();
-}
-
-void UploadFunc::ClickSyncLog(EngineWindow* window) {
-  if (!window || !window->event_sink()) return;
-  ElementRef synclog = FindInFrame(window, "framepage1", "synclog");
-  if (!synclog) return;
-  PageEvent click;
-  click.code = kEventClick;
-  click.target = synclog;
-  click.source = synclog;
-  window->event_sink()->OnPageEvent(synclog, click);
 }
 
 std::string UploadFunc::Upload() {
@@ -34,8 +28,8 @@ std::string UploadFunc::Upload() {
   // every path out of here, after the worker has finished.
   device::DeviceSession session(deadlines_);
   if (!session.Open()) {
-    ShowMessage(Tr(device::kUsbNotConn));
-    return device::kUsbNotConn;
+    ShowMessage(Tr(session.open_failure_key()));
+    return session.open_failure_key();
   }
   AppState& state = State();
   if (!device::IdentifyDevice(session.usb(), state)) {
@@ -55,7 +49,7 @@ std::string UploadFunc::Upload() {
   link.firmware_version = FirmwareVersionNumber(state.firmware_version);
   device::Usb& usb = session.usb();
   link.read_block = [&usb](uint32_t addr, uint8_t* dest, uint32_t size) { return usb.ReadBlock(addr, dest, size); };
-  link.send = [&http](const Endpoint& endpoint) { return Send(http, endpoint); };
+  link.send = [&http](const Endpoint& endpoint) { return Send(http, endpoint).body; };
 
   // From here until RunWithProgress returns only the worker touches the Usb
   // and the HttpPost.
@@ -67,8 +61,35 @@ std::string UploadFunc::Upload() {
     }
     sink.End();
   });
-  poster_(window());
+  if (outcome_.complete)
+    TellOutcome();
+  else if (after_upload_)
+    after_upload_();
   return outcome_.first_failure;
+}
+
+void UploadFunc::TellOutcome() {
+  if (outcome_.dives_added == 0) {
+    ShowMessage(Tr("UPLOAD_NOTHING_NEW"));
+    if (after_upload_) after_upload_();
+    return;
+  }
+  std::string text = Tr("UPLOAD_ADDED");
+  if (const size_t at = text.find("%d"); at != std::string::npos)
+    text.replace(at, 2, std::to_string(outcome_.dives_added));
+  ShowMessage(text);
+  // The device hands its dives over oldest first, so the last one the
+  // service accepted is the newest; its record says when it was.
+  HttpPost http;
+  std::optional<DiveLog> newest;
+  if (!outcome_.last_dive_id.empty()) newest = FetchDiveLog(http, outcome_.last_dive_id, nullptr);
+  if (!newest) {
+    if (after_upload_) after_upload_();
+    return;
+  }
+  const CivilTime start = BreakDownUtc(
+      LocalStartSeconds(JsonMember(*newest, "dive_datetime").asInt64(), LogInt(*newest, "timezone")));
+  PostProgramMessage(ProgramMessage{kMsgShowMonth, start.year * 100 + start.month});
 }
 
 }  // namespace orv

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "app/string_table.h"
+#include "cloud/json_read.h"
 #include "cloud/reply_check.h"
 
 namespace orv {
@@ -16,7 +17,11 @@ void UploadRelay::ShowProgress() {
 }
 
 void UploadRelay::Fail(const std::string& key) {
-  if (outcome_.first_failure.empty()) outcome_.first_failure = key;
+  // The check of a phase's result follows a failure inside the phase; its
+  // empty result would add a second, misleading "HOST_NOT_CONN" after the
+  // message that named the cause.
+  if (!outcome_.first_failure.empty()) return;
+  outcome_.first_failure = key;
   // Modal to the worker: we wait here until the diver closes it.
   sink_.ShowMessage(Tr(key));
 }
@@ -26,6 +31,12 @@ bool UploadRelay::Check(const std::string& body, bool device_ok) {
   if (checked.ok()) return true;
   Fail(checked.key);
   return false;
+}
+
+void UploadRelay::NoteAddedDive(const std::string& reply) {
+  ++outcome_.dives_added;
+  const std::string id = JsonText(UploadReplyCheck(reply, true).response(), "divelog_id");
+  if (!id.empty()) outcome_.last_dive_id = id;
 }
 
 UploadRelay::StepResult UploadRelay::RunStep(const UploadStep& step) {
@@ -85,6 +96,7 @@ std::string UploadRelay::RunPhase(const std::string& reply) {
     }
     result = std::move(step_result.reply);
     if (!Check(result, step_result.device_ok)) break;
+    if (step.command == "addDivelogs") NoteAddedDive(result);
   }
   return result;
 }

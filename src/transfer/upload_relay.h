@@ -26,7 +26,9 @@ struct UploadLink {
 struct UploadOutcome {
   bool complete = false;   // reached "COMPLETE_UPLOAD"
   int steps_posted = 0;
-  std::string first_failure;  // first message key shown, empty when none
+  int dives_added = 0;        // "addDivelogs" posts the service accepted
+  std::string last_dive_id;   // the `divelog_id` its last acceptance named
+  std::string first_failure;  // the one message key shown, empty when none
 };
 
 class UploadRelay {
@@ -56,6 +58,7 @@ class UploadRelay {
   void Status(const char* key);
   void ShowProgress();
   void Fail(const std::string& key);
+  void NoteAddedDive(const std::string& reply);
 
   UploadLink link_;
   ProgressSink& sink_;

@@ -35,7 +35,7 @@ class EndpointsTest : public test::SharedSimTest {
     HttpPost http;
     http.Connect();
     Json::Value v;
-    EXPECT_TRUE(ParseReply(http.Request("GET", "_sim/last", "", "", false), v));
+    EXPECT_TRUE(ParseReply(http.Request("GET", "_sim/last", "", "", BodyType::Form).body, v));
     return v;
   }
   static bool HasHeader(const Json::Value& last, const std::string& line) {
@@ -79,7 +79,7 @@ TEST_F(EndpointsTest, EveryEndpointSendsItsRequestLineHeadersAndBody) {
     EXPECT_EQ(last["body"].asString(), c.endpoint.body);
     EXPECT_TRUE(HasHeader(last, "User-Agent: InetURL/1.0"));
     EXPECT_TRUE(HasHeader(last, "accept: application/json"));
-    EXPECT_TRUE(HasHeader(last, c.endpoint.json ? "Content-Type: application/json"
+    EXPECT_TRUE(HasHeader(last, c.endpoint.body_type == BodyType::Json ? "Content-Type: application/json"
                                                 : "Content-Type: application/x-www-form-urlencoded"));
     EXPECT_EQ(HasHeader(last, "Authorization: Bearer " + State().token), c.endpoint.bearer);
   }

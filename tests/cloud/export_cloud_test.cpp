@@ -111,6 +111,7 @@ TEST_F(ExportCloudTest, UddfHoldsEveryRecordValueInSiUnits) {
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(r.out, "80 dives written, 0 skipped\n");
   EXPECT_NE(r.err.find("8/8 months, 80 dives"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find('\r'), std::string::npos);  // not a terminal: plain lines only
 
   tinyxml2::XMLDocument doc;
   ASSERT_EQ(doc.LoadFile(path.c_str()), tinyxml2::XML_SUCCESS);
@@ -250,6 +251,21 @@ TEST_F(ExportCloudTest, OneDiveMatchesTheGoldenFiles) {
   }
 }
 
+// Other dive logs check an imported file against the format's schema, so
+// ours must pass it: the whole demo logbook and the golden dive. A checkout
+// without the schema beside it, or without xmllint, skips with the reason.
+TEST_F(ExportCloudTest, UddfValidatesAgainstTheSchema) {
+  const std::string schema = std::string(ORVELLE_SOURCE_DIR) + "/../shared/uddf/uddf_3.2.0.xsd";
+  if (!fs::exists(schema)) GTEST_SKIP() << "UDDF schema not found at " << schema;
+  if (std::system("command -v xmllint >/dev/null") != 0) GTEST_SKIP() << "xmllint missing (libxml2-utils)";
+  const std::string book = dir_ + "/book.uddf";
+  ASSERT_EQ(Export(std::string("export ") + kAllMonths + " " + book).exit_code, 0);
+  for (const std::string file : {book, std::string(ORVELLE_SOURCE_DIR) + "/tests/cloud/golden/one_dive.uddf"}) {
+    const test::CliResult r = test::RunCommand("xmllint --noout --schema '" + schema + "' '" + file + "'", server_->dir());
+    EXPECT_EQ(r.exit_code, 0) << file << "\n" << r.err.substr(0, 4000);
+  }
+}
+
 TEST_F(ExportCloudTest, HostileSiteNameComesBackIntact) {
   const std::string hostile = "<b>Reef & \"Wall\" 'East', north\nside</b> 綠島 ]]> &amp;";
   HttpPost http;
@@ -284,6 +300,26 @@ TEST_F(ExportCloudTest, HostileSiteNameComesBackIntact) {
   for (const auto& row : rows)
     if (row[0] == "d000075") name = row[12];
   EXPECT_EQ(name, hostile);
+}
+
+// A record that cannot be fetched costs that dive only, however its one
+// request fails; the rest of the logbook is written.
+TEST_F(ExportCloudTest, OneUnreadableRecordIsSkippedAndNamed) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"badcode", "DATA_ERROR"}, {"html500", "HOST_NOT_CONN"}, {"text", "HOST_NOT_CONN"}, {"stall", "HOST_NOT_CONN"}};
+  const std::string path = dir_ + "/partial.csv";
+  for (auto [fault, key] : cases) {
+    SCOPED_TRACE(fault);
+    ASSERT_TRUE(server_->SetFault("divelog/d000003", fault));
+    const ExportResult r = ExportLogBook(MonthRange{2023, 11, 2024, 6}, path);
+    server_->SetFault("divelog/d000003", "none");
+    EXPECT_EQ(r.key, "");
+    EXPECT_EQ(r.written, kSeededDives - 1);
+    ASSERT_EQ(r.skipped.size(), 1u);
+    EXPECT_EQ(r.skipped[0].id + " " + r.skipped[0].key, std::string("d000003 ") + key);
+    EXPECT_EQ(ParseCsv(test::SlurpFile(path)).size(), static_cast<size_t>(kSeededDives));
+    fs::remove(path);
+  }
 }
 
 TEST_F(ExportCloudTest, FailuresLeaveNoFileAndNameTheirKey) {

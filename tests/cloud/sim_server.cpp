@@ -97,13 +97,13 @@ std::string SimServer::tile_url_template() const {
 bool SimServer::SetTiles(const std::string& mode) const {
   HttpPost http;
   http.Connect("127.0.0.1", port_);
-  return http.Request("POST", "_sim/tiles", "", "mode=" + FormEncode(mode), false).rfind(mode + " ", 0) == 0;
+  return http.Request("POST", "_sim/tiles", "", "mode=" + FormEncode(mode), BodyType::Form).body.rfind(mode + " ", 0) == 0;
 }
 
 long SimServer::TileRequests() const {
   HttpPost http;
   http.Connect("127.0.0.1", port_);
-  const std::string status = http.Request("GET", "_sim/tiles", "", "", false);
+  const std::string status = http.Request("GET", "_sim/tiles", "", "", BodyType::Form).body;
   const auto space = status.find(' ');
   return space == std::string::npos ? -1 : std::atol(status.c_str() + space + 1);
 }
@@ -112,13 +112,19 @@ bool SimServer::SetFault(const std::string& endpoint, const std::string& mode) c
   HttpPost http;
   http.Connect("127.0.0.1", port_);
   std::string body = "endpoint=" + FormEncode(endpoint) + "&mode=" + FormEncode(mode);
-  return http.Request("POST", "_sim/fault", "", body, false) == "ok\n";
+  return http.Request("POST", "_sim/fault", "", body, BodyType::Form).body == "ok\n";
+}
+
+bool SimServer::SetUpdateMode(const std::string& mode) const {
+  HttpPost http;
+  http.Connect("127.0.0.1", port_);
+  return http.Request("POST", "_sim/updates", "", "mode=" + FormEncode(mode), BodyType::Form).body == "ok\n";
 }
 
 int SimServer::Hits(const std::string& endpoint) const {
   HttpPost http;
   http.Connect("127.0.0.1", port_);
-  std::string body = http.Request("GET", "_sim/hits?endpoint=" + FormEncode(endpoint), "", "", false);
+  std::string body = http.Request("GET", "_sim/hits?endpoint=" + FormEncode(endpoint), "", "", BodyType::Form).body;
   return body.empty() ? -1 : std::atoi(body.c_str());
 }
 

@@ -30,6 +30,9 @@ class SimServer {
   void Use() const;
   // Sets a test switch: endpoint name and fault mode ("none" clears).
   bool SetFault(const std::string& endpoint, const std::string& mode) const;
+  // Switches how the update information and files are served ("normal",
+  // "slow", "info_endless", ...: see the simulator's update routes).
+  bool SetUpdateMode(const std::string& mode) const;
   // How many requests reached the endpoint so far; -1 when not asked.
   int Hits(const std::string& endpoint) const;
 

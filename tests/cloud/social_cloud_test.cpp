@@ -43,7 +43,7 @@ class SocialCloud : public test::SharedSimTest {
   }
   static std::string Fetch(const std::string& url) {
     const std::string path = home_ + "/fetched";
-    if (!DownloadToFile(url, path)) return {};
+    if (!DownloadToFile(url, path, {HttpPost::kMaxReplyBytes}).complete()) return {};
     std::ifstream in(path);
     std::stringstream s;
     s << in.rdbuf();

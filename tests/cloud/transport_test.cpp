@@ -27,7 +27,7 @@ class TransportTest : public test::SharedSimTest {
   static std::string Get(const std::string& path) {
     HttpPost http;
     http.Connect();
-    return http.Request("GET", path, "", "", false);
+    return http.Request("GET", path, "", "", BodyType::Form).body;
   }
   static std::string RawPath(const std::string& hex, int status = 200) {
     return "_sim/raw?status=" + std::to_string(status) + "&hex=" + hex;
@@ -37,6 +37,10 @@ class TransportTest : public test::SharedSimTest {
     std::string out;
     for (unsigned char c : bytes) out += {k[c >> 4], k[c & 15]};
     return out;
+  }
+  static bool Download(const std::string& url, const std::string& path,
+                       ErrorStatus error_status = ErrorStatus::Fails) {
+    return DownloadToFile(url, path, {HttpPost::kMaxReplyBytes, error_status}).complete();
   }
   static std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -64,13 +68,15 @@ TEST_F(TransportTest, UntrustedCertificateIsRefused) {
   Service().ca_file.clear();
   HttpPost http;
   ASSERT_TRUE(http.Connect());
-  EXPECT_EQ(http.Request("GET", RawPath(Hex("{}")), "", "", false), "");
+  EXPECT_EQ(http.Request("GET", RawPath(Hex("{}")), "", "", BodyType::Form).outcome, TransferOutcome::Failed);
 }
 
 TEST_F(TransportTest, UnreachableHostConnectsButAnswersNothing) {
   HttpPost http;
   ASSERT_TRUE(http.Connect("127.0.0.1", 1));
-  EXPECT_EQ(http.Request("GET", "api/v1/users/login", "", "", false), "");
+  const HttpResult result = http.Request("GET", "api/v1/users/login", "", "", BodyType::Form);
+  EXPECT_EQ(result.outcome, TransferOutcome::Failed);
+  EXPECT_EQ(result.body, "");
   EXPECT_EQ(ReplyCheck("").key, "HOST_NOT_CONN");
 }
 
@@ -79,7 +85,7 @@ TEST_F(TransportTest, StalledServerIsAbandonedInBoundedTime) {
   auto start = std::chrono::steady_clock::now();
   HttpPost http;
   http.Connect();
-  std::string body = Send(http, StatisticsEndpoint("u100001"));
+  std::string body = Send(http, StatisticsEndpoint("u100001")).body;
   auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   server_->SetFault("statistics", "none");
   EXPECT_EQ(body, "");
@@ -94,8 +100,10 @@ TEST_F(TransportTest, TricklingOrCancelledRequestEndsAsNoConnection) {
     const char* mode;
     int request_timeout_ms;
     bool cancel;
+    TransferOutcome outcome;
   };
-  for (const Case& c : {Case{"trickle", 1500, false}, Case{"stall", 60000, true}}) {
+  for (const Case& c : {Case{"trickle", 1500, false, TransferOutcome::Cut},
+                        Case{"stall", 60000, true, TransferOutcome::Stopped}}) {
     SCOPED_TRACE(c.mode);
     ASSERT_TRUE(server_->SetFault("login", c.mode));
     Service().stall_seconds = 60;
@@ -111,13 +119,16 @@ TEST_F(TransportTest, TricklingOrCancelledRequestEndsAsNoConnection) {
     auto start = std::chrono::steady_clock::now();
     HttpPost http;
     http.Connect();
-    std::string body = Send(http, LoginEndpoint("demo@orvelle.test", "coral+reef&dive=100%"));
+    const HttpResult result = Send(http, LoginEndpoint("demo@orvelle.test", "coral+reef&dive=100%"));
+    const std::string& body = result.body;
     auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     SetTransferRunner(nullptr);
     server_->Use();
     server_->SetFault("login", "none");
     EXPECT_EQ(body, "");
-    EXPECT_EQ(ReplyCheck(body, CallKind::EmailSignIn).key, "HOST_NOT_CONN");
+    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_EQ(ReplyCheck(result, CallKind::EmailSignIn).key, "HOST_NOT_CONN");
+    EXPECT_EQ(ReplyCheck(result, CallKind::EmailSignIn).transfer, c.outcome);
     EXPECT_LT(seconds, 10.0);
   }
 }
@@ -141,7 +152,7 @@ TEST_F(TransportTest, FaultyRepliesMapToTheirKeys) {
     ASSERT_TRUE(server_->SetFault("login", c.mode));
     HttpPost http;
     http.Connect();
-    std::string body = Send(http, LoginEndpoint("demo@orvelle.test", "coral+reef&dive=100%"));
+    std::string body = Send(http, LoginEndpoint("demo@orvelle.test", "coral+reef&dive=100%")).body;
     EXPECT_EQ(ReplyCheck(body).key, c.standard);
     EXPECT_EQ(ReplyCheck(body, CallKind::EmailSignIn).key, c.sign_in);
     EXPECT_EQ(UploadReplyCheck(body, true).key, c.upload);
@@ -154,26 +165,26 @@ TEST_F(TransportTest, DownloadReplacesOnlyWithACompleteAnswer) {
   { std::ofstream(path) << "old contents that are longer than the new ones"; }
 
   // Unreachable and untrusted: the file stays exactly as it was.
-  EXPECT_FALSE(DownloadToFile("https://127.0.0.1:1/x", path));
+  EXPECT_FALSE(Download("https://127.0.0.1:1/x", path));
   std::string ca = Service().ca_file;
   Service().ca_file.clear();
-  EXPECT_FALSE(DownloadToFile(server_->origin() + "/" + RawPath(Hex("new")), path));
+  EXPECT_FALSE(Download(server_->origin() + "/" + RawPath(Hex("new")), path));
   Service().ca_file = ca;
   EXPECT_EQ(ReadFile(path), "old contents that are longer than the new ones");
-  EXPECT_FALSE(DownloadToFile("http://127.0.0.1:" + std::to_string(server_->port()) + "/x", path));
+  EXPECT_FALSE(Download("http://127.0.0.1:" + std::to_string(server_->port()) + "/x", path));
 
   // NUL bytes are kept in files.
   std::string bytes = std::string("ab\0cd", 5);
-  EXPECT_TRUE(DownloadToFile(server_->origin() + "/" + RawPath(Hex(bytes)), path));
+  EXPECT_TRUE(Download(server_->origin() + "/" + RawPath(Hex(bytes)), path));
   EXPECT_EQ(ReadFile(path), bytes);
   // An error page, and a body cut short of its announced length, are no
   // download; an error status counts only where the caller reads it as one.
-  EXPECT_FALSE(DownloadToFile(server_->origin() + "/" + RawPath(Hex("missing"), 404), path));
-  EXPECT_FALSE(DownloadToFile(server_->origin() + "/" + RawPath(Hex("abc")) + "&announce=10", path));
+  EXPECT_FALSE(Download(server_->origin() + "/" + RawPath(Hex("missing"), 404), path));
+  EXPECT_FALSE(Download(server_->origin() + "/" + RawPath(Hex("abc")) + "&announce=10", path));
   EXPECT_EQ(ReadFile(path), bytes);
-  EXPECT_TRUE(DownloadToFile(server_->origin() + "/" + RawPath(Hex("missing"), 404), path, ErrorStatus::IsAnswer));
+  EXPECT_TRUE(Download(server_->origin() + "/" + RawPath(Hex("missing"), 404), path, ErrorStatus::IsAnswer));
   EXPECT_EQ(ReadFile(path), "missing");
-  EXPECT_FALSE(DownloadToFile(server_->origin() + "/x", "/nonexistent-dir/file"));
+  EXPECT_FALSE(Download(server_->origin() + "/x", "/nonexistent-dir/file"));
   // No temporary file is left beside the target.
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(server_->dir()))

@@ -6,7 +6,7 @@ add_dependencies(device_protocol_test orvelle-devsim)
 
 orvelle_test(device_cli_test device device_cli_test.cpp devsim_process.cpp)
 target_link_libraries(device_cli_test PRIVATE orvelle_device)
-add_dependencies(device_cli_test orvelle-devsim orvelle-cli)
+add_dependencies(device_cli_test orvelle-devsim orvelle-cli orvelle-cloudsim)
 
 # Discovery against umockdev's simulated udev devices: the binary runs with
 # umockdev's preload library so libudev, /sys and /dev see the testbed.

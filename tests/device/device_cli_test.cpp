@@ -19,13 +19,31 @@ class Cli : public DevsimTest {
   CliResult Run(const std::string& args, const std::string& env = "") { return RunCli(args, dir_.path(), env); }
 };
 
+// The simulators are tools a developer runs by hand: --help is an answer,
+// a bad option a usage error.
+TEST_F(Cli, SimulatorsAnswerHelpAndRefuseBadOptions) {
+  struct Case {
+    const char* args;
+    int exit_code;
+    bool usage_on_stdout;
+  };
+  for (const char* program : {"orvelle-devsim", "orvelle-cloudsim"})
+    for (const Case& c : {Case{"--help", 0, true}, Case{"-h", 0, true}, Case{"--bogus 1", 2, false}}) {
+      SCOPED_TRACE(std::string(program) + " " + c.args);
+      const CliResult r = RunCommand(std::string(ORVELLE_BIN_DIR "/") + program + " " + c.args, dir_.path());
+      EXPECT_EQ(r.exit_code, c.exit_code);
+      EXPECT_EQ(r.out.find(std::string("usage: ") + program) != std::string::npos, c.usage_on_stdout) << r.out;
+      EXPECT_EQ(r.err.find(std::string("usage: ") + program) != std::string::npos, !c.usage_on_stdout) << r.err;
+    }
+}
+
 TEST_F(Cli, IdentifyPrintsVersionIdentityModelAndEnds) {
   Start({"--identity", "123456"});
   CliResult r = Run("--device " + sim_->slave() + " identify");
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(r.out, "1.005\t123456\tQ7\n");
-  ASSERT_TRUE(WaitForLog("rx 9997"));
-  EXPECT_EQ(ReadLines(log()), (std::vector<std::string>{"rx 0030 0", "rx 9997 0"}));
+  ASSERT_TRUE(WaitForLog("closed"));
+  EXPECT_EQ(ReadLines(log()), (std::vector<std::string>{"rx 0030 0", "rx 9997 0", "closed"}));
   // The environment names the device as well.
   EXPECT_EQ(Run("identify", "ORVELLE_DEVICE=" + sim_->slave()).out, "1.005\t123456\tQ7\n");
 }
@@ -42,9 +60,9 @@ TEST_F(Cli, FailedIdentifySendsNothingMore) {
   Start({"--fault", "wrong-command=1"});
   CliResult r = Run("--device " + sim_->slave() + " identify");
   EXPECT_EQ(r.exit_code, 1);
-  ASSERT_TRUE(WaitForLog("rx 0030"));
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // an end command would be here by now
-  EXPECT_EQ(ReadLines(log()), std::vector<std::string>{"rx 0030 0"});
+  // Once the port is closed, an end command would be in the log before it.
+  ASSERT_TRUE(WaitForLog("closed"));
+  EXPECT_EQ(ReadLines(log()), (std::vector<std::string>{"rx 0030 0", "closed"}));
 }
 
 TEST_F(Cli, MissingDeviceIsNotConnected) {
@@ -68,9 +86,10 @@ TEST_F(Cli, DumpReadsAnUnalignedRangeAcrossBlocks) {
   std::string want(a.begin() + 16, a.end());
   want.append(b.begin(), b.begin() + (5000 - want.size()));
   EXPECT_EQ(got, want);
-  ASSERT_TRUE(WaitForLog("rx 9997"));
+  ASSERT_TRUE(WaitForLog("closed", 2));  // the writing session's, then the dump's
   EXPECT_EQ(LogCount("rx 0001"), 2u);
-  EXPECT_EQ(ReadLines(log()).back(), "rx 9997 0");
+  const auto lines = ReadLines(log());
+  EXPECT_EQ(lines[lines.size() - 2], "rx 9997 0");
 }
 
 TEST_F(Cli, FailedDumpEndsTheDeviceAndLeavesNoFile) {
@@ -108,15 +127,8 @@ TEST_F(Cli, SignalEndsTheOperationAndReleasesThePort) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const size_t reads = LogCount("rx 0001"), ends = LogCount("rx 9997");
-    posix_spawn_file_actions_t io;
-    posix_spawn_file_actions_init(&io);
-    posix_spawn_file_actions_addopen(&io, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::string argv_text[] = {ORVELLE_BIN_DIR "/orvelle-cli", "--device", sim_->slave(), "dump", "0", "0x40000", file};
-    char* argv[] = {argv_text[0].data(), argv_text[1].data(), argv_text[2].data(), argv_text[3].data(),
-                    argv_text[4].data(), argv_text[5].data(), argv_text[6].data(), nullptr};
-    pid_t pid = -1;
-    ASSERT_EQ(posix_spawn(&pid, argv[0], &io, nullptr, argv, environ), 0);
-    posix_spawn_file_actions_destroy(&io);
+    const pid_t pid = SpawnCli({"--device", sim_->slave(), "dump", "0", "0x40000", file}, {}, err);
+    ASSERT_GT(pid, 0);
     const bool reading = WaitForLog("rx 0001", reads + 1);
     ::kill(pid, c.signal);
     int status = 0;
@@ -132,6 +144,35 @@ TEST_F(Cli, SignalEndsTheOperationAndReleasesThePort) {
     for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
       EXPECT_EQ(entry.path().string().find("dump.bin"), std::string::npos) << entry.path();
   }
+}
+
+// Each failure says what really went wrong: a port another program holds is
+// not a missing dive computer, an unwritable dump is not a damaged update,
+// and a program without its language table still speaks.
+TEST_F(Cli, EachFailureNamesItsCause) {
+  Start();
+  {
+    auto held = Open();  // another program has the port
+    CliResult busy = Run("--device " + sim_->slave() + " identify");
+    EXPECT_EQ(busy.exit_code, 1);
+    EXPECT_EQ(busy.err.rfind("USB_IN_USE: ", 0), 0u) << busy.err;
+  }
+  std::filesystem::create_directory(dir_.File("folder"));
+  CliResult dump = Run("--device " + sim_->slave() + " dump 0 16 " + dir_.File("folder"));
+  EXPECT_EQ(dump.exit_code, 1);
+  EXPECT_EQ(dump.err.rfind("FILE_WRITE_ERROR: ", 0), 0u) << dump.err;
+  EXPECT_NE(dump.err.find(dir_.File("folder")), std::string::npos) << dump.err;
+  EXPECT_TRUE(std::filesystem::is_directory(dir_.File("folder")));
+  EXPECT_TRUE(WaitForLog("rx 9997", 1));  // the device was still ended
+
+  // A copy of the program with no string.json beside it or in a share folder.
+  const std::string lone = dir_.File("lone-cli");
+  std::filesystem::copy_file(ORVELLE_BIN_DIR "/orvelle-cli", lone);
+  std::system((lone + " --device " + dir_.File("none") + " identify 2>" + dir_.File("lone.txt")).c_str());
+  const std::string text = SlurpFile(dir_.File("lone.txt"));
+  EXPECT_NE(text.find("USB_NOT_CONN: No dive computer found."), std::string::npos) << text;
+  EXPECT_NE(text.find("string.json"), std::string::npos) << text;
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
 }
 
 // Dive-site files: a link keeps being a link, a FIFO is neither replaced nor

@@ -26,6 +26,24 @@ inline double SecondsSince(std::chrono::steady_clock::time_point t) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
 }
 
+// Lines of the simulator's log `file` that start with `prefix`.
+inline size_t LogLines(const std::string& file, const std::string& prefix) {
+  auto lines = ReadLines(file);
+  return static_cast<size_t>(
+      std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
+}
+
+// The simulator logs as it takes packets in, a moment after a program has
+// sent them; waits until `prefix` has been logged `count` times.
+inline bool WaitForLogLines(const std::string& file, const std::string& prefix, size_t count = 1) {
+  auto t = std::chrono::steady_clock::now();
+  while (LogLines(file, prefix) < count) {
+    if (SecondsSince(t) > 3) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
 class DevsimTest : public ::testing::Test {
  protected:
   // Short deadlines keep the failure cases fast; still far above what a
@@ -45,21 +63,16 @@ class DevsimTest : public ::testing::Test {
     EXPECT_TRUE(s->Open(sim_->slave())) << s->error();
     return s;
   }
-  size_t LogCount(const std::string& prefix) const {
-    auto lines = ReadLines(log());
-    return static_cast<size_t>(std::count_if(lines.begin(), lines.end(),
-                                             [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
-  }
+  size_t LogCount(const std::string& prefix) const { return LogLines(log(), prefix); }
+  bool WaitForLog(const std::string& prefix, size_t count = 1) const { return WaitForLogLines(log(), prefix, count); }
 
-  // The simulator logs as it takes packets in, a moment after a program has
-  // sent them; wait until `prefix` has been logged `count` times.
-  bool WaitForLog(const std::string& prefix, size_t count = 1) const {
-    auto t = std::chrono::steady_clock::now();
-    while (LogCount(prefix) < count) {
-      if (SecondsSince(t) > 3) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+  // The simulator takes packets in order: once it has logged the port closed
+  // after an end command of the test's own, every packet sent before is in
+  // the log. That end command's line counts in LogCount("rx").
+  bool AllSentIsLogged() {
+    const size_t closed = LogCount("closed");
+    Open()->usb().SendEnd();
+    return WaitForLog("closed", closed + 1);
   }
 
   TempDir dir_;

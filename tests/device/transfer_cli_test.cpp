@@ -1,4 +1,8 @@
 // orvelle-cli's upload and dive-site commands against both simulators.
+#include <csignal>
+#include <filesystem>
+#include <regex>
+
 #include "cli_runner.h"
 #include "device_test_support.h"
 #include "seed.h"
@@ -59,6 +63,72 @@ TEST_F(TransferCli, DiveSitesGoToTheDeviceOnlyWhenConfirmedAndComeBack) {
 
   CliResult missing = Run("--yes sites-write " + dir_.File("none.ds"));
   EXPECT_EQ(missing.exit_code, 1);
+}
+
+// A stop acts at once wherever the command waits: in a request the service
+// never answers, or in a download that crawls along above the stall floor.
+// The transfer is abandoned, nothing of it is left on disk, the end command
+// still goes out, and one line names the signal.
+TEST_F(TransferCli, AStopDuringARequestOrADownloadEndsWithinASecond) {
+  struct Case {
+    const char* command;
+    const char* fault_endpoint;  // stalled with the "stall" fault, or empty
+    const char* file_mode;       // update files' mode
+    const char* waits_in;        // the endpoint whose request is under way when the signal comes
+    int hits;
+    const char* unfinished;      // the file being fetched then, or empty
+    int signal;
+    const char* name;
+  };
+  const Case cases[] = {
+      {"upload", "header_info", "normal", "header_info", 1, "", SIGINT, "SIGINT"},
+      {"update-fw", "", "slow", "update_file", 2, "data1.bin", SIGTERM, "SIGTERM"},
+      {"update-ds", "", "slow", "update_file", 1, "ds1.bin", SIGHUP, "SIGHUP"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    TempDir home;
+    Devsim device(dir_.File("image.bin"), {"--log", home.File("device.log")});
+    ASSERT_TRUE(device.running());
+    if (*c.fault_endpoint) ASSERT_TRUE(server_->SetFault(c.fault_endpoint, "stall"));
+    ASSERT_TRUE(server_->SetUpdateMode(c.file_mode));
+    const int hits = server_->Hits(c.waits_in);
+    const pid_t pid = SpawnCli({"--service", "127.0.0.1:" + std::to_string(server_->port()), "--ca-file",
+                                server_->ca_file(), "--device", device.slave(), "--email", sim::kDemoEmail,
+                                "--password", sim::kDemoPassword, "--yes", c.command},
+                               {"HOME=" + home.path(), "XDG_CONFIG_HOME=" + home.File("config")},
+                               home.File("err.txt"));
+    ASSERT_GT(pid, 0);
+    auto waited = std::chrono::steady_clock::now();
+    while (server_->Hits(c.waits_in) < hits + c.hits && SecondsSince(waited) < 20)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // well inside the transfer
+    ::kill(pid, c.signal);
+    const auto signalled = std::chrono::steady_clock::now();
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    const double seconds = SecondsSince(signalled);
+    if (*c.fault_endpoint) server_->SetFault(c.fault_endpoint, "none");
+    server_->SetUpdateMode("normal");
+
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by the signal instead of stopping";
+    EXPECT_EQ(WEXITSTATUS(status), 128 + c.signal);
+    EXPECT_LT(seconds, 1.0);
+    const std::string err = SlurpFile(home.File("err.txt"));
+    // The last line, and only it, names the signal: no failure is reported
+    // for what the stop itself ended.
+    const std::string last = err.substr(err.rfind('\n', err.size() - 2) + 1);
+    EXPECT_NE(last.find(c.name), std::string::npos) << err;
+    EXPECT_EQ(err.find(c.name), err.rfind(c.name)) << err;
+    EXPECT_TRUE(WaitForLogLines(home.File("device.log"), "rx 9997"));
+    // Files fetched whole before the stop stay, as after any failed update;
+    // the one in flight and every temporary are gone.
+    const std::regex leftover(R"(.*\.(bin|json)\..+)");
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(home.path())) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_FALSE(std::regex_match(name, leftover) || name == c.unfinished) << entry.path();
+    }
+  }
 }
 
 }  // namespace

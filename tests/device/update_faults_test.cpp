@@ -61,7 +61,7 @@ TEST_F(UpdateFaults, NoDeviceAndAnUnsupportedDevice) {
   EXPECT_EQ(func_->UpdateFirmware(), "NOT_SUPPOR_DEVICE");
   EXPECT_EQ(dialogs_.messages, Texts({"NOT_SUPPOR_DEVICE"}));
   EXPECT_TRUE(dialogs_.questions.empty());
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_TRUE(WaitForLog("closed"));  // all the run sent is in the log
   EXPECT_EQ(LogCount("rx 9997"), 0u);
 }
 
@@ -125,6 +125,41 @@ TEST_F(UpdateFaults, ADeviceThatFallsSilentOrHangsUpMidWriteEndsInTime) {
     EXPECT_EQ(progress_.ends, 1);
     sim_.reset();
     std::filesystem::remove(log());
+  }
+}
+
+// Nothing the service sends grows past its bound, on disk or in memory: an
+// information reply past 1 MiB, never ending, or nested past the parser's
+// limit is no offer; a file past its listed size is no file. Each ends with
+// its step's key in bounded time, with nothing written and nothing left.
+TEST_F(UpdateFaults, RepliesPastTheirBoundEndWithTheirKeyAndLeaveNothing) {
+  StartSim();
+  struct Case {
+    const char* mode;
+    bool firmware;
+    const char* key;
+  };
+  const Case cases[] = {
+      {"info_endless", true, "NO_UPDATE_INFO"}, {"info_endless", false, "NO_UPDATE_INFO"},
+      {"info_huge", true, "NO_UPDATE_INFO"},    {"info_nested", true, "NO_UPDATE_INFO"},
+      {"info_nested", false, "NO_UPDATE_INFO"}, {"oversize", true, "UNABLE_GET_FILE"},
+      {"endless", true, "UNABLE_GET_FILE"},     {"endless", false, "UNABLE_GET_FILE"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.mode) + (c.firmware ? " firmware" : " dive sites"));
+    ASSERT_TRUE(SetFileMode("normal"));
+    ASSERT_TRUE(SetFileMode(c.mode));
+    progress_.Reset();
+    const auto t = std::chrono::steady_clock::now();
+    EXPECT_EQ(c.firmware ? func_->UpdateFirmware() : func_->UpdateDiveSites(), c.key);
+    EXPECT_LT(SecondsSince(t), 10.0);
+    EXPECT_EQ(LogCount("write "), 0u);
+    EXPECT_FALSE(std::filesystem::exists(DataFolder() + (c.firmware ? "data1.bin" : "ds1.bin")));
+    for (const auto& entry : std::filesystem::directory_iterator(DataFolder())) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_TRUE(name == "features.json" || name == "divesite.json" || name == "data2.bin") << name;
+      EXPECT_LE(entry.file_size(), transfer::kMaxUpdateInfoBytes) << name;
+    }
   }
 }
 

@@ -26,7 +26,7 @@ TEST_F(UpdateFlow, FirmwareIsWrittenInListOrderWithEveryByteThenFinished) {
 
   ASSERT_EQ(dialogs_.questions.size(), 1u);
   EXPECT_EQ(dialogs_.questions[0], transfer::FormatTwoTexts(Tr("FIRMWARE_INFO"), "1.004", "1.006"));
-  EXPECT_TRUE(dialogs_.messages.empty());
+  EXPECT_EQ(dialogs_.messages, (std::vector<std::string>{transfer::FormatTwoTexts(Tr("FIRMWARE_UPDATED"), "1.006", "")}));
   EXPECT_EQ(func_->offered_version(), "1.006");
   EXPECT_FALSE(func_->release_note().empty());
   EXPECT_TRUE(EndSent());
@@ -74,12 +74,18 @@ TEST_F(UpdateFlow, FirmwareIsWrittenInListOrderWithEveryByteThenFinished) {
   EXPECT_EQ(progress_.values.back(), 100);
   EXPECT_TRUE(std::is_sorted(progress_.values.begin(), progress_.values.end()));
   EXPECT_EQ(progress_.ends, 1);
+
+  // Restarted on its new firmware, the device reports that version.
+  dialogs_.yes_answer = false;
+  EXPECT_EQ(func_->UpdateFirmware(), "");
+  EXPECT_EQ(dialogs_.questions.back(), transfer::FormatTwoTexts(Tr("FIRMWARE_INFO"), "1.006", "1.006"));
 }
 
 TEST_F(UpdateFlow, DiveSiteDatabaseIsWrittenWithoutFinish) {
   StartSim();
   ASSERT_TRUE(window_.Click("update_ds"));
   EXPECT_EQ(dialogs_.questions, Texts({"SURE_UPDATE_DS"}));
+  EXPECT_EQ(dialogs_.messages, Texts({"DS_UPDATED"}));
   EXPECT_TRUE(EndSent());
   EXPECT_EQ(ImageBytes(kUpdateDiveSiteAddress, 8192), UpdateFileBytes("ds1.bin", 8192));
   EXPECT_EQ(LogCount("write "), 2u);

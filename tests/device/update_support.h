@@ -117,11 +117,7 @@ class UpdateTest : public DevsimTest {
     Start(std::move(args));
     device::SetDevicePathOverride(sim_->slave());
   }
-  static bool SetFileMode(const std::string& mode) {
-    HttpPost http;
-    http.Connect("127.0.0.1", server_->port());
-    return http.Request("POST", "_sim/updates", "", "mode=" + mode, false) == "ok\n";
-  }
+  static bool SetFileMode(const std::string& mode) { return server_->SetUpdateMode(mode); }
   std::string ImageBytes(uint32_t address, std::size_t size) const {
     std::string bytes(size, '\0');
     int fd = ::open(image().c_str(), O_RDONLY);

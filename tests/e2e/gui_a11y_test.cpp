@@ -126,11 +126,8 @@ std::string InFrame(gtk::WebKitWindow& page, const char* frame, const std::strin
 std::string OpenFirstDive(gtk::MainFrame& frame, DiveMapFunc*& detail) {
   if (!frame.Create(PagePath("main.htm"))) return "";
   auto& page = frame.page();
-  CalendarFunc* calendar = nullptr;
-  for (auto& h : frame.handlers()) {
-    if (auto* c = dynamic_cast<CalendarFunc*>(h.get())) calendar = c;
-    if (auto* d = dynamic_cast<DiveMapFunc*>(h.get())) detail = d;
-  }
+  CalendarFunc* calendar = e2e::HandlerOf<CalendarFunc>(frame);
+  detail = e2e::HandlerOf<DiveMapFunc>(frame);
   if (!calendar || !detail || calendar->ShowMonth(2024, 6) != "") return "";
   int day = 0;
   while (day < kCalendarCells && calendar->month().cells[day].cls != kClassDiveDay) ++day;

@@ -8,7 +8,10 @@
 #include "app/page_folder.h"
 #include "app/string_table.h"
 #include "cloud/http_post.h"
+#include "divelog/dive_log.h"
+#include "divelog/dive_log_read.h"
 #include "divelog/dive_map_func.h"
+#include "divelog/dive_values.h"
 #include "e2e/gui_sim_test.h"
 #include "e2e/gui_support.h"
 #include "seed.h"
@@ -64,6 +67,8 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
     auto& page = frame.page();
 
     const std::string id = lang_index++ == 0 ? "d000001" : "d000004";
+    // Before any dive the chart's title names no unit (it cannot know the diver's).
+    EXPECT_EQ(InDetail(page, "d.querySelector('.ptitle').innerText.includes('(')"), "false");
     ASSERT_TRUE(detail->View(id));
     ASSERT_TRUE(e2e::WaitFor([&] { return InDetail(page, "d.getElementById('log_max_depth').textContent") != "--"; }, 5000));
     EXPECT_TRUE(e2e::WaitFor([&] { return InDetail(page, "d.querySelectorAll('.orv-pin').length") != "0"; }, 5000));
@@ -73,15 +78,35 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
     EXPECT_EQ(InDetail(page, "d.querySelector('.leaflet-control-attribution').textContent"),
               "\u00a9 OpenStreetMap contributors");
     e2e::WaitFor([] { return false; }, 600);
+    EXPECT_EQ(InDetail(page, "d.querySelector('.ptitle').innerText.includes('(m)')"), "true");
     e2e::SaveScreenshot(page, "detail_" + lang);
 
-    // A shallow free dive past one hour: a legend of its own symbols only,
-    // whole, under a title on one line (the axes are for the screenshot).
-    InDetail(page, "w.setDiveChart('0', JSON.stringify({time: [0, 600, 3000, 4200, 4300], depth: [0, 1.2, 2.4, 1.1, 0], "
-                   "symbols: [[1, 'url(../../images/freedive_in.png)'], [3, 'url(../../images/freedive_out.png)']]}))");
-    EXPECT_EQ(InDetail(page, "Array.from(d.querySelectorAll('.legend_entry')).filter((e) => !e.hidden)"
-                             ".map((e) => e.querySelector('img').getAttribute('src').split('/').pop()).join(' ')"),
-              "freedive_in.png freedive_out.png depth_alarm.png ascent_alarm.png");
+    // A free dive past one hour, stored in the service and opened like any
+    // other, so the values and the chart beside them come from one record:
+    // a legend of its own symbols only, whole, under a title on one line.
+    const std::string long_id = lang == "ENG" ? "d000008" : "d000009";
+    int32_t long_duration = 0;
+    {
+      HttpPost http;
+      std::optional<DiveLog> log = FetchDiveLog(http, long_id, nullptr);
+      ASSERT_TRUE(log);
+      const int32_t stretch = 4000 / std::max(1, LogInt(*log, "dive_duration")) + 1;
+      for (Json::Value& p : (*log)["dive_profiles"]) {
+        long_duration = LogInt(p, "profile_time") * stretch;
+        p["profile_time"] = long_duration;
+      }
+      (*log)["dive_duration"] = long_duration;
+      ASSERT_EQ(StoreDiveLog(http, *log), "");
+    }
+    ASSERT_GT(long_duration, 3600);
+    ASSERT_TRUE(detail->View(long_id));
+    EXPECT_TRUE(e2e::WaitFor([&] {
+      return InDetail(page, "d.getElementById('log_dive_time').textContent") == DurationText(long_duration);
+    }, 5000));
+    EXPECT_EQ(InDetail(page, "d.getElementById('log_type').textContent"), DiveTypeWord(DiveType::Free));
+    const std::string legend = InDetail(page, "Array.from(d.querySelectorAll('.legend_entry')).filter((e) => !e.hidden)"
+                                              ".map((e) => e.querySelector('img').getAttribute('src').split('/').pop()).join(' ')");
+    EXPECT_EQ(legend.find("freedive_in.png"), 0u) << legend;
     EXPECT_EQ(InDetail(page, "(() => { const r = d.createRange(); r.selectNodeContents(d.querySelector('.ptitle').firstChild);"
                              " return r.getClientRects().length; })()"), "1");
     EXPECT_EQ(InDetail(page, "(() => { const l = d.querySelector('.legend'), p = d.querySelector('.chart_panel');"

@@ -5,6 +5,9 @@
 
 #include <tinyxml2.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "account/sign_in.h"
 #include "app/app_state.h"
 #include "desktop/export_ui_gtk.h"
@@ -12,6 +15,7 @@
 #include "desktop/main_frame.h"
 #include "app/page_folder.h"
 #include "app/string_table.h"
+#include "cloud/service_config.h"
 #include "browse/month_grid.h"
 #include "cli_runner.h"
 #include "e2e/gui_sim_test.h"
@@ -36,7 +40,15 @@ void SetMonth(gtk::WebKitWindow& w, const std::string& id, const std::string& va
                 "'; e.dispatchEvent(new Event('input', {bubbles: true})); return '';");
 }
 
-class GuiExport : public e2e::GuiSimTest {};
+class GuiExport : public e2e::GuiSimTest {
+ protected:
+  // The main window in `lang`, its export writing to `file`.
+  void OpenMain(gtk::MainFrame& frame, FixedFile& file, const std::string& lang) {
+    e2e::UseLanguage(lang);
+    ASSERT_TRUE(frame.Create(PagePath("main.htm")));
+    e2e::HandlerOf<ExportFunc>(frame)->set_ui(&file);
+  }
+};
 
 TEST_F(GuiExport, MonthsProgressAndCountsInBothLanguages) {
   ScaleX = ScaleY = 1.0f;
@@ -48,14 +60,10 @@ TEST_F(GuiExport, MonthsProgressAndCountsInBothLanguages) {
 
   for (const std::string lang : {"ENG", "CHT"}) {
     SCOPED_TRACE(lang);
-    LanguageCode = lang;
-    State().page_folder = MakePageFolder(ProgramFolder(), lang);
     gtk::MainFrame frame;
-    ASSERT_TRUE(frame.Create(PagePath("main.htm")));
     FixedFile file;
     file.path = server->dir() + "/logbook_" + lang + (lang == "ENG" ? ".uddf" : ".csv");
-    for (auto& h : frame.handlers())
-      if (auto* f = dynamic_cast<ExportFunc*>(h.get())) f->set_ui(&file);
+    OpenMain(frame, file, lang);
 
     std::string defaults, refusal, progress, message, second;
     e2e::Observe([&](gtk::DialogPage& dlg) {
@@ -104,6 +112,56 @@ TEST_F(GuiExport, MonthsProgressAndCountsInBothLanguages) {
     }
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }
+  SetDialogBackend(nullptr);
+  LanguageCode = "ENG";
+}
+
+// Cancel in the progress dialog, while the service holds a record request
+// unanswered: the export ends within a second, says nothing (the diver
+// chose it) and leaves no file, in both languages.
+TEST_F(GuiExport, CancelEndsAStalledExportWithoutFile) {
+  ScaleX = ScaleY = 1.0f;
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  gtk::GtkDialogs dialogs;
+  SetDialogBackend(&dialogs);
+  Service().stall_seconds = 60;  // only Cancel can end the wait
+  ASSERT_TRUE(server->SetFault("divelog", "stall"));
+  for (const std::string lang : {"ENG", "CHT"}) {
+    SCOPED_TRACE(lang);
+    gtk::MainFrame frame;
+    FixedFile file;
+    file.path = server->dir() + "/cancelled_" + lang + ".uddf";
+    OpenMain(frame, file, lang);
+    std::vector<std::string> pages;
+    std::string told;  // a message would say the diver's stop was taken for a failure
+    std::chrono::steady_clock::time_point clicked;
+    e2e::Observe([&](gtk::DialogPage& dlg) {
+      pages.push_back(dlg.PageName());
+      if (dlg.PageName() == "export.htm") {
+        SetMonth(dlg.window(), "export_from", "2024-05");
+        SetMonth(dlg.window(), "export_to", "2024-06");
+        e2e::ClickInPage(dlg.window(), "ok");
+      } else if (dlg.PageName() == "export_progress.htm") {
+        e2e::WaitFor([&] { return !Text(dlg.window(), "MsgText2").empty(); }, 10000);
+        g_usleep(500 * 1000);  // the first record request is now held by the service
+        e2e::SaveScreenshot(dlg.window(), "export_cancel_" + lang);
+        clicked = std::chrono::steady_clock::now();
+        e2e::ClickInPage(dlg.window(), "cancel");
+      } else if (dlg.PageName() == "msg.htm") {
+        told = Text(dlg.window(), "MsgText1");
+        e2e::ClickInPage(dlg.window(), "ok");
+      }
+    }, 60000);
+    e2e::ClickInPage(frame.page(), "export_logbook");
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - clicked).count();
+    e2e::Observe(nullptr);
+    EXPECT_EQ(pages, (std::vector<std::string>{"export.htm", "export_progress.htm"})) << told;
+    EXPECT_LT(seconds, 2.0);  // libcurl looks at Cancel once a second
+    EXPECT_FALSE(std::filesystem::exists(file.path));
+    gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
+  }
+  server->SetFault("divelog", "none");
+  server->Use();
   SetDialogBackend(nullptr);
   LanguageCode = "ENG";
 }

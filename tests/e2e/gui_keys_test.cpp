@@ -127,9 +127,7 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
     ASSERT_TRUE(frame.Create(PagePath("main.htm")));
     auto& page = frame.page();
     GtkWidget* view = page.widget();
-    CalendarFunc* calendar = nullptr;
-    for (auto& h : frame.handlers())
-      if (auto* c = dynamic_cast<CalendarFunc*>(h.get())) calendar = c;
+    CalendarFunc* calendar = e2e::HandlerOf<CalendarFunc>(frame);
     ASSERT_NE(calendar, nullptr);
     ASSERT_EQ(calendar->ShowMonth(2024, 7), "");
 

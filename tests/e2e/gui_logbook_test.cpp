@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "account/sign_in.h"
 #include "app/app_state.h"
 #include "desktop/login_dlg.h"
 #include "desktop/main_frame.h"
@@ -99,6 +100,32 @@ TEST_F(GuiLogbook, SignInThenMonthDayListAndTotals) {
     }, 8000));
     EXPECT_NE(FrameText(page, "scuba_total_dive"), "--");
     e2e::SaveScreenshot(page, "logbook_" + lang);
+    gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
+  }
+}
+
+// A month the service fails to send still shows its days, and the failure
+// reads whole in the message pill, wrapped rather than cut.
+TEST_F(GuiLogbook, FailedMonthDrawsItsDaysAndTheWholeMessage) {
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  for (const std::string lang : {"ENG", "CHT"}) {
+    SCOPED_TRACE(lang);
+    e2e::UseLanguage(lang);
+    gtk::MainFrame frame;
+    ASSERT_TRUE(frame.Create(PagePath("main.htm")));
+    auto& page = frame.page();
+    CalendarFunc* calendar = e2e::HandlerOf<CalendarFunc>(frame);
+    ASSERT_NE(calendar, nullptr);
+    ASSERT_TRUE(server->SetFault("calendar_month", "empty"));
+    EXPECT_EQ(calendar->ShowMonth(2024, 6), "HOST_NOT_CONN");
+    server->SetFault("calendar_month", "none");
+    EXPECT_TRUE(e2e::WaitFor([&] { return FrameText(page, "date_cell_00") == "26"; }, 5000));  // 26 May
+    EXPECT_EQ(FrameText(page, "date_cell_41"), "6");                                          // 6 July
+    EXPECT_EQ(page.EvalForTest("return document.getElementById('message').textContent;"), Tr("HOST_NOT_CONN"));
+    EXPECT_EQ(page.EvalForTest("const m = document.getElementById('message');"
+                               "return String(m.scrollWidth <= m.clientWidth && m.scrollHeight <= m.clientHeight);"),
+              "true");
+    e2e::SaveScreenshot(page, "calendar_failed_" + lang);
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }
 }

@@ -7,7 +7,7 @@
 #include "desktop/generic_dialogs.h"
 #include "desktop/tile_scheme.h"
 #include "desktop/web_views.h"
-#include "desktop/request_wait.h"
+#include "desktop/ui_wait.h"
 #include "e2e/gui_support.h"
 
 int main(int argc, char** argv) {

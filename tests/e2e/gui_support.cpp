@@ -80,14 +80,18 @@ bool SaveViewScreenshot(WebKitWebView* view, const std::string& name) {
   return gtk::SaveViewSnapshot(view, ScreenshotDir() + "/" + name + ".png");
 }
 
+void UseLanguage(const std::string& lang) {
+  LanguageCode = lang;
+  State().page_folder = MakePageFolder(ProgramFolder(), lang);
+}
+
 void FreshEnglishState(const std::string& settings_name) { FreshState(settings_name, "ENG"); }
 
 void FreshState(const std::string& settings_name, const std::string& lang) {
   SetSettingsPath(::testing::TempDir() + "/" + settings_name + "." + std::to_string(::getpid()) + ".ini");
   ScaleX = ScaleY = 1.0f;
-  LanguageCode = lang;
   State() = AppState{};
-  State().page_folder = MakePageFolder(ProgramFolder(), lang);
+  UseLanguage(lang);
 }
 
 bool WaitFor(const std::function<bool()>& done, int timeout_ms) {

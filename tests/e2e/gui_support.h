@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "desktop/main_frame.h"
 #include "desktop/page_dialog.h"
 #include "desktop/webkit_window.h"
 
@@ -43,5 +44,15 @@ void FreshEnglishState(const std::string& settings_name);
 void FreshState(const std::string& settings_name, const std::string& lang);
 // The size the dialog window got.
 void WindowSize(GtkWindow* window, int& width, int& height);
+// The language and its page folder for the windows opened next.
+void UseLanguage(const std::string& lang);
+
+// The main window's handler of type T; null when it has none.
+template <typename T>
+T* HandlerOf(const gtk::MainFrame& frame) {
+  for (const auto& h : frame.handlers())
+    if (auto* found = dynamic_cast<T*>(h.get())) return found;
+  return nullptr;
+}
 
 }  // namespace orv::e2e

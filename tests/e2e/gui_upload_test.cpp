@@ -7,6 +7,7 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
+#include "desktop/generic_dialogs.h"
 #include "desktop/main_frame.h"
 #include "desktop/progress_dialog.h"
 #include "desktop/stop_signals.h"
@@ -54,9 +55,17 @@ TEST(GuiUpload, DivesMoveFromTheDiveComputerToTheCalendar) {
   };
   EXPECT_EQ(dive_days(), 0);
 
-  std::string last_status;
+  gtk::GtkDialogs dialogs;
+  SetDialogBackend(&dialogs);
+  std::string last_status, told;
   bool saw_progress = false;
   e2e::Observe([&](gtk::DialogPage& page) {
+    if (page.PageName() == "msg.htm") {  // the outcome, once the progress has closed
+      told = page.window().EvalForTest("return document.getElementById('MsgText1').textContent;");
+      e2e::SaveScreenshot(page.window(), "upload_done");
+      e2e::ClickInPage(page.window(), "ok");
+      return;
+    }
     if (page.PageName() != "progress.htm") return;
     saw_progress = true;
     // Picture the dialog once the worker is reading dives.
@@ -68,13 +77,19 @@ TEST(GuiUpload, DivesMoveFromTheDiveComputerToTheCalendar) {
   }, 60000);
   e2e::ClickInPage(frame.page(), "upload");
   // The click returns once the upload's dialog has closed; the calendar's
-  // reload arrives as a posted "synclog" click after that.
+  // reload runs from the main loop after that.
   EXPECT_TRUE(saw_progress);
-  e2e::WaitFor([] { return false; }, 1500);
+  std::string added = Tr("UPLOAD_ADDED");
+  added.replace(added.find("%d"), 2, "13");
+  EXPECT_EQ(told, added);
+  // The calendar turns to the newest dive's month by itself.
+  EXPECT_TRUE(e2e::WaitFor([&] { return calendar->month().year == 2024 && calendar->month().month == 8; }, 5000));
+  e2e::WaitFor([] { return false; }, 500);
+  e2e::SaveScreenshot(frame.page(), "after_upload");
   ASSERT_EQ(calendar->ShowMonth(2024, 7), "");
   EXPECT_GT(dive_days(), 0);
-  e2e::SaveScreenshot(frame.page(), "after_upload");
   e2e::Observe(nullptr);
+  SetDialogBackend(nullptr);
   SetProgressRunner(nullptr);
   device::SetDevicePathOverride("");
   gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));

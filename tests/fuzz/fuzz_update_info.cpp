@@ -2,12 +2,11 @@
 // update read it: every listed file carries exactly the address and size the
 // text gave, the firmware information agrees with the plain file list, and
 // the texts built from it stay valid and bounded.
-#include <memory>
 #include <string>
 
-#include <json/reader.h>
 #include <json/value.h>
 
+#include "cloud/json_read.h"
 #include "fuzz_check.h"
 #include "transfer/update_info.h"
 
@@ -15,11 +14,10 @@ using namespace orv::transfer;
 
 namespace {
 
+// The program's own reading of outside JSON, so the checks below see what
+// the update saw.
 bool Parse(const std::string& text, Json::Value& root) {
-  Json::CharReaderBuilder builder;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  std::string errors;
-  return reader->parse(text.data(), text.data() + text.size(), &root, &errors);
+  return orv::ParseOutsideJson(text, root, orv::JsonStrictness::Lenient);
 }
 
 // A listed file matches its entry: a number the entry did not hold exactly

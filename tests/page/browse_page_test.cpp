@@ -148,7 +148,7 @@ TEST_F(BrowsePageTest, SundayMonthAndYearWrapBothWays) {
   EXPECT_EQ(Text(Frame("calendardate")), "2020-12");
 }
 
-TEST_F(BrowsePageTest, FailuresKeepTheLastGoodGrid) {
+TEST_F(BrowsePageTest, FailedMonthsDrawTheirDaysUnmarked) {
   service.Month("202009", R"([{"year_month_date":"20200921","scuba_count":1,"free_count":0}])");
   service.replies["api/v1/divelogs/calendar/month?year_month=202010"] = R"({"code":"0000001"})";
   service.replies["api/v1/divelogs/calendar/month?year_month=202011"] = "<html>busy</html>";
@@ -158,10 +158,12 @@ TEST_F(BrowsePageTest, FailuresKeepTheLastGoodGrid) {
   EXPECT_EQ(cal.ShowMonth(2020, 10), "DATA_ERROR");
   EXPECT_EQ(Message(), Tr("DATA_ERROR"));
   EXPECT_FALSE(Message().empty());
-  EXPECT_EQ(Text(Frame("calendardate")), "2020-10");  // the label already moved on
-  EXPECT_EQ(Text(Cell(0)), "30");
-  EXPECT_EQ(Cell(22).Attr("class"), "date_td_in_dive_day btnctrl");
-  EXPECT_EQ(cal.month().cells[2].date, (CivilDate{2020, 9, 1}));
+  EXPECT_EQ(Text(Frame("calendardate")), "2020-10");
+  // October's days (from 27 September), none marked: not September's marks.
+  EXPECT_EQ(Text(Cell(0)), "27");
+  for (int i = 0; i < 42; ++i) EXPECT_NE(Cell(i).Attr("class"), "date_td_in_dive_day btnctrl") << i;
+  EXPECT_EQ(Cell(22).Attr("class"), "date_td");
+  EXPECT_EQ(cal.month().cells[4].date, (CivilDate{2020, 10, 1}));
   EXPECT_EQ(cal.ShowMonth(2020, 11), "HOST_NOT_CONN");
   EXPECT_EQ(Message(), Tr("HOST_NOT_CONN"));
   EXPECT_TRUE(notifier.keys.empty());
@@ -169,7 +171,7 @@ TEST_F(BrowsePageTest, FailuresKeepTheLastGoodGrid) {
   EXPECT_EQ(cal.ShowMonth(2021, 5), "HOST_NOT_CONN");
   EXPECT_EQ(notifier.keys, std::vector<std::string>{"HOST_NOT_CONN"});
   EXPECT_EQ(Text(Frame("calendardate")), "2021-05");
-  EXPECT_EQ(Text(Cell(0)), "30");
+  EXPECT_EQ(Text(Cell(0)), "25");
   // A later success clears it: the failure it told of is over.
   cal.ShowMonth(2020, 9);
   EXPECT_EQ(Message(), "");
@@ -317,15 +319,16 @@ TEST_F(BrowsePageTest, AttachStartsOnTheCurrentMonth) {
   EXPECT_EQ(Text(Frame("calendardate")), MonthLabel(year, month));
   EXPECT_EQ(notifier.keys, (std::vector<std::string>{"HOST_NOT_CONN", "HOST_NOT_CONN"}));
   // Statistics never received show a dash, not zeros that look like data;
-  // the grid shows nothing yet.
+  // the grid shows the month's days, unmarked, each one still openable.
   EXPECT_EQ(Text(Frame("scuba_total_dive")), "\u2014");
   EXPECT_EQ(Text(Frame("scuba_total_time")), "\u2014");
   EXPECT_EQ(Text(Frame("free_max_depth_unit")), "");
   EXPECT_EQ(cal.month().cells.size(), 42u);
-  EXPECT_EQ(cal.month().cells[0].date.month, 0);
+  EXPECT_EQ(cal.month().cells[14].date.month, month);
+  EXPECT_EQ(Text(Cell(14)), std::to_string(cal.month().cells[14].date.day));
   const size_t before = service.paths.size();
-  ASSERT_TRUE(win.ClickInFrame("framepage1", "date_cell_05"));  // no date to ask for yet
-  EXPECT_EQ(service.paths.size(), before);
+  ASSERT_TRUE(win.ClickInFrame("framepage1", "date_cell_05"));
+  EXPECT_EQ(service.paths.size(), before + 1);
 }
 
 }  // namespace

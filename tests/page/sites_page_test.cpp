@@ -211,10 +211,12 @@ TEST_F(SitesPage, TypeSelectorSwitchesListsOnSelectionChangeOnly) {
   ChooseType("2");
   EXPECT_EQ(func->model().current_type(), 2);
   EXPECT_EQ(Rows(), 0);
-  // The selection stays, but deleting needs a site of the shown list.
+  // The selection stays, but deleting needs a site of the shown list, and
+  // without one nothing is asked.
   ASSERT_TRUE(func->model().selection().has_value());
   ASSERT_TRUE(Click("dive_site_del"));
   EXPECT_EQ(func->model().list(0).size(), 1u);
+  EXPECT_TRUE(dialogs.questions.empty());
   MapSays(kMsgMapCentre, 30, 40);
   EXPECT_EQ(func->model().list(2).size(), 1u);
   EXPECT_EQ(func->model().list(2)[0].type, 2);
@@ -339,8 +341,13 @@ TEST_F(SitesSearch, ResultsFillTheInputsListOrPopUp) {
   EXPECT_EQ(In("dive_site_edit_name").Value(), "Shihlang");
   EXPECT_EQ(In("dive_site_edit_lat").Value(), "22.633600");
   ASSERT_FALSE(main.ChildCalls().empty());
-  EXPECT_EQ(main.ChildCalls().back().function, "setCenterWithZoom");
-  EXPECT_EQ(main.ChildCalls().back().args, (std::vector<std::string>{"22.633600", "121.471100", "14"}));
+  // Centred, zoomed and marked.
+  ASSERT_EQ(main.ChildCalls().size(), 3u);
+  EXPECT_EQ(main.ChildCalls()[0].function, "setCenterWithZoom");
+  EXPECT_EQ(main.ChildCalls()[0].args, (std::vector<std::string>{"22.633600", "121.471100", "14"}));
+  EXPECT_EQ(main.ChildCalls()[1].function, "clrMarker");
+  EXPECT_EQ(main.ChildCalls()[2].function, "setCMarker");
+  EXPECT_EQ(main.ChildCalls()[2].args, (std::vector<std::string>{"22.633600", "121.471100"}));
   EXPECT_FALSE(main.PopupShown(In("pop_table")));
 
   Find("Cozumel");
@@ -361,12 +368,12 @@ TEST_F(SitesSearch, ResultsFillTheInputsListOrPopUp) {
   func.on_event(second, click);
   EXPECT_EQ(In("dive_site_edit_name").Value(), picked);
   EXPECT_FALSE(main.PopupShown(In("pop_table")));
-  EXPECT_EQ(main.ChildCalls().back().function, "setCenterWithZoom");
+  EXPECT_EQ(main.ChildCalls().back().function, "setCMarker");
 
-  // Nothing found: the list empties, the inputs stay.
+  // Nothing found: the list empties, the inputs stay, and the diver is told.
   Find("no such place anywhere");
   EXPECT_EQ(Results(), 0);
-  EXPECT_EQ(main.TextOf(main.FindById("message")), "");
+  EXPECT_EQ(main.TextOf(main.FindById("message")), Tr("DIVE_SITE_NOT_FOUND"));
   EXPECT_EQ(In("dive_site_edit_name").Value(), picked);
   func.PickResult("unknown");  // matches nothing: only the popup closes
   EXPECT_EQ(In("dive_site_edit_name").Value(), picked);

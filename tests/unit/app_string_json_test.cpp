@@ -25,7 +25,8 @@ const std::vector<std::string> kMessageKeys = {
     "WAVE_NO", "WAVE_SMALL", "WAVE_MEDIUM", "WAVE_HIGH",
     "CURRENT_NO", "CURRENT_SMALL", "CURRENT_MEDIUM", "CURRENT_STRONG",
     "VISIBILITY_CLEAR", "VISIBILITY_SOSO", "VISIBILITY_BAD",
-    "BUSY_WORKING", "BUSY_CANCEL",
+    "BUSY_WORKING", "BUSY_SIGNING_IN", "BUSY_MONTH", "BUSY_DAY", "BUSY_TOTALS", "BUSY_DIVE", "BUSY_SAVING",
+    "BUSY_SEARCH", "BUSY_UPDATES",
 };
 
 // Simplified forms of characters these messages are likely to need; the

@@ -66,7 +66,7 @@ TEST(EndpointTest, PathsBodiesAndEncoding) {
   EXPECT_EQ(DiveLogEndpoint("../x?y").path, "api/v1/divelogs/divelog/..%2Fx%3Fy");
   EXPECT_EQ(StatisticsEndpoint("u 1").path, "api/v1/users/u%201/statistics");
   Endpoint patch = PatchDiveLogEndpoint("d1", "{}");
-  EXPECT_TRUE(patch.json);
+  EXPECT_EQ(patch.body_type, BodyType::Json);
   EXPECT_EQ(patch.verb, "PATCH");
   EXPECT_EQ(UploadStepEndpoint("addDivelogs", "Q7", "abc", 1005).path,
             "api/v2/devices/addDivelogs?model=Q7&length=3&firmware_version=1005");

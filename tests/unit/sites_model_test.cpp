@@ -212,12 +212,26 @@ TEST_F(SiteModel, MarkerDragChangesOnlyTheCoordinateInputs) {
   EXPECT_EQ(model_.current_list()[0].latitude, 11500000);
 }
 
-TEST(SiteRows, RowTextsUseSixDecimals) {
-  DiveSite s;
-  s.latitude = 25033000;
-  s.longitude = -121565000;
-  EXPECT_EQ(RowLatitudeText(s), "Lat:25.033000");
-  EXPECT_EQ(RowLongitudeText(s), "Lng:-121.565000");
+// Six decimals, with the words and a new site's name in the diver's language.
+TEST_F(SiteModel, RowTextsAndNewNamesFollowTheLanguage) {
+  struct Case {
+    const char* lang;
+    const char* lat;
+    const char* lng;
+    const char* name;
+  };
+  for (const Case& c : {Case{"ENG", "Lat:25.033000", "Lng:-121.565000", "unnamed"},
+                        Case{"CHT", "緯度 25.033000", "經度 -121.565000", "未命名"}}) {
+    LanguageCode = c.lang;
+    DiveSite s;
+    s.latitude = 25033000;
+    s.longitude = -121565000;
+    EXPECT_EQ(RowLatitudeText(s), c.lat);
+    EXPECT_EQ(RowLongitudeText(s), c.lng);
+    ASSERT_TRUE(model_.AddAtPosition(1, 2));
+    EXPECT_EQ(model_.current_list().back().Name(), c.name);
+  }
+  LanguageCode = "ENG";
 }
 
 }  // namespace

@@ -40,18 +40,24 @@ struct Args {
   int seed_year = 0, seed_month = 0;
   int bench_year = 0, bench_month = 0;
   std::vector<std::pair<std::string, orv::sim::Fault>> faults;
+  bool help = false;
 };
 
+void PrintUsage(std::ostream& out) {
+  out << "usage: orvelle-cloudsim --port N --data DIR [--seed-month YYYY-MM] [--fault ENDPOINT=MODE]...\n"
+         "                        [--tile-port M] [--bench-seed YYYY-MM]\n";
+}
+
 int Usage(const char* why) {
-  std::cerr << "orvelle-cloudsim: " << why
-            << "\nusage: orvelle-cloudsim --port N --data DIR [--seed-month YYYY-MM] [--fault ENDPOINT=MODE]...\n"
-               "                        [--tile-port M]\n";
+  std::cerr << "orvelle-cloudsim: " << why << "\n";
+  PrintUsage(std::cerr);
   return 2;
 }
 
 bool ParseArgs(int argc, char** argv, Args& a, std::string& why) {
   for (int i = 1; i < argc; ++i) {
     std::string opt = argv[i];
+    if (opt == "--help" || opt == "-h") return a.help = true;
     if (i + 1 >= argc) return why = opt + " needs a value", false;
     std::string v = argv[++i];
     if (opt == "--port" || opt == "--tile-port") {
@@ -86,6 +92,11 @@ int main(int argc, char** argv) {
   Args args;
   std::string why;
   if (!ParseArgs(argc, argv, args, why)) return Usage(why.c_str());
+  if (args.help) {
+    std::cout << "orvelle-cloudsim: a local HTTPS stand-in for the ORVELLE service\n";
+    PrintUsage(std::cout);
+    return 0;
+  }
   ::mkdir(args.data.c_str(), 0700);
 
   // Signals are taken by one waiting thread, so the server stops cleanly.
@@ -170,6 +181,30 @@ int main(int argc, char** argv) {
                                  if (offset >= body->size()) return false;
                                  return sink.write(body->data() + offset, body->size() - offset);
                                });
+      return;
+    }
+    if (!reply.filler.empty() || reply.pace_bytes) {
+      auto body = std::make_shared<std::string>(std::move(reply.body));
+      auto filler = std::make_shared<std::string>(std::move(reply.filler));
+      const std::size_t pace = reply.pace_bytes;
+      res.set_chunked_content_provider(
+          type, [body, filler, pace, sent = std::size_t{0}, &stopping](size_t, httplib::DataSink& sink) mutable {
+            if (stopping) return false;
+            if (pace) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            const std::size_t chunk = pace ? pace : 16384;
+            if (sent < body->size()) {
+              const std::size_t n = std::min(chunk, body->size() - sent);
+              sent += n;
+              return sink.write(body->data() + sent - n, n);
+            }
+            if (filler->empty()) {
+              sink.done();
+              return true;
+            }
+            std::string piece;
+            while (piece.size() < chunk) piece += *filler;
+            return sink.write(piece.data(), piece.size());
+          });
       return;
     }
     if (reply.trickle) {

@@ -42,6 +42,11 @@ struct SimReply {
   // Above body.size(): this Content-Length is announced, the body sent, and
   // the connection closed before the rest.
   std::size_t announced = 0;
+  // The body, then `filler` repeated without end (chunked, no length) until
+  // the client gives up: a reply that never stops growing.
+  std::string filler;
+  // Above 0: the body (and filler) go out this many bytes every 50 ms.
+  std::size_t pace_bytes = 0;
 };
 
 // Test switches: how a named endpoint misbehaves.

@@ -16,7 +16,12 @@ inline constexpr const char* kUpdateFirmwareVersion = "1006";
 inline constexpr uint32_t kUpdateFirmwareAddress = 0xC00000;
 inline constexpr uint32_t kUpdateDiveSiteAddress = 0xD00000;
 
-// The deterministic contents of the update file `name`, `size` bytes long.
+// A firmware image names its version in its first block, as docs/device.md
+// describes: these 8 bytes, then the version text, NUL-padded to 6 bytes.
+inline constexpr const char kFirmwareVersionMark[] = "ORVFWVER";
+
+// The deterministic contents of the update file `name`, `size` bytes long;
+// the image's first file ("data2.bin") begins with the version mark.
 std::string UpdateFileBytes(const std::string& name, std::size_t size);
 
 }  // namespace orv::sim

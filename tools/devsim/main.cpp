@@ -20,12 +20,16 @@
 
 namespace {
 
+void PrintUsage(std::ostream& out) {
+  out << "usage: orvelle-devsim --image FILE [--link PATH] [--firmware TEXT] [--model TEXT]\n"
+         "                      [--identity N] [--log FILE] [--fault NAME[=N]]...\n"
+         "faults: silence=N wrong-command=N wrong-index=N hangup=N trickle[=MICROSECONDS]\n"
+         "        bad-checksum write-refused\n";
+}
+
 int Usage(const std::string& why) {
-  std::cerr << "orvelle-devsim: " << why << "\n"
-            << "usage: orvelle-devsim --image FILE [--link PATH] [--firmware TEXT] [--model TEXT]\n"
-               "                      [--identity N] [--log FILE] [--fault NAME[=N]]...\n"
-               "faults: silence=N wrong-command=N wrong-index=N hangup=N trickle[=MICROSECONDS]\n"
-               "        bad-checksum write-refused\n";
+  std::cerr << "orvelle-devsim: " << why << "\n";
+  PrintUsage(std::cerr);
   return 2;
 }
 
@@ -71,7 +75,11 @@ int main(int argc, char** argv) {
   LineFaults line;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--help" || a == "-h") return Usage("a virtual dive computer"), 0;
+    if (a == "--help" || a == "-h") {
+      std::cout << "orvelle-devsim: a virtual dive computer on a pseudo-terminal\n";
+      PrintUsage(std::cout);
+      return 0;
+    }
     if (i + 1 >= argc) return Usage(a + " needs a value");
     std::string v = argv[++i];
     uint64_t n = 0;

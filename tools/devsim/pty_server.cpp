@@ -104,6 +104,7 @@ void PtyServer::Serve(Responder& responder, const LineFaults& faults) {
   std::vector<uint8_t> pending;
   std::vector<Responder::Packet> replies;
   uint8_t buf[8192];
+  bool in_use = false;  // a program has sent something since the port was last closed
   for (;;) {
     if (master_ < 0) {  // hung up on purpose: stay dead until killed
       ::pause();
@@ -119,11 +120,14 @@ void PtyServer::Serve(Responder& responder, const LineFaults& faults) {
     }
     if (n > 0) {
       pending.insert(pending.end(), buf, buf + n);
+      in_use = true;
     } else if (n < 0 && errno == EIO) {
       // Nobody has the port open. Whatever was half-sent belongs to a run
       // that is over; wait for the next one.
       pending.clear();
       responder.Reset();
+      if (in_use) responder.NoteClosed();
+      in_use = false;
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
       continue;
     }

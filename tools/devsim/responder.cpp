@@ -31,6 +31,10 @@ void Responder::Reset() {
   std::fill(pending_.begin(), pending_.end(), uint8_t{0xFF});
 }
 
+void Responder::NoteClosed() {
+  if (log_) log_("closed");
+}
+
 void Responder::Handle(const Packet& request, std::vector<Packet>& replies) {
   if (log_) {
     char line[96];
@@ -40,6 +44,7 @@ void Responder::Handle(const Packet& request, std::vector<Packet>& replies) {
   switch (static_cast<Command>(request.command())) {
     case Command::Identify:
       Reset();
+      written_firmware_.clear();
       replies.push_back(IdentifyReply(profile_));
       break;
     case Command::ReadRequest:
@@ -55,8 +60,11 @@ void Responder::Handle(const Packet& request, std::vector<Packet>& replies) {
     case Command::WriteCommit:
       Commit(request, replies);
       break;
-    case Command::End:
     case Command::Finish:
+      if (!written_firmware_.empty()) profile_.firmware = written_firmware_;
+      Reset();
+      break;
+    case Command::End:
       Reset();
       break;
     default:
@@ -83,6 +91,11 @@ void Responder::Commit(const Packet& request, std::vector<Packet>& replies) {
             device::BlockChecksum(pending_) == request.U32(16) && !profile_.write_refused &&
             image_.Write(address, pending_);
   if (log_) log_(std::string("write ") + std::to_string(address) + (ok ? " ok" : " refused"));
+  constexpr char kMark[] = "ORVFWVER";  // docs/device.md, "Firmware image"
+  if (ok && std::equal(kMark, kMark + 8, pending_.begin())) {
+    written_firmware_.assign(pending_.begin() + 8, pending_.begin() + 14);
+    written_firmware_.resize(written_firmware_.find('\0') == std::string::npos ? 6 : written_firmware_.find('\0'));
+  }
   Packet result;
   result.set_command(Command::WriteResult);
   result.SetU32(8, ok ? 1 : 0);

@@ -29,10 +29,15 @@ class Responder {
   Responder(MemoryImage& image, DeviceProfile profile, Log log = {});
 
   // Appends the replies to `request` (none for data packets, end, finish).
+  // After the finish command the device reports the firmware version the
+  // written image names, as a real one does once it has restarted.
   void Handle(const Packet& request, std::vector<Packet>& replies);
   // The line went quiet (the program closed the port): forget a half-sent
   // block.
   void Reset();
+  // Logs "closed": the program that used the port has closed it, so nothing
+  // more of its run can arrive (tests wait for this line).
+  void NoteClosed();
 
   static Packet IdentifyReply(const DeviceProfile& profile);
 
@@ -45,6 +50,9 @@ class Responder {
   Log log_;
   std::vector<uint8_t> pending_;  // the block being written
   std::bitset<device::kPacketsPerBlock> received_;
+  // The version a firmware block written since the last identify names;
+  // the device runs it once the finish command has come.
+  std::string written_firmware_;
 };
 
 }  // namespace orv::devsim

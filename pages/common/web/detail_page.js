@@ -96,7 +96,10 @@
     const box = document.getElementById('chart');
     if (plot) { plot.destroy(); plot = null; }
     box.textContent = '';
-    document.getElementById('chart_unit').textContent = word;
+    // No unit until a dive is shown: the empty page cannot know the diver's.
+    const unitWord = document.getElementById('chart_unit');
+    unitWord.textContent = word;
+    unitWord.parentElement.hidden = false;
     if (xs.length === 0) return;
     const drawMarks = (u) => {
       const ctx = u.ctx, r = 10 * devicePixelRatio;

@@ -1,13 +1,9 @@
-#include "desktop/bridge_script.h"
-
-namespace orv::gtk {
-
-// Injected at document start into every frame of the program's views. The
-// top document keeps a table of element handles that the native side refers
-// to; frames are same-origin, so every operation runs in the top document.
-// Data arrives as typed function arguments and is only ever assigned as text,
-// attribute or value, never evaluated.
-const char* const kBridgeScript = R"JS(
+// The page bridge, injected at document start into every frame of the
+// program's views and built into the program (src/desktop/CMakeLists.txt).
+// The top document keeps a table of element handles that the native side
+// refers to; frames are same-origin, so every operation runs in the top
+// document. Data arrives as typed function arguments and is only ever
+// assigned as text, attribute or value, never evaluated.
 (function () {
   'use strict';
   if (window === window.top && !window.__orv) {
@@ -164,6 +160,3 @@ const char* const kBridgeScript = R"JS(
     if (ev.target && ev.target.tagName === 'SELECT') window.top.__orv.report(5, withId(ev.target));
   });
 })();
-)JS";
-
-}  // namespace orv::gtk
