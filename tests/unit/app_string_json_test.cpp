@@ -27,6 +27,8 @@ const std::vector<std::string> kMessageKeys = {
     "VISIBILITY_CLEAR", "VISIBILITY_SOSO", "VISIBILITY_BAD",
     "BUSY_WORKING", "BUSY_SIGNING_IN", "BUSY_MONTH", "BUSY_DAY", "BUSY_TOTALS", "BUSY_DIVE", "BUSY_SAVING",
     "BUSY_SEARCH", "BUSY_UPDATES",
+    "USB_IN_USE", "FILE_WRITE_ERROR", "UPLOAD_ADDED", "UPLOAD_NOTHING_NEW", "FIRMWARE_UPDATED", "DS_UPDATED",
+    "SITE_UNNAMED", "DIVE_SITE_NOT_FOUND", "CLI_PASSWORD_PROMPT",
 };
 
 // Simplified forms of characters these messages are likely to need; the
@@ -60,7 +62,7 @@ TEST(KeyList, HoldsDistinctKeys) {
   auto keys = kMessageKeys;
   std::sort(keys.begin(), keys.end());
   EXPECT_EQ(std::unique(keys.begin(), keys.end()), keys.end());
-  EXPECT_EQ(keys.size(), 55u);
+  EXPECT_EQ(keys.size(), 71u);
 }
 
 TEST_F(ShippedTable, EveryKeyHasEnglishAndTraditionalChineseText) {
@@ -76,7 +78,9 @@ TEST_F(ShippedTable, EveryKeyHasEnglishAndTraditionalChineseText) {
 
 TEST_F(ShippedTable, FormatPlaceholdersMatchTheCallers) {
   // The firmware question is formatted with the device's version, then the
-  // offered one; every other text is shown as it is, so a stray '%' there
+  // offered one; the upload's count, the new firmware version and the
+  // prompt's e-mail take one value each; every other text is shown as it is,
+  // so a stray '%' there
   // would only confuse a later formatter.
   for (const auto& lang : {"ENG", "CHT"}) {
     for (const auto& key : kMessageKeys) {
@@ -84,6 +88,12 @@ TEST_F(ShippedTable, FormatPlaceholdersMatchTheCallers) {
       if (key == "FIRMWARE_INFO") {
         EXPECT_EQ(Count(text, "%s"), 2u) << lang;
         EXPECT_EQ(Count(text, "%"), 2u) << lang;
+      } else if (key == "UPLOAD_ADDED") {
+        EXPECT_EQ(Count(text, "%d"), 1u) << lang;
+        EXPECT_EQ(Count(text, "%"), 1u) << lang;
+      } else if (key == "FIRMWARE_UPDATED" || key == "CLI_PASSWORD_PROMPT") {
+        EXPECT_EQ(Count(text, "%s"), 1u) << lang << " " << key;
+        EXPECT_EQ(Count(text, "%"), 1u) << lang << " " << key;
       } else {
         EXPECT_EQ(Count(text, "%"), 0u) << lang << " " << key;
       }
