@@ -121,6 +121,11 @@ std::string InFrame(gtk::WebKitWindow& page, const char* frame, const std::strin
                           "const m = f && f.contentDocument; return String(" + expr + ");");
 }
 
+// The dive the first row of the day list stands for.
+std::string OpenDiveId(gtk::WebKitWindow& page) {
+  return InFrame(page, "framepage1", "d.getElementById('view').getAttribute('objid')");
+}
+
 // Shows the main window with the first day of June 2024 that has dives
 // listed and its first dive open; the dive's id, empty when any step failed.
 std::string OpenFirstDive(gtk::MainFrame& frame, DiveMapFunc*& detail) {
@@ -136,7 +141,7 @@ std::string OpenFirstDive(gtk::MainFrame& frame, DiveMapFunc*& detail) {
   e2e::ClickInPage(page, cell, "framepage1");
   if (!e2e::WaitFor([&] { return InFrame(page, "framepage1", "d.getElementById('cell_tbody').children.length") != "0"; }, 8000))
     return "";
-  const std::string id = InFrame(page, "framepage1", "d.getElementById('view').getAttribute('objid')");
+  const std::string id = OpenDiveId(page);
   if (!detail->View(id)) return "";
   const bool shown = e2e::WaitFor(
       [&] { return InFrame(page, "framepage1", "m && m.getElementById('log_max_depth').textContent") != "--"; }, 8000);
@@ -317,6 +322,16 @@ TEST_F(GuiA11y, ScreenReaderNamesEveryWindowAndReadsEveryText) {
       EXPECT_NE(seen.find("window\t" + title + "\n"), std::string::npos) << d.opener << "\n" << seen;
       EXPECT_EQ(Unread(seen, shown), "") << d.opener;
     }
+    // The log dialog's typed-in fields keep their label as name.
+    std::string edit_tree, edit_label;
+    e2e::Observe([&](gtk::DialogPage& dlg) {
+      e2e::TypeInPage(dlg.window(), "s_bar", "180");
+      edit_label = dlg.window().EvalForTest("return document.getElementById('s_bar').closest('label').firstElementChild.textContent;");
+      edit_tree = ScreenReaderView();
+      e2e::ClickInPage(dlg.window(), "exit");
+    });
+    detail->Edit(OpenDiveId(page));
+    EXPECT_NE(edit_tree.find("obj\tentry\t" + edit_label + "\n"), std::string::npos) << edit_label << "\n" << edit_tree;
     // The progress bar is named by its title and tells its value.
     std::string progress_tree, progress_title;
     e2e::Observe([&](gtk::DialogPage& dlg) {
