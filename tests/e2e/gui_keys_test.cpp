@@ -148,6 +148,25 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
     }
     EXPECT_EQ(page.EvalForTest("return document.getElementById('page1').getAttribute('aria-selected');"), "true");
 
+    // Dive Sites: a search by Enter, its results in the Tab order after
+    // it, and Enter on one takes it and closes the list.
+    const auto sites = [&](const std::string& expr) {
+      return page.EvalForTest("const d = document.getElementById('framepage2').contentDocument; return String(" + expr + ");");
+    };
+    Press(view, GDK_KEY_2, GDK_MOD1_MASK);
+    ASSERT_TRUE(e2e::WaitFor([&] { return sites("d.querySelector('#ie > iframe.child-view') !== null") == "true"; }, 10000));
+    ASSERT_TRUE(TabTo(page, "dive_site_find_name|", hidden_stops));
+    Type(view, "Cozumel");
+    Press(view, GDK_KEY_Return);
+    ASSERT_TRUE(e2e::WaitFor([&] { return sites("d.getElementById('pop_table').hidden") == "false"; }, 8000));
+    ASSERT_TRUE(TabTo(page, "dive_site_poi|", hidden_stops));
+    const std::string picked = sites("d.activeElement.querySelector('#poi_name').textContent");
+    EXPECT_FALSE(picked.empty());
+    Press(view, GDK_KEY_Return);
+    EXPECT_TRUE(e2e::WaitFor([&] { return sites("d.getElementById('pop_table').hidden") == "true"; }, 5000));
+    EXPECT_TRUE(e2e::WaitFor([&] { return sites("d.getElementById('dive_site_edit_name').value") == picked; }, 5000)) << picked;
+    Press(view, GDK_KEY_1, GDK_MOD1_MASK);
+
     // The calendar: one stop, Page Up goes a month back, arrows walk to the
     // first day with dives, Enter lists it.
     ASSERT_TRUE(TabTo(page, "date_cell_", hidden_stops));
