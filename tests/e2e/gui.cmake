@@ -33,7 +33,10 @@ if(ORVELLE_GUI)
   orvelle_gui_test(gui_sites_test orvelle_sites)
   orvelle_gui_test(gui_maps_test)
   orvelle_gui_test(gui_export_test orvelle_export)
-  orvelle_gui_test(gui_keys_test)
+  # The keyboard walk needs its window to keep the keyboard focus: no other
+  # window may open on the shared display meanwhile.
+  orvelle_gui_program(gui_keys_test)
+  gtest_discover_tests(gui_keys_test PROPERTIES LABELS e2e RUN_SERIAL TRUE DISCOVERY_TIMEOUT 60)
   # axe-core is a test tool only: read from the pinned npm folder, never
   # copied beside the pages. The screen-reader check runs in a D-Bus session
   # of its own, which brings up the AT-SPI bus the program and the reader meet on.

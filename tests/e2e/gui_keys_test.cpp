@@ -1,6 +1,6 @@
-// The program by keyboard alone, in the real windows: key events go to the
-// windows as the X server would deliver them (no clicks, no page script), and
-// the test only reads what the pages show.
+// The program by keyboard alone, in the real windows: key presses enter
+// through GTK's own event dispatch, as a keyboard's do (no clicks, no page
+// script), and the test only reads what the pages show.
 #include <gtest/gtest.h>
 
 #include <functional>
