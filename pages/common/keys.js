@@ -140,6 +140,20 @@
   }
   nameRows();
 
+  // ---- A field inside its label would be named by all the label holds,
+  // its own typed value included: it is named by the words before it, and
+  // its unit, when the label shows one, describes it.
+  for (const f of doc.querySelectorAll('label input:not([aria-label]), label select:not([aria-label])')) {
+    let words = '';
+    for (const n of f.closest('label').childNodes) {
+      if (n === f || n.contains(f)) break;
+      words += n.textContent;
+    }
+    if (words.trim()) f.setAttribute('aria-label', words.trim());
+    const unit = f.parentElement.querySelector('i[id]');
+    if (unit) f.setAttribute('aria-describedby', unit.id);
+  }
+
   // ---- A dialog starts on its first useful control, and finds it again
   // when the program hides the one that had focus.
   function focusFirst() {

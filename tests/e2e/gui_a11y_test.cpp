@@ -110,9 +110,11 @@ class GuiA11y : public e2e::GuiSimDialogsTest {
     // A script that failed would report nothing at all.
     const std::string head = "checked " + std::to_string(documents);
     if (found != head) findings_ += "[" + LanguageCode + " " + state + "] " + found + "\n";
+    ++checks_;
     e2e::SaveScreenshot(view, "a11y_" + state + "_" + LanguageCode);
   }
   std::string findings_;
+  int checks_ = 0;  // a state never reached is a state never checked
 };
 
 std::string InFrame(gtk::WebKitWindow& page, const char* frame, const std::string& expr) {
@@ -121,16 +123,18 @@ std::string InFrame(gtk::WebKitWindow& page, const char* frame, const std::strin
                           "const m = f && f.contentDocument; return String(" + expr + ");");
 }
 
+// The dive the first row of the day list stands for.
+std::string OpenDiveId(gtk::WebKitWindow& page) {
+  return InFrame(page, "framepage1", "d.getElementById('view').getAttribute('objid')");
+}
+
 // Shows the main window with the first day of June 2024 that has dives
 // listed and its first dive open; the dive's id, empty when any step failed.
 std::string OpenFirstDive(gtk::MainFrame& frame, DiveMapFunc*& detail) {
   if (!frame.Create(PagePath("main.htm"))) return "";
   auto& page = frame.page();
-  CalendarFunc* calendar = nullptr;
-  for (auto& h : frame.handlers()) {
-    if (auto* c = dynamic_cast<CalendarFunc*>(h.get())) calendar = c;
-    if (auto* d = dynamic_cast<DiveMapFunc*>(h.get())) detail = d;
-  }
+  CalendarFunc* calendar = e2e::HandlerOf<CalendarFunc>(frame);
+  detail = e2e::HandlerOf<DiveMapFunc>(frame);
   if (!calendar || !detail || calendar->ShowMonth(2024, 6) != "") return "";
   int day = 0;
   while (day < kCalendarCells && calendar->month().cells[day].cls != kClassDiveDay) ++day;
@@ -139,7 +143,7 @@ std::string OpenFirstDive(gtk::MainFrame& frame, DiveMapFunc*& detail) {
   e2e::ClickInPage(page, cell, "framepage1");
   if (!e2e::WaitFor([&] { return InFrame(page, "framepage1", "d.getElementById('cell_tbody').children.length") != "0"; }, 8000))
     return "";
-  const std::string id = InFrame(page, "framepage1", "d.getElementById('view').getAttribute('objid')");
+  const std::string id = OpenDiveId(page);
   if (!detail->View(id)) return "";
   const bool shown = e2e::WaitFor(
       [&] { return InFrame(page, "framepage1", "m && m.getElementById('log_max_depth').textContent") != "--"; }, 8000);
@@ -175,7 +179,7 @@ TEST_F(GuiA11y, AxeFindsNothingSeriousOnAnyPageInEitherLanguage) {
 
     // Each dialog, filled, then closed the ordinary way.
     const struct {
-      const char* opener;  // clicked in the main page; empty: opened below
+      const char* opener;  // clicked in the main page
       const char* state;
       const char* close;
     } dialogs[] = {{"about", "about", "ok"}, {"setting", "settings", "exit"}, {"export_logbook", "export", "cancel"}};
@@ -233,6 +237,7 @@ TEST_F(GuiA11y, AxeFindsNothingSeriousOnAnyPageInEitherLanguage) {
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }
   EXPECT_EQ(findings_, "");
+  EXPECT_EQ(checks_, 2 * 11);  // sign-in, log book, 8 dialogs and the dive sites, in each language
 }
 
 // The texts a document shows, one a line: every text node with a box,
@@ -320,6 +325,16 @@ TEST_F(GuiA11y, ScreenReaderNamesEveryWindowAndReadsEveryText) {
       EXPECT_NE(seen.find("window\t" + title + "\n"), std::string::npos) << d.opener << "\n" << seen;
       EXPECT_EQ(Unread(seen, shown), "") << d.opener;
     }
+    // The log dialog's typed-in fields keep their label as name.
+    std::string edit_tree, edit_label;
+    e2e::Observe([&](gtk::DialogPage& dlg) {
+      e2e::TypeInPage(dlg.window(), "s_bar", "180");
+      edit_label = dlg.window().EvalForTest("return document.getElementById('s_bar').closest('label').firstElementChild.textContent;");
+      edit_tree = ScreenReaderView();
+      e2e::ClickInPage(dlg.window(), "exit");
+    });
+    detail->Edit(OpenDiveId(page));
+    EXPECT_NE(edit_tree.find("obj\tentry\t" + edit_label + "\n"), std::string::npos) << edit_label << "\n" << edit_tree;
     // The progress bar is named by its title and tells its value.
     std::string progress_tree, progress_title;
     e2e::Observe([&](gtk::DialogPage& dlg) {

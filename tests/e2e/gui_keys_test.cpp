@@ -1,6 +1,6 @@
-// The program by keyboard alone, in the real windows: key events go to the
-// windows as the X server would deliver them (no clicks, no page script), and
-// the test only reads what the pages show.
+// The program by keyboard alone, in the real windows: key presses enter
+// through GTK's own event dispatch, as a keyboard's do (no clicks, no page
+// script), and the test only reads what the pages show.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -127,9 +127,7 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
     ASSERT_TRUE(frame.Create(PagePath("main.htm")));
     auto& page = frame.page();
     GtkWidget* view = page.widget();
-    CalendarFunc* calendar = nullptr;
-    for (auto& h : frame.handlers())
-      if (auto* c = dynamic_cast<CalendarFunc*>(h.get())) calendar = c;
+    CalendarFunc* calendar = e2e::HandlerOf<CalendarFunc>(frame);
     ASSERT_NE(calendar, nullptr);
     ASSERT_EQ(calendar->ShowMonth(2024, 7), "");
 
@@ -149,6 +147,25 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
       }, 8000)) << s.shown << " after key " << s.key;
     }
     EXPECT_EQ(page.EvalForTest("return document.getElementById('page1').getAttribute('aria-selected');"), "true");
+
+    // Dive Sites: a search by Enter, its results in the Tab order after
+    // it, and Enter on one takes it and closes the list.
+    const auto sites = [&](const std::string& expr) {
+      return page.EvalForTest("const d = document.getElementById('framepage2').contentDocument; return String(" + expr + ");");
+    };
+    Press(view, GDK_KEY_2, GDK_MOD1_MASK);
+    ASSERT_TRUE(e2e::WaitFor([&] { return sites("d.querySelector('#ie > iframe.child-view') !== null") == "true"; }, 10000));
+    ASSERT_TRUE(TabTo(page, "dive_site_find_name|", hidden_stops));
+    Type(view, "Cozumel");
+    Press(view, GDK_KEY_Return);
+    ASSERT_TRUE(e2e::WaitFor([&] { return sites("d.getElementById('pop_table').hidden") == "false"; }, 8000));
+    ASSERT_TRUE(TabTo(page, "dive_site_poi|", hidden_stops));
+    const std::string picked = sites("d.activeElement.querySelector('#poi_name').textContent");
+    EXPECT_FALSE(picked.empty());
+    Press(view, GDK_KEY_Return);
+    EXPECT_TRUE(e2e::WaitFor([&] { return sites("d.getElementById('pop_table').hidden") == "true"; }, 5000));
+    EXPECT_TRUE(e2e::WaitFor([&] { return sites("d.getElementById('dive_site_edit_name').value") == picked; }, 5000)) << picked;
+    Press(view, GDK_KEY_1, GDK_MOD1_MASK);
 
     // The calendar: one stop, Page Up goes a month back, arrows walk to the
     // first day with dives, Enter lists it.

@@ -90,9 +90,8 @@ void FreshEnglishState(const std::string& settings_name) { FreshState(settings_n
 void FreshState(const std::string& settings_name, const std::string& lang) {
   SetSettingsPath(::testing::TempDir() + "/" + settings_name + "." + std::to_string(::getpid()) + ".ini");
   ScaleX = ScaleY = 1.0f;
-  LanguageCode = lang;
   State() = AppState{};
-  State().page_folder = MakePageFolder(ProgramFolder(), lang);
+  UseLanguage(lang);
 }
 
 bool WaitFor(const std::function<bool()>& done, int timeout_ms) {
