@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,14 +13,15 @@ namespace {
 
 const std::vector<std::string> kMessageKeys = {
     "HOST_NOT_CONN", "HOST_ERROR", "DATA_ERROR", "NO_INTERNET", "LOG_SAVE_FAILED",
-    "ENTER_EMAIL", "ENTER_PASSWORD", "EMAIL_PWD_ERROR",
+    "ENTER_EMAIL", "ENTER_PASSWORD", "CLI_PASSWORD_PROMPT", "EMAIL_PWD_ERROR",
     "USB_NOT_CONN", "NOT_SUPPOR_DEVICE", "USB_ERROR",
     "PREPARING_UPLOAD", "ANALYZING_UPLOAD", "READ_UPLOAD", "COMPLETE_UPLOAD", "UPLOAING_LOG",
-    "READING_LOG",
+    "READING_LOG", "UPLOAD_ADDED", "UPLOAD_NOTHING_NEW",
     "NO_UPDATE_INFO", "FIRMWARE_INFO", "SURE_UPDATE_DS", "GET_UPDATE_FILE", "WRITING_UPDATE",
-    "FILE_ERROR", "UNABLE_GET_FILE", "UPDATE_COMPLETE",
+    "FILE_ERROR", "UNABLE_GET_FILE", "UPDATE_COMPLETE", "FIRMWARE_UPDATED", "DS_UPDATED",
     "NO_DIVE_SITE", "UNABLE_TO_WRITE", "SURE_SEND_DS", "DIVE_SITE_WRITED", "SURE_READ_DS",
     "DIVE_SITE_READED", "DIVE_SITE_MAX", "TO_DEL_DIVE_SIZE", "LATLNG_RANGE_ERROR",
+    "SITE_UNNAMED", "SITE_ROW_LAT", "SITE_ROW_LNG", "DIVE_SITE_NOT_FOUND",
     "SCUBA", "GAUGE", "FREEDIVE",
     "SUNNY", "CLOUDY", "RAIN", "SNOW", "OVERCAST",
     "WAVE_NO", "WAVE_SMALL", "WAVE_MEDIUM", "WAVE_HIGH",
@@ -60,7 +62,7 @@ TEST(KeyList, HoldsDistinctKeys) {
   auto keys = kMessageKeys;
   std::sort(keys.begin(), keys.end());
   EXPECT_EQ(std::unique(keys.begin(), keys.end()), keys.end());
-  EXPECT_EQ(keys.size(), 55u);
+  EXPECT_EQ(keys.size(), 71u);
 }
 
 TEST_F(ShippedTable, EveryKeyHasEnglishAndTraditionalChineseText) {
@@ -76,14 +78,20 @@ TEST_F(ShippedTable, EveryKeyHasEnglishAndTraditionalChineseText) {
 
 TEST_F(ShippedTable, FormatPlaceholdersMatchTheCallers) {
   // The firmware question is formatted with the device's version, then the
-  // offered one; every other text is shown as it is, so a stray '%' there
-  // would only confuse a later formatter.
+  // offered one; a few texts take one value, as their callers fill it; every
+  // other text is shown as it is, so a stray '%' there would only confuse a
+  // later formatter.
+  const std::map<std::string, std::string> one_value = {
+      {"CLI_PASSWORD_PROMPT", "%s"}, {"FIRMWARE_UPDATED", "%s"}, {"UPLOAD_ADDED", "%d"}};
   for (const auto& lang : {"ENG", "CHT"}) {
     for (const auto& key : kMessageKeys) {
       const std::string text = Text(lang, key);
       if (key == "FIRMWARE_INFO") {
         EXPECT_EQ(Count(text, "%s"), 2u) << lang;
         EXPECT_EQ(Count(text, "%"), 2u) << lang;
+      } else if (const auto it = one_value.find(key); it != one_value.end()) {
+        EXPECT_EQ(Count(text, it->second), 1u) << lang << " " << key;
+        EXPECT_EQ(Count(text, "%"), 1u) << lang << " " << key;
       } else {
         EXPECT_EQ(Count(text, "%"), 0u) << lang << " " << key;
       }
