@@ -13,7 +13,7 @@ ORVELLE_PACKAGES=(
   libgtest-dev libgmock-dev googletest
   xvfb xauth umockdev libumockdev-dev clang libclang-rt-14-dev gnome-keyring
   openssl imagemagick fonts-noto-cjk fonts-dejavu-core ccache dbus-daemon
-  clang-format clang-tidy shellcheck nodejs
+  clang-format clang-tidy shellcheck nodejs python3-pyatspi at-spi2-core
 )
 # What scripts/package needs on top: the Debian package tools and the
 # checkers the packages must pass.

@@ -101,6 +101,10 @@
           f = e.ownerDocument.createElement('iframe');
           f.className = 'child-view';
           f.style.cssText = 'border:0;width:100%;height:100%;display:block';
+          // Named after the page it shows, once that has loaded; until then
+          // after the page it sits in.
+          f.title = e.ownerDocument.title;
+          f.addEventListener('load', () => { if (f.contentDocument && f.contentDocument.title) f.title = f.contentDocument.title; });
           e.appendChild(f);
         }
         f.setAttribute('src', src);

@@ -3,7 +3,12 @@
 // closes on its button, on Escape or on a click elsewhere.
 (function () {
   const pop = document.getElementById('pop_table');
-  const close = () => pop.setAttribute('hidden', '');
+  const close = () => {
+    // Closed from inside, the focus goes back to the search it came from.
+    const inside = pop.contains(document.activeElement);
+    pop.setAttribute('hidden', '');
+    if (inside) document.getElementById('dive_site_find_name').focus();
+  };
   document.addEventListener('click', (ev) => {
     const row = ev.target.closest && ev.target.closest('.site_pick');
     if (row) {

@@ -71,6 +71,8 @@ MonthGrid BuildMonthGrid(int64_t year, int month, const std::vector<MonthSummary
     if (const MonthSummaryEntry* dives = DiveEntry(summary, cell.date)) {
       cell.cls = kClassDiveDay;
       cell.kind = KindOf(*dives);
+      cell.scuba_count = dives->scuba_count;
+      cell.free_count = dives->free_count;
     } else if (cell.date.year == year && cell.date.month == month) {
       cell.cls = kClassShownMonth;
     } else {

@@ -42,6 +42,9 @@ struct GridCell {
   // Which kind of dives a dive day holds, so the page can tell them apart at
   // a glance; empty for days without dives.
   std::string kind;
+  // The day's dives by kind, which name the day for screen readers.
+  int32_t scuba_count = 0;
+  int32_t free_count = 0;
 };
 using MonthGrid = std::array<GridCell, kCalendarCells>;
 

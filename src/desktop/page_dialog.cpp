@@ -98,9 +98,14 @@ int RunPageDialog(DialogPage& page, GtkWindow* owner) {
                    &page);
 
   page.window().SetEventSink(&page);
+  // The page's title, in the diver's language, names the window for screen
+  // readers and window lists; the dialog has no caption of its own to show it.
+  g_object_bind_property(view, "title", dialog, "title", G_BINDING_SYNC_CREATE);
   page.window().LoadFile(PagePath(page.PageName()));
   page.Fill();
   gtk_widget_show_all(dialog);
+  // Keys go to the page from the start, so its first control is ready to type into.
+  gtk_widget_grab_focus(view);
   if (Observer()) Observer()(page);
 
   struct Watch {

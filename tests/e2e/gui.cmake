@@ -33,6 +33,18 @@ if(ORVELLE_GUI)
   orvelle_gui_test(gui_sites_test orvelle_sites)
   orvelle_gui_test(gui_maps_test)
   orvelle_gui_test(gui_export_test orvelle_export)
+  orvelle_gui_test(gui_keys_test)
+  # axe-core is a test tool only: read from the pinned npm folder, never
+  # copied beside the pages. The screen-reader check runs in a D-Bus session
+  # of its own, which brings up the AT-SPI bus the program and the reader meet on.
+  orvelle_gui_program(gui_a11y_test)
+  target_compile_definitions(gui_a11y_test PRIVATE
+    ORVELLE_AXE_JS="${CMAKE_SOURCE_DIR}/pages/vendor/node_modules/axe-core/axe.min.js"
+    ORVELLE_ATSPI_PY="${CMAKE_CURRENT_LIST_DIR}/atspi_tree.py")
+  add_test(NAME gui_a11y.axe COMMAND gui_a11y_test --gtest_filter=GuiA11y.Axe*)
+  add_test(NAME gui_a11y.screen_reader
+    COMMAND dbus-run-session -- $<TARGET_FILE:gui_a11y_test> --gtest_filter=GuiA11y.ScreenReader*)
+  set_tests_properties(gui_a11y.axe gui_a11y.screen_reader PROPERTIES LABELS e2e)
 
   # The page-fits-window check, one process per display scale: GTK reads the
   # desktop's scale once, when it starts.

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/dialogs.h"
+#include "app/string_table.h"
+#include "desktop/generic_dialogs.h"
 #include "desktop/tile_scheme.h"
 #include "e2e/gui_support.h"
 #include "sim_server.h"
@@ -33,6 +36,22 @@ class GuiSimTest : public ::testing::Test {
   void SetUp() override { ORV_REQUIRE_DISPLAY(); }
 
   static inline test::SimServer* server = nullptr;
+};
+
+// The same, with the program's own dialog windows behind ShowMessage,
+// AskYesNo and the about box.
+class GuiSimDialogsTest : public GuiSimTest {
+ protected:
+  void SetUp() override {
+    GuiSimTest::SetUp();
+    SetDialogBackend(&dialogs_);
+  }
+  void TearDown() override {
+    Observe(nullptr);
+    SetDialogBackend(nullptr);
+    LanguageCode = "ENG";
+  }
+  gtk::GtkDialogs dialogs_;
 };
 
 }  // namespace orv::e2e

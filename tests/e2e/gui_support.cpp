@@ -85,12 +85,14 @@ void UseLanguage(const std::string& lang) {
   State().page_folder = MakePageFolder(ProgramFolder(), lang);
 }
 
-void FreshEnglishState(const std::string& settings_name) {
+void FreshEnglishState(const std::string& settings_name) { FreshState(settings_name, "ENG"); }
+
+void FreshState(const std::string& settings_name, const std::string& lang) {
   SetSettingsPath(::testing::TempDir() + "/" + settings_name + "." + std::to_string(::getpid()) + ".ini");
   ScaleX = ScaleY = 1.0f;
-  LanguageCode = "ENG";
+  LanguageCode = lang;
   State() = AppState{};
-  State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
+  State().page_folder = MakePageFolder(ProgramFolder(), lang);
 }
 
 bool WaitFor(const std::function<bool()>& done, int timeout_ms) {

@@ -40,6 +40,8 @@ bool WaitFor(const std::function<bool()>& done, int timeout_ms);
 // A signed-out program in English at scale 1, its settings in a file of
 // this process's own (CTest runs the cases side by side).
 void FreshEnglishState(const std::string& settings_name);
+// The same in `lang` ("ENG" or "CHT").
+void FreshState(const std::string& settings_name, const std::string& lang);
 // The size the dialog window got.
 void WindowSize(GtkWindow* window, int& width, int& height);
 // The language and its page folder for the windows opened next.

@@ -114,9 +114,9 @@
       legend: { show: false }, cursor: { y: false, points: { size: 7 } },
       scales: { x: { time: false }, y: { range: (u, min) => [Math.min(min * 1.12, -1), 0] } },
       axes: [
-        { stroke: '#7c8c9c', grid: { stroke: '#eef2f5' }, ticks: { show: false }, size: 26,
+        { stroke: '#5b6b7c', grid: { stroke: '#eef2f5' }, ticks: { show: false }, size: 26,
           incrs: timeSteps, space: 48, values: (u, vals) => vals.map(clock), font: '11px system-ui' },
-        { stroke: '#7c8c9c', grid: { stroke: '#eef2f5' }, ticks: { show: false }, size: 36,
+        { stroke: '#5b6b7c', grid: { stroke: '#eef2f5' }, ticks: { show: false }, size: 36,
           incrs: depthSteps, values: (u, vals) => vals.map((v) => String(Math.abs(Math.round(v)))),
           font: '11px system-ui' },
       ],
