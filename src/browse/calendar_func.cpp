@@ -111,6 +111,9 @@ std::string CalendarFunc::LoadMonth() {
   month_.label.SetText(MonthLabel(month_.year, month_.month));
   BrowseReply reply =
       RequestChecked(context_, CalendarMonthEndpoint(static_cast<int>(month_.year), month_.month), message);
+  // Given up by the diver: the grid keeps the month it shows, and ShowMonth
+  // puts that month's label back.
+  if (!reply.ok() && WaitCancelled()) return reply.key;
   // A failed month still gets its own days, unmarked, with the failure in
   // `message` and "synclog" to try again: the last good month's marks
   // under this month's label would show dives on the wrong dates.

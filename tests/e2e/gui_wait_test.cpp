@@ -168,6 +168,7 @@ TEST_F(GuiWait, CancelledMonthStepLeavesTheCalendarAsItWas) {
           ".getElementById('" + id + "').textContent;");
     };
     const std::string label = read("calendardate", true);
+    const std::string first_day = read("date_cell_00", true);
     ASSERT_TRUE(server->SetFault("calendar_month", "stall"));
     std::string popup_text;
     bool cancelled = false;
@@ -186,6 +187,7 @@ TEST_F(GuiWait, CancelledMonthStepLeavesTheCalendarAsItWas) {
     server->SetFault("calendar_month", "none");
     EXPECT_EQ(popup_text, Tr("BUSY_MONTH"));
     EXPECT_EQ(read("calendardate", true), label);
+    EXPECT_EQ(read("date_cell_00", true), first_day);  // the grid under it as well
     EXPECT_EQ(read("message", false), "");
     EXPECT_EQ(dialogs, 0);
     e2e::SaveScreenshot(frame.page(), std::string("wait_month_cancelled_") + lang);
