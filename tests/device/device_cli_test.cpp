@@ -112,8 +112,7 @@ TEST_F(Cli, SignalEndsTheOperationAndReleasesThePort) {
     posix_spawn_file_actions_t io;
     posix_spawn_file_actions_init(&io);
     posix_spawn_file_actions_addopen(&io, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::string argv_text[] = {std::string(ORVELLE_BIN_DIR) + "/orvelle-cli", "--device", sim_->slave(), "dump", "0",
-                               "0x40000", file};
+    std::string argv_text[] = {ORVELLE_BIN_DIR "/orvelle-cli", "--device", sim_->slave(), "dump", "0", "0x40000", file};
     char* argv[] = {argv_text[0].data(), argv_text[1].data(), argv_text[2].data(), argv_text[3].data(),
                     argv_text[4].data(), argv_text[5].data(), argv_text[6].data(), nullptr};
     pid_t pid = -1;
