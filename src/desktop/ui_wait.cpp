@@ -114,15 +114,13 @@ void UiWait::Release() {
   gdk_event_handler_set(PassInput, nullptr, nullptr);
   WebKitWindow::FlushHeldWrites();
   // Handed back from the main loop, never inside the handler that waited.
-  if (!queued_.empty() && !pump_source_)
-    pump_source_ = g_idle_add(
-        [](gpointer self) {
-          auto* wait = static_cast<UiWait*>(self);
-          wait->pump_source_ = 0;
-          wait->Pump();
-          return G_SOURCE_REMOVE;
-        },
-        this);
+  if (!queued_.empty() && !pump_scheduled_) {
+    pump_scheduled_ = true;
+    RunWhenIdle([this] {
+      pump_scheduled_ = false;
+      Pump();
+    });
+  }
 }
 
 void UiWait::RunRequest(const std::function<void()>& perform, std::atomic<bool>& cancel) {
