@@ -162,7 +162,7 @@ std::string CalendarFunc::OpenDay(int index, std::vector<DayRow>* shown) {
   // Before the first successful fill a cell holds no date to ask for.
   if (date.month == 0) return {};
   WaitPurpose purpose("BUSY_DAY");
-  const std::string key = day_list_.Open(date, shown);
+  std::string key = day_list_.Open(date, shown);
   if (key.empty()) {
     month_.open_day = date;
     MarkOpenDay();

@@ -13,7 +13,7 @@ namespace orv::gtk {
 
 namespace {
 
-constexpr int kWidth = 300;  // logical pixels, scaled like every dialog
+constexpr int kWidth = 360;  // logical pixels, scaled like every dialog
 constexpr int kHeight = 92;
 
 // Its page stays loaded from one wait to the next: loading it costs a nested

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "desktop/generic_dialogs.h"
 #include "desktop/idle_task.h"
@@ -75,7 +76,7 @@ void RunProgressDialog(ProgressDlg& dlg, const std::function<void(ProgressSink&)
 }
 
 void InstallProgressRunner(std::function<void()> after_stop) {
-  SetProgressRunner([after_stop](const std::function<void(ProgressSink&)>& work) {
+  SetProgressRunner([after_stop = std::move(after_stop)](const std::function<void(ProgressSink&)>& work) {
     ProgressDlg dlg;
     RunProgressDialog(dlg, work);
     if (after_stop && StopRequested()) after_stop();

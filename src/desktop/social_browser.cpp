@@ -14,6 +14,7 @@
 #include "app/program_messages.h"
 #include "app/settings.h"
 #include "app/string_table.h"
+#include "app/wait_purpose.h"
 #include "cloud/service_config.h"
 #include "desktop/idle_task.h"
 #include "desktop/ui_wait.h"
@@ -247,6 +248,7 @@ void SocialSignInHost::Check(int64_t serial) {
   if (step.hide) browser_->Hide();
   if (step.show) browser_->CentreAndShow();
   std::string key = step.key;
+  WaitPurpose purpose("BUSY_SIGNING_IN");
   if (step.token) {
     key = CompleteSocialSignIn(*step.token);
     if (key.empty()) {
@@ -259,7 +261,7 @@ void SocialSignInHost::Check(int64_t serial) {
       return;
     }
   }
-  if (!key.empty()) page_.FindById("message").SetText(Tr(key));
+  if (!key.empty() && !WaitCancelled()) page_.FindById("message").SetText(Tr(key));
 }
 
 }  // namespace orv::gtk

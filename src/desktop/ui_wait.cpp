@@ -20,11 +20,24 @@ constexpr guint kBusyDelayMs = 400;
 
 bool IsInput(GdkEventType type) {
   switch (type) {
-    case GDK_MOTION_NOTIFY: case GDK_BUTTON_PRESS: case GDK_2BUTTON_PRESS: case GDK_3BUTTON_PRESS:
-    case GDK_BUTTON_RELEASE: case GDK_KEY_PRESS: case GDK_KEY_RELEASE: case GDK_SCROLL:
-    case GDK_TOUCH_BEGIN: case GDK_TOUCH_UPDATE: case GDK_TOUCH_END: case GDK_TOUCH_CANCEL:
-    case GDK_TOUCHPAD_SWIPE: case GDK_TOUCHPAD_PINCH: case GDK_DELETE:
-    case GDK_DRAG_ENTER: case GDK_DRAG_MOTION: case GDK_DROP_START:
+    case GDK_MOTION_NOTIFY:
+    case GDK_BUTTON_PRESS:
+    case GDK_2BUTTON_PRESS:
+    case GDK_3BUTTON_PRESS:
+    case GDK_BUTTON_RELEASE:
+    case GDK_KEY_PRESS:
+    case GDK_KEY_RELEASE:
+    case GDK_SCROLL:
+    case GDK_TOUCH_BEGIN:
+    case GDK_TOUCH_UPDATE:
+    case GDK_TOUCH_END:
+    case GDK_TOUCH_CANCEL:
+    case GDK_TOUCHPAD_SWIPE:
+    case GDK_TOUCHPAD_PINCH:
+    case GDK_DELETE:
+    case GDK_DRAG_ENTER:
+    case GDK_DRAG_MOTION:
+    case GDK_DROP_START:
       return true;
     default:
       return false;
@@ -83,11 +96,14 @@ void UiWait::Drain() {
 void UiWait::Hold() {
   if (holding_++ > 0) return;
   gdk_event_handler_set(HoldInput, nullptr, nullptr);
-  busy_timer_ = g_timeout_add(kBusyDelayMs, [](gpointer self) {
-    static_cast<UiWait*>(self)->busy_timer_ = 0;
-    BusyPopup::Show();
-    return G_SOURCE_REMOVE;
-  }, this);
+  busy_timer_ = g_timeout_add(
+      kBusyDelayMs,
+      [](gpointer self) {
+        static_cast<UiWait*>(self)->busy_timer_ = 0;
+        BusyPopup::Show();
+        return G_SOURCE_REMOVE;
+      },
+      this);
 }
 
 void UiWait::Release() {
@@ -98,13 +114,13 @@ void UiWait::Release() {
   gdk_event_handler_set(PassInput, nullptr, nullptr);
   WebKitWindow::FlushHeldWrites();
   // Handed back from the main loop, never inside the handler that waited.
-  if (!queued_.empty() && !pump_source_)
-    pump_source_ = g_idle_add([](gpointer self) {
-      auto* wait = static_cast<UiWait*>(self);
-      wait->pump_source_ = 0;
-      wait->Pump();
-      return G_SOURCE_REMOVE;
-    }, this);
+  if (!queued_.empty() && !pump_scheduled_) {
+    pump_scheduled_ = true;
+    RunWhenIdle([this] {
+      pump_scheduled_ = false;
+      Pump();
+    });
+  }
 }
 
 void UiWait::RunRequest(const std::function<void()>& perform, std::atomic<bool>& cancel) {

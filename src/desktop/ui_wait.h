@@ -81,7 +81,7 @@ class UiWait {
   std::deque<Queued> queued_;
   std::map<const void*, int> busy_;
   guint busy_timer_ = 0;
-  guint pump_source_ = 0;
+  bool pump_scheduled_ = false;
 };
 
 // Hands a program message (from any thread) to the UI thread: dispatched

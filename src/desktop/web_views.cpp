@@ -93,7 +93,7 @@ std::string FileForAppUri(const std::string& uri) {
   g_free(unescaped);
   // Anything that climbs out of the program folder is not ours to serve.
   const std::string base = ProgramFolder();
-  const std::string full = (std::filesystem::path(base) / rel).lexically_normal().string();
+  std::string full = (std::filesystem::path(base) / rel).lexically_normal().string();
   if (rel.empty() || rel.front() == '/' || full.rfind(base, 0) != 0) return {};
   return full;
 }

@@ -67,7 +67,7 @@ const char* SymbolOf(int32_t code) {
 std::vector<const Json::Value*> Elements(const Json::Value& v) {
   std::vector<const Json::Value*> out;
   if (!v.isArray() && !v.isObject()) return out;
-  for (auto it = v.begin(); it != v.end(); ++it) out.push_back(&*it);
+  for (const Json::Value& element : v) out.push_back(&element);
   return out;
 }
 

@@ -102,7 +102,7 @@ TEST_F(TileServiceTest, FreshTilesComeFromTheDiskAndStallsEndOnClose) {
 
   // Closing while a transfer hangs answers it, and does not wait for the server.
   auto answered = std::make_shared<std::promise<Source>>();
-  service_->Get({2, 0, 0}, [answered](TileReply r) { answered->set_value(r.source); });
+  service_->Get({2, 0, 0}, [answered](const TileReply& r) { answered->set_value(r.source); });
   service_.reset();
   auto source = answered->get_future();
   ASSERT_EQ(source.wait_for(std::chrono::seconds(0)), std::future_status::ready);

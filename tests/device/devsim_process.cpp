@@ -32,6 +32,7 @@ Devsim::Devsim(const std::string& image, const std::vector<std::string>& args) {
   if (pid_ == 0) {
     ::dup2(out[1], STDOUT_FILENO);
     std::vector<char*> c;
+    c.reserve(argv.size() + 1);
     for (auto& a : argv) c.push_back(a.data());
     c.push_back(nullptr);
     ::execv(c[0], c.data());

@@ -68,7 +68,7 @@ class GuiEngine : public ::testing::Test {
   }
   // Two handlers, both running `on_event` for every page event, as the main
   // window's handlers all see each click.
-  void ListenTwice(std::function<void(const PageEvent&)> on_event) {
+  void ListenTwice(const std::function<void(const PageEvent&)>& on_event) {
     for (int i = 0; i < 2; ++i) {
       auto h = std::make_unique<Listener>();
       h->run = on_event;

@@ -12,6 +12,7 @@
 #include "app/headless/headless_engine.h"
 #include "app/program_messages.h"
 #include "app/string_table.h"
+#include "app/wait_purpose.h"
 #include "browse/calendar_func.h"
 #include "browse/history_func.h"
 
@@ -175,6 +176,30 @@ TEST_F(BrowsePageTest, FailedMonthsDrawTheirDaysUnmarked) {
   // A later success clears it: the failure it told of is over.
   cal.ShowMonth(2020, 9);
   EXPECT_EQ(Message(), "");
+}
+
+// Cancel in the busy popup: the step is given up, the label goes back to the
+// month the grid shows and nothing tells of a failure; the next operation
+// reports its own failures again.
+TEST_F(BrowsePageTest, CancelledMonthStepKeepsTheShownMonthAndTellsNothing) {
+  service.Month("202009", R"([{"year_month_date":"20200921","scuba_count":1,"free_count":0}])");
+  service.replies["api/v1/divelogs/calendar/month?year_month=202011"] = "<html>busy</html>";
+  CalendarFunc cal(&notifier, [this](const Endpoint& e) -> std::optional<std::string> {
+    if (e.path.find("year_month=202010") == std::string::npos) return service.Request()(e);
+    NoteWaitCancelled();  // as the busy popup's Cancel does while the request runs
+    return std::string();  // what a transfer cut off by Cancel gives
+  });
+  cal.Bind(&win);
+  ASSERT_EQ(cal.ShowMonth(2020, 9), "");
+  EXPECT_EQ(cal.ShowMonth(2020, 10), "HOST_NOT_CONN");
+  EXPECT_EQ(Text(Frame("calendardate")), "2020-09");
+  EXPECT_EQ(cal.month().month, 9);
+  EXPECT_EQ(Message(), "");
+  EXPECT_TRUE(notifier.keys.empty());
+  EXPECT_FALSE(WaitCancelled());
+  EXPECT_EQ(cal.ShowMonth(2020, 11), "HOST_NOT_CONN");
+  EXPECT_EQ(Message(), Tr("HOST_NOT_CONN"));
+  EXPECT_EQ(Text(Frame("calendardate")), "2020-11");
 }
 
 TEST_F(BrowsePageTest, DayListRowsFromAPreviousMonthCell) {

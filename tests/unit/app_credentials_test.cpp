@@ -144,6 +144,7 @@ class Child {
   // which is then closed. `envp` null keeps this process's environment.
   bool Start(std::vector<std::string> argv, gchar** envp = nullptr, const char* input = nullptr) {
     std::vector<gchar*> args;
+    args.reserve(argv.size() + 1);
     for (auto& a : argv) args.push_back(a.data());
     args.push_back(nullptr);
     gint in = -1;

@@ -44,7 +44,7 @@ DiveLog SampleDive() {
 
 TEST(DiveLogRecord, FillReadsEveryFieldInItsUnit) {
   const DiveLog log = SampleDive();
-  const DiveLog before = log;
+  const DiveLog before = log;  // NOLINT(performance-unnecessary-copy-initialization): compared after the fill
   const LogEditRecord r = FillEditRecord(log);
   EXPECT_EQ(r.dive_type, DiveType::Scuba);
   EXPECT_EQ(r.site_id, "poi0007");

@@ -3,6 +3,8 @@
 #include <json/writer.h>
 
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
 
 
 namespace orv::sim {
@@ -188,6 +190,26 @@ SimReply Service::Apply(Fault fault) {
   return {};
 }
 
+namespace {
+
+// ORVELLE_CLOUDSIM_REQUEST_LOG names a file that receives one line per
+// request (method, target, body length and an FNV-1a hash of the body), so
+// two runs of the same tests can be compared for what the service received.
+void LogRequest(const SimRequest& request) {
+  static FILE* log = [] {
+    const char* path = std::getenv("ORVELLE_CLOUDSIM_REQUEST_LOG");
+    return path && *path ? std::fopen(path, "a") : nullptr;
+  }();
+  if (!log) return;
+  uint64_t hash = 1469598103934665603ull;
+  for (unsigned char c : request.body) hash = (hash ^ c) * 1099511628211ull;
+  std::fprintf(log, "%s %s %zu %016llx\n", request.method.c_str(), request.target.c_str(), request.body.size(),
+               static_cast<unsigned long long>(hash));
+  std::fflush(log);
+}
+
+}  // namespace
+
 SimReply Service::Dispatch(SimRequest request) {
   auto question = request.target.find('?');
   request.path = request.target.substr(0, question);
@@ -197,6 +219,7 @@ SimReply Service::Dispatch(SimRequest request) {
 
   std::lock_guard lock(mutex_);
   bool control = request.path.rfind("/_sim/", 0) == 0 || request.path.rfind("/static/", 0) == 0;
+  if (!control) LogRequest(request);
   if (!control) {
     Json::Value record;
     record["method"] = request.method;
