@@ -120,6 +120,8 @@ int RunPageDialog(DialogPage& page, GtkWindow* owner) {
       w->page->EndDialog(-99);
       return G_SOURCE_REMOVE;
     }, &watch);
+  // A stop that came while the page loaded found no open dialog to end.
+  if (!page.ended_ && StopRequested() && !page.StaysOpenOnStop()) page.EndDialog(-1);
   if (!page.ended_) {
     open_dialogs.push_back(&page);
     UiWait::Get().SpinUntil([&page] { return page.ended_; }, 0);

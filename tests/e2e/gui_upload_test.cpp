@@ -3,7 +3,17 @@
 // local service, and the calendar shows them afterwards.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
@@ -162,6 +172,50 @@ TEST(GuiUpload, SignalOrClosingStopsTheUploadWithTheEndCommand) {
   SetProgressRunner(nullptr);
   device::SetDevicePathOverride("");
   gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
+}
+
+
+// The program itself, stopped by a signal where it waits for the diver: it
+// ends with 128 + the signal and says so in one line on stderr.
+TEST(GuiProgram, ASignalEndsTheProgramWithALineNamingIt) {
+  const std::string home = ::testing::TempDir() + "/signal-home-" + std::to_string(::getpid());
+  const std::string err = home + ".err";
+  std::string argv_text[] = {ORVELLE_BIN_DIR "/orvelle-pc-tool", "--service", "127.0.0.1:1"};
+  char* argv[] = {argv_text[0].data(), argv_text[1].data(), argv_text[2].data(), nullptr};
+  std::vector<std::string> env_text = {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/config",
+                                       "XDG_DATA_HOME=" + home + "/data"};
+  for (char** e = environ; *e; ++e)
+    if (std::strncmp(*e, "HOME=", 5) && std::strncmp(*e, "XDG_CONFIG_HOME=", 16) && std::strncmp(*e, "XDG_DATA_HOME=", 14))
+      env_text.emplace_back(*e);
+  std::vector<char*> envp;
+  for (std::string& e : env_text) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t io;
+  posix_spawn_file_actions_init(&io);
+  posix_spawn_file_actions_addopen(&io, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = -1;
+  ASSERT_EQ(posix_spawn(&pid, argv[0], &io, nullptr, argv, envp.data()), 0);
+  posix_spawn_file_actions_destroy(&io);
+  // Ready when the program catches SIGTERM itself (its signal source is in
+  // place), as the kernel reports it.
+  auto catches_term = [pid] {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+      if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
+    return 0ull;
+  };
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!catches_term() && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ::kill(pid, SIGTERM);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status)) << "killed by the signal instead of stopping";
+  EXPECT_EQ(WEXITSTATUS(status), 143);
+  std::ifstream in(err);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("orvelle-pc-tool: stopped by SIGTERM\n"), std::string::npos) << text.str();
 }
 
 }  // namespace
