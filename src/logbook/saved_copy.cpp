@@ -98,10 +98,18 @@ bool CreatePrivateFile(const std::string& path) {
 
 enum class Health { Good, Damaged, Newer, Unusable };
 
-Health Check(sqlite3* db) {
+// `thorough`: every page is read. Done where the copy is opened to be
+// written (sign-in, sync), which is where a damaged one is set aside; a read
+// of the copy (offline) checks its header and schema only, so showing a month
+// does not read the whole log book first.
+Health Check(sqlite3* db, bool thorough) {
   const int64_t version = ScalarInt(db, "PRAGMA user_version");
   if (version < 0) return sqlite3_errcode(db) == SQLITE_BUSY ? Health::Unusable : Health::Damaged;
   if (version > kSavedCopySchema) return Health::Newer;
+  if (!thorough) {
+    if (ScalarInt(db, "SELECT count(*) FROM sqlite_schema") >= 0) return Health::Good;
+    return sqlite3_errcode(db) == SQLITE_BUSY ? Health::Unusable : Health::Damaged;
+  }
   Statement quick(db, "PRAGMA quick_check(1)");
   if (!quick) return Health::Damaged;
   const int rc = quick.Step();
@@ -140,7 +148,7 @@ std::unique_ptr<SavedCopy> SavedCopy::Open(const std::string& path, bool create,
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_FULLMUTEX;
   if (sqlite3_open_v2(path.c_str(), &copy->db_, flags, nullptr) != SQLITE_OK) return key = "SAVED_COPY_WRITE", nullptr;
   sqlite3_busy_timeout(copy->db_, kBusyMilliseconds);
-  switch (Check(copy->db_)) {
+  switch (Check(copy->db_, create)) {
     case Health::Good: break;
     case Health::Newer: return key = "SAVED_COPY_NEWER", nullptr;
     case Health::Unusable: return key = "SAVED_COPY_WRITE", nullptr;
