@@ -4,15 +4,11 @@
 //                  / orvelle-cli export of the same months with no copy at all
 //   offline_month  orvelle-cli --offline month / the same month online
 //   bytes_per_dive the copy's size on disk per saved dive (no target)
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -21,8 +17,7 @@
 #include "pairs.h"
 #include "seed.h"
 #include "sim_server.h"
-
-extern char** environ;
+#include "spawn_program.h"
 
 namespace {
 
@@ -34,31 +29,16 @@ std::string bin, service, ca, work;
 // Seconds one orvelle-cli run takes, started directly (no shell in between,
 // whose own start would count on both sides of each pair); aborts the
 // benchmark when it fails.
-double Run(const std::string& data_home, std::vector<std::string> args) {
-  std::vector<std::string> all = {bin + "/orvelle-cli", "--service", service, "--ca-file", ca,
-                                  "--email", orv::sim::kDemoEmail, "--password", orv::sim::kDemoPassword};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::vector<std::string> env = {"XDG_DATA_HOME=" + data_home, "XDG_CONFIG_HOME=" + work + "/config"};
-  for (char** e = environ; *e; ++e)
-    if (std::strncmp(*e, "XDG_DATA_HOME=", 14) != 0 && std::strncmp(*e, "XDG_CONFIG_HOME=", 16) != 0)
-      env.emplace_back(*e);
-  std::vector<char*> envp;
-  for (std::string& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t io;
-  posix_spawn_file_actions_init(&io);
-  posix_spawn_file_actions_addopen(&io, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&io, STDERR_FILENO, (work + "/bench.err").c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                   0644);
+double Run(const std::string& data_home, const std::vector<std::string>& args) {
+  std::vector<std::string> argv = {bin + "/orvelle-cli", "--service", service, "--ca-file", ca,
+                                   "--email", orv::sim::kDemoEmail, "--password", orv::sim::kDemoPassword};
+  argv.insert(argv.end(), args.begin(), args.end());
   const double start = Now();
-  pid_t pid = -1;
+  const pid_t pid = orv::test::SpawnProgram(argv, {"XDG_DATA_HOME=" + data_home, "XDG_CONFIG_HOME=" + work + "/config"},
+                                            {"/dev/null", work + "/bench.err", true});
   int status = -1;
-  if (posix_spawn(&pid, argv[0], &io, nullptr, argv.data(), envp.data()) == 0) ::waitpid(pid, &status, 0);
+  if (pid > 0) ::waitpid(pid, &status, 0);
   const double seconds = Now() - start;
-  posix_spawn_file_actions_destroy(&io);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     std::fprintf(stderr, "failed: orvelle-cli %s (see %s/bench.err)\n", args.empty() ? "" : args[0].c_str(),
                  work.c_str());

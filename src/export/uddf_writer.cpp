@@ -238,6 +238,7 @@ std::string UddfText(const std::vector<ExportDive>& dives, const UddfHeader& hea
   // Each day's group once, whatever order the dives came in: an id given
   // twice would make the file invalid.
   std::vector<const ExportDive*> ordered;
+  ordered.reserve(dives.size());
   for (const ExportDive& d : dives) ordered.push_back(&d);
   std::stable_sort(ordered.begin(), ordered.end(),
                    [](const ExportDive* a, const ExportDive* b) { return a->LocalStart() < b->LocalStart(); });

@@ -38,7 +38,7 @@ std::string NormalEmail(const std::string& email) {
 }  // namespace
 
 std::string SavedCopyFolder(bool create) {
-  const std::string folder = DataHome() + "/orvelle-pc-tool";
+  std::string folder = DataHome() + "/orvelle-pc-tool";
   if (!create) return folder;
   // Missing parents are made private too: they would hold nothing else yet.
   for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1))

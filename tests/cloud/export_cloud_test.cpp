@@ -260,7 +260,7 @@ TEST_F(ExportCloudTest, UddfValidatesAgainstTheSchema) {
   if (std::system("command -v xmllint >/dev/null") != 0) GTEST_SKIP() << "xmllint missing (libxml2-utils)";
   const std::string book = dir_ + "/book.uddf";
   ASSERT_EQ(Export(std::string("export ") + kAllMonths + " " + book).exit_code, 0);
-  for (const std::string file : {book, std::string(ORVELLE_SOURCE_DIR) + "/tests/cloud/golden/one_dive.uddf"}) {
+  for (const std::string& file : {book, std::string(ORVELLE_SOURCE_DIR) + "/tests/cloud/golden/one_dive.uddf"}) {
     const test::CliResult r = test::RunCommand("xmllint --noout --schema '" + schema + "' '" + file + "'", server_->dir());
     EXPECT_EQ(r.exit_code, 0) << file << "\n" << r.err.substr(0, 4000);
   }

@@ -1,19 +1,17 @@
 // Runs orvelle-cli as a separate program and keeps what it printed.
 #pragma once
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
-extern char** environ;
+#include "spawn_program.h"
 
 namespace orv::test {
 
@@ -54,21 +52,7 @@ inline CliResult RunCli(const std::string& args, const std::string& folder, cons
 // it could not start.
 inline pid_t SpawnCli(std::vector<std::string> args, const std::vector<std::string>& env, const std::string& err) {
   args.insert(args.begin(), ORVELLE_BIN_DIR "/orvelle-cli");
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::vector<std::string> env_text(env);
-  for (char** e = environ; *e; ++e) env_text.emplace_back(*e);
-  std::vector<char*> envp;
-  for (std::string& e : env_text) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t io;
-  posix_spawn_file_actions_init(&io);
-  posix_spawn_file_actions_addopen(&io, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], &io, nullptr, argv.data(), envp.data()) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&io);
-  return pid;
+  return SpawnProgram(std::move(args), env, {"", err});
 }
 
 }  // namespace orv::test

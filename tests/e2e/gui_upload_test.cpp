@@ -3,17 +3,13 @@
 // local service, and the calendar shows them afterwards.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <thread>
-#include <vector>
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
@@ -31,6 +27,7 @@
 #include "e2e/gui_support.h"
 #include "seed.h"
 #include "sim_server.h"
+#include "spawn_program.h"
 
 namespace orv {
 namespace {
@@ -180,22 +177,10 @@ TEST(GuiUpload, SignalOrClosingStopsTheUploadWithTheEndCommand) {
 TEST(GuiProgram, ASignalEndsTheProgramWithALineNamingIt) {
   const std::string home = ::testing::TempDir() + "/signal-home-" + std::to_string(::getpid());
   const std::string err = home + ".err";
-  std::string argv_text[] = {ORVELLE_BIN_DIR "/orvelle-pc-tool", "--service", "127.0.0.1:1"};
-  char* argv[] = {argv_text[0].data(), argv_text[1].data(), argv_text[2].data(), nullptr};
-  std::vector<std::string> env_text = {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/config",
-                                       "XDG_DATA_HOME=" + home + "/data"};
-  for (char** e = environ; *e; ++e)
-    if (std::strncmp(*e, "HOME=", 5) && std::strncmp(*e, "XDG_CONFIG_HOME=", 16) && std::strncmp(*e, "XDG_DATA_HOME=", 14))
-      env_text.emplace_back(*e);
-  std::vector<char*> envp;
-  for (std::string& e : env_text) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t io;
-  posix_spawn_file_actions_init(&io);
-  posix_spawn_file_actions_addopen(&io, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = -1;
-  ASSERT_EQ(posix_spawn(&pid, argv[0], &io, nullptr, argv, envp.data()), 0);
-  posix_spawn_file_actions_destroy(&io);
+  const pid_t pid = test::SpawnProgram(
+      {ORVELLE_BIN_DIR "/orvelle-pc-tool", "--service", "127.0.0.1:1"},
+      {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/config", "XDG_DATA_HOME=" + home + "/data"}, {"", err});
+  ASSERT_GT(pid, 0);
   // Ready when the program catches SIGTERM itself (its signal source is in
   // place), as the kernel reports it.
   auto catches_term = [pid] {

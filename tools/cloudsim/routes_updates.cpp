@@ -51,8 +51,8 @@ std::atomic<FileMode> g_mode{FileMode::Normal};
 std::atomic<InfoMode> g_info{InfoMode::Normal};
 
 // The information reply as the info mode has it.
-SimReply InfoReply(Json::Value response) {
-  SimReply reply = Service::Ok(std::move(response));
+SimReply InfoReply(const Json::Value& response) {
+  SimReply reply = Service::Ok(response);
   switch (g_info.load()) {
     case InfoMode::Normal:
       break;
