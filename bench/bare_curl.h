@@ -18,8 +18,9 @@ inline size_t CollectReply(char* data, size_t, size_t n, void* user) {
 // Sends `e` on `curl` (reused by the caller or fresh) and returns the body.
 inline std::string BareRequest(CURL* curl, const std::string& origin, const std::string& ca, const Endpoint& e,
                                const std::string& token = "") {
-  curl_slist* headers = curl_slist_append(
-      nullptr, e.body_type == orv::BodyType::Json ? "Content-Type: application/json" : "Content-Type: application/x-www-form-urlencoded");
+  curl_slist* headers = curl_slist_append(nullptr, e.body_type == orv::BodyType::Json
+                                                       ? "Content-Type: application/json"
+                                                       : "Content-Type: application/x-www-form-urlencoded");
   headers = curl_slist_append(headers, "accept: application/json");
   const std::string bearer = "Authorization: Bearer " + token, url = origin + "/" + e.path;
   if (e.bearer) headers = curl_slist_append(headers, bearer.c_str());

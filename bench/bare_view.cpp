@@ -109,10 +109,13 @@ std::string Compact(const Json::Value& v) {
 
 std::string ReadCommand() {
   bool ready = false;
-  g_unix_fd_add(STDIN_FILENO, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR), [](gint, GIOCondition, gpointer f) {
-    *static_cast<bool*>(f) = true;
-    return G_SOURCE_REMOVE;
-  }, &ready);
+  g_unix_fd_add(
+      STDIN_FILENO, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+      [](gint, GIOCondition, gpointer f) {
+        *static_cast<bool*>(f) = true;
+        return G_SOURCE_REMOVE;
+      },
+      &ready);
   Spin(ready);
   std::string line;
   char c;

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "bare_curl.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
 #include "cloud/service_config.h"
-#include "bare_curl.h"
 #include "pairs.h"
 #include "sim_server.h"
 

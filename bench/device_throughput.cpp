@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "device/device_session.h"
-#include "pairs.h"
-#include "raw_pty.h"
 #include "image_layout.h"
 #include "memory_image.h"
+#include "pairs.h"
 #include "pty_server.h"
+#include "raw_pty.h"
 #include "responder.h"
 
 namespace {
@@ -45,12 +45,14 @@ int main(int argc, char** argv) {
   if (argc > 2) kBlocks = std::max(1, std::atoi(argv[2]));
   // tmpfs where there is one: the image's flush per written block would
   // otherwise measure the disk, not the line.
-  std::filesystem::path base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+  std::filesystem::path base =
+      std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
   auto dir = base / ("orvelle-bench-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   devsim::MemoryImage image;
   bool created = false;
-  if (!image.Open((dir / "image.bin").string(), devsim::kImageSize, created)) return std::fprintf(stderr, "%s\n", image.error().c_str()), 1;
+  if (!image.Open((dir / "image.bin").string(), devsim::kImageSize, created))
+    return std::fprintf(stderr, "%s\n", image.error().c_str()), 1;
   devsim::PtyServer server, raw_pair;
   if (!server.Open() || !raw_pair.Open()) return std::fprintf(stderr, "cannot open a pty pair\n"), 1;
   int slave = ::open(raw_pair.slave_path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -90,8 +92,8 @@ int main(int argc, char** argv) {
   }
 
   std::fprintf(stderr, "device: %d pairs of %d blocks; raw pty %.0f / %.0f blocks/s; cpu %.1f / %.1f us/block\n", pairs,
-               kBlocks, bench::Median(reads.base), bench::Median(writes.base),
-               bench::Median(read_cpu) / kBlocks * 1e6, bench::Median(write_cpu) / kBlocks * 1e6);
+               kBlocks, bench::Median(reads.base), bench::Median(writes.base), bench::Median(read_cpu) / kBlocks * 1e6,
+               bench::Median(write_cpu) / kBlocks * 1e6);
   // Rates: ours over the raw limit, higher is better.
   bench::PrintFigure("readblock", reads.Value(), "blocks/s", reads.Ratio(), ">=", 0.9);
   bench::PrintFigure("writeblock", writes.Value(), "blocks/s", writes.Ratio(), ">=", 0.9);

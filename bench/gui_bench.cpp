@@ -133,8 +133,10 @@ double TreeRss(pid_t root) {
     if (pid <= 0) continue;
     std::ifstream status("/proc/" + std::string(e->d_name) + "/status");
     for (std::string key; status >> key;) {
-      if (key == "PPid:") status >> parent[pid];
-      else if (key == "VmRSS:") status >> rss[pid];
+      if (key == "PPid:")
+        status >> parent[pid];
+      else if (key == "VmRSS:")
+        status >> rss[pid];
       std::getline(status, key);
     }
   }
@@ -160,10 +162,10 @@ int main(int argc, char** argv) {
   if (!gui_log) return 1;
   const std::string page = work + "/one-line.htm";
   std::ofstream(page) << "<!DOCTYPE html><p>Orvelle</p>\n";
-  const std::vector<std::string> program = {bin + "/orvelle-pc-tool", "--service", service, "--ca-file", ca,
-                                            "--email", "demo@orvelle.test"};
-  const std::vector<std::string> bare = {bin + "/bench_bare_view", page, bin + "/ENG/main.htm",
-                                         bin + "/ENG/dive_log_cell.htm", "https://" + service, ca};
+  const std::vector<std::string> program = {bin + "/orvelle-pc-tool", "--service", service, "--ca-file", ca, "--email",
+                                            "demo@orvelle.test"};
+  const std::vector<std::string> bare = {
+      bin + "/bench_bare_view", page, bin + "/ENG/main.htm", bin + "/ENG/dive_log_cell.htm", "https://" + service, ca};
   const std::string config = "XDG_CONFIG_HOME=" + work + "/config";
 
   orv::bench::Pairs start, signin, month, day, detail10k, detail100k, memory;
@@ -208,10 +210,11 @@ int main(int argc, char** argv) {
   }
   p.Send("quit");
   b.Send("quit");
-  std::fprintf(stderr, "gui: %d pairs; day rows %s (bare %s); bare start %.0f ms, signin %.0f ms, month %.1f ms, "
-               "day %.1f ms, memory %.0f MiB\n", pairs, rows.c_str(), bare_rows.c_str(), orv::bench::Median(start.base),
-               orv::bench::Median(signin.base), orv::bench::Median(month.base), orv::bench::Median(day.base),
-               orv::bench::Median(memory.base));
+  std::fprintf(stderr,
+               "gui: %d pairs; day rows %s (bare %s); bare start %.0f ms, signin %.0f ms, month %.1f ms, "
+               "day %.1f ms, memory %.0f MiB\n",
+               pairs, rows.c_str(), bare_rows.c_str(), orv::bench::Median(start.base), orv::bench::Median(signin.base),
+               orv::bench::Median(month.base), orv::bench::Median(day.base), orv::bench::Median(memory.base));
   orv::bench::PrintFigure("start", start.Value(), "ms", start.Ratio(), "<=", 1.3);
   orv::bench::PrintFigure("signin", signin.Value(), "ms", signin.Ratio(), "<=", 1.5);
   orv::bench::PrintFigure("month", month.Value(), "ms", month.Ratio(), "<=", 1.5);

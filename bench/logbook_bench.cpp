@@ -30,8 +30,9 @@ std::string bin, service, ca, work;
 // whose own start would count on both sides of each pair); aborts the
 // benchmark when it fails.
 double Run(const std::string& data_home, const std::vector<std::string>& args) {
-  std::vector<std::string> argv = {bin + "/orvelle-cli", "--service", service, "--ca-file", ca,
-                                   "--email", orv::sim::kDemoEmail, "--password", orv::sim::kDemoPassword};
+  std::vector<std::string> argv = {bin + "/orvelle-cli", "--service",  service,
+                                   "--ca-file",          ca,           "--email",
+                                   orv::sim::kDemoEmail, "--password", orv::sim::kDemoPassword};
   argv.insert(argv.end(), args.begin(), args.end());
   const double start = Now();
   const pid_t pid = orv::test::SpawnProgram(argv, {"XDG_DATA_HOME=" + data_home, "XDG_CONFIG_HOME=" + work + "/config"},

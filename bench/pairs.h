@@ -13,7 +13,9 @@
 namespace orv::bench {
 
 // Seconds on the monotonic clock (the program's timing marks use the same).
-inline double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
+inline double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 inline double Median(std::vector<double> v) {
   if (v.empty()) return 0;

@@ -15,10 +15,10 @@
 
 #include "app/app_state.h"
 #include "app/dialogs.h"
+#include "bare_curl.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
 #include "device/device_identity.h"
-#include "bare_curl.h"
 #include "dive_memory.h"
 #include "image_layout.h"
 #include "memory_image.h"

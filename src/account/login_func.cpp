@@ -54,8 +54,10 @@ void LoginFunc::Login() {
     if (!WaitCancelled()) Find("message").SetText(Tr(key));
     // Out of reach, the log book saved on this computer is still there.
     const bool offline = (key == "NO_INTERNET" || key == "HOST_NOT_CONN") && SavedCopyExists(email);
-    if (offline) Find("open_saved").Show();
-    else Find("open_saved").Hide();
+    if (offline)
+      Find("open_saved").Show();
+    else
+      Find("open_saved").Hide();
     return;
   }
   Find("message").SetText("");

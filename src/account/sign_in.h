@@ -13,7 +13,6 @@
 
 namespace orv {
 
-
 // Signs in at the configured service (Service(), service_config.h).
 // State().email and State().password take the typed texts first, so a failed
 // attempt keeps them. Returns "" when signed in (State().user_id, token,
@@ -27,6 +26,5 @@ std::string SignInWithEmail(const std::string& email, const std::string& passwor
 // `user`.`profile_image_path` of a sign-in reply's `response` into State();
 // members that are absent or not strings give empty text.
 void StoreAccountFields(const Json::Value& response);
-
 
 }  // namespace orv

@@ -29,8 +29,7 @@ int NavigationCount = 0;
 
 SocialPlatform& Platform() {
   static SocialPlatform platform{std::string("https://") + ORVELLE_SOCIAL_WEB_HOST_NAME,
-                                 std::string("https://") + ORVELLE_SOCIAL_GRAPH_HOST_NAME,
-                                 ORVELLE_SOCIAL_APP_ID_VALUE};
+                                 std::string("https://") + ORVELLE_SOCIAL_GRAPH_HOST_NAME, ORVELLE_SOCIAL_APP_ID_VALUE};
   return platform;
 }
 
@@ -120,7 +119,6 @@ bool HasErrorParam(const Params& params) {
   return false;
 }
 
-
 std::string CutUtf16(const std::string& text, size_t max_units) {
   size_t units = 0;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -177,7 +175,8 @@ PageStep ObserveSocialPage(std::string_view address) {
       step.hide = true;
       step.key = "HOST_ERROR";
       return step;
-    case TokenScan::Absent: break;
+    case TokenScan::Absent:
+      break;
   }
   bool error = HasErrorParam(AddressParams(address));
   if (error) {
@@ -232,8 +231,7 @@ std::string CompleteSocialSignIn(const SocialToken& token) {
   // would otherwise be left with nothing happening at all.
   // The platform's error object comes with an error status and is read
   // like any profile (it is refused there as a host error).
-  if (!DownloadToFile(ProfileUrl(token.access_token), path, {kMaxProfileBytes, ErrorStatus::IsAnswer})
-           .complete()) {
+  if (!DownloadToFile(ProfileUrl(token.access_token), path, {kMaxProfileBytes, ErrorStatus::IsAnswer}).complete()) {
     std::remove(path.c_str());
     return "HOST_NOT_CONN";
   }
@@ -243,8 +241,8 @@ std::string CompleteSocialSignIn(const SocialToken& token) {
 
   HttpPost http;
   if (!http.Connect()) return "HOST_NOT_CONN";
-  CheckedReply reply = ReplyCheck(
-      Send(http, SocialLoginEndpoint(profile.email, profile.id, token.access_token, token.expiry)));
+  CheckedReply reply =
+      ReplyCheck(Send(http, SocialLoginEndpoint(profile.email, profile.id, token.access_token, token.expiry)));
   if (!reply.ok()) return reply.key;
   AppState& state = State();
   StoreAccountFields(reply.response());

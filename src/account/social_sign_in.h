@@ -60,10 +60,10 @@ TokenScan TokenFromAddress(std::string_view address, SocialToken& out);
 extern int NavigationCount;
 
 struct PageStep {
-  bool hide = false;  // hide the popup
-  bool show = false;  // centre the popup over its owner and show it
+  bool hide = false;                 // hide the popup
+  bool show = false;                 // centre the popup over its owner and show it
   std::optional<SocialToken> token;  // set: run CompleteSocialSignIn
-  std::string key;    // a message key for the page (an unusable token)
+  std::string key;                   // a message key for the page (an unusable token)
 };
 // The reaction to one finished page: a page carrying an error hides the popup
 // and starts the count again; the second page without a token (the platform

@@ -24,15 +24,11 @@ void ElementRef::AppendHtml(const std::string& html) const {
   else
     window_->AppendHtml(*this, html);
 }
-std::string ElementRef::Value() const {
-  return *this ? window_->GetValue(*this) : std::string();
-}
+std::string ElementRef::Value() const { return *this ? window_->GetValue(*this) : std::string(); }
 void ElementRef::SetValue(const std::string& value) const {
   if (*this) window_->SetValue(*this, value);
 }
-ElementRef ElementRef::Child(int n) const {
-  return *this ? window_->NthChild(*this, n) : ElementRef();
-}
+ElementRef ElementRef::Child(int n) const { return *this ? window_->NthChild(*this, n) : ElementRef(); }
 
 ElementRef ElementRef::FindBelow(const std::string& id) const {
   return *this ? window_->FindBelow(*this, id) : ElementRef();

@@ -25,8 +25,7 @@ struct ElementNode {
 class ElementRef {
  public:
   ElementRef() = default;
-  ElementRef(EngineWindow* window, std::shared_ptr<ElementNode> node)
-      : window_(window), node_(std::move(node)) {}
+  ElementRef(EngineWindow* window, std::shared_ptr<ElementNode> node) : window_(window), node_(std::move(node)) {}
 
   explicit operator bool() const { return window_ && node_; }
   EngineWindow* window() const { return window_; }
@@ -94,8 +93,7 @@ class EngineWindow {
   virtual void SetAttribute(const ElementRef& element, const std::string& name,
                             const std::optional<std::string>& value) = 0;
   virtual void SetText(const ElementRef& element, const std::string& text) = 0;
-  virtual void SetStyle(const ElementRef& element, const std::string& name,
-                        const std::string& value) = 0;
+  virtual void SetStyle(const ElementRef& element, const std::string& name, const std::string& value) = 0;
   virtual void AppendHtml(const ElementRef& element, const std::string& html) = 0;
   virtual std::string GetValue(const ElementRef& element) = 0;
   virtual void SetValue(const ElementRef& element, const std::string& value) = 0;
@@ -130,8 +128,7 @@ class EngineWindow {
 inline ElementRef FindById(EngineWindow* window, const std::string& id) {
   return window ? window->FindById(id) : ElementRef();
 }
-inline ElementRef FindInFrame(EngineWindow* window, const std::string& frame_id,
-                              const std::string& id) {
+inline ElementRef FindInFrame(EngineWindow* window, const std::string& frame_id, const std::string& id) {
   return window ? window->FindInFrame(frame_id, id) : ElementRef();
 }
 

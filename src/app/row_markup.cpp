@@ -10,11 +10,16 @@ std::string Escape(const std::string& text, bool attribute) {
   std::string out;
   out.reserve(text.size());
   for (char c : text) {
-    if (c == '&') out += "&amp;";
-    else if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else if (attribute && c == '"') out += "&quot;";
-    else out += c;
+    if (c == '&')
+      out += "&amp;";
+    else if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else if (attribute && c == '"')
+      out += "&quot;";
+    else
+      out += c;
   }
   return out;
 }
@@ -47,7 +52,8 @@ std::vector<Attr> ScanTag(const std::string& html, size_t open, size_t& close) {
         a.value = html.substr(i + 1, q - i - 1);
         i = q + 1;
       } else {
-        while (i < html.size() && !std::isspace(static_cast<unsigned char>(html[i])) && html[i] != '>') a.value += html[i++];
+        while (i < html.size() && !std::isspace(static_cast<unsigned char>(html[i])) && html[i] != '>')
+          a.value += html[i++];
       }
     }
     a.end = i;

@@ -64,7 +64,6 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* e
 
 // The whole of a regular file of at most `max_bytes`; absent with `error`
 // set for anything else.
-std::optional<std::string> ReadRegularFile(const std::string& path, size_t max_bytes,
-                                           std::string* error = nullptr);
+std::optional<std::string> ReadRegularFile(const std::string& path, size_t max_bytes, std::string* error = nullptr);
 
 }  // namespace orv

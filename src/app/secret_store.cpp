@@ -11,14 +11,20 @@ constexpr int kProbeTimeoutMs = 1000;
 constexpr char kSecretsName[] = "org.freedesktop.secrets";
 
 const SecretSchema* AccountSchema() {
-  static const SecretSchema schema = {
-      "com.orvelle.pctool.Account",
-      SECRET_SCHEMA_NONE,
-      {
-          {"email", SECRET_SCHEMA_ATTRIBUTE_STRING},
-          {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING},
-      },
-      0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+  static const SecretSchema schema = {"com.orvelle.pctool.Account",
+                                      SECRET_SCHEMA_NONE,
+                                      {
+                                          {"email", SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                          {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                      },
+                                      0,
+                                      nullptr,
+                                      nullptr,
+                                      nullptr,
+                                      nullptr,
+                                      nullptr,
+                                      nullptr,
+                                      nullptr};
   return &schema;
 }
 
@@ -26,8 +32,7 @@ class SecretServiceStore : public CredentialStore {
  public:
   std::optional<std::string> Lookup(const std::string& email) override {
     GError* error = nullptr;
-    gchar* secret = secret_password_lookup_sync(AccountSchema(), nullptr, &error, "email",
-                                                email.c_str(), nullptr);
+    gchar* secret = secret_password_lookup_sync(AccountSchema(), nullptr, &error, "email", email.c_str(), nullptr);
     g_clear_error(&error);
     if (!secret) return std::nullopt;
     std::string password(secret);
@@ -38,9 +43,8 @@ class SecretServiceStore : public CredentialStore {
   bool Store(const std::string& email, const std::string& password) override {
     GError* error = nullptr;
     const std::string label = "ORVELLE PC TOOL: " + email;
-    const gboolean ok = secret_password_store_sync(AccountSchema(), SECRET_COLLECTION_DEFAULT,
-                                                   label.c_str(), password.c_str(), nullptr,
-                                                   &error, "email", email.c_str(), nullptr);
+    const gboolean ok = secret_password_store_sync(AccountSchema(), SECRET_COLLECTION_DEFAULT, label.c_str(),
+                                                   password.c_str(), nullptr, &error, "email", email.c_str(), nullptr);
     g_clear_error(&error);
     return ok;
   }
@@ -121,18 +125,14 @@ bool SecretServiceRunning() {
   g_source_set_callback(timer, OnExpired, &probe, nullptr);
   g_source_attach(timer, probe.context);
 
-  const auto flags = static_cast<GDBusConnectionFlags>(
-      G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-      G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
-  g_dbus_connection_new_for_address(address.c_str(), flags, nullptr, probe.cancel, OnConnected,
-                                    &probe);
+  const auto flags = static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                                       G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
+  g_dbus_connection_new_for_address(address.c_str(), flags, nullptr, probe.cancel, OnConnected, &probe);
   probe.WaitStep();
   if (probe.finished && probe.connection) {
-    g_dbus_connection_call(probe.connection, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                           "org.freedesktop.DBus", "NameHasOwner",
-                           g_variant_new("(s)", kSecretsName), G_VARIANT_TYPE("(b)"),
-                           G_DBUS_CALL_FLAGS_NONE, kProbeTimeoutMs, probe.cancel, OnNameHasOwner,
-                           &probe);
+    g_dbus_connection_call(probe.connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                           "NameHasOwner", g_variant_new("(s)", kSecretsName), G_VARIANT_TYPE("(b)"),
+                           G_DBUS_CALL_FLAGS_NONE, kProbeTimeoutMs, probe.cancel, OnNameHasOwner, &probe);
     probe.WaitStep();
   }
   const bool running = probe.finished && probe.has_owner;

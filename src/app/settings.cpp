@@ -80,15 +80,13 @@ void Update(const std::function<void(GKeyFile*)>& change) {
   if (!data) return;
   GError* error = nullptr;
   // The file names the diver's e-mail, so it is kept private to the user.
-  if (!g_file_set_contents_full(path.c_str(), data, static_cast<gssize>(length),
-                                G_FILE_SET_CONTENTS_CONSISTENT, 0600, &error))
+  if (!g_file_set_contents_full(path.c_str(), data, static_cast<gssize>(length), G_FILE_SET_CONTENTS_CONSISTENT, 0600,
+                                &error))
     g_clear_error(&error);  // write failures are not reported to the diver
   g_free(data);
 }
 
-bool TooLongToRemember(const std::string& text) {
-  return Utf8ToUtf16(text).size() > kMaxRememberedLength;
-}
+bool TooLongToRemember(const std::string& text) { return Utf8ToUtf16(text).size() > kMaxRememberedLength; }
 
 }  // namespace
 

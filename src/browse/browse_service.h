@@ -41,8 +41,8 @@ struct BrowseContext {
 
 // The result of one checked request.
 struct BrowseReply {
-  std::string key;      // empty on success, else the message key shown
-  Json::Value response; // `response` of the envelope on success
+  std::string key;       // empty on success, else the message key shown
+  Json::Value response;  // `response` of the envelope on success
   bool ok() const { return key.empty(); }
 };
 

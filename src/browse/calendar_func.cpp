@@ -140,7 +140,8 @@ void CalendarFunc::Fill(const MonthGrid& grid) {
     else
       cell.element.SetAttr("data-kind", grid[i].kind);
     // The page names each day from these ("Saturday 9 March, 2 scuba dives").
-    cell.element.SetAttr("data-date", MonthLabel(grid[i].date.year, grid[i].date.month) + "-" + PaddedInt(grid[i].date.day, 2));
+    cell.element.SetAttr("data-date",
+                         MonthLabel(grid[i].date.year, grid[i].date.month) + "-" + PaddedInt(grid[i].date.day, 2));
     cell.element.SetAttr("data-scuba", std::to_string(grid[i].scuba_count));
     cell.element.SetAttr("data-free", std::to_string(grid[i].free_count));
   }

@@ -39,8 +39,7 @@ std::vector<DayRow> MakeDayRows(const Json::Value& response) {
 }
 
 std::string DayLogList::Open(const CivilDate& date, std::vector<DayRow>* shown) {
-  BrowseReply reply = RequestChecked(
-      context_, CalendarDateEndpoint(static_cast<int>(date.year), date.month, date.day));
+  BrowseReply reply = RequestChecked(context_, CalendarDateEndpoint(static_cast<int>(date.year), date.month, date.day));
   if (!reply.ok()) return reply.key;
   std::vector<DayRow> rows = MakeDayRows(reply.response);
   Show(rows);

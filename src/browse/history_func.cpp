@@ -53,8 +53,7 @@ std::string HistoryFunc::Load() {
 }
 
 void HistoryFunc::Show() {
-  for (const auto& [id, text] : MakeStatisticsTexts(totals_))
-    FindInFrame(window(), "framepage1", id).SetText(text);
+  for (const auto& [id, text] : MakeStatisticsTexts(totals_)) FindInFrame(window(), "framepage1", id).SetText(text);
 }
 
 }  // namespace orv

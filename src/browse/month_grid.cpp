@@ -57,5 +57,4 @@ MonthGrid BuildMonthGrid(int64_t year, int month, const std::vector<MonthSummary
 
 std::string MonthLabel(int64_t year, int month) { return PaddedInt(year, 4) + "-" + PaddedInt(month, 2); }
 
-
 }  // namespace orv

@@ -22,7 +22,6 @@ inline constexpr const char* kClassShownMonth = "date_td";
 inline constexpr const char* kClassOtherMonth = "date_td_in_month";
 inline constexpr const char* kClassDiveDay = "date_td_in_dive_day btnctrl";
 
-
 inline constexpr const char* kKindScuba = "scuba";  // gauge dives count as scuba here
 inline constexpr const char* kKindFree = "free";
 inline constexpr const char* kKindMixed = "mixed";

@@ -18,16 +18,19 @@ DiveTotals TotalsFromResponse(const Json::Value& response) {
   return t;
 }
 
-std::string TotalTimeText(int32_t minutes) {
-  return std::to_string(minutes / 60) + ":" + PaddedInt(minutes % 60, 2);
-}
+std::string TotalTimeText(int32_t minutes) { return std::to_string(minutes / 60) + ":" + PaddedInt(minutes % 60, 2); }
 
 StatisticsTexts MakeStatisticsTexts(const DiveTotals& t) {
   if (!t.known) {
     const std::string dash = "\u2014";
-    return {{{"scuba_total_dive", dash}, {"scuba_total_time", dash}, {"scuba_max_depth", dash},
-             {"scuba_max_depth_unit", ""}, {"free_total_dive", dash}, {"free_total_time", dash},
-             {"free_max_depth", dash}, {"free_max_depth_unit", ""}}};
+    return {{{"scuba_total_dive", dash},
+             {"scuba_total_time", dash},
+             {"scuba_max_depth", dash},
+             {"scuba_max_depth_unit", ""},
+             {"free_total_dive", dash},
+             {"free_total_time", dash},
+             {"free_max_depth", dash},
+             {"free_max_depth_unit", ""}}};
   }
   return {{
       {"scuba_total_dive", std::to_string(t.scuba_count)},

@@ -16,8 +16,8 @@ struct DiveTotals {
   float scuba_max_depth = 0.0f;  // metres
   int32_t free_count = 0;
   int32_t free_minutes = 0;
-  float free_max_depth = 0.0f;   // metres
-  bool known = false;  // false until the service has answered
+  float free_max_depth = 0.0f;  // metres
+  bool known = false;           // false until the service has answered
 };
 
 // The totals of a statistics `response`; missing members read as 0.

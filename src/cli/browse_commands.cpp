@@ -33,8 +33,8 @@ bool ReadDigits(const std::string& text, size_t pos, size_t count, int& out) {
 bool ParseDate(const std::string& text, bool with_day, CivilDate& date) {
   const size_t length = with_day ? 10 : 7;
   int year = 0, month = 0, day = 1;
-  if (text.size() != length || text[4] != '-' || !ReadDigits(text, 0, 4, year) ||
-      !ReadDigits(text, 5, 2, month) || month < 1 || month > 12)
+  if (text.size() != length || text[4] != '-' || !ReadDigits(text, 0, 4, year) || !ReadDigits(text, 5, 2, month) ||
+      month < 1 || month > 12)
     return false;
   if (with_day) {
     if (text[7] != '-' || !ReadDigits(text, 8, 2, day) || day < 1) return false;
@@ -64,8 +64,8 @@ int RunMonth(const Options& options, const std::vector<std::string>& args) {
   calendar.Bind(&page.window);
   if (std::string key = calendar.ShowMonth(date.year, date.month); !key.empty()) return Fail(key);
   for (const DateCell& cell : calendar.month().cells)
-    std::cout << MonthLabel(cell.date.year, cell.date.month) << "-" << (cell.date.day < 10 ? "0" : "")
-              << cell.date.day << "\t" << cell.cls << "\n";
+    std::cout << MonthLabel(cell.date.year, cell.date.month) << "-" << (cell.date.day < 10 ? "0" : "") << cell.date.day
+              << "\t" << cell.cls << "\n";
   return 0;
 }
 
@@ -80,8 +80,8 @@ int RunDay(const Options& options, const std::vector<std::string>& args) {
   std::vector<DayRow> rows;
   if (std::string key = list.Open(date, &rows); !key.empty()) return Fail(key);
   for (const DayRow& r : rows)
-    std::cout << r.date_title << "\t" << r.type_word << "\t" << r.depth << "\t" << r.depth_unit << "\t"
-              << r.time << "\t" << r.id << "\n";
+    std::cout << r.date_title << "\t" << r.type_word << "\t" << r.depth << "\t" << r.depth_unit << "\t" << r.time
+              << "\t" << r.id << "\n";
   return 0;
 }
 

@@ -7,9 +7,9 @@
 namespace orv::cli {
 
 struct Options {
-  std::string service;   // host[:port]; empty = the built-in service host
-  std::string ca_file;   // extra CA for a local service
-  std::string device;    // serial device path; empty = discovery
+  std::string service;  // host[:port]; empty = the built-in service host
+  std::string ca_file;  // extra CA for a local service
+  std::string device;   // serial device path; empty = discovery
   std::string email;
   std::string password;
   int unit = -1;         // -1 = from settings

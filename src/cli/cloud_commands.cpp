@@ -73,10 +73,9 @@ int Search(const Options& options, const std::vector<std::string>& args) {
   for (const Json::Value& poi : pois) {
     const Json::Value& gps = JsonMember(poi, "gps_location");
     char coords[96];
-    std::snprintf(coords, sizeof coords, "%.6f\t%.6f", JsonNumber(gps, "latitude"),
-                  JsonNumber(gps, "longitude"));
-    std::cout << JsonText(poi, "poi_id") << '\t' << JsonText(poi, "poi_name") << '\t'
-              << JsonText(poi, "poi_region") << '\t' << coords << '\n';
+    std::snprintf(coords, sizeof coords, "%.6f\t%.6f", JsonNumber(gps, "latitude"), JsonNumber(gps, "longitude"));
+    std::cout << JsonText(poi, "poi_id") << '\t' << JsonText(poi, "poi_name") << '\t' << JsonText(poi, "poi_region")
+              << '\t' << coords << '\n';
   }
   return 0;
 }

@@ -80,7 +80,8 @@ int Dump(const Options& options, const std::vector<std::string>& args) {
       }
       done += chunk;
       if (line.terminal())
-        line.Update("", std::to_string(done) + "/" + std::to_string(size) + " bytes", ProgressLine::Percent(done, size));
+        line.Update("", std::to_string(done) + "/" + std::to_string(size) + " bytes",
+                    ProgressLine::Percent(done, size));
     }
   }
   if (!read) return Fail(kUsbError);  // below the progress line, which has ended

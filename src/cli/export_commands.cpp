@@ -18,10 +18,9 @@ namespace {
 class TerminalExportProgress : public ExportProgress {
  public:
   void Report(const ExportCounts& c) override {
-    const std::string counts =
-        std::to_string(c.months_done) + "/" + std::to_string(c.months_total) + " months, " +
-        std::to_string(c.dives_done) + " dives" +
-        (c.dives_skipped ? ", " + std::to_string(c.dives_skipped) + " skipped" : std::string());
+    const std::string counts = std::to_string(c.months_done) + "/" + std::to_string(c.months_total) + " months, " +
+                               std::to_string(c.dives_done) + " dives" +
+                               (c.dives_skipped ? ", " + std::to_string(c.dives_skipped) + " skipped" : std::string());
     if (line_.terminal()) {
       line_.Update("", counts, ProgressLine::Percent(c.months_done, c.months_total));
     } else if (c.months_done != last_month_) {
@@ -48,8 +47,7 @@ int Export(const Options& options, const std::vector<std::string>& args) {
       return UsageError("export takes one FILE");
     }
   }
-  if (!ParseMonthLabel(from, range.from_year, range.from_month) ||
-      !ParseMonthLabel(to, range.to_year, range.to_month))
+  if (!ParseMonthLabel(from, range.from_year, range.from_month) || !ParseMonthLabel(to, range.to_year, range.to_month))
     return UsageError("export expects --from YYYY-MM --to YYYY-MM FILE");
   if (range.Count() == 0) return UsageError("--from comes after --to");
   if (range.Count() > kMaxExportMonths) return UsageError("export covers at most 100 years");

@@ -58,7 +58,8 @@ std::string Env(const char* name) {
 
 std::vector<Command> AllCommands() {
   std::vector<Command> all;
-  for (auto group : {CloudCommands, DeviceCommands, BrowseCommands, TransferCommands, ExportCommands, LogBookCommands}) {
+  for (auto group :
+       {CloudCommands, DeviceCommands, BrowseCommands, TransferCommands, ExportCommands, LogBookCommands}) {
     auto cmds = group();
     all.insert(all.end(), cmds.begin(), cmds.end());
   }
@@ -123,9 +124,12 @@ int main(int argc, char** argv) {
       opt.offline = true;
     } else if (a == "--unit") {
       if (!value(v)) return UsageError("--unit needs a value");
-      if (v == "metric" || v == "0") opt.unit = 0;
-      else if (v == "imperial" || v == "1") opt.unit = 1;
-      else return UsageError("--unit is metric or imperial");
+      if (v == "metric" || v == "0")
+        opt.unit = 0;
+      else if (v == "imperial" || v == "1")
+        opt.unit = 1;
+      else
+        return UsageError("--unit is metric or imperial");
     } else if (a == "--lang") {
       if (!value(v)) return UsageError("--lang needs a value");
       if (v != "ENG" && v != "CHT") return UsageError("--lang is ENG or CHT");
@@ -152,8 +156,7 @@ int main(int argc, char** argv) {
     if (c.name != name) continue;
     const int rc = c.run(opt, rest);
     if (const int signal_number = orv::StopSignal()) {
-      std::cerr << "orvelle-cli: stopped by SIG" << sigabbrev_np(signal_number)
-                << "; the dive computer was released\n";
+      std::cerr << "orvelle-cli: stopped by SIG" << sigabbrev_np(signal_number) << "; the dive computer was released\n";
       return orv::ExitCodeForSignal(signal_number);
     }
     return rc;

@@ -24,7 +24,8 @@ void RestoreAndRaise(int signal_number) {
 
 std::optional<std::string> PromptPassword(const std::string& prompt) {
   if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &saved_terminal) != 0) return std::nullopt;
-  struct sigaction restore {}, previous[std::size(kSignals)];
+  struct sigaction restore {
+  }, previous[std::size(kSignals)];
   restore.sa_handler = RestoreAndRaise;
   sigemptyset(&restore.sa_mask);
   for (size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &restore, &previous[i]);

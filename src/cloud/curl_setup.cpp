@@ -79,8 +79,8 @@ thread_local const std::atomic<bool>* scope_cancel = nullptr;
 // a stop goes unseen while the line is silent.
 constexpr int kWatchIntervalMs = 100;
 
-CURLcode RunOnMulti(CURLM* multi, CURL* curl, const std::atomic<bool>& cancel,
-                    const std::atomic<bool>* scope_cancel, bool& stopped) {
+CURLcode RunOnMulti(CURLM* multi, CURL* curl, const std::atomic<bool>& cancel, const std::atomic<bool>* scope_cancel,
+                    bool& stopped) {
   if (curl_multi_add_handle(multi, curl) != CURLM_OK) return CURLE_FAILED_INIT;
   CURLcode rc = CURLE_OK;
   for (bool done = false; !done;) {
@@ -124,8 +124,10 @@ CURLcode Perform(CURLM* multi, CURL* curl, bool& stopped) {
   CURLcode rc = CURLE_OK;
   auto perform = [&] { rc = RunOnMulti(multi, curl, cancel, scope, stopped); };
   // The runner is set once at start-up, before any transfer.
-  if (Runner()) Runner()(perform, cancel);
-  else perform();
+  if (Runner())
+    Runner()(perform, cancel);
+  else
+    perform();
   return rc;
 }
 

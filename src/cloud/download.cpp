@@ -73,8 +73,10 @@ HttpResult DownloadToFile(const std::string& url, const std::string& path, const
   curl_easy_cleanup(curl);
   curl_multi_cleanup(multi);
   result.outcome = detail::Classify(rc, stopped, result.status != 0);
-  if (sink.too_big) result.outcome = TransferOutcome::TooLarge;
-  else if (sink.write_failed) result.outcome = TransferOutcome::LocalFile;
+  if (sink.too_big)
+    result.outcome = TransferOutcome::TooLarge;
+  else if (sink.write_failed)
+    result.outcome = TransferOutcome::LocalFile;
   // A body that stopped short (libcurl reports a connection closed early as
   // a partial file; the length check covers the rest) or an error page would
   // be taken for the file itself, and an update would flash it.

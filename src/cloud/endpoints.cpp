@@ -10,8 +10,8 @@ namespace orv {
 namespace {
 
 bool Unreserved(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '_' || c == '.' || c == '~';
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+         c == '.' || c == '~';
 }
 
 std::string Encode(std::string_view text, bool space_as_plus) {
@@ -40,8 +40,8 @@ std::string Digits(int value, int width) {
 
 Endpoint Get(std::string path) { return {"GET", std::move(path), {}, BodyType::Form, true}; }
 
-Endpoint DevicePost(std::string_view api, std::string_view command, std::string_view model,
-                    std::string bytes, int firmware_version) {
+Endpoint DevicePost(std::string_view api, std::string_view command, std::string_view model, std::string bytes,
+                    int firmware_version) {
   std::string path = "api/" + std::string(api) + "/devices/" + PathSegmentEncode(command) +
                      "?model=" + FormEncode(model) + "&length=" + std::to_string(bytes.size()) +
                      "&firmware_version=" + std::to_string(firmware_version);
@@ -63,16 +63,15 @@ int FirmwareVersionNumber(std::string_view text) {
 }
 
 Endpoint LoginEndpoint(std::string_view email, std::string_view password) {
-  return {"POST", "api/v1/users/login",
-          "email=" + FormEncode(email) + "&password=" + FormEncode(password), BodyType::Form, false};
+  return {"POST", "api/v1/users/login", "email=" + FormEncode(email) + "&password=" + FormEncode(password),
+          BodyType::Form, false};
 }
 
-Endpoint SocialLoginEndpoint(std::string_view email, std::string_view social_id,
-                             std::string_view access_token, std::string_view expire_datetime) {
+Endpoint SocialLoginEndpoint(std::string_view email, std::string_view social_id, std::string_view access_token,
+                             std::string_view expire_datetime) {
   return {"POST", "api/v1/users/socialLogin",
           "email=" + FormEncode(email) + "&social_platform=facebook&social_id=" + FormEncode(social_id) +
-              "&access_token=" + FormEncode(access_token) +
-              "&expire_datetime=" + FormEncode(expire_datetime),
+              "&access_token=" + FormEncode(access_token) + "&expire_datetime=" + FormEncode(expire_datetime),
           BodyType::Form, false};
 }
 
@@ -81,8 +80,7 @@ Endpoint CalendarMonthEndpoint(int year, int month) {
 }
 
 Endpoint CalendarDateEndpoint(int year, int month, int day) {
-  return Get("api/v1/divelogs/calendar/date?year_month_date=" + Digits(year, 4) + Digits(month, 2) +
-             Digits(day, 2));
+  return Get("api/v1/divelogs/calendar/date?year_month_date=" + Digits(year, 4) + Digits(month, 2) + Digits(day, 2));
 }
 
 Endpoint DiveLogEndpoint(std::string_view divelog_id) {
@@ -106,18 +104,16 @@ Endpoint HeaderInfoEndpoint(std::string_view model, int firmware_version) {
              "&firmware_version=" + std::to_string(firmware_version));
 }
 
-Endpoint UploadStepEndpoint(std::string_view command, std::string_view model, std::string bytes,
-                            int firmware_version) {
-  return DevicePost(command == "addDivelogs" ? "v2" : "v1", command, model, std::move(bytes),
-                    firmware_version);
+Endpoint UploadStepEndpoint(std::string_view command, std::string_view model, std::string bytes, int firmware_version) {
+  return DevicePost(command == "addDivelogs" ? "v2" : "v1", command, model, std::move(bytes), firmware_version);
 }
 
 std::string FirmwareUpdateInfoUrl() { return ServiceOrigin() + "/api/v1/devices/firmwareUpdate?model=Q7"; }
 std::string DiveSiteUpdateInfoUrl() { return ServiceOrigin() + "/api/v1/devices/divesites?model=Q7"; }
 
 HttpResult Send(HttpPost& http, const Endpoint& endpoint) {
-  return http.Request(endpoint.verb, endpoint.path, endpoint.bearer ? BearerHeader() : std::string(),
-                      endpoint.body, endpoint.body_type);
+  return http.Request(endpoint.verb, endpoint.path, endpoint.bearer ? BearerHeader() : std::string(), endpoint.body,
+                      endpoint.body_type);
 }
 
 }  // namespace orv

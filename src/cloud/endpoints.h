@@ -35,8 +35,8 @@ std::string PathSegmentEncode(std::string_view segment);
 int FirmwareVersionNumber(std::string_view firmware_version);
 
 Endpoint LoginEndpoint(std::string_view email, std::string_view password);
-Endpoint SocialLoginEndpoint(std::string_view email, std::string_view social_id,
-                             std::string_view access_token, std::string_view expire_datetime);
+Endpoint SocialLoginEndpoint(std::string_view email, std::string_view social_id, std::string_view access_token,
+                             std::string_view expire_datetime);
 Endpoint CalendarMonthEndpoint(int year, int month);
 Endpoint CalendarDateEndpoint(int year, int month, int day);
 Endpoint DiveLogEndpoint(std::string_view divelog_id);
@@ -47,8 +47,7 @@ Endpoint HeaderInfoEndpoint(std::string_view model, int firmware_version);
 // The upload step: api/v2/devices/... when `command` is exactly
 // "addDivelogs", api/v1/devices/... otherwise; the body is the device's raw
 // bytes sent with the form content type, `length` in the query their count.
-Endpoint UploadStepEndpoint(std::string_view command, std::string_view model, std::string bytes,
-                            int firmware_version);
+Endpoint UploadStepEndpoint(std::string_view command, std::string_view model, std::string bytes, int firmware_version);
 
 // Absolute URLs of the two update-information downloads of the configured
 // service (model "Q7").

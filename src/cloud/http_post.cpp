@@ -125,7 +125,7 @@ HttpResult HttpPost::Request(std::string_view verb, std::string_view path, std::
   }
   curl_slist* headers = nullptr;
   headers = curl_slist_append(headers, type == BodyType::Json ? "Content-Type: application/json"
-                                            : "Content-Type: application/x-www-form-urlencoded");
+                                                              : "Content-Type: application/x-www-form-urlencoded");
   headers = curl_slist_append(headers, "accept: application/json");
   headers = curl_slist_append(headers, "Expect:");  // no 100-continue round trip
   headers = AddHeaderLines(headers, extra_headers);

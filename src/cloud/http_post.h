@@ -60,8 +60,8 @@ class HttpPost {
   // lines, such as BearerHeader()). The body is read in 1024-byte chunks
   // where a chunk contributes only its bytes before its first NUL, and is
   // abandoned (TooLarge) past kMaxReplyBytes.
-  HttpResult Request(std::string_view verb, std::string_view path, std::string_view extra_headers,
-                     const void* body, std::size_t length, BodyType type);
+  HttpResult Request(std::string_view verb, std::string_view path, std::string_view extra_headers, const void* body,
+                     std::size_t length, BodyType type);
   HttpResult Request(std::string_view verb, std::string_view path, std::string_view extra_headers,
                      std::string_view body, BodyType type) {
     return Request(verb, path, extra_headers, body.data(), body.size(), type);

@@ -34,9 +34,7 @@ const Json::Value& CheckedReply::response() const {
   return response.isObject() ? response : Json::Value::nullSingleton();
 }
 
-std::string ConnectFailureKey(CallKind kind) {
-  return kind == CallKind::Standard ? "HOST_NOT_CONN" : "NO_INTERNET";
-}
+std::string ConnectFailureKey(CallKind kind) { return kind == CallKind::Standard ? "HOST_NOT_CONN" : "NO_INTERNET"; }
 
 bool ParseReply(std::string_view body, Json::Value& out) {
   // A body with trailing bytes is not one JSON value.
@@ -50,17 +48,23 @@ CheckedReply ReplyCheck(std::string_view body, CallKind kind) {
     return reply;
   }
   std::string code = CodeText(reply.root);
-  if (code.empty()) reply.key = "HOST_ERROR";
-  else if (code != "0000000") reply.key = kind == CallKind::EmailSignIn ? "EMAIL_PWD_ERROR" : "DATA_ERROR";
+  if (code.empty())
+    reply.key = "HOST_ERROR";
+  else if (code != "0000000")
+    reply.key = kind == CallKind::EmailSignIn ? "EMAIL_PWD_ERROR" : "DATA_ERROR";
   return reply;
 }
 
 CheckedReply UploadReplyCheck(std::string_view body, bool device_step_ok) {
   CheckedReply reply;
-  if (!device_step_ok) reply.key = "USB_ERROR";
-  else if (body.empty()) reply.key = "HOST_NOT_CONN";
-  else if (!ParseReply(body, reply.root)) reply.key = "HOST_ERROR";
-  else if (!DecimalIsZero(CodeText(reply.root))) reply.key = "NOT_SUPPOR_DEVICE";
+  if (!device_step_ok)
+    reply.key = "USB_ERROR";
+  else if (body.empty())
+    reply.key = "HOST_NOT_CONN";
+  else if (!ParseReply(body, reply.root))
+    reply.key = "HOST_ERROR";
+  else if (!DecimalIsZero(CodeText(reply.root)))
+    reply.key = "NOT_SUPPOR_DEVICE";
   return reply;
 }
 

@@ -15,8 +15,8 @@ namespace orv {
 enum class CallKind { Standard, DiveLogDetail, EmailSignIn };
 
 struct CheckedReply {
-  std::string key;    // empty on success, else the message key
-  Json::Value root;   // the parsed body (null when it did not parse)
+  std::string key;   // empty on success, else the message key
+  Json::Value root;  // the parsed body (null when it did not parse)
   // What became of the transfer; a reply that never arrived whole is
   // checked as an empty body, and a caller can tell a stop from a fault.
   TransferOutcome transfer = TransferOutcome::Complete;

@@ -59,8 +59,7 @@ bool OverrideService(const std::string& host_port, const std::string& ca_file) {
     }
     if (host.empty()) return false;
     for (char c : host)
-      if (c == '/' || c == '@' || c == '?' || c == '#' || c == ' ' || c == '[' || c == ']')
-        return false;
+      if (c == '/' || c == '@' || c == '?' || c == '#' || c == ' ' || c == '[' || c == ']') return false;
     next.host = host;
     next.port = 8443;
     if (!port_text.empty() && !ParsePort(port_text, next.port)) return false;

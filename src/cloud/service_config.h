@@ -8,7 +8,7 @@
 namespace orv {
 
 struct ServiceConfig {
-  std::string host;     // host name or IP literal (IPv6 without brackets)
+  std::string host;  // host name or IP literal (IPv6 without brackets)
   int port = 8443;
   std::string ca_file;  // extra trusted CA (PEM) for a local service; empty = system CAs only
   int connect_timeout_ms = 5000;

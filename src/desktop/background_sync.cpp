@@ -32,8 +32,10 @@ void Show(Run* run, const std::string& count, bool visible) {
   RunWhenIdle([id = run->id, count, visible] {
     if (!current || current->id != id) return;
     current->count.SetText(count);
-    if (visible) current->line.Show();
-    else current->line.Hide();
+    if (visible)
+      current->line.Show();
+    else
+      current->line.Hide();
   });
 }
 

@@ -58,25 +58,26 @@ class CountingSink : public EventSink {
 // False when nothing matched or no handler ran within a minute.
 bool ClickAndWait(WebKitWindow& window, CountingSink& sink, const std::string& frame, const std::string& selector,
                   int index = 0) {
-  std::string doc = frame.empty() ? "document"
-                                  : "document.getElementById(" + Json::valueToQuotedString(frame.c_str()) +
-                                        ").contentDocument";
+  std::string doc = frame.empty()
+                        ? "document"
+                        : "document.getElementById(" + Json::valueToQuotedString(frame.c_str()) + ").contentDocument";
   int before = sink.handled;
-  std::string hit = window.EvalForTest("const e = " + doc + ".querySelectorAll(" +
-                                       Json::valueToQuotedString(selector.c_str()) + ")[" + std::to_string(index) +
-                                       "]; if (!e) return 'none'; e.click(); return '';");
+  std::string hit =
+      window.EvalForTest("const e = " + doc + ".querySelectorAll(" + Json::valueToQuotedString(selector.c_str()) +
+                         ")[" + std::to_string(index) + "]; if (!e) return 'none'; e.click(); return '';");
   if (hit == "none") return false;
   return UiWait::Get().SpinUntil([&] { return sink.handled != before; }, 60000);
 }
 
 std::string ReadCommand() {
   bool ready = false;
-  g_unix_fd_add(STDIN_FILENO, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
-                              [](gint, GIOCondition, gpointer flag) {
-                                *static_cast<bool*>(flag) = true;
-                                return G_SOURCE_REMOVE;
-                              },
-                              &ready);
+  g_unix_fd_add(
+      STDIN_FILENO, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+      [](gint, GIOCondition, gpointer flag) {
+        *static_cast<bool*>(flag) = true;
+        return G_SOURCE_REMOVE;
+      },
+      &ready);
   UiWait::Get().SpinUntil([&] { return ready; }, 0);
   std::string line;
   char c;
@@ -87,8 +88,9 @@ std::string ReadCommand() {
 constexpr char kCalendarFrame[] = "framepage1";
 
 std::string ShownMonth(WebKitWindow& window) {
-  return window.EvalForTest("return document.getElementById('framepage1').contentDocument"
-                            ".getElementById('calendardate').textContent;");
+  return window.EvalForTest(
+      "return document.getElementById('framepage1').contentDocument"
+      ".getElementById('calendardate').textContent;");
 }
 
 }  // namespace
@@ -135,13 +137,15 @@ void RunBench(MainFrame& frame) {
       std::string index = window.EvalForTest(
           "const c = [...document.getElementById('framepage1').contentDocument"
           ".querySelectorAll('[id^=date_cell_]')]; const i = c.findIndex(e => e.textContent.trim() === '1');"
-          "return String(i + " + std::to_string(std::atoi(arg.c_str()) - 1) + ");");
+          "return String(i + " +
+          std::to_string(std::atoi(arg.c_str()) - 1) + ");");
       t = Now();
       ClickAndWait(window, sink, kCalendarFrame, "#date_cell_" + std::string(index.size() < 2 ? "0" : "") + index);
       WaitPainted(window);
       double elapsed = Now() - t;
-      Mark("day", elapsed, window.EvalForTest("return String(document.getElementById('framepage1').contentDocument"
-                                              ".querySelectorAll('#cell_tbody tr').length);"));
+      Mark("day", elapsed,
+           window.EvalForTest("return String(document.getElementById('framepage1').contentDocument"
+                              ".querySelectorAll('#cell_tbody tr').length);"));
     } else if (command.rfind("view ", 0) == 0) {
       ClickAndWait(window, sink, kCalendarFrame, "#cell_tbody [id=view]", std::atoi(arg.c_str()));
       // The handler's own share goes along, to tell it from the page's.

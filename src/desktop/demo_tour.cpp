@@ -23,9 +23,9 @@ void Shot(WebKitWindow& window, const std::string& folder, const std::string& na
 void Click(WebKitWindow& window, const std::string& frame, const std::string& id) {
   // A real DOM click, exactly as the diver's would arrive; ids go in as
   // JSON strings, never as script.
-  std::string doc = frame.empty() ? "document"
-                                  : "document.getElementById(" + Json::valueToQuotedString(frame.c_str()) +
-                                        ").contentDocument";
+  std::string doc = frame.empty()
+                        ? "document"
+                        : "document.getElementById(" + Json::valueToQuotedString(frame.c_str()) + ").contentDocument";
   window.EvalForTest("const e = " + doc + ".getElementById(" + Json::valueToQuotedString(id.c_str()) +
                      "); if (e) e.click(); return '';");
 }
@@ -36,7 +36,8 @@ void ArmTourSignIn(const std::string& folder) {
   std::filesystem::create_directories(folder);
   SetDialogObserver([folder](DialogPage& page) {
     static int shots = 0;
-    Shot(page.window(), folder, "0" + std::to_string(++shots) + "-" + page.PageName().substr(0, page.PageName().find('.')));
+    Shot(page.window(), folder,
+         "0" + std::to_string(++shots) + "-" + page.PageName().substr(0, page.PageName().find('.')));
     if (page.PageName() == "login.htm") {
       Click(page.window(), "", "login");
     } else if (page.PageName() == "progress.htm") {

@@ -32,8 +32,7 @@ bool HasExtension(const std::string& path) {
 
 std::optional<std::string> Run(GtkFileChooserAction action) {
   const bool save = action == GTK_FILE_CHOOSER_ACTION_SAVE;
-  GtkFileChooserNative* native =
-      gtk_file_chooser_native_new(nullptr, ActiveWindow(), action, nullptr, nullptr);
+  GtkFileChooserNative* native = gtk_file_chooser_native_new(nullptr, ActiveWindow(), action, nullptr, nullptr);
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(native);
   AddFilter(chooser, "Dive Site Files (*.ds)", "*.ds");
   AddFilter(chooser, "All Files (*.*)", "*");

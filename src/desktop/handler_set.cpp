@@ -2,17 +2,17 @@
 
 #include <gtk/gtk.h>
 
-#include "desktop/background_sync.h"
-#include "desktop/export_ui_gtk.h"
-#include "desktop/file_chooser_gtk.h"
-#include "desktop/idle_task.h"
-#include "desktop/log_edit_dlg.h"
 #include "account/offline_func.h"
 #include "app/program_messages.h"
 #include "app/setting_func.h"
 #include "app/sys_menu_func.h"
 #include "browse/calendar_func.h"
 #include "browse/history_func.h"
+#include "desktop/background_sync.h"
+#include "desktop/export_ui_gtk.h"
+#include "desktop/file_chooser_gtk.h"
+#include "desktop/idle_task.h"
+#include "desktop/log_edit_dlg.h"
 #include "divelog/dive_map_func.h"
 #include "sites/dive_site_func.h"
 #include "transfer/update_func.h"
@@ -48,8 +48,9 @@ HandlerList MakeMainHandlers() {
   list.push_back(std::make_unique<ExportFunc>(&export_ui));
   // Back online after "Try again": the whole main page comes from the
   // service again, as after a change of language.
-  list.push_back(std::make_unique<OfflineFunc>(
-      [] { PostProgramMessage(ProgramMessage{kMsgSettingsChanged, kSettingsNotShown}); }));
+  list.push_back(std::make_unique<OfflineFunc>([] {
+    PostProgramMessage(ProgramMessage{kMsgSettingsChanged, kSettingsNotShown});
+  }));
   return list;
 }
 

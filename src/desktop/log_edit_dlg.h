@@ -2,8 +2,8 @@
 // own map, which gets the dive's markers once the map page reports it loaded.
 #pragma once
 
-#include "desktop/page_dialog.h"
 #include "app/program_messages.h"
+#include "desktop/page_dialog.h"
 #include "divelog/log_edit_func.h"
 
 namespace orv::gtk {

@@ -12,7 +12,8 @@ class LoginDlg : public DialogPage {
  public:
   explicit LoginDlg(CredentialStore* store)
       : func_([this](int r) { End(r); }, store),
-        social_(window(), [this] { return gtk_window(); }, [this](int r) { End(r); }) {
+        social_(
+            window(), [this] { return gtk_window(); }, [this](int r) { End(r); }) {
     func_.on_social_sign_in = [this] { social_.Start(); };
   }
   int LogicalWidth() const override { return 420; }

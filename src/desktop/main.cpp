@@ -17,25 +17,25 @@
 #include "account/social_sign_in.h"
 #include "app/app_state.h"
 #include "app/dialogs.h"
-#include "desktop/bench_probe.h"
-#include "desktop/demo_tour.h"
-#include "desktop/generic_dialogs.h"
-#include "desktop/background_sync.h"
-#include "desktop/login_dlg.h"
-#include "logbook/write_through.h"
-#include "desktop/main_frame.h"
-#include "desktop/progress_dialog.h"
-#include "desktop/ui_wait.h"
-#include "desktop/service_trust.h"
-#include "desktop/stop_signals.h"
-#include "desktop/tile_scheme.h"
-#include "desktop/web_views.h"
 #include "app/page_folder.h"
 #include "app/settings.h"
 #include "app/stop_request.h"
 #include "app/string_table.h"
 #include "cloud/service_config.h"
+#include "desktop/background_sync.h"
+#include "desktop/bench_probe.h"
+#include "desktop/demo_tour.h"
+#include "desktop/generic_dialogs.h"
+#include "desktop/login_dlg.h"
+#include "desktop/main_frame.h"
+#include "desktop/progress_dialog.h"
+#include "desktop/service_trust.h"
+#include "desktop/stop_signals.h"
+#include "desktop/tile_scheme.h"
+#include "desktop/ui_wait.h"
+#include "desktop/web_views.h"
 #include "device/device_port.h"
+#include "logbook/write_through.h"
 
 namespace {
 
@@ -68,13 +68,13 @@ bool ParseOptions(int argc, char** argv, Options& opt) {
   opt.password = Env("ORVELLE_PASSWORD");
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    std::string* target = a == "--service" ? &opt.service
-                          : a == "--ca-file" ? &opt.ca_file
-                          : a == "--device"  ? &opt.device
-                          : a == "--email"   ? &opt.email
+    std::string* target = a == "--service"    ? &opt.service
+                          : a == "--ca-file"  ? &opt.ca_file
+                          : a == "--device"   ? &opt.device
+                          : a == "--email"    ? &opt.email
                           : a == "--password" ? &opt.password
-                          : a == "--tour"    ? &opt.tour
-                                             : nullptr;
+                          : a == "--tour"     ? &opt.tour
+                                              : nullptr;
     if (!target || i + 1 >= argc) {
       PrintUsage(stderr);
       return false;
@@ -85,9 +85,7 @@ bool ParseOptions(int argc, char** argv, Options& opt) {
 }
 
 // Font DPI as the desktop reports it, relative to 96.
-void MeasureDisplayScale() {
-  orv::ScaleX = orv::ScaleY = orv::gtk::FontDpiScale();
-}
+void MeasureDisplayScale() { orv::ScaleX = orv::ScaleY = orv::gtk::FontDpiScale(); }
 
 }  // namespace
 

@@ -77,9 +77,9 @@ int RunPageDialog(DialogPage& page, GtkWindow* owner) {
   gtk_window_set_modal(win, TRUE);
   gtk_window_set_type_hint(win, GDK_WINDOW_TYPE_HINT_DIALOG);
   gtk_window_set_skip_taskbar_hint(win, owner != nullptr);
-  const bool owner_visible = owner && gtk_widget_get_visible(GTK_WIDGET(owner)) &&
-                             !(gdk_window_get_state(gtk_widget_get_window(GTK_WIDGET(owner))) &
-                               GDK_WINDOW_STATE_ICONIFIED);
+  const bool owner_visible =
+      owner && gtk_widget_get_visible(GTK_WIDGET(owner)) &&
+      !(gdk_window_get_state(gtk_widget_get_window(GTK_WIDGET(owner))) & GDK_WINDOW_STATE_ICONIFIED);
   if (owner) gtk_window_set_transient_for(win, owner);
   gtk_window_set_position(win, owner_visible ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
   const int width = ScaledWidth(page.LogicalWidth());
@@ -114,12 +114,15 @@ int RunPageDialog(DialogPage& page, GtkWindow* owner) {
   } watch{&page};
   guint watchdog = 0;
   if (watchdog_ms > 0)
-    watchdog = g_timeout_add(static_cast<guint>(watchdog_ms), [](gpointer p) {
-      auto* w = static_cast<Watch*>(p);
-      w->fired = true;
-      w->page->EndDialog(-99);
-      return G_SOURCE_REMOVE;
-    }, &watch);
+    watchdog = g_timeout_add(
+        static_cast<guint>(watchdog_ms),
+        [](gpointer p) {
+          auto* w = static_cast<Watch*>(p);
+          w->fired = true;
+          w->page->EndDialog(-99);
+          return G_SOURCE_REMOVE;
+        },
+        &watch);
   // A stop that came while the page loaded found no open dialog to end.
   if (!page.ended_ && StopRequested() && !page.StaysOpenOnStop()) page.EndDialog(-1);
   if (!page.ended_) {

@@ -4,10 +4,10 @@
 #include <thread>
 #include <utility>
 
+#include "app/stop_request.h"
 #include "desktop/generic_dialogs.h"
 #include "desktop/idle_task.h"
 #include "desktop/ui_wait.h"
-#include "app/stop_request.h"
 
 namespace orv::gtk {
 
@@ -32,8 +32,10 @@ void ProgressDlg::Post(std::function<void()> task) {
   // its first updates can come while the page is still loading.
   RunWhenIdle(
       [this, task = std::move(task)] {
-        if (filled_) task();
-        else early_.push_back(task);
+        if (filled_)
+          task();
+        else
+          early_.push_back(task);
       },
       G_PRIORITY_DEFAULT);
 }

@@ -23,7 +23,7 @@ GTlsCertificate* VerifiedServiceCertificate(const ServiceConfig& service) {
   g_socket_client_set_timeout(client, static_cast<guint>((service.connect_timeout_ms + 999) / 1000));
   GTlsCertificate* certificate = nullptr;
   GSocketConnection* tcp = g_socket_client_connect_to_host(client, service.host.c_str(),
-                                                            static_cast<guint16>(service.port), nullptr, &error);
+                                                           static_cast<guint16>(service.port), nullptr, &error);
   GSocketConnectable* identity = g_network_address_new(service.host.c_str(), static_cast<guint16>(service.port));
   GIOStream* tls = tcp ? g_tls_client_connection_new(G_IO_STREAM(tcp), identity, &error) : nullptr;
   if (tls) {

@@ -1,8 +1,8 @@
 // The settings dialog: setting.htm with SettingFunc.
 #pragma once
 
-#include "desktop/page_dialog.h"
 #include "app/setting_func.h"
+#include "desktop/page_dialog.h"
 
 namespace orv::gtk {
 

@@ -31,9 +31,7 @@ namespace {
 // process still writes after, or a crash leaves, goes at the next start.
 constexpr char kDataPrefix[] = "orvelle-social-";
 
-std::filesystem::path DataParent() {
-  return g_getenv("XDG_RUNTIME_DIR") ? g_get_user_runtime_dir() : g_get_tmp_dir();
-}
+std::filesystem::path DataParent() { return g_getenv("XDG_RUNTIME_DIR") ? g_get_user_runtime_dir() : g_get_tmp_dir(); }
 
 void RemoveFoldersOfEndedPrograms(const std::filesystem::path& parent) {
   std::error_code error;
@@ -57,7 +55,7 @@ std::string& PopupDataFolder() {
 // Without a private folder it is ephemeral, sharing the program's network
 // process, and then allows no certificate exceptions.
 WebKitWebContext* SocialContext() {
-  static WebKitWebContext* context = [] () -> WebKitWebContext* {
+  static WebKitWebContext* context = []() -> WebKitWebContext* {
     const std::filesystem::path parent = DataParent();
     RemoveFoldersOfEndedPrograms(parent);
     std::string name = (parent / (kDataPrefix + std::to_string(getpid()) + "-XXXXXX")).string();
@@ -68,9 +66,9 @@ WebKitWebContext* SocialContext() {
       std::filesystem::remove_all(PopupDataFolder(), error);
     });
     // Cookies stay in memory: no persistent cookie storage is set.
-    WebKitWebsiteDataManager* data = WEBKIT_WEBSITE_DATA_MANAGER(g_object_new(
-        WEBKIT_TYPE_WEBSITE_DATA_MANAGER, "base-data-directory", name.c_str(), "base-cache-directory",
-        name.c_str(), nullptr));
+    WebKitWebsiteDataManager* data =
+        WEBKIT_WEBSITE_DATA_MANAGER(g_object_new(WEBKIT_TYPE_WEBSITE_DATA_MANAGER, "base-data-directory", name.c_str(),
+                                                 "base-cache-directory", name.c_str(), nullptr));
     WebKitWebContext* created = webkit_web_context_new_with_website_data_manager(data);
     g_object_unref(data);
     return created;
@@ -78,11 +76,9 @@ WebKitWebContext* SocialContext() {
   return context;
 }
 
-gboolean DecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
-                      gpointer) {
+gboolean DecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type, gpointer) {
   if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
-  auto* action = webkit_navigation_policy_decision_get_navigation_action(
-      WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+  auto* action = webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
   const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
   const std::string address = uri ? uri : "";
   const bool allowed = IsPlatformAddress(address) || address == "about:blank";
@@ -201,8 +197,8 @@ void SocialBrowser::Hide() { gtk_widget_hide(GTK_WIDGET(window_)); }
 void SocialBrowser::CentreAndShow() {
   // Placed by hand: the window was realized hidden for its first load, so
   // GTK's own first-show placement no longer applies.
-  GdkWindow* owner_window = owner_ && gtk_widget_get_visible(GTK_WIDGET(owner_))
-                                ? gtk_widget_get_window(GTK_WIDGET(owner_)) : nullptr;
+  GdkWindow* owner_window =
+      owner_ && gtk_widget_get_visible(GTK_WIDGET(owner_)) ? gtk_widget_get_window(GTK_WIDGET(owner_)) : nullptr;
   int width = 0, height = 0;
   gtk_window_get_size(window_, &width, &height);
   GdkRectangle area{0, 0, 0, 0};

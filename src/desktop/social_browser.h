@@ -37,8 +37,8 @@ class SocialBrowser {
 
  private:
   static void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
-  static gboolean OnTlsError(WebKitWebView* view, char* uri, GTlsCertificate* cert,
-                             GTlsCertificateFlags errors, gpointer self);
+  static gboolean OnTlsError(WebKitWebView* view, char* uri, GTlsCertificate* cert, GTlsCertificateFlags errors,
+                             gpointer self);
 
   GtkWindow* owner_;
   GtkWindow* window_ = nullptr;

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <iostream>
 
+#include "app/stop_request.h"
 #include "desktop/page_dialog.h"
 #include "desktop/progress_dialog.h"
-#include "app/stop_request.h"
 
 namespace orv::gtk {
 
@@ -49,8 +49,7 @@ int StopExitStatus() {
   if (!signal_number) return 0;
   // Whoever sent the signal (a session ending, a service manager) reads why
   // the program ended where it logs our stderr.
-  std::cerr << "orvelle-pc-tool: stopped by SIG" << sigabbrev_np(signal_number)
-            << "\n";
+  std::cerr << "orvelle-pc-tool: stopped by SIG" << sigabbrev_np(signal_number) << "\n";
   return ExitCodeForSignal(signal_number);
 }
 

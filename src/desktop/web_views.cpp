@@ -3,10 +3,10 @@
 #include <filesystem>
 
 #include "app/app_state.h"
-#include "desktop/bridge_script.h"
-#include "desktop/tile_scheme.h"
 #include "app/page_folder.h"
 #include "app/string_table.h"
+#include "desktop/bridge_script.h"
+#include "desktop/tile_scheme.h"
 
 namespace orv::gtk {
 
@@ -42,22 +42,19 @@ void ServeAppUri(WebKitURISchemeRequest* request, gpointer) {
     return;
   }
   auto* copy = new std::string(std::move(*bytes));
-  GInputStream* stream = g_memory_input_stream_new_from_data(
-      copy->data(), static_cast<gssize>(copy->size()),
-      [](gpointer) {});  // freed by the weak ref below
-  g_object_weak_ref(G_OBJECT(stream), [](gpointer data, GObject*) { delete static_cast<std::string*>(data); },
-                    copy);
+  GInputStream* stream = g_memory_input_stream_new_from_data(copy->data(), static_cast<gssize>(copy->size()),
+                                                             [](gpointer) {});  // freed by the weak ref below
+  g_object_weak_ref(
+      G_OBJECT(stream), [](gpointer data, GObject*) { delete static_cast<std::string*>(data); }, copy);
   webkit_uri_scheme_request_finish(request, stream, static_cast<gint64>(copy->size()), MimeFor(file));
   g_object_unref(stream);
 }
 
 // Only the program's own pages may be shown in its views; links elsewhere
 // are refused rather than turning a dialog into a browser.
-gboolean DecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
-                      gpointer) {
+gboolean DecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type, gpointer) {
   if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
-  auto* action = webkit_navigation_policy_decision_get_navigation_action(
-      WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+  auto* action = webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
   const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
   std::string u = uri ? uri : "";
   bool ours = u.rfind(kPrefix, 0) == 0 || u == "about:blank";
@@ -115,9 +112,8 @@ bool InitWebEngine() {
 
 WebKitUserContentManager* NewBridgeContentManager() {
   WebKitUserContentManager* manager = webkit_user_content_manager_new();
-  WebKitUserScript* script = webkit_user_script_new(
-      kBridgeScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
-      nullptr, nullptr);
+  WebKitUserScript* script = webkit_user_script_new(kBridgeScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                                    WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
   webkit_user_content_manager_add_script(manager, script);
   webkit_user_script_unref(script);
   webkit_user_content_manager_register_script_message_handler(manager, "orv");
@@ -130,8 +126,7 @@ WebKitUserContentManager* NewBridgeContentManager() {
 void ApplyPageLanguage() {
   const char* cht[] = {"zh-TW", "en-US", nullptr};
   const char* eng[] = {"en-US", nullptr};
-  webkit_web_context_set_preferred_languages(webkit_web_context_get_default(),
-                                             LanguageCode == "CHT" ? cht : eng);
+  webkit_web_context_set_preferred_languages(webkit_web_context_get_default(), LanguageCode == "CHT" ? cht : eng);
 }
 
 float FontDpiScale() {
@@ -142,8 +137,8 @@ float FontDpiScale() {
 WebKitWebView* NewProgramView(WebKitUserContentManager* manager) {
   InitWebEngine();
   ApplyPageLanguage();
-  auto* view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", root_view,
-                                            "user-content-manager", manager, nullptr));
+  auto* view = WEBKIT_WEB_VIEW(
+      g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", root_view, "user-content-manager", manager, nullptr));
   WebKitSettings* settings = webkit_web_view_get_settings(view);
   webkit_settings_set_enable_developer_extras(settings, g_getenv("ORVELLE_DEVTOOLS") != nullptr);
   webkit_settings_set_enable_back_forward_navigation_gestures(settings, FALSE);
@@ -155,10 +150,9 @@ WebKitWebView* NewProgramView(WebKitUserContentManager* manager) {
   webkit_web_view_set_zoom_level(view, ScaleX / FontDpiScale());
   g_signal_connect(view, "decide-policy", G_CALLBACK(DecidePolicy), nullptr);
   // No browser context menu: these are application screens.
-  g_signal_connect(view, "context-menu", G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu*, GdkEvent*,
-                                                       WebKitHitTestResult*, gpointer) -> gboolean {
-                     return g_getenv("ORVELLE_DEVTOOLS") == nullptr;
-                   }),
+  g_signal_connect(view, "context-menu",
+                   G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*,
+                                  gpointer) -> gboolean { return g_getenv("ORVELLE_DEVTOOLS") == nullptr; }),
                    nullptr);
   return view;
 }

@@ -33,7 +33,6 @@ constexpr int kCallTimeoutMs = 10000;
 // How long writes made before a service request may wait for its answer.
 constexpr guint kHeldWritesMs = 300;
 
-
 std::string ValidUtf8(const std::string& s) {
   if (g_utf8_validate(s.data(), static_cast<gssize>(s.size()), nullptr)) return s;
   gchar* fixed = g_utf8_make_valid(s.data(), static_cast<gssize>(s.size()));
@@ -87,14 +86,12 @@ void PostChildViewEvent(JSCValue* value) {
 
 }  // namespace
 
-WebKitWindow::WebKitWindow()
-    : content_(NewBridgeContentManager()), view_(NewProgramView(content_)) {
+WebKitWindow::WebKitWindow() : content_(NewBridgeContentManager()), view_(NewProgramView(content_)) {
   g_object_ref_sink(view_);
   live_windows.insert(this);
   g_signal_connect(content_, "script-message-received::orv",
                    G_CALLBACK(+[](WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer self) {
-                     static_cast<WebKitWindow*>(self)->OnScriptMessage(
-                         webkit_javascript_result_get_js_value(result));
+                     static_cast<WebKitWindow*>(self)->OnScriptMessage(webkit_javascript_result_get_js_value(result));
                    }),
                    this);
   g_signal_connect(view_, "load-changed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent e, gpointer self) {
@@ -135,9 +132,9 @@ GVariant* WebKitWindow::PackArgs(const Args& args) {
   GVariantBuilder builder;
   g_variant_builder_init(&builder, G_VARIANT_TYPE("a{sv}"));
   for (const auto& [name, arg] : args)
-    g_variant_builder_add(&builder, "{sv}", name,
-                          arg.is_text ? g_variant_new_string(ValidUtf8(arg.text).c_str())
-                                      : g_variant_new_int64(arg.number));
+    g_variant_builder_add(
+        &builder, "{sv}", name,
+        arg.is_text ? g_variant_new_string(ValidUtf8(arg.text).c_str()) : g_variant_new_int64(arg.number));
   return g_variant_builder_end(&builder);
 }
 
@@ -191,8 +188,7 @@ void WebKitWindow::Flush() {
   writes_ = Json::Value(Json::arrayValue);
   // The batch is data: parsed, never evaluated.
   webkit_web_view_call_async_javascript_function(view_, "window.__orv && window.__orv.run(JSON.parse(w));", -1,
-                                                 PackArgs({{"w", batch}}), nullptr, nullptr, nullptr, nullptr,
-                                                 nullptr);
+                                                 PackArgs({{"w", batch}}), nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
 WebKitWindow::Result WebKitWindow::CallAndWait(const char* body, const Args& args) {
@@ -208,8 +204,7 @@ WebKitWindow::Result WebKitWindow::CallAndWait(const char* body, const Args& arg
       [](GObject* source, GAsyncResult* res, gpointer data) {
         auto* p = static_cast<Pending*>(data);
         GError* error = nullptr;
-        JSCValue* value =
-            webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), res, &error);
+        JSCValue* value = webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), res, &error);
         if (value) {
           p->result.ok = true;
           if (jsc_value_is_number(value)) {
@@ -262,9 +257,7 @@ ElementRef WebKitWindow::Root() {
   return RefFor(static_cast<int64_t>(CallAndWait("return window.__orv ? window.__orv.root() : 0;", {}).number));
 }
 
-ElementRef WebKitWindow::FindById(const std::string& id) {
-  return FindInFrame("", id);
-}
+ElementRef WebKitWindow::FindById(const std::string& id) { return FindInFrame("", id); }
 
 ElementRef WebKitWindow::FindInFrame(const std::string& frame_id, const std::string& id) {
   auto r = CallAndWait("return window.__orv ? window.__orv.find(f, i) : 0;", {{"f", frame_id}, {"i", id}});
@@ -319,9 +312,7 @@ void WebKitWindow::ShowPopup(const ElementRef& popup, const ElementRef& anchor) 
   Write("showPopup", {Handle(HandleOf(popup)), Handle(HandleOf(anchor))});
 }
 
-void WebKitWindow::HidePopup(const ElementRef& popup) {
-  Write("hidePopup", {Handle(HandleOf(popup))});
-}
+void WebKitWindow::HidePopup(const ElementRef& popup) { Write("hidePopup", {Handle(HandleOf(popup))}); }
 
 void WebKitWindow::AttachChildView(const ElementRef& host, const std::string& page) {
   Write("attachView", {Handle(HandleOf(host)), Text(page)});

@@ -42,8 +42,7 @@ class WebKitWindow : public EngineWindow {
   void SetAttribute(const ElementRef& element, const std::string& name,
                     const std::optional<std::string>& value) override;
   void SetText(const ElementRef& element, const std::string& text) override;
-  void SetStyle(const ElementRef& element, const std::string& name,
-                const std::string& value) override;
+  void SetStyle(const ElementRef& element, const std::string& name, const std::string& value) override;
   void AppendHtml(const ElementRef& element, const std::string& html) override;
   std::string GetValue(const ElementRef& element) override;
   void SetValue(const ElementRef& element, const std::string& value) override;

@@ -46,8 +46,7 @@ uint16_t CommandPacket::U16(size_t offset) const {
 
 uint32_t CommandPacket::U32(size_t offset) const {
   return static_cast<uint32_t>(bytes_[offset]) | (static_cast<uint32_t>(bytes_[offset + 1]) << 8) |
-         (static_cast<uint32_t>(bytes_[offset + 2]) << 16) |
-         (static_cast<uint32_t>(bytes_[offset + 3]) << 24);
+         (static_cast<uint32_t>(bytes_[offset + 2]) << 16) | (static_cast<uint32_t>(bytes_[offset + 3]) << 24);
 }
 
 void CommandPacket::SetU16(size_t offset, uint16_t v) {
@@ -74,7 +73,8 @@ uint32_t BlockChecksum(std::span<const uint8_t> block) {
       std::memcpy(&v, block.data() + i, 8);
       lanes += (v & kEvenBytes) + ((v >> 8) & kEvenBytes);
     }
-    sum += static_cast<uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) + ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
+    sum +=
+        static_cast<uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) + ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
   }
   for (; i < block.size(); ++i) sum += block[i];
   return sum;

@@ -14,7 +14,7 @@ inline constexpr size_t kPayloadOffset = 8;
 inline constexpr size_t kPayloadSize = 32;
 inline constexpr size_t kBlockSize = 4096;
 // The dive computer's whole memory: no read or write reaches past it.
-inline constexpr uint64_t kMemoryBytes = 0x1000000;  // 16 MiB
+inline constexpr uint64_t kMemoryBytes = 0x1000000;                      // 16 MiB
 inline constexpr uint32_t kPacketsPerBlock = kBlockSize / kPayloadSize;  // 128
 
 // Command codes of the packet's 16-bit command field.

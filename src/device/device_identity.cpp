@@ -5,8 +5,8 @@
 
 namespace orv::device {
 
-void ApplyIdentifyReply(const CommandPacket& reply, std::string& firmware_version,
-                        uint32_t& identity, std::string& model) {
+void ApplyIdentifyReply(const CommandPacket& reply, std::string& firmware_version, uint32_t& identity,
+                        std::string& model) {
   std::u16string version;
   for (size_t i = 0; i < 6; ++i) {
     char16_t c = reply.U16(8 + 2 * i);

@@ -13,8 +13,8 @@ namespace orv::device {
 // value (offset 20) and the model (UTF-8, up to 12 bytes at offset 24) from an
 // identify reply. An empty version or model field leaves that text as it was;
 // a model cut inside a UTF-8 sequence ends in '?'. The results are UTF-8.
-void ApplyIdentifyReply(const CommandPacket& reply, std::string& firmware_version,
-                        uint32_t& identity, std::string& model);
+void ApplyIdentifyReply(const CommandPacket& reply, std::string& firmware_version, uint32_t& identity,
+                        std::string& model);
 
 class Usb;
 

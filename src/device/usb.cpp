@@ -10,21 +10,29 @@ namespace orv::device {
 
 const char* FaultName(UsbFault fault) {
   switch (fault) {
-    case UsbFault::None: return "none";
-    case UsbFault::Timeout: return "timeout";
-    case UsbFault::HangUp: return "hang-up";
-    case UsbFault::Io: return "i/o error";
-    case UsbFault::WrongCommand: return "wrong command";
-    case UsbFault::WrongIndex: return "wrong index";
-    case UsbFault::Checksum: return "checksum mismatch";
-    case UsbFault::Refused: return "write refused";
-    case UsbFault::Stopped: return "stopped";
+    case UsbFault::None:
+      return "none";
+    case UsbFault::Timeout:
+      return "timeout";
+    case UsbFault::HangUp:
+      return "hang-up";
+    case UsbFault::Io:
+      return "i/o error";
+    case UsbFault::WrongCommand:
+      return "wrong command";
+    case UsbFault::WrongIndex:
+      return "wrong index";
+    case UsbFault::Checksum:
+      return "checksum mismatch";
+    case UsbFault::Refused:
+      return "write refused";
+    case UsbFault::Stopped:
+      return "stopped";
   }
   return "?";
 }
 
-Usb::Usb(boost::asio::serial_port& port, Deadlines deadlines)
-    : link_(port), deadlines_(deadlines) {}
+Usb::Usb(boost::asio::serial_port& port, Deadlines deadlines) : link_(port), deadlines_(deadlines) {}
 
 bool Usb::Fail(UsbFault fault) {
   fault_ = fault;
@@ -35,10 +43,14 @@ namespace {
 
 UsbFault FromLink(LinkStatus s) {
   switch (s) {
-    case LinkStatus::Timeout: return UsbFault::Timeout;
-    case LinkStatus::HangUp: return UsbFault::HangUp;
-    case LinkStatus::Stopped: return UsbFault::Stopped;
-    default: return UsbFault::Io;
+    case LinkStatus::Timeout:
+      return UsbFault::Timeout;
+    case LinkStatus::HangUp:
+      return UsbFault::HangUp;
+    case LinkStatus::Stopped:
+      return UsbFault::Stopped;
+    default:
+      return UsbFault::Io;
   }
 }
 

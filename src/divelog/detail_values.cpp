@@ -19,10 +19,11 @@ Json::Value DetailValues(const DiveLog& log) {
   v["log_e_bar_unit"] = U::PressureWord();
   v["log_volume"] = free_dive ? na : U::Volume(volume);
   v["log_volume_unit"] = U::VolumeWord();
-  v["log_sac"] = free_dive ? na
-                           : U::AirConsumption(SacRate(LogDecimalWide(log, "average_depth"), LogInt(log, "dive_duration"),
-                                                       LogInt(log, "water_type"), LogDecimalWide(log, "air_in_text"),
-                                                       LogDecimalWide(log, "air_out_text"), volume));
+  v["log_sac"] = free_dive
+                     ? na
+                     : U::AirConsumption(SacRate(LogDecimalWide(log, "average_depth"), LogInt(log, "dive_duration"),
+                                                 LogInt(log, "water_type"), LogDecimalWide(log, "air_in_text"),
+                                                 LogDecimalWide(log, "air_out_text"), volume));
   v["log_sac_unit"] = U::AirConsumptionWord();
   v["log_o2"] = free_dive ? na : std::to_string(LogInt(log, "po2"));
   v["log_max_depth"] = U::Depth(LogDecimalWide(log, "max_depth"));

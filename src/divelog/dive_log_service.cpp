@@ -78,8 +78,10 @@ std::string StoreDiveLog(HttpPost& http, const DiveLog& log, EngineWindow* main_
     key = ReplyCheck(Send(http, PatchDiveLogEndpoint(id, DiveLogJsonText(log))), CallKind::Standard).key;
   }
   if (key.empty()) SaveStoredDive(log);
-  if (!key.empty()) ShowInMessage(main_window, key);
-  else if (main_window) FindById(main_window, "message").SetText("");
+  if (!key.empty())
+    ShowInMessage(main_window, key);
+  else if (main_window)
+    FindById(main_window, "message").SetText("");
   return key;
 }
 

@@ -49,16 +49,26 @@ struct ChartEvent {
 
 const char* SymbolOf(int32_t code) {
   switch (code) {
-    case 100: return "url(../../images/scuba_in.png)";
-    case 101: return "url(../../images/scuba_out.png)";
-    case 200: return "url(../../images/gauge_in.png)";
-    case 201: return "url(../../images/gauge_out.png)";
-    case 300: return "url(../../images/freedive_in.png)";
-    case 301: return "url(../../images/freedive_out.png)";
-    case kEventDecoNeeded: return "url(../../images/need_deco.png)";
-    case kEventDepthAlarm: return "url(../../images/depth_alarm.png)";
-    case kEventAscentAlarm: return "url(../../images/ascent_alarm.png)";
-    default: return nullptr;
+    case 100:
+      return "url(../../images/scuba_in.png)";
+    case 101:
+      return "url(../../images/scuba_out.png)";
+    case 200:
+      return "url(../../images/gauge_in.png)";
+    case 201:
+      return "url(../../images/gauge_out.png)";
+    case 300:
+      return "url(../../images/freedive_in.png)";
+    case 301:
+      return "url(../../images/freedive_out.png)";
+    case kEventDecoNeeded:
+      return "url(../../images/need_deco.png)";
+    case kEventDepthAlarm:
+      return "url(../../images/depth_alarm.png)";
+    case kEventAscentAlarm:
+      return "url(../../images/ascent_alarm.png)";
+    default:
+      return nullptr;
   }
 }
 
@@ -141,8 +151,7 @@ std::vector<ChartPoint> DiveChartPoints(const DiveLog& log) {
   // listed wins.
   std::vector<ChartEvent> events = MarkedEvents(log);
   auto by_time = [](const ChartEvent& a, const ChartEvent& b) { return a.time < b.time; };
-  if (!std::is_sorted(events.begin(), events.end(), by_time))
-    std::stable_sort(events.begin(), events.end(), by_time);
+  if (!std::is_sorted(events.begin(), events.end(), by_time)) std::stable_sort(events.begin(), events.end(), by_time);
   size_t next = 0;
 
   std::vector<ChartPoint> chart(n);
@@ -156,8 +165,10 @@ std::vector<ChartPoint> DiveChartPoints(const DiveLog& log) {
     const char* between = nullptr;
     for (; next < events.size() && (events[next].time < next_time || events[next].time < time); ++next) {
       const ChartEvent& e = events[next];
-      if (e.time == time) exact = SymbolOf(e.code);
-      else if (e.time > time) between = SymbolOf(e.code);
+      if (e.time == time)
+        exact = SymbolOf(e.code);
+      else if (e.time > time)
+        between = SymbolOf(e.code);
     }
     chart[i] = {time, std::min(depth, max_depth), exact ? exact : between};
   }

@@ -31,7 +31,10 @@ void DiveMapFunc::on_event(const ElementRef& element, const PageEvent& event) {
   const std::string id = ClickedId(event);
   if (id != "view" && id != "edit") return;
   const std::string divelog_id = event.target.Attr("objid");
-  if (id == "view") View(divelog_id); else Edit(divelog_id);
+  if (id == "view")
+    View(divelog_id);
+  else
+    Edit(divelog_id);
 }
 
 bool DiveMapFunc::View(const std::string& divelog_id) {

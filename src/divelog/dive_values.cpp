@@ -40,14 +40,13 @@ int64_t LocalStartSeconds(int64_t dive_datetime, int64_t timezone_minutes) {
 
 std::string StartTimeText(int64_t dive_datetime, int64_t timezone_minutes) {
   const CivilTime t = BreakDownUtc(LocalStartSeconds(dive_datetime, timezone_minutes));
-  return PaddedInt(t.year, 4) + "-" + PaddedInt(t.month, 2) + "-" + PaddedInt(t.day, 2) + " " +
-         PaddedInt(t.hour, 2) + ":" + PaddedInt(t.minute, 2);
+  return PaddedInt(t.year, 4) + "-" + PaddedInt(t.month, 2) + "-" + PaddedInt(t.day, 2) + " " + PaddedInt(t.hour, 2) +
+         ":" + PaddedInt(t.minute, 2);
 }
 
 std::string StartTitleText(int64_t dive_datetime, int64_t timezone_minutes) {
   const CivilTime t = BreakDownUtc(LocalStartSeconds(dive_datetime, timezone_minutes));
-  return PaddedInt(t.month, 2) + "-" + PaddedInt(t.day, 2) + " " + PaddedInt(t.hour, 2) + ":" +
-         PaddedInt(t.minute, 2);
+  return PaddedInt(t.month, 2) + "-" + PaddedInt(t.day, 2) + " " + PaddedInt(t.hour, 2) + ":" + PaddedInt(t.minute, 2);
 }
 
 std::string DurationText(int64_t seconds) {
@@ -57,8 +56,8 @@ std::string DurationText(int64_t seconds) {
   return PaddedInt(m, 2) + "'" + PaddedInt(seconds - m * 60, 2);
 }
 
-float SacRate(double average_depth_m, int32_t dive_seconds, int32_t water_type, double start_bar,
-              double end_bar, int32_t cylinder_volume) {
+float SacRate(double average_depth_m, int32_t dive_seconds, int32_t water_type, double start_bar, double end_bar,
+              int32_t cylinder_volume) {
   // A dive without time (or a record missing it) has no rate; dividing would
   // show "inf" or "nan" in the detail page.
   if (dive_seconds == 0) return 0.0f;
@@ -99,9 +98,12 @@ DiveType DecodeDiveType(std::string_view text) {
 
 std::string DiveTypeKey(DiveType type) {
   switch (type) {
-    case DiveType::Gauge: return "GAUGE";
-    case DiveType::Free: return "FREEDIVE";
-    default: return "SCUBA";
+    case DiveType::Gauge:
+      return "GAUGE";
+    case DiveType::Free:
+      return "FREEDIVE";
+    default:
+      return "SCUBA";
   }
 }
 
@@ -109,9 +111,12 @@ std::string DiveTypeWord(DiveType type) { return Tr(DiveTypeKey(type)); }
 
 std::string DiveTypePicture(DiveType type) {
   switch (type) {
-    case DiveType::Gauge: return "../images/gauge.png";
-    case DiveType::Free: return "../images/freedive.png";
-    default: return "../images/scuba.png";
+    case DiveType::Gauge:
+      return "../images/gauge.png";
+    case DiveType::Free:
+      return "../images/freedive.png";
+    default:
+      return "../images/scuba.png";
   }
 }
 

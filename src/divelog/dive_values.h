@@ -28,8 +28,8 @@ std::string DurationText(int64_t seconds);
 
 // Surface air consumption in the diver's unit (L/min or cuft/min); 0 when the
 // dive time is 0 or the inputs give no finite rate.
-float SacRate(double average_depth_m, int32_t dive_seconds, int32_t water_type, double start_bar,
-              double end_bar, int32_t cylinder_volume);
+float SacRate(double average_depth_m, int32_t dive_seconds, int32_t water_type, double start_bar, double end_bar,
+              int32_t cylinder_volume);
 // The surface pressure a dive's depths start from, in millibar: a logged
 // value outside the limits (none logged reads as 0) gives way to sea level.
 inline constexpr double kMinSurfaceMbar = 520.0;

@@ -16,7 +16,6 @@ namespace {
 
 constexpr const char* kMapPage = "web_html/maps.htm";
 
-
 }  // namespace
 
 int32_t ReadWholeNumber(std::string_view text) {
@@ -89,12 +88,18 @@ void LogEditFunc::OnMapLoaded() {
 void LogEditFunc::on_event(const ElementRef& element, const PageEvent& event) {
   (void)element;
   const std::string id = ClickedId(event);
-  if (id == "edit_ds") ShowSearch(true);
-  else if (id == "rtn_map") ShowSearch(false);
-  else if (id == "search") Search();
-  else if (id == "dive_site_poi") PickSite(event.target);
-  else if (id == "exit") End(0);
-  else if (id == "save") Save();
+  if (id == "edit_ds")
+    ShowSearch(true);
+  else if (id == "rtn_map")
+    ShowSearch(false);
+  else if (id == "search")
+    Search();
+  else if (id == "dive_site_poi")
+    PickSite(event.target);
+  else if (id == "exit")
+    End(0);
+  else if (id == "save")
+    Save();
 }
 
 void LogEditFunc::ShowSearch(bool search) {

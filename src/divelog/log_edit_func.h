@@ -18,8 +18,7 @@ class LogEditFunc : public func_base {
  public:
   // `record` is lent for the dialog's life; `end` closes the dialog with
   // its result (1 saved, 0 closed without saving).
-  LogEditFunc(LogEditRecord& record, std::function<void(int)> end)
-      : record_(record), end_(std::move(end)) {}
+  LogEditFunc(LogEditRecord& record, std::function<void(int)> end) : record_(record), end_(std::move(end)) {}
 
   void attach(EngineWindow* window) override;
   void on_event(const ElementRef& element, const PageEvent& event) override;
@@ -43,7 +42,7 @@ class LogEditFunc : public func_base {
   LogEditRecord& record_;
   std::function<void(int)> end_;
   MapHost map_;
-  Json::Value poi_results_;  // `pois` of the last search that succeeded
+  Json::Value poi_results_;                   // `pois` of the last search that succeeded
   std::map<std::string, std::string> shown_;  // field id -> text it was filled with
 };
 

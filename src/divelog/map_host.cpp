@@ -8,8 +8,7 @@ void MapHost::Load(const std::string& page) {
 
 void CallPageFunction(const MapHost& host, const std::string& function, const std::vector<std::string>& args) {
   const ElementRef& element = host.element();
-  if (EngineWindow* window = element ? element.window() : nullptr)
-    window->CallChildFunction(element, function, args);
+  if (EngineWindow* window = element ? element.window() : nullptr) window->CallChildFunction(element, function, args);
 }
 
 MapEventRecord& MapEvents() {

@@ -31,8 +31,7 @@ class MapHost {
 // Calls `function` of the page loaded in `host` with `args` as its text
 // arguments in order. A host without a view, a page still loading and a page
 // that lacks the function all make this do nothing.
-void CallPageFunction(const MapHost& host, const std::string& function,
-                      const std::vector<std::string>& args = {});
+void CallPageFunction(const MapHost& host, const std::string& function, const std::vector<std::string>& args = {});
 
 // Which window receives map events now; the coordinates themselves travel
 // with each posted message and are kept here once it is handled.

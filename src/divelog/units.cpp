@@ -18,9 +18,7 @@ constexpr double kKilogramsPerPound = 0.45359237;
 
 bool DisplayUnits::Imperial() { return State().unit != 0; }
 
-double DisplayUnits::DepthValue(double metres) {
-  return Imperial() ? metres * kFeetPerMetre : metres;
-}
+double DisplayUnits::DepthValue(double metres) { return Imperial() ? metres * kFeetPerMetre : metres; }
 std::string DisplayUnits::Depth(double metres) { return FixedText(DepthValue(metres), 1); }
 std::string DisplayUnits::DepthWord() { return Imperial() ? "ft" : "m"; }
 
@@ -41,17 +39,13 @@ std::string DisplayUnits::Temperature(double celsius) {
 }
 std::string DisplayUnits::TemperatureWord() { return Imperial() ? "F" : "c"; }
 
-std::string DisplayUnits::Pressure(double bar) {
-  return FixedText(Imperial() ? bar * kPsiPerBar : bar, 0);
-}
+std::string DisplayUnits::Pressure(double bar) { return FixedText(Imperial() ? bar * kPsiPerBar : bar, 0); }
 std::string DisplayUnits::PressureWord() { return Imperial() ? "psi" : "bar"; }
 
 std::string DisplayUnits::Volume(int32_t volume) { return std::to_string(volume); }
 std::string DisplayUnits::VolumeWord() { return Imperial() ? "cuft" : "L"; }
 
-std::string DisplayUnits::AirConsumption(double rate) {
-  return FixedText(rate, Imperial() ? 2 : 1);
-}
+std::string DisplayUnits::AirConsumption(double rate) { return FixedText(rate, Imperial() ? 2 : 1); }
 std::string DisplayUnits::AirConsumptionWord() { return Imperial() ? "cuft/min" : "L/min"; }
 
 std::string DisplayUnits::SuitThickness(double millimetres) { return FixedText(millimetres, 0); }

@@ -66,10 +66,25 @@ std::vector<std::string> CsvHeader() {
   const std::string depth = imperial ? "_ft" : "_m";
   const std::string temperature = imperial ? "_f" : "_c";
   const std::string pressure = imperial ? "_psi" : "_bar";
-  return {"id", "date", "time", "type", "max_depth" + depth, "average_depth" + depth, "duration_s",
-          "water_temperature" + temperature, "start_pressure" + pressure, "end_pressure" + pressure,
-          imperial ? "cylinder_volume_cuft" : "cylinder_volume_l", "oxygen_percent", "site_name", "latitude",
-          "longitude", "weather", "waves", "current", "visibility"};
+  return {"id",
+          "date",
+          "time",
+          "type",
+          "max_depth" + depth,
+          "average_depth" + depth,
+          "duration_s",
+          "water_temperature" + temperature,
+          "start_pressure" + pressure,
+          "end_pressure" + pressure,
+          imperial ? "cylinder_volume_cuft" : "cylinder_volume_l",
+          "oxygen_percent",
+          "site_name",
+          "latitude",
+          "longitude",
+          "weather",
+          "waves",
+          "current",
+          "visibility"};
 }
 
 std::string CsvText(const std::vector<ExportDive>& dives) {

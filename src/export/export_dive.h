@@ -13,8 +13,8 @@
 namespace orv {
 
 struct ExportSample {
-  int32_t time = 0;          // seconds from the start
-  double depth = 0.0;        // metres
+  int32_t time = 0;    // seconds from the start
+  double depth = 0.0;  // metres
   bool has_temperature = false;
   double temperature = 0.0;  // degrees Celsius
 };
@@ -33,9 +33,9 @@ struct ExportDive {
   double max_depth = 0.0, average_depth = 0.0;  // metres
   int32_t duration = 0;                         // seconds
   bool has_water_temperature = false, has_air_temperature = false;
-  double water_temperature = 0.0;  // lowest, degrees Celsius
-  double air_temperature = 0.0;    // degrees Celsius
-  bool has_cylinder = false;                    // scuba and gauge dives carry one
+  double water_temperature = 0.0;                   // lowest, degrees Celsius
+  double air_temperature = 0.0;                     // degrees Celsius
+  bool has_cylinder = false;                        // scuba and gauge dives carry one
   double start_pressure = 0.0, end_pressure = 0.0;  // bar
   int32_t cylinder_volume = 0;                      // as the diver entered it
   int32_t oxygen_percent = 0;                       // 0 when the record gives none

@@ -14,7 +14,6 @@
 
 namespace orv {
 
-
 // Where the export stands, for a progress display.
 struct ExportCounts {
   int64_t months_done = 0, months_total = 0;
@@ -37,7 +36,7 @@ struct SkippedDive {
 };
 
 struct LogBook {
-  std::string key;  // empty when the walk ended; else the failure that stopped it
+  std::string key;                // empty when the walk ended; else the failure that stopped it
   std::vector<ExportDive> dives;  // in start order, each id once
   std::vector<SkippedDive> skipped;
   bool cancelled = false;  // the diver stopped the walk; nothing else holds

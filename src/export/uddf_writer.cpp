@@ -25,8 +25,8 @@ std::string NcName(const char* prefix, const std::string& id) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out = prefix;
   for (unsigned char c : id) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                       c == '.';
+    const bool plain =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
     if (plain) {
       out += static_cast<char>(c);
     } else {
@@ -52,8 +52,8 @@ std::string MixId(int32_t percent) { return "mix_o2_" + std::to_string(percent);
 
 std::string IsoLocal(int64_t local_seconds) {
   const CivilTime t = BreakDownUtc(local_seconds);
-  return PaddedInt(t.year, 4) + "-" + PaddedInt(t.month, 2) + "-" + PaddedInt(t.day, 2) + "T" +
-         PaddedInt(t.hour, 2) + ":" + PaddedInt(t.minute, 2) + ":" + PaddedInt(t.second, 2);
+  return PaddedInt(t.year, 4) + "-" + PaddedInt(t.month, 2) + "-" + PaddedInt(t.day, 2) + "T" + PaddedInt(t.hour, 2) +
+         ":" + PaddedInt(t.minute, 2) + ":" + PaddedInt(t.second, 2);
 }
 
 double CylinderCubicMetres(int32_t volume) {
@@ -98,10 +98,14 @@ std::vector<std::string> NoteLines(const ExportDive& d) {
 // number still sort and filter by it; the word itself goes into the notes.
 const char* VisibilityMetres(ConditionCode code) {
   switch (code) {
-    case 1: return "20";
-    case 2: return "10";
-    case 3: return "3";
-    default: return nullptr;
+    case 1:
+      return "20";
+    case 2:
+      return "10";
+    case 3:
+      return "3";
+    default:
+      return nullptr;
   }
 }
 

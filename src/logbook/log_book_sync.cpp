@@ -38,8 +38,9 @@ class Sync {
       if (std::string key = Month(year, month, count); !key.empty()) return key;
       found += count;
       empty_run = count ? 0 : empty_run + 1;
-      if (options_.has_from ? year * 12 + month <= options_.from_year * 12 + options_.from_month
-                            : (found >= target && empty_run >= kSyncEmptyMonths) || year * 12 + month <= kSyncFloorYear * 12 + 1)
+      if (options_.has_from
+              ? year * 12 + month <= options_.from_year * 12 + options_.from_month
+              : (found >= target && empty_run >= kSyncEmptyMonths) || year * 12 + month <= kSyncFloorYear * 12 + 1)
         return {};
       StepMonth(year, month, -1);
     }
@@ -61,9 +62,12 @@ class Sync {
         break;
       }
       WalkReply record = walk_.Dive(d.id, d.list_row);
-      if (record.ok()) ++counts_.dives_fetched;
-      else if (Unreachable(record.key)) key = record.key;
-      else ++counts_.dives_skipped;
+      if (record.ok())
+        ++counts_.dives_fetched;
+      else if (Unreachable(record.key))
+        key = record.key;
+      else
+        ++counts_.dives_skipped;
       Report();
     }
     // What arrived is kept even when the month ended early: the next sync

@@ -12,10 +12,10 @@
 namespace orv {
 
 struct SyncCounts {
-  int64_t months = 0;          // month summaries asked for
-  int64_t dives_listed = 0;    // dives the walked day lists hold
-  int64_t dives_fetched = 0;   // records fetched and saved this run
-  int64_t dives_skipped = 0;   // records the service refused
+  int64_t months = 0;         // month summaries asked for
+  int64_t dives_listed = 0;   // dives the walked day lists hold
+  int64_t dives_fetched = 0;  // records fetched and saved this run
+  int64_t dives_skipped = 0;  // records the service refused
 };
 
 class SyncProgress {
@@ -33,9 +33,9 @@ struct SyncOptions {
   bool has_from = false;  // walk back to from_year/from_month, else by the statistics
   int64_t from_year = 0;
   int from_month = 1;
-  bool full = false;                           // fetch everything again
-  const std::atomic<bool>* stop = nullptr;     // set: end after the current request
-  bool yield_to_diver = false;                 // wait for the diver's own requests
+  bool full = false;                        // fetch everything again
+  const std::atomic<bool>* stop = nullptr;  // set: end after the current request
+  bool yield_to_diver = false;              // wait for the diver's own requests
 };
 
 struct SyncResult {

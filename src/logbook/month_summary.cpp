@@ -33,7 +33,6 @@ std::vector<MonthSummaryEntry> ParseMonthSummary(const Json::Value& response) {
   return entries;
 }
 
-
 void StepMonth(int64_t& year, int& month, int delta) {
   int64_t index = year * 12 + (month - 1) + delta;
   year = index / 12 - (index % 12 < 0);

@@ -57,8 +57,7 @@ std::string MonthWalk::Month(int64_t year, int month, std::vector<WalkDive>& div
   if (dive_count) *dive_count = count;
   std::shared_ptr<SavedCopy> copy = ActiveSavedCopy();
   for (int64_t date : days) {
-    const Endpoint day_endpoint =
-        CalendarDateEndpoint(static_cast<int>(year), month, static_cast<int>(date % 100));
+    const Endpoint day_endpoint = CalendarDateEndpoint(static_cast<int>(year), month, static_cast<int>(date % 100));
     std::optional<std::string> saved_day;
     if (reuse_saved_days && copy) saved_day = copy->Read(*SavedItemOf(day_endpoint));
     Json::Value response;

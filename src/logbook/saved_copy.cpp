@@ -32,19 +32,27 @@ CREATE TABLE IF NOT EXISTS statistics(
 
 const char* TableOf(SavedKind kind) {
   switch (kind) {
-    case SavedKind::Month: return "months";
-    case SavedKind::Day: return "days";
-    case SavedKind::Dive: return "dives";
-    case SavedKind::Statistics: return "statistics";
+    case SavedKind::Month:
+      return "months";
+    case SavedKind::Day:
+      return "days";
+    case SavedKind::Dive:
+      return "dives";
+    case SavedKind::Statistics:
+      return "statistics";
   }
   return "months";
 }
 const char* KeyColumnOf(SavedKind kind) {
   switch (kind) {
-    case SavedKind::Month: return "year_month";
-    case SavedKind::Day: return "date";
-    case SavedKind::Dive: return "divelog_id";
-    case SavedKind::Statistics: return "user_id";
+    case SavedKind::Month:
+      return "year_month";
+    case SavedKind::Day:
+      return "date";
+    case SavedKind::Dive:
+      return "divelog_id";
+    case SavedKind::Statistics:
+      return "user_id";
   }
   return "year_month";
 }
@@ -149,9 +157,12 @@ std::unique_ptr<SavedCopy> SavedCopy::Open(const std::string& path, bool create,
   if (sqlite3_open_v2(path.c_str(), &copy->db_, flags, nullptr) != SQLITE_OK) return key = "SAVED_COPY_WRITE", nullptr;
   sqlite3_busy_timeout(copy->db_, kBusyMilliseconds);
   switch (Check(copy->db_, create)) {
-    case Health::Good: break;
-    case Health::Newer: return key = "SAVED_COPY_NEWER", nullptr;
-    case Health::Unusable: return key = "SAVED_COPY_WRITE", nullptr;
+    case Health::Good:
+      break;
+    case Health::Newer:
+      return key = "SAVED_COPY_NEWER", nullptr;
+    case Health::Unusable:
+      return key = "SAVED_COPY_WRITE", nullptr;
     case Health::Damaged: {
       sqlite3_close_v2(copy->db_);
       copy->db_ = nullptr;
@@ -170,8 +181,8 @@ std::unique_ptr<SavedCopy> SavedCopy::Open(const std::string& path, bool create,
   copy->Exec("PRAGMA journal_mode=WAL");
   copy->Exec("PRAGMA synchronous=NORMAL");
   if (ScalarInt(copy->db_, "PRAGMA user_version") < kSavedCopySchema) {
-    const std::string setup = std::string("BEGIN IMMEDIATE;") + kSchema + "PRAGMA user_version=" +
-                              std::to_string(kSavedCopySchema) + ";COMMIT;";
+    const std::string setup = std::string("BEGIN IMMEDIATE;") + kSchema +
+                              "PRAGMA user_version=" + std::to_string(kSavedCopySchema) + ";COMMIT;";
     if (!copy->Exec(setup.c_str())) {
       copy->Exec("ROLLBACK");
       return key = "SAVED_COPY_WRITE", nullptr;
@@ -200,8 +211,9 @@ std::string SavedCopy::Commit(const SavedBatch& batch, int64_t fetched_at) {
                       ") VALUES(?1,?2,?3" + (kind == SavedKind::Dive ? ",?4" : "") + ")";
     // A dive saved from its detail view keeps the row the last sync saw.
     if (kind == SavedKind::Dive && w.list_row.empty())
-      sql = "INSERT INTO dives(divelog_id,record,fetched_at) VALUES(?1,?2,?3) ON CONFLICT(divelog_id) DO UPDATE "
-            "SET record=excluded.record, fetched_at=excluded.fetched_at";
+      sql =
+          "INSERT INTO dives(divelog_id,record,fetched_at) VALUES(?1,?2,?3) ON CONFLICT(divelog_id) DO UPDATE "
+          "SET record=excluded.record, fetched_at=excluded.fetched_at";
     Statement s(db_, sql);
     s.Bind(1, w.item.key).Bind(2, w.json).Bind(3, fetched_at);
     if (kind == SavedKind::Dive && !w.list_row.empty()) s.Bind(4, w.list_row);

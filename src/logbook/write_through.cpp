@@ -166,10 +166,14 @@ void SaveStoredDive(const Json::Value& divelog) {
 
 std::string NotSavedKey(SavedKind kind) {
   switch (kind) {
-    case SavedKind::Month: return "NOT_SAVED_MONTH";
-    case SavedKind::Day: return "NOT_SAVED_DAY";
-    case SavedKind::Dive: return "NOT_SAVED_LOG";
-    case SavedKind::Statistics: return "NOT_SAVED_STATS";
+    case SavedKind::Month:
+      return "NOT_SAVED_MONTH";
+    case SavedKind::Day:
+      return "NOT_SAVED_DAY";
+    case SavedKind::Dive:
+      return "NOT_SAVED_LOG";
+    case SavedKind::Statistics:
+      return "NOT_SAVED_STATS";
   }
   return "NOT_SAVED_MONTH";
 }

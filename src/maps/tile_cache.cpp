@@ -75,8 +75,7 @@ std::string DefaultTileCacheFolder() {
   return std::string(cache) + "/orvelle-pc-tool/tiles";
 }
 
-TileCache::TileCache(std::string folder, std::uint64_t max_bytes)
-    : folder_(std::move(folder)), max_bytes_(max_bytes) {}
+TileCache::TileCache(std::string folder, std::uint64_t max_bytes) : folder_(std::move(folder)), max_bytes_(max_bytes) {}
 
 std::string TileCache::PathFor(const std::string& url) const {
   const std::string name = HashName(url);
@@ -160,8 +159,8 @@ bool TileCache::Store(const std::string& url, const CachedTile& tile) {
   if (HasLineBreak(url) || HasLineBreak(tile.etag) || HasLineBreak(tile.last_modified) ||
       HasLineBreak(tile.content_type))
     return false;
-  std::string data = std::string(kMagic) + "\n" + url + "\n" + std::to_string(tile.fresh_until) + "\n" +
-                     tile.etag + "\n" + tile.last_modified + "\n" + tile.content_type + "\n" + tile.body;
+  std::string data = std::string(kMagic) + "\n" + url + "\n" + std::to_string(tile.fresh_until) + "\n" + tile.etag +
+                     "\n" + tile.last_modified + "\n" + tile.content_type + "\n" + tile.body;
   const std::string path = PathFor(url);
   if (data.size() > max_bytes_) return false;
   std::error_code ec;

@@ -15,7 +15,7 @@ namespace orv::maps {
 struct CachedTile {
   std::string body;
   std::string content_type;
-  std::string etag;           // validators for asking the server "still the same?"
+  std::string etag;  // validators for asking the server "still the same?"
   std::string last_modified;
   std::int64_t fresh_until = 0;  // Unix seconds; later than now = no need to ask
 };

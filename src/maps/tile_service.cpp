@@ -7,13 +7,11 @@ namespace orv::maps {
 namespace {
 
 std::int64_t Now() {
-  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
-      .count();
+  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
 std::int64_t SteadyMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
 }
 
@@ -48,8 +46,10 @@ void TileService::Get(const TileKey& key, Done done) {
       done = nullptr;
     }
   }
-  if (done) done({});
-  else wake_.notify_all();
+  if (done)
+    done({});
+  else
+    wake_.notify_all();
 }
 
 bool TileService::Pop(std::deque<Job>& queue, Job& job) {

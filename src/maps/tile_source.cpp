@@ -49,8 +49,6 @@ std::string TileUrl(const std::string& url_template, const TileKey& key) {
   return url;
 }
 
-std::string ProgramUserAgent() {
-  return std::string("ORVELLE-PC-TOOL/") + ORVELLE_VERSION + " (Linux; dive log maps)";
-}
+std::string ProgramUserAgent() { return std::string("ORVELLE-PC-TOOL/") + ORVELLE_VERSION + " (Linux; dive log maps)"; }
 
 }  // namespace orv::maps

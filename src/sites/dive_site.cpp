@@ -11,10 +11,14 @@ namespace orv::sites {
 
 const char* TypeElementName(int code) {
   switch (code) {
-    case 0: return "scuba";
-    case 1: return "freedive";
-    case 2: return "gauge";
-    default: return "";
+    case 0:
+      return "scuba";
+    case 1:
+      return "freedive";
+    case 2:
+      return "gauge";
+    default:
+      return "";
   }
 }
 
@@ -170,7 +174,8 @@ int32_t ParseMicroDegrees(std::string_view text) {
     exponent = 0;
   }
   if (digits.empty()) return 0;
-  if (static_cast<int64_t>(digits.size()) + exponent > 10) return negative ? static_cast<int32_t>(kMin) : static_cast<int32_t>(kMax);
+  if (static_cast<int64_t>(digits.size()) + exponent > 10)
+    return negative ? static_cast<int32_t>(kMin) : static_cast<int32_t>(kMax);
   int64_t value = 0;
   for (char c : digits) value = value * 10 + (c - '0');
   for (int64_t k = 0; k < exponent; ++k) value *= 10;

@@ -18,7 +18,7 @@ namespace orv::sites {
 enum class DiveSiteType : uint8_t { Scuba = 0, Freedive = 1, Gauge = 2 };
 
 inline constexpr int kTypeCount = 3;
-inline constexpr size_t kMaxSites = 64;    // one 4 KiB device block of 64-byte slots
+inline constexpr size_t kMaxSites = 64;  // one 4 KiB device block of 64-byte slots
 inline constexpr size_t kNameBytes = 55;
 inline constexpr size_t kSlotBytes = 64;
 inline constexpr uint8_t kEmptySlot = 0xFF;  // type byte of an erased slot

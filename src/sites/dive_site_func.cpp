@@ -5,8 +5,8 @@
 #include "app/dialogs.h"
 #include "app/string_table.h"
 #include "cloud/json_read.h"
-#include "sites/ds_file.h"
 #include "divelog/poi_search.h"
+#include "sites/ds_file.h"
 #include "sites/poi_results.h"
 #include "sites/site_transfer.h"
 
@@ -121,9 +121,12 @@ void DiveSiteFunc::Search() {
   RenderPoiRows(InPage("poi_cell_tbody"), results_);
   const bool list = results_.isArray() || results_.isObject();
   const Json::ArrayIndex count = list ? results_.size() : 0;
-  if (count == 1) TakeResult(*results_.begin());
-  else if (count > 1) window()->ShowPopup(InPage("pop_table"), InPage("right_wnd"));
-  else Find("message").SetText(Tr("DIVE_SITE_NOT_FOUND"));  // an empty list alone looks like nothing happened
+  if (count == 1)
+    TakeResult(*results_.begin());
+  else if (count > 1)
+    window()->ShowPopup(InPage("pop_table"), InPage("right_wnd"));
+  else
+    Find("message").SetText(Tr("DIVE_SITE_NOT_FOUND"));  // an empty list alone looks like nothing happened
 }
 
 void DiveSiteFunc::TakeResult(const Json::Value& poi) {

@@ -30,11 +30,21 @@ void AppendAttribute(std::string& out, const char* name, std::string_view value)
   out += quote;
   for (char c : value) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += quote == '"' ? "&quot;" : "\""; break;
-      case '\'': out += quote == '\'' ? "&apos;" : "'"; break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += quote == '"' ? "&quot;" : "\"";
+        break;
+      case '\'':
+        out += quote == '\'' ? "&apos;" : "'";
+        break;
       default:
         if (static_cast<unsigned char>(c) < 0x20) {
           char ref[8];

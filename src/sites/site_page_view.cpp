@@ -35,8 +35,7 @@ void SitePageView::ShowEditValues(const EditValues& values, bool with_name) {
 }
 
 EditInputs SitePageView::ReadEditInputs() {
-  return {Find("dive_site_edit_name").Value(), Find("dive_site_edit_lat").Value(),
-          Find("dive_site_edit_lng").Value()};
+  return {Find("dive_site_edit_name").Value(), Find("dive_site_edit_lat").Value(), Find("dive_site_edit_lng").Value()};
 }
 
 void SitePageView::ShowOnMap(double latitude, double longitude) {
@@ -56,7 +55,10 @@ void SitePageView::SetEditControlsDisabled(bool disabled) {
   static const char* const kControls[] = {"dive_site_edit_name", "dive_site_edit_lat", "dive_site_edit_lng",
                                           "dive_site_set",       "dive_site_del",      "dive_site_save"};
   for (const char* id : kControls) {
-    if (disabled) Find(id).SetAttr("disabled", ""); else Find(id).RemoveAttr("disabled");
+    if (disabled)
+      Find(id).SetAttr("disabled", "");
+    else
+      Find(id).RemoveAttr("disabled");
   }
 }
 

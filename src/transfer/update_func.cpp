@@ -40,8 +40,10 @@ UpdateFunc::UpdateFunc(device::Deadlines deadlines) : deadlines_(deadlines) {}
 
 void UpdateFunc::on_event(const ElementRef&, const PageEvent& event) {
   const std::string id = ClickedId(event);
-  if (id == "update_fw") UpdateFirmware();
-  else if (id == "update_ds") UpdateDiveSites();
+  if (id == "update_fw")
+    UpdateFirmware();
+  else if (id == "update_ds")
+    UpdateDiveSites();
 }
 
 MessageKey UpdateFunc::UpdateFirmware() {
@@ -69,8 +71,8 @@ MessageKey UpdateFunc::UpdateDiveSites() {
   return RunOnDevice(transfer::kDiveSiteUpdate, *files, false);
 }
 
-MessageKey UpdateFunc::RunOnDevice(const transfer::UpdateKind& kind,
-                                   const std::vector<transfer::UpdateFile>& files, bool firmware) {
+MessageKey UpdateFunc::RunOnDevice(const transfer::UpdateKind& kind, const std::vector<transfer::UpdateFile>& files,
+                                   bool firmware) {
   // The session closes the port on every way out, after the worker.
   device::DeviceSession session(deadlines_);
   if (!session.Open()) return Tell(session.open_failure_key());

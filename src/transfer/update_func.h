@@ -39,8 +39,8 @@ class UpdateFunc : public func_base {
 
  private:
   // Port, identify, the diver's yes, then the worker; shared by both updates.
-  MessageKey RunOnDevice(const transfer::UpdateKind& kind,
-                         const std::vector<transfer::UpdateFile>& files, bool firmware);
+  MessageKey RunOnDevice(const transfer::UpdateKind& kind, const std::vector<transfer::UpdateFile>& files,
+                         bool firmware);
 
   device::Deadlines deadlines_;
   std::chrono::milliseconds ending_pause_{2000};

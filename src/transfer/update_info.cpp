@@ -19,8 +19,7 @@ bool ParseJson(const std::string& text, Json::Value& root) {
 std::optional<uint32_t> ReadU32(const Json::Value& entry, const char* name) {
   const Json::Value& v = JsonMember(entry, name);
   if (v.isNull()) return 0u;
-  if (!v.isIntegral() || !v.isUInt64() || v.asUInt64() > std::numeric_limits<uint32_t>::max())
-    return std::nullopt;
+  if (!v.isIntegral() || !v.isUInt64() || v.asUInt64() > std::numeric_limits<uint32_t>::max()) return std::nullopt;
   return static_cast<uint32_t>(v.asUInt64());
 }
 
@@ -68,7 +67,7 @@ std::optional<FirmwareInfo> ParseFirmwareInfo(const std::string& info) {
   FirmwareInfo result;
   // The service has sent the version both as text and as a number.
   const Json::Value& version = JsonMember(response, "firmware_version");
-  std::string digits = version.isString() ? version.asString()
+  std::string digits = version.isString()   ? version.asString()
                        : version.isUInt64() ? std::to_string(version.asUInt64())
                                             : std::string();
   result.offered_version = OfferedVersion(digits);
@@ -85,8 +84,7 @@ std::string OfferedVersion(const std::string& firmware_version) {
   return firmware_version.substr(0, 1) + "." + firmware_version.substr(1);
 }
 
-std::string FormatTwoTexts(const std::string& format, const std::string& first,
-                           const std::string& second) {
+std::string FormatTwoTexts(const std::string& format, const std::string& first, const std::string& second) {
   std::string out;
   int used = 0;
   for (std::size_t i = 0; i < format.size(); ++i) {
@@ -121,8 +119,8 @@ std::string LocalName(const UpdateKind& kind, const UpdateFile& file) {
 }
 
 std::string ProgressDetail(int started, int count, uint64_t written, uint64_t total) {
-  return std::to_string(started) + "/" + std::to_string(count) + " " + std::to_string(written) +
-         "/" + std::to_string(total);
+  return std::to_string(started) + "/" + std::to_string(count) + " " + std::to_string(written) + "/" +
+         std::to_string(total);
 }
 
 int ProgressPercent(uint64_t written, uint64_t total) {

@@ -57,8 +57,7 @@ std::string OfferedVersion(const std::string& firmware_version);
 // `format` with its first two "%s" replaced by `first` and `second` (taken
 // as text, never as a format of their own); "%%" becomes "%". The result is
 // cut to at most 4096 characters.
-std::string FormatTwoTexts(const std::string& format, const std::string& first,
-                           const std::string& second);
+std::string FormatTwoTexts(const std::string& format, const std::string& first, const std::string& second);
 
 // The local file name of `file` for `kind` ("data2.bin").
 std::string LocalName(const UpdateKind& kind, const UpdateFile& file);

@@ -63,8 +63,7 @@ const char* Fetch(const UpdateFile& file, const std::string& path, std::string& 
   if (ec || length != file.size) return kFileError;
   // The blocks must fit below the top of the 32-bit address space.
   uint64_t blocks = (uint64_t{file.size} + kBlock - 1) / kBlock;
-  if (uint64_t{file.address} + blocks * kBlock > uint64_t{std::numeric_limits<uint32_t>::max()} + 1)
-    return kFileError;
+  if (uint64_t{file.address} + blocks * kBlock > uint64_t{std::numeric_limits<uint32_t>::max()} + 1) return kFileError;
   std::ifstream in(path, std::ios::binary);
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   if (!in.good() && !in.eof()) return kFileError;
@@ -72,8 +71,7 @@ const char* Fetch(const UpdateFile& file, const std::string& path, std::string& 
   return nullptr;
 }
 
-bool WriteFile(device::Usb& usb, const UpdateFile& file, const std::string& bytes,
-               Progress& progress) {
+bool WriteFile(device::Usb& usb, const UpdateFile& file, const std::string& bytes, Progress& progress) {
   for (uint64_t offset = 0; offset < bytes.size(); offset += kBlock) {
     std::array<uint8_t, kBlock> block;
     const auto address = static_cast<uint32_t>(file.address + offset);
@@ -97,8 +95,7 @@ const char* Update(const UpdateJob& job, device::Usb& usb, Progress& progress) {
     progress.Status(kGetUpdateFile);
     progress.StartFile(static_cast<int>(i + 1));
     const UpdateFile& file = job.files[i];
-    if (const char* failed = Fetch(file, job.folder + LocalName(job.kind, file), contents[i]))
-      return failed;
+    if (const char* failed = Fetch(file, job.folder + LocalName(job.kind, file), contents[i])) return failed;
   }
   progress.Status(kWritingUpdate);
   progress.ResetWritten();

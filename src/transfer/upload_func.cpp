@@ -6,8 +6,8 @@
 #include "app/string_table.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
-#include "device/device_identity.h"
 #include "cloud/json_read.h"
+#include "device/device_identity.h"
 #include "device/device_session.h"
 #include "divelog/dive_log.h"
 #include "divelog/dive_log_read.h"
@@ -87,8 +87,8 @@ void UploadFunc::TellOutcome() {
     if (after_upload_) after_upload_();
     return;
   }
-  const CivilTime start = BreakDownUtc(
-      LocalStartSeconds(JsonMember(*newest, "dive_datetime").asInt64(), LogInt(*newest, "timezone")));
+  const CivilTime start =
+      BreakDownUtc(LocalStartSeconds(JsonMember(*newest, "dive_datetime").asInt64(), LogInt(*newest, "timezone")));
   PostProgramMessage(ProgramMessage{kMsgShowMonth, start.year * 100 + start.month});
 }
 

@@ -63,8 +63,7 @@ UploadRelay::StepResult UploadRelay::RunStep(const UploadStep& step) {
   }
   Status("UPLOAING_LOG");
   std::string bytes(buffer.begin(), buffer.end());
-  result.reply = link_.send(UploadStepEndpoint(step.command, link_.model, std::move(bytes),
-                                               link_.firmware_version));
+  result.reply = link_.send(UploadStepEndpoint(step.command, link_.model, std::move(bytes), link_.firmware_version));
   ++outcome_.steps_posted;
   return result;
 }

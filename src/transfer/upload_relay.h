@@ -15,16 +15,16 @@
 namespace orv {
 
 struct UploadLink {
-  std::string model;          // as identified; "Q7" when the device named none
-  int firmware_version = 0;   // FirmwareVersionNumber of the identified version
-  BlockReader read_block;     // the device's ReadBlock
+  std::string model;         // as identified; "Q7" when the device named none
+  int firmware_version = 0;  // FirmwareVersionNumber of the identified version
+  BlockReader read_block;    // the device's ReadBlock
   // Sends one request on the worker's connection and returns the reply body.
   std::function<std::string(const Endpoint&)> send;
 };
 
 // What a run did, for the caller's logs and the tests.
 struct UploadOutcome {
-  bool complete = false;   // reached "COMPLETE_UPLOAD"
+  bool complete = false;  // reached "COMPLETE_UPLOAD"
   int steps_posted = 0;
   int dives_added = 0;        // "addDivelogs" posts the service accepted
   std::string last_dive_id;   // the `divelog_id` its last acceptance named

@@ -36,8 +36,10 @@ UploadStep ParseUploadStep(const Json::Value& step) {
     return out;
   }
   const Json::Value& command = step["command"];
-  if (command.isString()) out.command = command.asString();
-  else if (!command.isNull()) out.malformed = true;
+  if (command.isString())
+    out.command = command.asString();
+  else if (!command.isNull())
+    out.malformed = true;
   out.cb_send = IntMember(step, "cb_send", 0, INT32_MAX, out.malformed);
   const Json::Value& flash = step["flash"];
   if (flash.isArray()) {

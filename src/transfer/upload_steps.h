@@ -21,8 +21,8 @@ struct UploadRange {
 };
 
 struct UploadStep {
-  std::string command;   // device endpoint the bytes are posted to
-  int64_t cb_send = 0;   // bytes posted, also the size of the step buffer
+  std::string command;  // device endpoint the bytes are posted to
+  int64_t cb_send = 0;  // bytes posted, also the size of the step buffer
   std::vector<UploadRange> flash;
   // Set when a member has the wrong JSON type or an impossible value; such a
   // step is refused before the device is touched.

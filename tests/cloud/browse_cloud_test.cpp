@@ -38,7 +38,6 @@ std::string Quote(const std::string& s) {
 class BrowseCloudTest : public test::SharedSimTest {
  protected:
   void SetUp() override {
-    
     server_->Use();
     for (const char* ep : {"calendar_month", "calendar_date", "statistics"}) server_->SetFault(ep, "none");
   }
@@ -69,9 +68,7 @@ class BrowseCloudTest : public test::SharedSimTest {
     for (std::string f; std::getline(in, f, '\t');) out.push_back(f);
     return out;
   }
-
 };
-
 
 TEST_F(BrowseCloudTest, CliMonthMarksDiveDaysAndDayPrintsFeet) {
   CliResult month = Cli("--unit metric month 2024-06");
@@ -119,7 +116,7 @@ TEST_F(BrowseCloudTest, CliStatsAndFailures) {
   CliResult stats = Cli("--unit metric stats");
   ASSERT_EQ(stats.status, 0) << stats.err;
   const char* ids[] = {"scuba_total_dive", "scuba_total_time", "scuba_max_depth", "scuba_max_depth_unit",
-                       "free_total_dive", "free_total_time", "free_max_depth", "free_max_depth_unit"};
+                       "free_total_dive",  "free_total_time",  "free_max_depth",  "free_max_depth_unit"};
   ASSERT_EQ(stats.lines.size(), 8u);
   for (int i = 0; i < 8; ++i) EXPECT_EQ(Fields(stats.lines[i])[0], ids[i]);
   EXPECT_GT(std::stoi(Fields(stats.lines[0])[1]), 0);

@@ -61,8 +61,8 @@ class CliTerminal : public SharedSimTest {
   std::string Command(const std::string& args) const {
     return "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent ORVELLE_PASSWORD= " ORVELLE_BIN_DIR
            "/orvelle-cli --service 127.0.0.1:" +
-           std::to_string(server_->port()) + " --ca-file '" + server_->ca_file() + "' --email '" +
-           sim::kDemoEmail + "' --lang ENG " + args;
+           std::to_string(server_->port()) + " --ca-file '" + server_->ca_file() + "' --email '" + sim::kDemoEmail +
+           "' --lang ENG " + args;
   }
 };
 
@@ -96,8 +96,8 @@ TEST_F(CliTerminal, PasswordIsAskedWithoutEchoAndProgressIsOneLine) {
     }
   }
   // Without a terminal nothing is asked: the usual failure, at once.
-  const CliResult plain = RunCommand(Command("export --from 2024-05 --to 2024-06 " + file) + " </dev/null",
-                                     server_->dir());
+  const CliResult plain =
+      RunCommand(Command("export --from 2024-05 --to 2024-06 " + file) + " </dev/null", server_->dir());
   EXPECT_EQ(plain.exit_code, 1);
   EXPECT_EQ(plain.err, "ENTER_PASSWORD: " + Tr("ENTER_PASSWORD") + "\n");
 }

@@ -26,7 +26,6 @@ namespace {
 class DiveLogCloud : public test::SharedSimTest {
  protected:
   void SetUp() override {
-    
     server_->Use();
     for (const char* ep : {"divelog", "patch_divelog"}) server_->SetFault(ep, "none");
     LanguageCode = "ENG";
@@ -51,8 +50,8 @@ class DiveLogCloud : public test::SharedSimTest {
     for (const Json::Value& day : days) {
       const std::string date = JsonText(day, "year_month_date");
       if (date.size() != 8) continue;
-      const Json::Value logs = JsonMember(
-          Response(CalendarDateEndpoint(2024, 6, std::stoi(date.substr(6)))), "divelogs");
+      const Json::Value logs =
+          JsonMember(Response(CalendarDateEndpoint(2024, 6, std::stoi(date.substr(6)))), "divelogs");
       for (const Json::Value& log : logs)
         if (JsonText(log, "dive_type") == type) return JsonText(log, "divelog_id");
     }
@@ -70,7 +69,6 @@ class DiveLogCloud : public test::SharedSimTest {
 
   HeadlessWindow win;
 };
-
 
 TEST_F(DiveLogCloud, MetricEditAndNewSiteRoundTrip) {
   const std::string id = DiveId("scuba");
@@ -150,7 +148,10 @@ TEST_F(DiveLogCloud, FailingRepliesChangeNothing) {
   const std::optional<DiveLog> before = FetchFresh(id);
   ASSERT_TRUE(before);
 
-  struct Case { const char* mode; const char* key; };
+  struct Case {
+    const char* mode;
+    const char* key;
+  };
   for (const Case& c : {Case{"badcode", "DATA_ERROR"}, Case{"nocode", "HOST_ERROR"}, Case{"html500", "HOST_NOT_CONN"},
                         Case{"empty", "HOST_NOT_CONN"}, Case{"text", "HOST_NOT_CONN"}}) {
     ASSERT_TRUE(server_->SetFault("divelog", c.mode));

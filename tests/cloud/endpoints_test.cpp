@@ -43,7 +43,6 @@ class EndpointsTest : public test::SharedSimTest {
       if (h.asString() == line) return true;
     return false;
   }
-
 };
 
 TEST_F(EndpointsTest, EveryEndpointSendsItsRequestLineHeadersAndBody) {
@@ -79,8 +78,9 @@ TEST_F(EndpointsTest, EveryEndpointSendsItsRequestLineHeadersAndBody) {
     EXPECT_EQ(last["body"].asString(), c.endpoint.body);
     EXPECT_TRUE(HasHeader(last, "User-Agent: InetURL/1.0"));
     EXPECT_TRUE(HasHeader(last, "accept: application/json"));
-    EXPECT_TRUE(HasHeader(last, c.endpoint.body_type == BodyType::Json ? "Content-Type: application/json"
-                                                : "Content-Type: application/x-www-form-urlencoded"));
+    EXPECT_TRUE(HasHeader(last, c.endpoint.body_type == BodyType::Json
+                                    ? "Content-Type: application/json"
+                                    : "Content-Type: application/x-www-form-urlencoded"));
     EXPECT_EQ(HasHeader(last, "Authorization: Bearer " + State().token), c.endpoint.bearer);
   }
 }

@@ -39,9 +39,12 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') rows.back().back() += '"', ++i;
-      else if (c == '"') quoted = false;
-      else rows.back().back() += c;
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+        rows.back().back() += '"', ++i;
+      else if (c == '"')
+        quoted = false;
+      else
+        rows.back().back() += c;
     } else if (c == '"') {
       quoted = true;
     } else if (c == ',') {
@@ -81,9 +84,8 @@ class ExportCloudTest : public test::SharedSimTest {
   }
 
   test::CliResult Export(const std::string& args, const std::string& password = sim::kDemoPassword) {
-    return test::RunCli("--service 127.0.0.1:" + std::to_string(server_->port()) + " --ca-file '" +
-                            server_->ca_file() + "' --email '" + sim::kDemoEmail + "' --password '" + password +
-                            "' --lang ENG " + args,
+    return test::RunCli("--service 127.0.0.1:" + std::to_string(server_->port()) + " --ca-file '" + server_->ca_file() +
+                            "' --email '" + sim::kDemoEmail + "' --password '" + password + "' --lang ENG " + args,
                         server_->dir());
   }
 
@@ -140,8 +142,8 @@ TEST_F(ExportCloudTest, UddfHoldsEveryRecordValueInSiUnits) {
       const XMLElement* before = dive->FirstChildElement("informationbeforedive");
       const XMLElement* after = dive->FirstChildElement("informationafterdive");
       const std::string start = Text(before, "datetime");
-      EXPECT_EQ(start.substr(0, 16), StartTimeText(JsonMember(log, "dive_datetime").asInt64(), LogInt(log, "timezone"))
-                                         .replace(10, 1, "T"));
+      EXPECT_EQ(start.substr(0, 16),
+                StartTimeText(JsonMember(log, "dive_datetime").asInt64(), LogInt(log, "timezone")).replace(10, 1, "T"));
       EXPECT_LE(last_start, start);  // dives in time order
       last_start = start;
       if (day.empty()) day = start.substr(0, 10);
@@ -196,10 +198,11 @@ TEST_F(ExportCloudTest, CsvRowsFollowTheUnitSetting) {
   struct Case {
     const char* unit;
     const char* depth_header;
-    double feet;     // depth factor
-    double psi;      // pressure factor
+    double feet;  // depth factor
+    double psi;   // pressure factor
   };
-  for (const Case& c : {Case{"metric", "max_depth_m", 1.0, 1.0}, Case{"imperial", "max_depth_ft", 3.2808399, 14.5037738}}) {
+  for (const Case& c :
+       {Case{"metric", "max_depth_m", 1.0, 1.0}, Case{"imperial", "max_depth_ft", 3.2808399, 14.5037738}}) {
     SCOPED_TRACE(c.unit);
     const std::string path = dir_ + "/book-" + c.unit + ".csv";
     const test::CliResult r = Export(std::string("--unit ") + c.unit + " export --from 2024-05 --to 2024-06 " + path);
@@ -218,7 +221,8 @@ TEST_F(ExportCloudTest, CsvRowsFollowTheUnitSetting) {
       ASSERT_EQ(row.size(), h.size());
       SCOPED_TRACE(row[0]);
       const DiveLog log = Record(row[0]);
-      EXPECT_EQ(row[1] + " " + row[2], StartTimeText(JsonMember(log, "dive_datetime").asInt64(), LogInt(log, "timezone")));
+      EXPECT_EQ(row[1] + " " + row[2],
+                StartTimeText(JsonMember(log, "dive_datetime").asInt64(), LogInt(log, "timezone")));
       EXPECT_EQ(row[3], DiveTypeWord(LogDiveType(log)));
       EXPECT_NEAR(std::stod(row[4]), LogDecimal(log, "max_depth") * c.feet, 0.006);
       EXPECT_NEAR(std::stod(row[5]), LogDecimal(log, "average_depth") * c.feet, 0.006);
@@ -243,7 +247,8 @@ TEST_F(ExportCloudTest, CsvRowsFollowTheUnitSetting) {
 TEST_F(ExportCloudTest, OneDiveMatchesTheGoldenFiles) {
   const std::vector<ExportDive> dives = {MakeExportDive(Record("d000007"))};
   const UddfHeader header{"1.0.0", "2024-07-01T08:00:00", "Demo Diver", "demo@orvelle.test"};
-  for (auto [format, name] : {std::pair{ExportFormat::Uddf, "one_dive.uddf"}, std::pair{ExportFormat::Csv, "one_dive.csv"}}) {
+  for (auto [format, name] :
+       {std::pair{ExportFormat::Uddf, "one_dive.uddf"}, std::pair{ExportFormat::Csv, "one_dive.csv"}}) {
     const std::string golden = std::string(ORVELLE_SOURCE_DIR) + "/tests/cloud/golden/" + name;
     const std::string text = ExportText(format, dives, header);
     if (std::getenv("ORVELLE_UPDATE_GOLDEN")) std::ofstream(golden, std::ios::binary) << text;
@@ -261,7 +266,8 @@ TEST_F(ExportCloudTest, UddfValidatesAgainstTheSchema) {
   const std::string book = dir_ + "/book.uddf";
   ASSERT_EQ(Export(std::string("export ") + kAllMonths + " " + book).exit_code, 0);
   for (const std::string& file : {book, std::string(ORVELLE_SOURCE_DIR) + "/tests/cloud/golden/one_dive.uddf"}) {
-    const test::CliResult r = test::RunCommand("xmllint --noout --schema '" + schema + "' '" + file + "'", server_->dir());
+    const test::CliResult r =
+        test::RunCommand("xmllint --noout --schema '" + schema + "' '" + file + "'", server_->dir());
     EXPECT_EQ(r.exit_code, 0) << file << "\n" << r.err.substr(0, 4000);
   }
 }
@@ -292,8 +298,9 @@ TEST_F(ExportCloudTest, HostileSiteNameComesBackIntact) {
        g = g->NextSiblingElement())
     for (const XMLElement* d = g->FirstChildElement("dive"); d; d = d->NextSiblingElement("dive"))
       if (std::string(d->Attribute("id")) == "dive_d000075")
-        linked = std::string(d->FirstChildElement("informationbeforedive")->FirstChildElement("link")->Attribute("ref")) ==
-                 site->Attribute("id");
+        linked =
+            std::string(d->FirstChildElement("informationbeforedive")->FirstChildElement("link")->Attribute("ref")) ==
+            site->Attribute("id");
   EXPECT_TRUE(linked);
   const auto rows = ParseCsv(test::SlurpFile(dir_ + "/h.csv"));
   std::string name = "(no row)";
@@ -353,7 +360,8 @@ TEST_F(ExportCloudTest, FailuresLeaveNoFileAndNameTheirKey) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     if (c.fault_endpoint) server_->SetFault(c.fault_endpoint, c.fault);
-    const std::string months = c.key == "EXPORT_NO_DIVES" ? "--from 2020-01 --to 2020-03" : "--from 2024-06 --to 2024-06";
+    const std::string months =
+        c.key == "EXPORT_NO_DIVES" ? "--from 2020-01 --to 2020-03" : "--from 2024-06 --to 2024-06";
     r = Export("export " + months + " " + c.target, c.password);
     if (c.fault_endpoint) server_->SetFault(c.fault_endpoint, "none");
     EXPECT_EQ(r.exit_code, 1);

@@ -87,8 +87,8 @@ class LogBookCloudTest : public test::SharedSimTest {
   }
   // orvelle-cli sync started in the background; its pid.
   pid_t StartSync(const std::string& extra = "") const {
-    const std::string cmd = Env() + " exec " ORVELLE_BIN_DIR "/orvelle-cli " + Args("sync " + extra) +
-                            " >/dev/null 2>&1";
+    const std::string cmd =
+        Env() + " exec " ORVELLE_BIN_DIR "/orvelle-cli " + Args("sync " + extra) + " >/dev/null 2>&1";
     const pid_t pid = fork();
     if (pid == 0) {
       execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
@@ -116,8 +116,12 @@ TEST_F(LogBookCloudTest, SyncThenOfflineOutputsEqualOnlineByteForByte) {
   struct Case {
     std::string args;
     std::string file;  // export: the file compared instead of stdout
-  } cases[] = {{"month 2024-03", ""},      {"month 2023-11", ""}, {"day " + day, ""}, {"stats", ""},
-               {"--unit imperial stats", ""}, {"export --from 2023-11 --to 2024-06 " + home_ + "/book.csv", "csv"},
+  } cases[] = {{"month 2024-03", ""},
+               {"month 2023-11", ""},
+               {"day " + day, ""},
+               {"stats", ""},
+               {"--unit imperial stats", ""},
+               {"export --from 2023-11 --to 2024-06 " + home_ + "/book.csv", "csv"},
                {"export --from 2024-01 --to 2024-02 " + home_ + "/book.uddf", "uddf"}};
   std::string first_id;
   for (const Case& c : cases) {
@@ -132,15 +136,17 @@ TEST_F(LogBookCloudTest, SyncThenOfflineOutputsEqualOnlineByteForByte) {
     if (!c.file.empty()) EXPECT_EQ(WithoutCreationTime(Slurp(home_ + "/book." + c.file)), online_file);
     EXPECT_EQ(server_->Hits("calendar_month"), month_hits);  // offline sends nothing
     EXPECT_EQ(server_->Hits("calendar_date"), date_hits);
-    if (c.args.rfind("day", 0) == 0) first_id = online.out.substr(online.out.rfind('\t', online.out.find('\n')) + 1,
-                                                                  online.out.find('\n') - online.out.rfind('\t', online.out.find('\n')) - 1);
+    if (c.args.rfind("day", 0) == 0)
+      first_id = online.out.substr(online.out.rfind('\t', online.out.find('\n')) + 1,
+                                   online.out.find('\n') - online.out.rfind('\t', online.out.find('\n')) - 1);
   }
   ASSERT_FALSE(first_id.empty());
   EXPECT_EQ(Cli("--offline log " + first_id).out, Cli("log " + first_id).out);
 
   // Again: every month asked, nothing fetched; --full fetches everything.
   EXPECT_EQ(Cli("sync").out, "Log book saved on this computer: 80 dives (0 fetched now, 0 skipped)\n");
-  EXPECT_EQ(Cli("sync --full --from 2023-11").out, "Log book saved on this computer: 80 dives (80 fetched now, 0 skipped)\n");
+  EXPECT_EQ(Cli("sync --full --from 2023-11").out,
+            "Log book saved on this computer: 80 dives (80 fetched now, 0 skipped)\n");
 }
 
 TEST_F(LogBookCloudTest, ARefusedRecordIsSkippedAndTheNextSyncFetchesOnlyIt) {
@@ -196,8 +202,8 @@ TEST_F(LogBookCloudTest, OfflineSaysWhatIsMissingAndOnlineFailuresPointToIt) {
   }
   EXPECT_FALSE(fs::exists(home_ + "/x.csv"));
   // The service out of reach: its key, then the hint, only when a copy exists.
-  const std::string gone = "--service 127.0.0.1:1 --ca-file '" + server_->ca_file() + "' --email '" +
-                           sim::kDemoEmail + "' --password x --lang ENG stats";
+  const std::string gone = "--service 127.0.0.1:1 --ca-file '" + server_->ca_file() + "' --email '" + sim::kDemoEmail +
+                           "' --password x --lang ENG stats";
   test::CliResult hint = test::RunCli(gone, home_, Env());
   EXPECT_EQ(hint.exit_code, 1);
   EXPECT_NE(hint.err.find("\nOFFLINE_HINT: "), std::string::npos) << hint.err;

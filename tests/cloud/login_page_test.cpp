@@ -56,7 +56,6 @@ class LoginPage : public test::SharedSimTest {
   int closed = -1;
 };
 
-
 TEST_F(LoginPage, ChecksRunInOrderAndKeepTheDialogOpen) {
   Open();
   Type("", "");

@@ -70,7 +70,8 @@ TEST_F(TileServiceTest, SeenTilesShowWhenTheServerIsStoppedOrStalls) {
   const struct {
     const char* mode;
     Source seen, unseen;
-  } cases[] = {{"stop", Source::OldCopy, Source::None}, {"stall", Source::OldCopy, Source::None},
+  } cases[] = {{"stop", Source::OldCopy, Source::None},
+               {"stall", Source::OldCopy, Source::None},
                {"serve", Source::Server, Source::Server}};
   for (const auto& c : cases) {
     ASSERT_TRUE(server_->SetTiles(c.mode)) << c.mode;

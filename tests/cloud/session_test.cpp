@@ -2,11 +2,11 @@
 // orvelle-cloudsim over TLS.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
@@ -33,9 +33,9 @@ class SessionTest : public test::SharedSimTest {
   static Run Cli(const std::string& args) {
     std::string err_file = server_->dir() + "/cli.err";
     std::string cmd = "XDG_CONFIG_HOME='" + server_->dir() + "/config' ORVELLE_SERVICE= ORVELLE_CA_FILE= '" +
-                      std::string(ORVELLE_BIN_DIR) + "/orvelle-cli' --service 127.0.0.1:" +
-                      std::to_string(server_->port()) + " --ca-file '" + server_->ca_file() + "' --lang ENG " +
-                      args + " 2>'" + err_file + "'";
+                      std::string(ORVELLE_BIN_DIR) +
+                      "/orvelle-cli' --service 127.0.0.1:" + std::to_string(server_->port()) + " --ca-file '" +
+                      server_->ca_file() + "' --lang ENG " + args + " 2>'" + err_file + "'";
     Run run{-1, "", ""};
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return run;
@@ -50,7 +50,6 @@ class SessionTest : public test::SharedSimTest {
     }
     return run;
   }
-
 };
 
 TEST_F(SessionTest, SignInFillsTheAccountFields) {

@@ -29,8 +29,8 @@ bool SimServer::Start() {
     close(out[0]);
     close(out[1]);
     std::string exe = std::string(ORVELLE_BIN_DIR) + "/orvelle-cloudsim";
-    execl(exe.c_str(), exe.c_str(), "--port", "0", "--data", dir_.c_str(), "--seed-month", "2024-06",
-          "--tile-port", "0", static_cast<char*>(nullptr));
+    execl(exe.c_str(), exe.c_str(), "--port", "0", "--data", dir_.c_str(), "--seed-month", "2024-06", "--tile-port",
+          "0", static_cast<char*>(nullptr));
     _exit(127);
   }
   close(out[1]);
@@ -97,7 +97,8 @@ std::string SimServer::tile_url_template() const {
 bool SimServer::SetTiles(const std::string& mode) const {
   HttpPost http;
   http.Connect("127.0.0.1", port_);
-  return http.Request("POST", "_sim/tiles", "", "mode=" + FormEncode(mode), BodyType::Form).body.rfind(mode + " ", 0) == 0;
+  return http.Request("POST", "_sim/tiles", "", "mode=" + FormEncode(mode), BodyType::Form).body.rfind(mode + " ", 0) ==
+         0;
 }
 
 long SimServer::TileRequests() const {

@@ -2,8 +2,8 @@
 // for the length of a test suite.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 
 namespace orv::test {
 

@@ -71,8 +71,10 @@ TEST_F(SocialCloud, PlatformPagesLeadToATokenThatSignsIn) {
   EXPECT_NE(page.find("id=\"email\""), std::string::npos);
   EXPECT_NE(page.find("id=\"continue\""), std::string::npos);
 
-  std::string success = NextAddress(Fetch(server_->origin() + "/social/consent?email=demo%40orvelle.test"
-                                          "&redirect_uri=" + FormEncode(SuccessPageUrl()) + "&state=PCTessaroTool"));
+  std::string success = NextAddress(Fetch(server_->origin() +
+                                          "/social/consent?email=demo%40orvelle.test"
+                                          "&redirect_uri=" +
+                                          FormEncode(SuccessPageUrl()) + "&state=PCTessaroTool"));
   PageStep step = ObserveSocialPage(success);
   ASSERT_TRUE(step.token) << success;
   EXPECT_EQ(CompleteSocialSignIn(*step.token), "");
@@ -91,8 +93,8 @@ TEST_F(SocialCloud, PlatformPagesLeadToATokenThatSignsIn) {
 }
 
 TEST_F(SocialCloud, CancelOnThePlatformReportsAnError) {
-  std::string back = NextAddress(Fetch(server_->origin() + "/social/consent?cancel=1&redirect_uri=" +
-                                       FormEncode(SuccessPageUrl())));
+  std::string back =
+      NextAddress(Fetch(server_->origin() + "/social/consent?cancel=1&redirect_uri=" + FormEncode(SuccessPageUrl())));
   NavigationCount = 1;
   PageStep step = ObserveSocialPage(back);
   EXPECT_TRUE(step.hide);

@@ -38,8 +38,7 @@ class TransportTest : public test::SharedSimTest {
     for (unsigned char c : bytes) out += {k[c >> 4], k[c & 15]};
     return out;
   }
-  static bool Download(const std::string& url, const std::string& path,
-                       ErrorStatus error_status = ErrorStatus::Fails) {
+  static bool Download(const std::string& url, const std::string& path, ErrorStatus error_status = ErrorStatus::Fails) {
     return DownloadToFile(url, path, {HttpPost::kMaxReplyBytes, error_status}).complete();
   }
   static std::string ReadFile(const std::string& path) {
@@ -48,7 +47,6 @@ class TransportTest : public test::SharedSimTest {
     s << in.rdbuf();
     return s.str();
   }
-
 };
 
 TEST_F(TransportTest, ReplyBodyIsReturnedWhateverTheStatus) {
@@ -102,8 +100,8 @@ TEST_F(TransportTest, TricklingOrCancelledRequestEndsAsNoConnection) {
     bool cancel;
     TransferOutcome outcome;
   };
-  for (const Case& c : {Case{"trickle", 1500, false, TransferOutcome::Cut},
-                        Case{"stall", 60000, true, TransferOutcome::Stopped}}) {
+  for (const Case& c :
+       {Case{"trickle", 1500, false, TransferOutcome::Cut}, Case{"stall", 60000, true, TransferOutcome::Stopped}}) {
     SCOPED_TRACE(c.mode);
     ASSERT_TRUE(server_->SetFault("login", c.mode));
     Service().stall_seconds = 60;

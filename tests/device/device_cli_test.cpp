@@ -1,15 +1,14 @@
 // orvelle-cli's device commands against the simulator.
-#include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <csignal>
 
 #include <filesystem>
 
 #include "cli_runner.h"
 #include "device_test_support.h"
-
 
 namespace orv::test {
 namespace {

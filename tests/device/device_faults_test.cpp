@@ -38,7 +38,13 @@ class Faults : public DevsimTest {
 TEST_F(Faults, SilentDeviceFailsIdentifyAtTheDeadline) {
   Start({"--fault", "silence=0"});
   auto t = std::chrono::steady_clock::now();
-  EXPECT_EQ(Run([](Usb& u) { AppState s; return IdentifyDevice(u, s); }, 1.5, false), UsbFault::Timeout);
+  EXPECT_EQ(Run(
+                [](Usb& u) {
+                  AppState s;
+                  return IdentifyDevice(u, s);
+                },
+                1.5, false),
+            UsbFault::Timeout);
   EXPECT_GE(SecondsSince(t), 0.35);
 }
 

@@ -9,8 +9,8 @@
 #include <memory>
 #include <thread>
 
-#include "devsim_process.h"
 #include "device/device_session.h"
+#include "devsim_process.h"
 
 namespace orv::test {
 

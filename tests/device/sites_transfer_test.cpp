@@ -198,7 +198,7 @@ TEST_F(SiteTransfer, UnidentifiedDeviceGetsNoFurtherCommand) {
               "NOT_SUPPOR_DEVICE");
     EXPECT_EQ(OpenDescriptorCount(), before);
     EXPECT_TRUE(WaitForLog("closed"));  // all the run sent is in the log
-    EXPECT_EQ(LogCount("rx"), 1u);  // identify only: no block, no end command
+    EXPECT_EQ(LogCount("rx"), 1u);      // identify only: no block, no end command
     EXPECT_EQ(model_.list(0).size(), 1u);
   }
 }

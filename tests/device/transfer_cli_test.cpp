@@ -76,7 +76,7 @@ TEST_F(TransferCli, AStopDuringARequestOrADownloadEndsWithinASecond) {
     const char* file_mode;       // update files' mode
     const char* waits_in;        // the endpoint whose request is under way when the signal comes
     int hits;
-    const char* unfinished;      // the file being fetched then, or empty
+    const char* unfinished;  // the file being fetched then, or empty
     int signal;
     const char* name;
   };
@@ -93,11 +93,10 @@ TEST_F(TransferCli, AStopDuringARequestOrADownloadEndsWithinASecond) {
     if (*c.fault_endpoint) ASSERT_TRUE(server_->SetFault(c.fault_endpoint, "stall"));
     ASSERT_TRUE(server_->SetUpdateMode(c.file_mode));
     const int hits = server_->Hits(c.waits_in);
-    const pid_t pid = SpawnCli({"--service", "127.0.0.1:" + std::to_string(server_->port()), "--ca-file",
-                                server_->ca_file(), "--device", device.slave(), "--email", sim::kDemoEmail,
-                                "--password", sim::kDemoPassword, "--yes", c.command},
-                               {"HOME=" + home.path(), "XDG_CONFIG_HOME=" + home.File("config")},
-                               home.File("err.txt"));
+    const pid_t pid = SpawnCli(
+        {"--service", "127.0.0.1:" + std::to_string(server_->port()), "--ca-file", server_->ca_file(), "--device",
+         device.slave(), "--email", sim::kDemoEmail, "--password", sim::kDemoPassword, "--yes", c.command},
+        {"HOME=" + home.path(), "XDG_CONFIG_HOME=" + home.File("config")}, home.File("err.txt"));
     ASSERT_GT(pid, 0);
     auto waited = std::chrono::steady_clock::now();
     while (server_->Hits(c.waits_in) < hits + c.hits && SecondsSince(waited) < 20)

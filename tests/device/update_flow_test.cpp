@@ -26,7 +26,8 @@ TEST_F(UpdateFlow, FirmwareIsWrittenInListOrderWithEveryByteThenFinished) {
 
   ASSERT_EQ(dialogs_.questions.size(), 1u);
   EXPECT_EQ(dialogs_.questions[0], transfer::FormatTwoTexts(Tr("FIRMWARE_INFO"), "1.004", "1.006"));
-  EXPECT_EQ(dialogs_.messages, (std::vector<std::string>{transfer::FormatTwoTexts(Tr("FIRMWARE_UPDATED"), "1.006", "")}));
+  EXPECT_EQ(dialogs_.messages,
+            (std::vector<std::string>{transfer::FormatTwoTexts(Tr("FIRMWARE_UPDATED"), "1.006", "")}));
   EXPECT_EQ(func_->offered_version(), "1.006");
   EXPECT_FALSE(func_->release_note().empty());
   EXPECT_TRUE(EndSent());
@@ -44,10 +45,10 @@ TEST_F(UpdateFlow, FirmwareIsWrittenInListOrderWithEveryByteThenFinished) {
   std::vector<std::string> writes;
   for (const auto& line : log)
     if (line.rfind("write ", 0) == 0) writes.push_back(line);
-  EXPECT_EQ(writes, (std::vector<std::string>{
-                        Written(kUpdateFirmwareAddress), Written(kUpdateFirmwareAddress + 4096),
-                        Written(kUpdateFirmwareAddress + 8192), Written(kUpdateFirmwareAddress + 0x10000),
-                        Written(kUpdateFirmwareAddress + 0x11000)}));
+  EXPECT_EQ(writes,
+            (std::vector<std::string>{Written(kUpdateFirmwareAddress), Written(kUpdateFirmwareAddress + 4096),
+                                      Written(kUpdateFirmwareAddress + 8192), Written(kUpdateFirmwareAddress + 0x10000),
+                                      Written(kUpdateFirmwareAddress + 0x11000)}));
   // Finish after the last block, end after that, each once.
   auto at = [&](const std::string& what) { return std::find(log.begin(), log.end(), what) - log.begin(); };
   EXPECT_EQ(LogCount("rx 9999"), 1u);
@@ -69,8 +70,7 @@ TEST_F(UpdateFlow, FirmwareIsWrittenInListOrderWithEveryByteThenFinished) {
             progress_.statuses.end());
   EXPECT_EQ(progress_.statuses.back(), Tr("UPDATE_COMPLETE"));
   EXPECT_EQ(progress_.details.back(), "2/2 18192/18192");
-  EXPECT_NE(std::find(progress_.details.begin(), progress_.details.end(), "1/2 4096/18192"),
-            progress_.details.end());
+  EXPECT_NE(std::find(progress_.details.begin(), progress_.details.end(), "1/2 4096/18192"), progress_.details.end());
   EXPECT_EQ(progress_.values.back(), 100);
   EXPECT_TRUE(std::is_sorted(progress_.values.begin(), progress_.values.end()));
   EXPECT_EQ(progress_.ends, 1);

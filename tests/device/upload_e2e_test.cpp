@@ -93,8 +93,8 @@ class UploadTest : public ::testing::Test {
   int EndCommands(int expected) {
     auto count = [&] {
       auto lines = test::ReadLines(tmp.File("devsim.log"));
-      return static_cast<int>(std::count_if(lines.begin(), lines.end(),
-                                            [](const std::string& l) { return l.rfind("rx 9997", 0) == 0; }));
+      return static_cast<int>(
+          std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("rx 9997", 0) == 0; }));
     };
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     while (count() < expected && std::chrono::steady_clock::now() < until)
@@ -103,8 +103,7 @@ class UploadTest : public ::testing::Test {
   }
   int DiveDays(int month) {
     int days = 0;
-    for (const auto& cell : calendar->month().cells)
-      days += cell.cls == kClassDiveDay && cell.date.month == month;
+    for (const auto& cell : calendar->month().cells) days += cell.cls == kClassDiveDay && cell.date.month == month;
     return days;
   }
   std::vector<std::string> Texts(std::initializer_list<const char*> keys) {

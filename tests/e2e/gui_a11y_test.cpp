@@ -53,19 +53,20 @@ std::string Quote(const std::string& s) {
 // finding: "page rule target".
 std::string AxeFindings(gtk::WebKitWindow& view) {
   static const std::string source = Quote(AxeSource());
-  return view.EvalForTest(
-      "const src = " + source + ";"
-      "const wins = []; const walk = (w) => { wins.push(w);"
-      "  for (const f of w.document.querySelectorAll('iframe'))"
-      "    if (f.contentDocument && f.getClientRects().length) walk(f.contentWindow); };"
-      "walk(window); const out = ['checked ' + wins.length];"
-      "for (const w of wins) {"
-      "  if (!w.axe) w.eval(src);"
-      "  const r = await w.axe.run(w.document, {iframes: false, resultTypes: ['violations']});"
-      "  for (const v of r.violations) if (v.impact === 'critical' || v.impact === 'serious')"
-      "    for (const n of v.nodes) out.push(w.location.pathname.split('/').pop() + ' ' + v.id + ' ' + n.target.join(' '));"
-      "}"
-      "return out.join('\\n');");
+  return view.EvalForTest("const src = " + source +
+                          ";"
+                          "const wins = []; const walk = (w) => { wins.push(w);"
+                          "  for (const f of w.document.querySelectorAll('iframe'))"
+                          "    if (f.contentDocument && f.getClientRects().length) walk(f.contentWindow); };"
+                          "walk(window); const out = ['checked ' + wins.length];"
+                          "for (const w of wins) {"
+                          "  if (!w.axe) w.eval(src);"
+                          "  const r = await w.axe.run(w.document, {iframes: false, resultTypes: ['violations']});"
+                          "  for (const v of r.violations) if (v.impact === 'critical' || v.impact === 'serious')"
+                          "    for (const n of v.nodes) out.push(w.location.pathname.split('/').pop() + ' ' + v.id + ' "
+                          "' + n.target.join(' '));"
+                          "}"
+                          "return out.join('\\n');");
 }
 
 // The AT-SPI tree of this process as a screen reader sees it, read by
@@ -120,7 +121,8 @@ class GuiA11y : public e2e::GuiSimDialogsTest {
 std::string InFrame(gtk::WebKitWindow& page, const char* frame, const std::string& expr) {
   return page.EvalForTest(std::string("const d = document.getElementById('") + frame +
                           "').contentDocument; const f = d.querySelector('#ie > iframe.child-view');"
-                          "const m = f && f.contentDocument; return String(" + expr + ");");
+                          "const m = f && f.contentDocument; return String(" +
+                          expr + ");");
 }
 
 // The dive the first row of the day list stands for.
@@ -141,7 +143,8 @@ std::string OpenFirstDive(gtk::MainFrame& frame, DiveMapFunc*& detail) {
   char cell[16];
   std::snprintf(cell, sizeof cell, "date_cell_%02d", day);
   e2e::ClickInPage(page, cell, "framepage1");
-  if (!e2e::WaitFor([&] { return InFrame(page, "framepage1", "d.getElementById('cell_tbody').children.length") != "0"; }, 8000))
+  if (!e2e::WaitFor(
+          [&] { return InFrame(page, "framepage1", "d.getElementById('cell_tbody').children.length") != "0"; }, 8000))
     return "";
   const std::string id = OpenDiveId(page);
   if (!detail->View(id)) return "";
@@ -193,13 +196,21 @@ TEST_F(GuiA11y, AxeFindsNothingSeriousOnAnyPageInEitherLanguage) {
     }
     e2e::Observe([&](gtk::DialogPage& dlg) {
       auto& w = dlg.window();
-      e2e::WaitFor([&] { return w.EvalForTest("const f = document.querySelector('#ie > iframe.child-view');"
-                                              "return String(!!(f && f.contentDocument && f.contentDocument.querySelector('.orv-pin')));") == "true"; }, 8000);
+      e2e::WaitFor(
+          [&] {
+            return w.EvalForTest(
+                       "const f = document.querySelector('#ie > iframe.child-view');"
+                       "return String(!!(f && f.contentDocument && f.contentDocument.querySelector('.orv-pin')));") ==
+                   "true";
+          },
+          8000);
       Check(w, "log_edit", 2);
       e2e::ClickInPage(w, "edit_ds");
       e2e::TypeInPage(w, "ds_name", "Reef");
       e2e::ClickInPage(w, "search");
-      e2e::WaitFor([&] { return w.EvalForTest("return String(document.getElementById('cell_tbody').children.length);") != "0"; }, 5000);
+      e2e::WaitFor(
+          [&] { return w.EvalForTest("return String(document.getElementById('cell_tbody').children.length);") != "0"; },
+          5000);
       Check(w, "log_edit_search");
       e2e::ClickInPage(w, "exit");
     });
@@ -227,12 +238,20 @@ TEST_F(GuiA11y, AxeFindsNothingSeriousOnAnyPageInEitherLanguage) {
 
     // The dive sites: one site of the map's centre, and search results open.
     e2e::ClickInPage(page, "page2");
-    ASSERT_TRUE(e2e::WaitFor([&] { return InFrame(page, "framepage2", "f && f.contentWindow && typeof f.contentWindow.setCMarker") == "function"; }, 10000));
+    ASSERT_TRUE(e2e::WaitFor(
+        [&] {
+          return InFrame(page, "framepage2", "f && f.contentWindow && typeof f.contentWindow.setCMarker") == "function";
+        },
+        10000));
     e2e::ClickInPage(page, "dive_site_new", "framepage2");
-    e2e::WaitFor([&] { return InFrame(page, "framepage2", "d.getElementById('cell_tbody').children.length") != "0"; }, 5000);
-    page.EvalForTest("document.getElementById('framepage2').contentDocument.getElementById('dive_site_find_name').value = 'Cozumel'; return '';");
+    e2e::WaitFor([&] { return InFrame(page, "framepage2", "d.getElementById('cell_tbody').children.length") != "0"; },
+                 5000);
+    page.EvalForTest(
+        "document.getElementById('framepage2').contentDocument.getElementById('dive_site_find_name').value = "
+        "'Cozumel'; return '';");
     e2e::ClickInPage(page, "dive_site_find", "framepage2");
-    EXPECT_TRUE(e2e::WaitFor([&] { return InFrame(page, "framepage2", "d.getElementById('pop_table').hidden") == "false"; }, 5000));
+    EXPECT_TRUE(e2e::WaitFor(
+        [&] { return InFrame(page, "framepage2", "d.getElementById('pop_table').hidden") == "false"; }, 5000));
     Check(page, "sites", 3);
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }
@@ -293,17 +312,20 @@ TEST_F(GuiA11y, ScreenReaderNamesEveryWindowAndReadsEveryText) {
         "window\tORVELLE PC TOOL",
         "obj\tpage tab\t" + page.EvalForTest("return document.getElementById('page1').textContent.trim();"),
         "obj\tpage tab\t" + page.EvalForTest("return document.getElementById('page2').textContent.trim();"),
-        "obj\ttable cell\t" + InFrame(page, "framepage1", "d.querySelector('[aria-selected=\"true\"]').getAttribute('aria-label')"),
+        "obj\ttable cell\t" +
+            InFrame(page, "framepage1", "d.querySelector('[aria-selected=\"true\"]').getAttribute('aria-label')"),
         "obj\tpush button\t" + InFrame(page, "framepage1", "d.getElementById('view').getAttribute('aria-label')"),
     };
     for (const std::string& name : names) EXPECT_NE(tree.find(name + "\n"), std::string::npos) << name;
     EXPECT_NE(names[3].find(lang == "ENG" ? "scuba dive" : "次水肺潛水"), std::string::npos) << names[3];
-    EXPECT_NE(names[4].find(InFrame(page, "framepage1", "d.getElementById('date_title').textContent")), std::string::npos);
+    EXPECT_NE(names[4].find(InFrame(page, "framepage1", "d.getElementById('date_title').textContent")),
+              std::string::npos);
     // Every text of the log book and of the dive's detail (16 labels and
     // values, its type and date) is read.
     EXPECT_EQ(Unread(tree, InFrame(page, "framepage1", std::string(kShownTexts) + "(d)")), "");
     EXPECT_EQ(Unread(tree, InFrame(page, "framepage1", std::string(kShownTexts) + "(m)")), "");
-    EXPECT_GE(std::stoi(InFrame(page, "framepage1", "m.querySelectorAll('.values .k, .values b, .chip, .date').length")), 34);
+    EXPECT_GE(
+        std::stoi(InFrame(page, "framepage1", "m.querySelectorAll('.values .k, .values b, .chip, .date').length")), 34);
 
     // Each dialog's window is named by its page's title, in the language,
     // and every text it shows is read.
@@ -329,7 +351,8 @@ TEST_F(GuiA11y, ScreenReaderNamesEveryWindowAndReadsEveryText) {
     std::string edit_tree, edit_label;
     e2e::Observe([&](gtk::DialogPage& dlg) {
       e2e::TypeInPage(dlg.window(), "s_bar", "180");
-      edit_label = dlg.window().EvalForTest("return document.getElementById('s_bar').closest('label').firstElementChild.textContent;");
+      edit_label = dlg.window().EvalForTest(
+          "return document.getElementById('s_bar').closest('label').firstElementChild.textContent;");
       edit_tree = ScreenReaderView();
       e2e::ClickInPage(dlg.window(), "exit");
     });
@@ -338,7 +361,9 @@ TEST_F(GuiA11y, ScreenReaderNamesEveryWindowAndReadsEveryText) {
     // The progress bar is named by its title and tells its value.
     std::string progress_tree, progress_title;
     e2e::Observe([&](gtk::DialogPage& dlg) {
-      e2e::WaitFor([&] { return dlg.window().EvalForTest("return String(document.getElementById('progress').value);") == "33"; }, 5000);
+      e2e::WaitFor(
+          [&] { return dlg.window().EvalForTest("return String(document.getElementById('progress').value);") == "33"; },
+          5000);
       progress_title = dlg.window().EvalForTest("return document.getElementById('prog_title').textContent;");
       progress_tree = ScreenReaderView();
     });

@@ -4,10 +4,10 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
-#include "desktop/main_frame.h"
 #include "app/page_folder.h"
 #include "app/string_table.h"
 #include "cloud/http_post.h"
+#include "desktop/main_frame.h"
 #include "divelog/dive_log.h"
 #include "divelog/dive_log_read.h"
 #include "divelog/dive_map_func.h"
@@ -36,7 +36,6 @@ class GuiDetail : public e2e::GuiSimTest {
   }
 };
 
-
 std::string InDetail(gtk::WebKitWindow& page, const std::string& expr) {
   return page.EvalForTest(
       "const f = document.getElementById('framepage1').contentDocument.querySelector('#ie > iframe.child-view');"
@@ -51,8 +50,7 @@ DiveMapFunc* OpenMain(gtk::MainFrame& frame) {
   DiveMapFunc* detail = nullptr;
   for (auto& h : frame.handlers())
     if (auto* d = dynamic_cast<DiveMapFunc*>(h.get())) detail = d;
-  const bool ready =
-      e2e::WaitFor([&] { return InDetail(frame.page(), "typeof w.setDiveValue") == "function"; }, 10000);
+  const bool ready = e2e::WaitFor([&] { return InDetail(frame.page(), "typeof w.setDiveValue") == "function"; }, 10000);
   return ready ? detail : nullptr;
 }
 
@@ -70,11 +68,15 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
     // Before any dive the chart's title names no unit (it cannot know the diver's).
     EXPECT_EQ(InDetail(page, "d.querySelector('.ptitle').innerText.includes('(')"), "false");
     ASSERT_TRUE(detail->View(id));
-    ASSERT_TRUE(e2e::WaitFor([&] { return InDetail(page, "d.getElementById('log_max_depth').textContent") != "--"; }, 5000));
+    ASSERT_TRUE(
+        e2e::WaitFor([&] { return InDetail(page, "d.getElementById('log_max_depth').textContent") != "--"; }, 5000));
     EXPECT_TRUE(e2e::WaitFor([&] { return InDetail(page, "d.querySelectorAll('.orv-pin').length") != "0"; }, 5000));
     EXPECT_EQ(InDetail(page, "!!d.querySelector('#chart canvas')"), "true")
-        << InDetail(page, "(() => { try { w.setDiveChart('0', '{\"time\":[0,10],\"depth\":[0,5]}'); return 'ok'; } catch (e) { return String(e) + ' ' + typeof w.uPlot; } })()");
-    EXPECT_NE(InDetail(page, "d.querySelectorAll('.leaflet-coast-pane path').length"), "0");  // offline coastline, under the tiles
+        << InDetail(page,
+                    "(() => { try { w.setDiveChart('0', '{\"time\":[0,10],\"depth\":[0,5]}'); return 'ok'; } catch (e) "
+                    "{ return String(e) + ' ' + typeof w.uPlot; } })()");
+    EXPECT_NE(InDetail(page, "d.querySelectorAll('.leaflet-coast-pane path').length"),
+              "0");  // offline coastline, under the tiles
     EXPECT_EQ(InDetail(page, "d.querySelector('.leaflet-control-attribution').textContent"),
               "\u00a9 OpenStreetMap contributors");
     e2e::WaitFor([] { return false; }, 600);
@@ -100,40 +102,53 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
     }
     ASSERT_GT(long_duration, 3600);
     ASSERT_TRUE(detail->View(long_id));
-    EXPECT_TRUE(e2e::WaitFor([&] {
-      return InDetail(page, "d.getElementById('log_dive_time').textContent") == DurationText(long_duration);
-    }, 5000));
+    EXPECT_TRUE(e2e::WaitFor(
+        [&] { return InDetail(page, "d.getElementById('log_dive_time').textContent") == DurationText(long_duration); },
+        5000));
     EXPECT_EQ(InDetail(page, "d.getElementById('log_type').textContent"), DiveTypeWord(DiveType::Free));
-    const std::string legend = InDetail(page, "Array.from(d.querySelectorAll('.legend_entry')).filter((e) => !e.hidden)"
-                                              ".map((e) => e.querySelector('img').getAttribute('src').split('/').pop()).join(' ')");
+    const std::string legend =
+        InDetail(page,
+                 "Array.from(d.querySelectorAll('.legend_entry')).filter((e) => !e.hidden)"
+                 ".map((e) => e.querySelector('img').getAttribute('src').split('/').pop()).join(' ')");
     EXPECT_EQ(legend.find("freedive_in.png"), 0u) << legend;
-    EXPECT_EQ(InDetail(page, "(() => { const r = d.createRange(); r.selectNodeContents(d.querySelector('.ptitle').firstChild);"
-                             " return r.getClientRects().length; })()"), "1");
-    EXPECT_EQ(InDetail(page, "(() => { const l = d.querySelector('.legend'), p = d.querySelector('.chart_panel');"
-                             " return l.scrollWidth <= l.clientWidth && l.getBoundingClientRect().right <= "
-                             "p.getBoundingClientRect().right; })()"), "true");
+    EXPECT_EQ(
+        InDetail(page,
+                 "(() => { const r = d.createRange(); r.selectNodeContents(d.querySelector('.ptitle').firstChild);"
+                 " return r.getClientRects().length; })()"),
+        "1");
+    EXPECT_EQ(InDetail(page,
+                       "(() => { const l = d.querySelector('.legend'), p = d.querySelector('.chart_panel');"
+                       " return l.scrollWidth <= l.clientWidth && l.getBoundingClientRect().right <= "
+                       "p.getBoundingClientRect().right; })()"),
+              "true");
     e2e::SaveScreenshot(page, "detail_free_long_" + lang);
 
     // Edit: the dialog's map gets its markers once loaded; a new weight is saved.
     std::string saved_markers;
     e2e::Observe([&](gtk::DialogPage& dlg) {
       auto& w = dlg.window();
-      e2e::WaitFor([&] {
-        saved_markers = w.EvalForTest(
-            "const f = document.querySelector('#ie > iframe.child-view');"
-            "return f && f.contentDocument ? String(f.contentDocument.querySelectorAll('.orv-pin').length) : '0';");
-        return saved_markers != "0";
-      }, 8000);
-      EXPECT_EQ(w.EvalForTest("const f = document.querySelector('#ie > iframe.child-view');"
-                              "const a = f && f.contentDocument && f.contentDocument.querySelector('.leaflet-control-attribution');"
-                              "return a ? a.textContent : '';"),
-                "\u00a9 OpenStreetMap contributors");
+      e2e::WaitFor(
+          [&] {
+            saved_markers = w.EvalForTest(
+                "const f = document.querySelector('#ie > iframe.child-view');"
+                "return f && f.contentDocument ? String(f.contentDocument.querySelectorAll('.orv-pin').length) : '0';");
+            return saved_markers != "0";
+          },
+          8000);
+      EXPECT_EQ(
+          w.EvalForTest(
+              "const f = document.querySelector('#ie > iframe.child-view');"
+              "const a = f && f.contentDocument && f.contentDocument.querySelector('.leaflet-control-attribution');"
+              "return a ? a.textContent : '';"),
+          "\u00a9 OpenStreetMap contributors");
       e2e::TypeInPage(w, "weight", "7.5");
       e2e::SaveScreenshot(w, "log_edit_" + lang);
       e2e::ClickInPage(w, "edit_ds");
       e2e::TypeInPage(w, "ds_name", "Reef");
       e2e::ClickInPage(w, "search");
-      e2e::WaitFor([&] { return w.EvalForTest("return String(document.getElementById('cell_tbody').children.length);") != "0"; }, 5000);
+      e2e::WaitFor(
+          [&] { return w.EvalForTest("return String(document.getElementById('cell_tbody').children.length);") != "0"; },
+          5000);
       e2e::SaveScreenshot(w, "log_edit_search_" + lang);
       e2e::ClickInPage(w, "rtn_map");
       e2e::ClickInPage(w, "save");
@@ -142,7 +157,8 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
     EXPECT_NE(saved_markers, "0");
     HttpPost http;
     EXPECT_EQ(FetchDiveLog(http, id, nullptr).value_or(DiveLog())["weight"].asString(), "7.500000");
-    EXPECT_TRUE(e2e::WaitFor([&] { return InDetail(page, "d.getElementById('log_weight').textContent") == "7.5"; }, 5000));
+    EXPECT_TRUE(
+        e2e::WaitFor([&] { return InDetail(page, "d.getElementById('log_weight').textContent") == "7.5"; }, 5000));
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }
 }

@@ -5,11 +5,11 @@
 #include <thread>
 
 #include "app/app_state.h"
+#include "app/page_folder.h"
+#include "app/string_table.h"
 #include "desktop/generic_dialogs.h"
 #include "desktop/main_frame.h"
 #include "desktop/progress_dialog.h"
-#include "app/page_folder.h"
-#include "app/string_table.h"
 #include "e2e/gui_support.h"
 
 namespace orv {
@@ -38,8 +38,9 @@ TEST_F(GuiDialogs, MessageDialogShowsTextsAndEndsOnOk) {
       auto& w = page.window();
       (with_second ? align_double : align_single) =
           w.EvalForTest("return document.getElementById('MsgText1').style.textAlign;");
-      text = w.EvalForTest("return document.getElementById('MsgText1').textContent + '|' + "
-                           "document.getElementById('MsgText2').textContent;");
+      text = w.EvalForTest(
+          "return document.getElementById('MsgText1').textContent + '|' + "
+          "document.getElementById('MsgText2').textContent;");
       e2e::SaveScreenshot(w, with_second ? "msg_two_texts" : "msg_one_text");
       e2e::ClickInPage(w, "ok");
     });
@@ -87,12 +88,14 @@ TEST_F(GuiDialogs, ProgressDialogTakesWorkerUpdatesAndEnds) {
   gtk::InstallProgressRunner();
   std::string shown;
   e2e::Observe([&](DialogPage& page) {
-    e2e::WaitFor([&] {
-      shown = page.window().EvalForTest(
-          "return document.getElementById('MsgText1').textContent + '|' + "
-          "document.getElementById('progress').value;");
-      return shown == "Reading dive 3 of 7|42";
-    }, 3000);
+    e2e::WaitFor(
+        [&] {
+          shown = page.window().EvalForTest(
+              "return document.getElementById('MsgText1').textContent + '|' + "
+              "document.getElementById('progress').value;");
+          return shown == "Reading dive 3 of 7|42";
+        },
+        3000);
     e2e::SaveScreenshot(page.window(), "progress");
   });
   std::atomic<bool> finished{false};
@@ -155,8 +158,7 @@ TEST_F(GuiDialogs, TabsSwitchAndRestore) {
         " g('page2_func').hasAttribute('hidden')].join('|');");
   };
   const std::string first = state();
-  EXPECT_EQ(first,
-            "page_func btnctrl back_gold|page_func btnctrl back_white|false|false|true|true");
+  EXPECT_EQ(first, "page_func btnctrl back_gold|page_func btnctrl back_white|false|false|true|true");
   e2e::SaveScreenshot(page, "main_tab1");
   e2e::ClickInPage(page, "page2");
   EXPECT_TRUE(e2e::WaitFor([&] { return state() != first; }, 3000));

@@ -7,9 +7,9 @@
 
 #include "app/app_state.h"
 #include "app/func_base.h"
+#include "app/page_folder.h"
 #include "desktop/web_views.h"
 #include "desktop/webkit_window.h"
-#include "app/page_folder.h"
 #include "e2e/gui_support.h"
 
 namespace orv {
@@ -200,11 +200,14 @@ TEST_F(GuiEngine, ChildViewsAndPopups) {
   ElementRef box = w.FindById("box");
   w.AttachChildView(box, "child.htm");
   w.AttachChildView(box, "child.htm");  // placing it again reuses the view
-  EXPECT_TRUE(e2e::WaitFor([&] {
-    return w.EvalForTest("const f = document.querySelectorAll('#box > iframe.child-view');"
-                         "return f.length === 1 && f[0].contentDocument &&"
-                         " f[0].contentDocument.getElementById('inner') ? 'yes' : 'no';") == "yes";
-  }, 5000));
+  EXPECT_TRUE(e2e::WaitFor(
+      [&] {
+        return w.EvalForTest(
+                   "const f = document.querySelectorAll('#box > iframe.child-view');"
+                   "return f.length === 1 && f[0].contentDocument &&"
+                   " f[0].contentDocument.getElementById('inner') ? 'yes' : 'no';") == "yes";
+      },
+      5000));
   ElementRef pop = w.FindById("pop");
   w.ShowPopup(pop, w.FindById("go"));
   EXPECT_EQ(w.EvalForTest("return document.getElementById('pop').classList.contains('popup-open') ? 'y' : 'n';"), "y");

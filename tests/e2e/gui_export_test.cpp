@@ -10,14 +10,14 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
+#include "app/page_folder.h"
+#include "app/string_table.h"
+#include "browse/month_grid.h"
+#include "cli_runner.h"
+#include "cloud/service_config.h"
 #include "desktop/export_ui_gtk.h"
 #include "desktop/generic_dialogs.h"
 #include "desktop/main_frame.h"
-#include "app/page_folder.h"
-#include "app/string_table.h"
-#include "cloud/service_config.h"
-#include "browse/month_grid.h"
-#include "cli_runner.h"
 #include "e2e/gui_sim_test.h"
 #include "seed.h"
 
@@ -66,36 +66,39 @@ TEST_F(GuiExport, MonthsProgressAndCountsInBothLanguages) {
     OpenMain(frame, file, lang);
 
     std::string defaults, refusal, progress, message, second;
-    e2e::Observe([&](gtk::DialogPage& dlg) {
-      auto& w = dlg.window();
-      if (dlg.PageName() == "export.htm") {
-        defaults = w.EvalForTest("return document.getElementById('export_from').value + ' ' +"
-                                 " document.getElementById('export_to').value;");
-        SetMonth(w, "export_from", "2024-06");
-        SetMonth(w, "export_to", "2024-05");
-        e2e::ClickInPage(w, "ok");
-        e2e::WaitFor([&] { return !(refusal = Text(w, "message")).empty(); }, 5000);
-        e2e::SaveScreenshot(w, "export_range_refused_" + lang);
-        SetMonth(w, "export_from", "2024-05");
-        SetMonth(w, "export_to", "2024-06");
-        e2e::SaveScreenshot(w, "export_range_" + lang);
-        e2e::ClickInPage(w, "ok");
-      } else if (dlg.PageName() == "export_progress.htm") {
-        e2e::WaitFor([&] { return !(progress = Text(w, "MsgText2")).empty(); }, 10000);
-        e2e::SaveScreenshot(w, "export_progress_" + lang);
-      } else if (dlg.PageName() == "msg.htm") {
-        message = Text(w, "MsgText1");
-        second = Text(w, "MsgText2");
-        e2e::SaveScreenshot(w, "export_done_" + lang);
-        e2e::ClickInPage(w, "ok");
-      }
-    }, 60000);
+    e2e::Observe(
+        [&](gtk::DialogPage& dlg) {
+          auto& w = dlg.window();
+          if (dlg.PageName() == "export.htm") {
+            defaults = w.EvalForTest(
+                "return document.getElementById('export_from').value + ' ' +"
+                " document.getElementById('export_to').value;");
+            SetMonth(w, "export_from", "2024-06");
+            SetMonth(w, "export_to", "2024-05");
+            e2e::ClickInPage(w, "ok");
+            e2e::WaitFor([&] { return !(refusal = Text(w, "message")).empty(); }, 5000);
+            e2e::SaveScreenshot(w, "export_range_refused_" + lang);
+            SetMonth(w, "export_from", "2024-05");
+            SetMonth(w, "export_to", "2024-06");
+            e2e::SaveScreenshot(w, "export_range_" + lang);
+            e2e::ClickInPage(w, "ok");
+          } else if (dlg.PageName() == "export_progress.htm") {
+            e2e::WaitFor([&] { return !(progress = Text(w, "MsgText2")).empty(); }, 10000);
+            e2e::SaveScreenshot(w, "export_progress_" + lang);
+          } else if (dlg.PageName() == "msg.htm") {
+            message = Text(w, "MsgText1");
+            second = Text(w, "MsgText2");
+            e2e::SaveScreenshot(w, "export_done_" + lang);
+            e2e::ClickInPage(w, "ok");
+          }
+        },
+        60000);
     e2e::SaveScreenshot(frame.page(), "export_button_" + lang);
     e2e::ClickInPage(frame.page(), "export_logbook");
     e2e::Observe(nullptr);
 
-    EXPECT_EQ(defaults, MonthLabel(last12.from_year, last12.from_month) + " " +
-                            MonthLabel(last12.to_year, last12.to_month));
+    EXPECT_EQ(defaults,
+              MonthLabel(last12.from_year, last12.from_month) + " " + MonthLabel(last12.to_year, last12.to_month));
     EXPECT_EQ(refusal, Tr("EXPORT_BAD_RANGE"));
     EXPECT_FALSE(progress.empty());
     ExportResult twenty;
@@ -135,23 +138,25 @@ TEST_F(GuiExport, CancelEndsAStalledExportWithoutFile) {
     std::vector<std::string> pages;
     std::string told;  // a message would say the diver's stop was taken for a failure
     std::chrono::steady_clock::time_point clicked;
-    e2e::Observe([&](gtk::DialogPage& dlg) {
-      pages.push_back(dlg.PageName());
-      if (dlg.PageName() == "export.htm") {
-        SetMonth(dlg.window(), "export_from", "2024-05");
-        SetMonth(dlg.window(), "export_to", "2024-06");
-        e2e::ClickInPage(dlg.window(), "ok");
-      } else if (dlg.PageName() == "export_progress.htm") {
-        e2e::WaitFor([&] { return !Text(dlg.window(), "MsgText2").empty(); }, 10000);
-        g_usleep(500 * 1000);  // the first record request is now held by the service
-        e2e::SaveScreenshot(dlg.window(), "export_cancel_" + lang);
-        clicked = std::chrono::steady_clock::now();
-        e2e::ClickInPage(dlg.window(), "cancel");
-      } else if (dlg.PageName() == "msg.htm") {
-        told = Text(dlg.window(), "MsgText1");
-        e2e::ClickInPage(dlg.window(), "ok");
-      }
-    }, 60000);
+    e2e::Observe(
+        [&](gtk::DialogPage& dlg) {
+          pages.push_back(dlg.PageName());
+          if (dlg.PageName() == "export.htm") {
+            SetMonth(dlg.window(), "export_from", "2024-05");
+            SetMonth(dlg.window(), "export_to", "2024-06");
+            e2e::ClickInPage(dlg.window(), "ok");
+          } else if (dlg.PageName() == "export_progress.htm") {
+            e2e::WaitFor([&] { return !Text(dlg.window(), "MsgText2").empty(); }, 10000);
+            g_usleep(500 * 1000);  // the first record request is now held by the service
+            e2e::SaveScreenshot(dlg.window(), "export_cancel_" + lang);
+            clicked = std::chrono::steady_clock::now();
+            e2e::ClickInPage(dlg.window(), "cancel");
+          } else if (dlg.PageName() == "msg.htm") {
+            told = Text(dlg.window(), "MsgText1");
+            e2e::ClickInPage(dlg.window(), "ok");
+          }
+        },
+        60000);
     e2e::ClickInPage(frame.page(), "export_logbook");
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - clicked).count();
     e2e::Observe(nullptr);

@@ -58,7 +58,8 @@ std::string Focused(gtk::WebKitWindow& w) {
       "while (e && e.tagName === 'IFRAME' && e.contentDocument && e.contentDocument.activeElement) {"
       "  d = e.contentDocument; e = d.activeElement; }"
       "const r = e && e !== d.body ? e.getBoundingClientRect() : null;"
-      "const ring = e && (d.defaultView.getComputedStyle(e).outlineStyle !== 'none' || ['INPUT', 'SELECT'].includes(e.tagName));"
+      "const ring = e && (d.defaultView.getComputedStyle(e).outlineStyle !== 'none' || ['INPUT', "
+      "'SELECT'].includes(e.tagName));"
       "return (e ? (e.id || e.getAttribute('aria-label') || e.className || e.tagName) : '') + '|' +"
       "  (r && r.width > 0 && r.height > 0 && ring ? 'v' : 'x');");
 }
@@ -97,9 +98,11 @@ bool TabTo(gtk::WebKitWindow& page, const std::string& wanted, std::string& stop
 using GuiKeys = e2e::GuiSimDialogsTest;
 
 std::string Js(gtk::WebKitWindow& page, const std::string& expr) {
-  return page.EvalForTest("const d1 = document.getElementById('framepage1').contentDocument;"
-                          "const f = d1.querySelector('#ie > iframe.child-view'); const m = f && f.contentDocument;"
-                          "return String(" + expr + ");");
+  return page.EvalForTest(
+      "const d1 = document.getElementById('framepage1').contentDocument;"
+      "const f = d1.querySelector('#ie > iframe.child-view'); const m = f && f.contentDocument;"
+      "return String(" +
+      expr + ");");
 }
 
 TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
@@ -108,15 +111,17 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
 
     // Sign in: the e-mail field has the focus, Tab leads to the password, Enter signs in.
     std::string login_focus;
-    e2e::Observe([&](gtk::DialogPage& dlg) {
-      e2e::WaitFor([] { return false; }, 300);
-      GtkWidget* v = dlg.window().widget();
-      login_focus = Focused(dlg.window());
-      Type(v, sim::kDemoEmail);
-      Press(v, GDK_KEY_Tab);
-      Type(v, sim::kDemoPassword);
-      Press(v, GDK_KEY_Return);
-    }, 20000);
+    e2e::Observe(
+        [&](gtk::DialogPage& dlg) {
+          e2e::WaitFor([] { return false; }, 300);
+          GtkWidget* v = dlg.window().widget();
+          login_focus = Focused(dlg.window());
+          Type(v, sim::kDemoEmail);
+          Press(v, GDK_KEY_Tab);
+          Type(v, sim::kDemoPassword);
+          Press(v, GDK_KEY_Return);
+        },
+        20000);
     MemoryCredentialStore store;
     gtk::LoginDlg login(&store);
     ASSERT_EQ(gtk::RunPageDialog(login), 1) << lang;
@@ -137,24 +142,33 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
     const struct {
       guint key, mods;
       const char* shown;  // the frame shown after the key
-    } switches[] = {{GDK_KEY_Right, 0, "framepage2"}, {GDK_KEY_Left, 0, "framepage1"},
-                    {GDK_KEY_Page_Down, GDK_CONTROL_MASK, "framepage2"}, {GDK_KEY_1, GDK_MOD1_MASK, "framepage1"},
-                    {GDK_KEY_2, GDK_MOD1_MASK, "framepage2"}, {GDK_KEY_Tab, GDK_CONTROL_MASK, "framepage1"}};
+    } switches[] = {{GDK_KEY_Right, 0, "framepage2"},
+                    {GDK_KEY_Left, 0, "framepage1"},
+                    {GDK_KEY_Page_Down, GDK_CONTROL_MASK, "framepage2"},
+                    {GDK_KEY_1, GDK_MOD1_MASK, "framepage1"},
+                    {GDK_KEY_2, GDK_MOD1_MASK, "framepage2"},
+                    {GDK_KEY_Tab, GDK_CONTROL_MASK, "framepage1"}};
     for (const auto& s : switches) {
       Press(view, s.key, s.mods);
-      EXPECT_TRUE(e2e::WaitFor([&] {
-        return page.EvalForTest(std::string("return String(!document.getElementById('") + s.shown + "').hidden);") == "true";
-      }, 8000)) << s.shown << " after key " << s.key;
+      EXPECT_TRUE(e2e::WaitFor(
+          [&] {
+            return page.EvalForTest(std::string("return String(!document.getElementById('") + s.shown +
+                                    "').hidden);") == "true";
+          },
+          8000))
+          << s.shown << " after key " << s.key;
     }
     EXPECT_EQ(page.EvalForTest("return document.getElementById('page1').getAttribute('aria-selected');"), "true");
 
     // Dive Sites: a search by Enter, its results in the Tab order after
     // it, and Enter on one takes it and closes the list.
     const auto sites = [&](const std::string& expr) {
-      return page.EvalForTest("const d = document.getElementById('framepage2').contentDocument; return String(" + expr + ");");
+      return page.EvalForTest("const d = document.getElementById('framepage2').contentDocument; return String(" + expr +
+                              ");");
     };
     Press(view, GDK_KEY_2, GDK_MOD1_MASK);
-    ASSERT_TRUE(e2e::WaitFor([&] { return sites("d.querySelector('#ie > iframe.child-view') !== null") == "true"; }, 10000));
+    ASSERT_TRUE(
+        e2e::WaitFor([&] { return sites("d.querySelector('#ie > iframe.child-view') !== null") == "true"; }, 10000));
     ASSERT_TRUE(TabTo(page, "dive_site_find_name|", hidden_stops));
     Type(view, "Cozumel");
     Press(view, GDK_KEY_Return);
@@ -164,17 +178,20 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
     EXPECT_FALSE(picked.empty());
     Press(view, GDK_KEY_Return);
     EXPECT_TRUE(e2e::WaitFor([&] { return sites("d.getElementById('pop_table').hidden") == "true"; }, 5000));
-    EXPECT_TRUE(e2e::WaitFor([&] { return sites("d.getElementById('dive_site_edit_name').value") == picked; }, 5000)) << picked;
+    EXPECT_TRUE(e2e::WaitFor([&] { return sites("d.getElementById('dive_site_edit_name').value") == picked; }, 5000))
+        << picked;
     Press(view, GDK_KEY_1, GDK_MOD1_MASK);
 
     // The calendar: one stop, Page Up goes a month back, arrows walk to the
     // first day with dives, Enter lists it.
     ASSERT_TRUE(TabTo(page, "date_cell_", hidden_stops));
     Press(view, GDK_KEY_Page_Up);
-    EXPECT_TRUE(e2e::WaitFor([&] { return Js(page, "d1.getElementById('calendardate').textContent") == "2024-06"; }, 5000));
+    EXPECT_TRUE(
+        e2e::WaitFor([&] { return Js(page, "d1.getElementById('calendardate').textContent") == "2024-06"; }, 5000));
     const int at = std::stoi(Js(page, "d1.activeElement.id.slice(10)"));
     const int dive_day = std::stoi(Js(page, "d1.querySelector('.date_td_in_dive_day').id.slice(10)"));
-    for (int i = at; i != dive_day; i += dive_day > at ? 1 : -1) Press(view, dive_day > at ? GDK_KEY_Right : GDK_KEY_Left);
+    for (int i = at; i != dive_day; i += dive_day > at ? 1 : -1)
+      Press(view, dive_day > at ? GDK_KEY_Right : GDK_KEY_Left);
     EXPECT_NE(Js(page, "d1.activeElement.getAttribute('aria-label')"), "");
     e2e::SaveScreenshot(page, "keys_calendar_" + lang);
     Press(view, GDK_KEY_Return);
@@ -183,20 +200,24 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
     // A dive's row opens the dive with Enter; its Edit opens the log dialog.
     ASSERT_TRUE(TabTo(page, "log_row|", hidden_stops));
     Press(view, GDK_KEY_Return);
-    EXPECT_TRUE(e2e::WaitFor([&] { return Js(page, "m && m.getElementById('log_max_depth').textContent") != "--"; }, 8000));
+    EXPECT_TRUE(
+        e2e::WaitFor([&] { return Js(page, "m && m.getElementById('log_max_depth').textContent") != "--"; }, 8000));
     // The map takes the focus and zooms with + and -.
     const auto zoom = [&] {
-      return Js(page, "(() => { const c = Array.from(m.querySelectorAll('.leaflet-tile-container'))"
-                      ".sort((a, b) => b.style.zIndex - a.style.zIndex)[0]; const t = c && c.querySelector('img');"
-                      " return t ? t.src.split('/').slice(-3)[0] : ''; })()");
+      return Js(page,
+                "(() => { const c = Array.from(m.querySelectorAll('.leaflet-tile-container'))"
+                ".sort((a, b) => b.style.zIndex - a.style.zIndex)[0]; const t = c && c.querySelector('img');"
+                " return t ? t.src.split('/').slice(-3)[0] : ''; })()");
     };
     ASSERT_TRUE(TabTo(page, "map|", hidden_stops));
     std::string settled;  // the map may still be flying to the dive
-    ASSERT_TRUE(e2e::WaitFor([&] {
-      settled = zoom();
-      e2e::WaitFor([] { return false; }, 500);
-      return !settled.empty() && settled == zoom();
-    }, 8000));
+    ASSERT_TRUE(e2e::WaitFor(
+        [&] {
+          settled = zoom();
+          e2e::WaitFor([] { return false; }, 500);
+          return !settled.empty() && settled == zoom();
+        },
+        8000));
     const int before = std::stoi(settled);
     e2e::SaveScreenshot(page, "keys_map_" + lang);
     EXPECT_EQ(Focused(page), "map|v");
@@ -213,8 +234,10 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
       const char* opener;  // focused before Enter; empty: the Edit just reached
       const char* first;   // focused when the dialog opens
       const char* close;   // the button Escape stands for
-    } dialogs[] = {{"", "s_bar|v", "exit"}, {"setting|", "langauge|v", "exit"},
-                   {"about|", "ok|v", "ok"}, {"export_logbook|", "export_from|v", "cancel"}};
+    } dialogs[] = {{"", "s_bar|v", "exit"},
+                   {"setting|", "langauge|v", "exit"},
+                   {"about|", "ok|v", "ok"},
+                   {"export_logbook|", "export_from|v", "cancel"}};
     for (const auto& d : dialogs) {
       if (*d.opener) ASSERT_TRUE(TabTo(page, d.opener, hidden_stops)) << d.opener;
       std::string first, pressed;

@@ -5,12 +5,12 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
-#include "desktop/login_dlg.h"
-#include "desktop/main_frame.h"
 #include "app/page_folder.h"
 #include "app/settings.h"
 #include "app/string_table.h"
 #include "browse/calendar_func.h"
+#include "desktop/login_dlg.h"
+#include "desktop/main_frame.h"
 #include "e2e/gui_sim_test.h"
 #include "e2e/gui_support.h"
 #include "seed.h"
@@ -38,21 +38,26 @@ class GuiLogbook : public e2e::GuiSimTest {
     LanguageCode = lang;
     State().page_folder = MakePageFolder(ProgramFolder(), lang);
     std::string first_message;
-    e2e::Observe([&](gtk::DialogPage& page) {
-      auto& w = page.window();
-      e2e::TypeInPage(w, "email", sim::kDemoEmail);
-      e2e::TypeInPage(w, "pword", "not the password");
-      e2e::ClickInPage(w, "login");
-      e2e::WaitFor([&] {
-        first_message = w.EvalForTest("return document.getElementById('message').textContent;");
-        return !first_message.empty();
-      }, 8000);
-      e2e::SaveScreenshot(w, "login_" + lang);
-      e2e::TypeInPage(w, "pword", sim::kDemoPassword);
-      // Enter in the password field signs in, as the diver expects.
-      w.EvalForTest("document.getElementById('pword').dispatchEvent("
-                    "new KeyboardEvent('keydown', {key: 'Enter', bubbles: true})); return '';");
-    }, 20000);
+    e2e::Observe(
+        [&](gtk::DialogPage& page) {
+          auto& w = page.window();
+          e2e::TypeInPage(w, "email", sim::kDemoEmail);
+          e2e::TypeInPage(w, "pword", "not the password");
+          e2e::ClickInPage(w, "login");
+          e2e::WaitFor(
+              [&] {
+                first_message = w.EvalForTest("return document.getElementById('message').textContent;");
+                return !first_message.empty();
+              },
+              8000);
+          e2e::SaveScreenshot(w, "login_" + lang);
+          e2e::TypeInPage(w, "pword", sim::kDemoPassword);
+          // Enter in the password field signs in, as the diver expects.
+          w.EvalForTest(
+              "document.getElementById('pword').dispatchEvent("
+              "new KeyboardEvent('keydown', {key: 'Enter', bubbles: true})); return '';");
+        },
+        20000);
     MemoryCredentialStore store;
     gtk::LoginDlg login(&store);
     EXPECT_EQ(gtk::RunPageDialog(login), 1);
@@ -65,10 +70,12 @@ class GuiLogbook : public e2e::GuiSimTest {
   std::string settings_;
 };
 
-
 std::string FrameText(gtk::WebKitWindow& page, const std::string& id) {
-  return page.EvalForTest("const d = document.getElementById('framepage1').contentDocument;"
-                          "const e = d.getElementById(" "'" + id + "'); return e ? e.textContent : '';");
+  return page.EvalForTest(
+      "const d = document.getElementById('framepage1').contentDocument;"
+      "const e = d.getElementById("
+      "'" +
+      id + "'); return e ? e.textContent : '';");
 }
 
 TEST_F(GuiLogbook, SignInThenMonthDayListAndTotals) {
@@ -94,10 +101,13 @@ TEST_F(GuiLogbook, SignInThenMonthDayListAndTotals) {
     char cell_id[16];
     std::snprintf(cell_id, sizeof cell_id, "date_cell_%02d", dive_cell);
     e2e::ClickInPage(page, cell_id, "framepage1");
-    EXPECT_TRUE(e2e::WaitFor([&] {
-      return page.EvalForTest("return String(document.getElementById('framepage1').contentDocument"
-                              ".getElementById('cell_tbody').children.length);") != "0";
-    }, 8000));
+    EXPECT_TRUE(e2e::WaitFor(
+        [&] {
+          return page.EvalForTest(
+                     "return String(document.getElementById('framepage1').contentDocument"
+                     ".getElementById('cell_tbody').children.length);") != "0";
+        },
+        8000));
     EXPECT_NE(FrameText(page, "scuba_total_dive"), "--");
     e2e::SaveScreenshot(page, "logbook_" + lang);
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
@@ -120,7 +130,7 @@ TEST_F(GuiLogbook, FailedMonthDrawsItsDaysAndTheWholeMessage) {
     EXPECT_EQ(calendar->ShowMonth(2024, 6), "HOST_NOT_CONN");
     server->SetFault("calendar_month", "none");
     EXPECT_TRUE(e2e::WaitFor([&] { return FrameText(page, "date_cell_00") == "26"; }, 5000));  // 26 May
-    EXPECT_EQ(FrameText(page, "date_cell_41"), "6");                                          // 6 July
+    EXPECT_EQ(FrameText(page, "date_cell_41"), "6");                                           // 6 July
     EXPECT_EQ(page.EvalForTest("return document.getElementById('message').textContent;"), Tr("HOST_NOT_CONN"));
     EXPECT_EQ(page.EvalForTest("const m = document.getElementById('message');"
                                "return String(m.scrollWidth <= m.clientWidth && m.scrollHeight <= m.clientHeight);"),
@@ -143,17 +153,20 @@ TEST_F(GuiLogbook, SettingsSwitchLanguageAndUnits) {
     if (dlg.PageName() != "setting.htm") return;
     auto& w = dlg.window();
     e2e::SaveScreenshot(w, "settings_ENG");
-    w.EvalForTest("document.getElementById('langauge').value = '1';"
-                  "document.getElementById('unit_i').checked = true; return '';");
+    w.EvalForTest(
+        "document.getElementById('langauge').value = '1';"
+        "document.getElementById('unit_i').checked = true; return '';");
     e2e::ClickInPage(w, "save");
   });
   e2e::ClickInPage(page, "setting");
   // The main page comes back in Chinese with the totals in feet.
-  EXPECT_TRUE(e2e::WaitFor([&] {
-    return page.EvalForTest("const e = document.getElementById('page1'); return e ? e.textContent.trim() : '';") !=
-               english_tab &&
-           FrameText(page, "scuba_max_depth_unit") == "ft";
-  }, 15000));
+  EXPECT_TRUE(e2e::WaitFor(
+      [&] {
+        return page.EvalForTest("const e = document.getElementById('page1'); return e ? e.textContent.trim() : '';") !=
+                   english_tab &&
+               FrameText(page, "scuba_max_depth_unit") == "ft";
+      },
+      15000));
   EXPECT_EQ(LanguageCode, "CHT");
   EXPECT_EQ(State().unit, 1);
   EXPECT_EQ(FrameText(page, "email"), sim::kDemoEmail);

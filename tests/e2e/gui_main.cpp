@@ -6,8 +6,8 @@
 
 #include "desktop/generic_dialogs.h"
 #include "desktop/tile_scheme.h"
-#include "desktop/web_views.h"
 #include "desktop/ui_wait.h"
+#include "desktop/web_views.h"
 #include "e2e/gui_support.h"
 
 int main(int argc, char** argv) {

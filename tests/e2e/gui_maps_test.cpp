@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "desktop/tile_scheme.h"
-#include "desktop/webkit_window.h"
 #include "app/app_state.h"
 #include "app/page_folder.h"
+#include "desktop/tile_scheme.h"
+#include "desktop/webkit_window.h"
 #include "e2e/gui_sim_test.h"
 
 namespace orv {
@@ -65,8 +65,9 @@ class GuiMaps : public e2e::GuiSimTest {
   }
   std::string Js(const std::string& expr) { return window_->EvalForTest("return String(" + expr + ");"); }
   int LoadedTiles() {
-    return std::stoi(Js("[...document.querySelectorAll('.leaflet-tile-loaded')]"
-                        ".filter((t) => t.naturalWidth === 256 && t.style.visibility !== 'hidden').length"));
+    return std::stoi(
+        Js("[...document.querySelectorAll('.leaflet-tile-loaded')]"
+           ".filter((t) => t.naturalWidth === 256 && t.style.visibility !== 'hidden').length"));
   }
   int Coastline() { return std::stoi(Js("document.querySelectorAll('.leaflet-coast-pane path').length")); }
 
@@ -82,8 +83,10 @@ TEST_F(GuiMaps, TilesLoadUnderTheAttribution) {
   const std::string attribution = Js("document.querySelector('.leaflet-control-attribution').innerText");
   EXPECT_EQ(attribution, "\u00a9 OpenStreetMap contributors");
   EXPECT_EQ(Js("(() => { const r = document.querySelector('.leaflet-control-attribution').getBoundingClientRect();"
-               " return r.width > 0 && r.height > 0 && r.height < 24 && r.right <= innerWidth && r.bottom <= innerHeight; })()"),
-            "true") << "small, in a corner, inside the map";
+               " return r.width > 0 && r.height > 0 && r.height < 24 && r.right <= innerWidth && r.bottom <= "
+               "innerHeight; })()"),
+            "true")
+      << "small, in a corner, inside the map";
   EXPECT_GT(Coastline(), 0);
   e2e::SaveScreenshot(*window_, "maps_tiles");
 }

@@ -11,11 +11,11 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
+#include "app/dialogs.h"
 #include "app/page_folder.h"
 #include "app/settings.h"
 #include "app/string_table.h"
 #include "browse/calendar_func.h"
-#include "app/dialogs.h"
 #include "desktop/background_sync.h"
 #include "desktop/generic_dialogs.h"
 #include "desktop/login_dlg.h"
@@ -70,13 +70,15 @@ class GuiOffline : public e2e::GuiSimTest {
   // The sign-in dialog with the demo account typed in; `act` runs on it
   // after "login" was clicked and answered.
   int RunSignIn(const std::function<void(gtk::WebKitWindow&)>& act) {
-    e2e::Observe([&](gtk::DialogPage& dlg) {
-      auto& w = dlg.window();
-      e2e::TypeInPage(w, "email", sim::kDemoEmail);
-      e2e::TypeInPage(w, "pword", sim::kDemoPassword);
-      e2e::ClickInPage(w, "login");
-      act(w);
-    }, 30000);
+    e2e::Observe(
+        [&](gtk::DialogPage& dlg) {
+          auto& w = dlg.window();
+          e2e::TypeInPage(w, "email", sim::kDemoEmail);
+          e2e::TypeInPage(w, "pword", sim::kDemoPassword);
+          e2e::ClickInPage(w, "login");
+          act(w);
+        },
+        30000);
     MemoryCredentialStore store;
     gtk::LoginDlg login(&store);
     return gtk::RunPageDialog(login);
@@ -98,7 +100,8 @@ class GuiOffline : public e2e::GuiSimTest {
     std::snprintf(cell_id, sizeof cell_id, "date_cell_%02d", cell);
     e2e::ClickInPage(page, cell_id, "framepage1");
     e2e::WaitFor([&] { return InFrame(page, "d.getElementById('cell_tbody').children.length") != "0"; }, 8000);
-    const std::string row = InFrame(page, "d.getElementById('cell_tbody').children[0].textContent.replace(/\\s+/g, ' ')");
+    const std::string row =
+        InFrame(page, "d.getElementById('cell_tbody').children[0].textContent.replace(/\\s+/g, ' ')");
     const std::string id = InFrame(page, "d.getElementById('cell_tbody').querySelector('#view').getAttribute('objid')");
     EXPECT_TRUE(detail->View(id)) << id;
     e2e::WaitFor([&] { return InDetail(page, "d.getElementById('log_max_depth').textContent") != "--"; }, 5000);
@@ -126,9 +129,11 @@ TEST_F(GuiOffline, KeepTheLogBookSavesItAllBehindTheScreensAndStopsOnRequest) {
   gtk::StartBackgroundSync(&frame.page());
   EXPECT_EQ(Browse(frame).second.empty(), false);
   EXPECT_TRUE(e2e::WaitFor([&] { return ActiveSavedCopy()->DiveCount() == 80; }, 30000));
-  EXPECT_TRUE(e2e::WaitFor([&] {
-    return frame.page().EvalForTest("return String(document.getElementById('logbook_sync').hidden);") == "true";
-  }, 5000));
+  EXPECT_TRUE(e2e::WaitFor(
+      [&] {
+        return frame.page().EvalForTest("return String(document.getElementById('logbook_sync').hidden);") == "true";
+      },
+      5000));
   gtk::StopBackgroundSync();
   gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
 }
@@ -156,16 +161,17 @@ TEST_F(GuiOffline, BrowseOnlineThenOpenTheSavedCopyWithTheServiceStopped) {
     State().page_folder = MakePageFolder(ProgramFolder(), lang);
     State().token.clear();
     std::string message;
-    EXPECT_EQ(RunSignIn([&](gtk::WebKitWindow& w) {
-                // The service is gone: the dialog says so and offers the copy.
-                e2e::WaitFor([&] {
-                  return w.EvalForTest("return String(document.getElementById('open_saved').hidden);") == "false";
-                }, 10000);
-                message = w.EvalForTest("return document.getElementById('message').textContent;");
-                e2e::SaveScreenshot(w, "offline_login_" + lang);
-                e2e::ClickInPage(w, "open_saved");
-              }),
-              1);
+    EXPECT_EQ(
+        RunSignIn([&](gtk::WebKitWindow& w) {
+          // The service is gone: the dialog says so and offers the copy.
+          e2e::WaitFor(
+              [&] { return w.EvalForTest("return String(document.getElementById('open_saved').hidden);") == "false"; },
+              10000);
+          message = w.EvalForTest("return document.getElementById('message').textContent;");
+          e2e::SaveScreenshot(w, "offline_login_" + lang);
+          e2e::ClickInPage(w, "open_saved");
+        }),
+        1);
     EXPECT_TRUE(message == Tr("NO_INTERNET") || message == Tr("HOST_NOT_CONN")) << message;
     ASSERT_TRUE(ReadingSavedCopy());
     EXPECT_EQ(State().user_id, sim::kDemoUserId);

@@ -12,14 +12,14 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
+#include "app/page_folder.h"
+#include "app/string_table.h"
 #include "desktop/generic_dialogs.h"
 #include "desktop/log_edit_dlg.h"
 #include "desktop/login_dlg.h"
 #include "desktop/main_frame.h"
 #include "desktop/setting_dlg.h"
 #include "desktop/web_views.h"
-#include "app/page_folder.h"
-#include "app/string_table.h"
 #include "e2e/gui_sim_test.h"
 #include "seed.h"
 
@@ -118,12 +118,15 @@ TEST_F(GuiScale, EveryPageFillsItsWindowExactly) {
         const std::string name = page.PageName().substr(0, page.PageName().find('.'));
         if (name == "log_edit") {
           // The dialog's map draws its coastline at every scale, not a blank box.
-          EXPECT_TRUE(e2e::WaitFor([&] {
-            return page.window().EvalForTest(
-                       "const f = document.querySelector('#ie > iframe.child-view');"
-                       "const d = f && f.contentDocument;"
-                       "return d ? String(d.querySelectorAll('.leaflet-coast-pane path').length) : '0';") != "0";
-          }, 10000)) << ScaleName();
+          EXPECT_TRUE(e2e::WaitFor(
+              [&] {
+                return page.window().EvalForTest(
+                           "const f = document.querySelector('#ie > iframe.child-view');"
+                           "const d = f && f.contentDocument;"
+                           "return d ? String(d.querySelectorAll('.leaflet-coast-pane path').length) : '0';") != "0";
+              },
+              10000))
+              << ScaleName();
         }
         e2e::SaveScreenshot(page.window(), "scale_" + name + suffix);
         page.EndDialog(0);

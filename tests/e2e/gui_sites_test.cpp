@@ -8,12 +8,12 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
-#include "desktop/generic_dialogs.h"
-#include "desktop/main_frame.h"
 #include "app/page_folder.h"
 #include "app/program_messages.h"
 #include "app/setting_func.h"
 #include "app/string_table.h"
+#include "desktop/generic_dialogs.h"
+#include "desktop/main_frame.h"
 #include "device/device_port.h"
 #include "devsim_process.h"
 #include "e2e/gui_support.h"
@@ -32,9 +32,11 @@ struct OneFile : sites::FileChooser {
 };
 
 std::string InSites(gtk::WebKitWindow& page, const std::string& expr) {
-  return page.EvalForTest("const d = document.getElementById('framepage2').contentDocument;"
-                          "const f = d.querySelector('#ie > iframe.child-view');"
-                          "const w = f && f.contentWindow, m = f && f.contentDocument; return String(" + expr + ");");
+  return page.EvalForTest(
+      "const d = document.getElementById('framepage2').contentDocument;"
+      "const f = d.querySelector('#ie > iframe.child-view');"
+      "const w = f && f.contentWindow, m = f && f.contentDocument; return String(" +
+      expr + ");");
 }
 
 sites::DiveSite Site(int type, const char* name, double lat, double lng) {
@@ -95,7 +97,8 @@ TEST(GuiSites, ImportedSitesGoToTheDeviceAndComeBackOnTheMap) {
     });
     func->set_file_chooser(&file);
     e2e::ClickInPage(page, "dive_site_import", "framepage2");
-    ASSERT_TRUE(e2e::WaitFor([&] { return InSites(page, "d.getElementById('cell_tbody').children.length") == "3"; }, 5000));
+    ASSERT_TRUE(
+        e2e::WaitFor([&] { return InSites(page, "d.getElementById('cell_tbody').children.length") == "3"; }, 5000));
     e2e::ClickInPage(page, "dive_site_send", "framepage2");
     ASSERT_TRUE(e2e::WaitFor([&] { return !shown.empty(); }, 15000));
     ASSERT_EQ(shown, std::vector<std::string>{Tr("DIVE_SITE_WRITED")});
@@ -103,27 +106,32 @@ TEST(GuiSites, ImportedSitesGoToTheDeviceAndComeBackOnTheMap) {
     // Emptied here, the lists come back from the dive computer.
     func->set_file_chooser(&empty);
     e2e::ClickInPage(page, "dive_site_import", "framepage2");
-    ASSERT_TRUE(e2e::WaitFor([&] { return InSites(page, "d.getElementById('cell_tbody').children.length") == "0"; }, 5000));
+    ASSERT_TRUE(
+        e2e::WaitFor([&] { return InSites(page, "d.getElementById('cell_tbody').children.length") == "0"; }, 5000));
     e2e::ClickInPage(page, "dive_site_read", "framepage2");
     ASSERT_TRUE(e2e::WaitFor([&] { return shown.size() == 2; }, 15000));
     ASSERT_EQ(shown.back(), Tr("DIVE_SITE_READED"));
     EXPECT_EQ(func->model().list(1).size(), 1u);
     EXPECT_EQ(func->model().list(2)[0].Name(), "Orchid Island");
-    ASSERT_TRUE(e2e::WaitFor([&] { return InSites(page, "d.getElementById('cell_tbody').children.length") == "3"; }, 5000));
+    ASSERT_TRUE(
+        e2e::WaitFor([&] { return InSites(page, "d.getElementById('cell_tbody').children.length") == "3"; }, 5000));
     EXPECT_EQ(InSites(page, "d.querySelector('#cell_tbody .site_name').textContent"), "Houbihu");
 
     // A click on a row selects it: inputs filled, marker on the map.
-    page.EvalForTest("document.getElementById('framepage2').contentDocument"
-                     ".querySelectorAll('#cell_tbody .site_pick')[1].click(); return '';");
-    ASSERT_TRUE(e2e::WaitFor([&] { return InSites(page, "d.getElementById('dive_site_edit_name').value") == "Banana Bay"; }, 5000));
+    page.EvalForTest(
+        "document.getElementById('framepage2').contentDocument"
+        ".querySelectorAll('#cell_tbody .site_pick')[1].click(); return '';");
+    ASSERT_TRUE(e2e::WaitFor(
+        [&] { return InSites(page, "d.getElementById('dive_site_edit_name').value") == "Banana Bay"; }, 5000));
     EXPECT_EQ(InSites(page, "d.getElementById('dive_site_save').disabled"), "false");
     EXPECT_TRUE(e2e::WaitFor([&] { return InSites(page, "m.querySelectorAll('.orv-pin').length") == "1"; }, 5000));
     e2e::WaitFor([] { return false; }, 800);
     e2e::SaveScreenshot(page, "sites_" + lang);
 
     // The type selector, changed as the diver does, shows the gauge list.
-    page.EvalForTest("const s = document.getElementById('framepage2').contentDocument.getElementById('dive_site_type');"
-                     "s.value = '2'; s.dispatchEvent(new Event('change', {bubbles: true})); return '';");
+    page.EvalForTest(
+        "const s = document.getElementById('framepage2').contentDocument.getElementById('dive_site_type');"
+        "s.value = '2'; s.dispatchEvent(new Event('change', {bubbles: true})); return '';");
     EXPECT_TRUE(e2e::WaitFor([&] { return func->model().current_type() == 2; }, 5000));
 
     // Asked to centre far past the date line, the map stops at the world's
@@ -138,7 +146,9 @@ TEST(GuiSites, ImportedSitesGoToTheDeviceAndComeBackOnTheMap) {
     EXPECT_LE(std::abs(centre.latitude), 90000000);
 
     // A search with many results pops up the list under the search bar.
-    page.EvalForTest("document.getElementById('framepage2').contentDocument.getElementById('dive_site_find_name').value = 'Cozumel'; return '';");
+    page.EvalForTest(
+        "document.getElementById('framepage2').contentDocument.getElementById('dive_site_find_name').value = "
+        "'Cozumel'; return '';");
     e2e::ClickInPage(page, "dive_site_find", "framepage2");
     ASSERT_TRUE(e2e::WaitFor([&] { return InSites(page, "d.getElementById('pop_table').hidden") == "false"; }, 5000));
     EXPECT_NE(InSites(page, "d.getElementById('poi_cell_tbody').children.length"), "0");
@@ -155,7 +165,8 @@ TEST(GuiSites, ImportedSitesGoToTheDeviceAndComeBackOnTheMap) {
       ASSERT_TRUE(e2e::WaitFor([&] { return InSites(page, "d.documentElement.lang") == "zh-Hant-TW"; }, 10000));
       e2e::ClickInPage(page, "page2");
       ASSERT_TRUE(e2e::WaitFor([&] { return InSites(page, "w && typeof w.setCMarker") == "function"; }, 10000));
-      EXPECT_TRUE(e2e::WaitFor([&] { return InSites(page, "d.getElementById('cell_tbody').children.length") == "3"; }, 5000));
+      EXPECT_TRUE(
+          e2e::WaitFor([&] { return InSites(page, "d.getElementById('cell_tbody').children.length") == "3"; }, 5000));
       EXPECT_EQ(InSites(page, "d.getElementById('dive_site_save').disabled"), "true");
     }
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));

@@ -30,8 +30,7 @@ void Observe(std::function<void(gtk::DialogPage&)> act, int timeout_ms) {
 }
 
 void ClickInPage(gtk::WebKitWindow& window, const std::string& id, const std::string& frame) {
-  std::string doc = frame.empty() ? "document"
-                                  : "document.getElementById(" + Quote(frame) + ").contentDocument";
+  std::string doc = frame.empty() ? "document" : "document.getElementById(" + Quote(frame) + ").contentDocument";
   window.EvalForTest("const e = " + doc + ".getElementById(" + Quote(id) + "); if (e) e.click(); return '';");
 }
 
@@ -65,7 +64,8 @@ void After(int ms, std::function<void()> act) {
         (*static_cast<std::function<void()>*>(data))();
         return G_SOURCE_REMOVE;
       },
-      new std::function<void()>(std::move(act)), [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+      new std::function<void()>(std::move(act)),
+      [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
 }
 
 bool SaveScreenshot(gtk::WebKitWindow& window, const std::string& name) {

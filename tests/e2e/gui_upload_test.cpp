@@ -13,14 +13,14 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
+#include "app/page_folder.h"
+#include "app/stop_request.h"
+#include "app/string_table.h"
+#include "browse/calendar_func.h"
 #include "desktop/generic_dialogs.h"
 #include "desktop/main_frame.h"
 #include "desktop/progress_dialog.h"
 #include "desktop/stop_signals.h"
-#include "app/stop_request.h"
-#include "app/page_folder.h"
-#include "app/string_table.h"
-#include "browse/calendar_func.h"
 #include "device/device_port.h"
 #include "device/device_session.h"
 #include "devsim_process.h"
@@ -66,22 +66,26 @@ TEST(GuiUpload, DivesMoveFromTheDiveComputerToTheCalendar) {
   SetDialogBackend(&dialogs);
   std::string last_status, told;
   bool saw_progress = false;
-  e2e::Observe([&](gtk::DialogPage& page) {
-    if (page.PageName() == "msg.htm") {  // the outcome, once the progress has closed
-      told = page.window().EvalForTest("return document.getElementById('MsgText1').textContent;");
-      e2e::SaveScreenshot(page.window(), "upload_done");
-      e2e::ClickInPage(page.window(), "ok");
-      return;
-    }
-    if (page.PageName() != "progress.htm") return;
-    saw_progress = true;
-    // Picture the dialog once the worker is reading dives.
-    e2e::WaitFor([&] {
-      last_status = page.window().EvalForTest("return document.getElementById('MsgText1').textContent;");
-      return last_status == Tr("UPLOAING_LOG") || last_status == Tr("READING_LOG");
-    }, 10000);
-    e2e::SaveScreenshot(page.window(), "upload_progress");
-  }, 60000);
+  e2e::Observe(
+      [&](gtk::DialogPage& page) {
+        if (page.PageName() == "msg.htm") {  // the outcome, once the progress has closed
+          told = page.window().EvalForTest("return document.getElementById('MsgText1').textContent;");
+          e2e::SaveScreenshot(page.window(), "upload_done");
+          e2e::ClickInPage(page.window(), "ok");
+          return;
+        }
+        if (page.PageName() != "progress.htm") return;
+        saw_progress = true;
+        // Picture the dialog once the worker is reading dives.
+        e2e::WaitFor(
+            [&] {
+              last_status = page.window().EvalForTest("return document.getElementById('MsgText1').textContent;");
+              return last_status == Tr("UPLOAING_LOG") || last_status == Tr("READING_LOG");
+            },
+            10000);
+        e2e::SaveScreenshot(page.window(), "upload_progress");
+      },
+      60000);
   e2e::ClickInPage(frame.page(), "upload");
   // The click returns once the upload's dialog has closed; the calendar's
   // reload runs from the main loop after that.
@@ -145,16 +149,20 @@ TEST(GuiUpload, SignalOrClosingStopsTheUploadWithTheEndCommand) {
     const size_t ends_before = ends();
     program_ended = false;
     bool reading = false;
-    e2e::Observe([&](gtk::DialogPage& page) {
-      if (page.PageName() != "progress.htm") return;
-      // Once the worker is inside a block read.
-      reading = e2e::WaitFor([&] {
-        for (const std::string& line : test::ReadLines(log))
-          if (line.rfind("rx 0001", 0) == 0) return true;
-        return false;
-      }, 10000);
-      stops[i]();
-    }, 60000);
+    e2e::Observe(
+        [&](gtk::DialogPage& page) {
+          if (page.PageName() != "progress.htm") return;
+          // Once the worker is inside a block read.
+          reading = e2e::WaitFor(
+              [&] {
+                for (const std::string& line : test::ReadLines(log))
+                  if (line.rfind("rx 0001", 0) == 0) return true;
+                return false;
+              },
+              10000);
+          stops[i]();
+        },
+        60000);
     e2e::ClickInPage(frame.page(), "upload");
     EXPECT_TRUE(reading);
     EXPECT_TRUE(StopRequested());
@@ -170,7 +178,6 @@ TEST(GuiUpload, SignalOrClosingStopsTheUploadWithTheEndCommand) {
   device::SetDevicePathOverride("");
   gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
 }
-
 
 // The program itself, stopped by a signal where it waits for the diver: it
 // ends with 128 + the signal and says so in one line on stderr.

@@ -1,18 +1,18 @@
 // A slow or stalled service in the real windows: the windows keep painting,
 // input is held off, the busy popup comes up saying what the program waits
 // for, and its Cancel ends the request with no failure shown.
-#include <gtest/gtest.h>
 #include <gdk/gdk.h>
+#include <gtest/gtest.h>
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
-#include "desktop/login_dlg.h"
-#include "desktop/main_frame.h"
-#include "desktop/busy_popup.h"
 #include "app/page_folder.h"
 #include "app/settings.h"
 #include "app/string_table.h"
 #include "cloud/service_config.h"
+#include "desktop/busy_popup.h"
+#include "desktop/login_dlg.h"
+#include "desktop/main_frame.h"
 #include "e2e/gui_sim_test.h"
 #include "seed.h"
 
@@ -59,43 +59,46 @@ TEST_F(GuiWait, StalledSignInKeepsTheDialogLiveUntilCancel) {
   gint64 frames_early = -1, frames_late = -1, cancelled_at = 0, ended_at = 0;
   bool busy_cursor = false, overlay_again = true;
   std::string message = "unread", popup_text;
-  e2e::Observe([&](gtk::DialogPage& page) {
-    auto& w = page.window();
-    e2e::TypeInPage(w, "email", sim::kDemoEmail);
-    e2e::TypeInPage(w, "pword", sim::kDemoPassword);
-    // A clock in the page: it repaints only while the main loop runs. Kept
-    // out of sight, so the screenshots show the dialog as the diver sees it.
-    w.EvalForTest("const c = document.createElement('div'); document.body.appendChild(c);"
-                  "c.style.cssText = 'position:fixed;right:0;bottom:0;font-size:1px;opacity:.01';"
-                  "setInterval(() => { c.textContent = Date.now(); }, 40); return '';");
-    const int x = std::stoi(w.EvalForTest(
-        "const r = document.getElementById('login').getBoundingClientRect(); return String(Math.round(r.x + 8));"));
-    const int y = std::stoi(w.EvalForTest(
-        "const r = document.getElementById('login').getBoundingClientRect(); return String(Math.round(r.y + 8));"));
-    GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(page.gtk_window()));
-    GdkWindow* view_window = gtk_widget_get_window(page.window().widget());
-    e2e::After(700, [&] { frames_early = gdk_frame_clock_get_frame_counter(clock); });
-    e2e::After(1500, [&] {
-      e2e::WaitFor([] { return gtk::BusyPopup::ShownPage() != nullptr; }, 10000);
-      frames_late = gdk_frame_clock_get_frame_counter(clock);
-      popup_text = PopupText();
-      busy_cursor = gdk_window_get_cursor(gtk_widget_get_window(GTK_WIDGET(page.gtk_window()))) != nullptr;
-      e2e::SaveWindowScreenshot(page.gtk_window(), "wait_sign_in_busy");
-      if (gtk::BusyPopup::ShownPage()) e2e::SaveScreenshot(*gtk::BusyPopup::ShownPage(), "wait_busy_popup_ENG");
-      // A real click on "Sign in" again: it must go nowhere.
-      gdk_test_simulate_button(view_window, x, y, 1, GdkModifierType(0), GDK_BUTTON_PRESS);
-      gdk_test_simulate_button(view_window, x, y, 1, GdkModifierType(0), GDK_BUTTON_RELEASE);
-      e2e::WaitFor([] { return false; }, 200);
-      cancelled_at = NowMs();
-      CancelInPopup();
-    });
-    e2e::ClickInPage(w, "login");  // returns once the sign-in has ended
-    ended_at = NowMs();
-    message = w.EvalForTest("return document.getElementById('message').textContent;");
-    overlay_again = e2e::WaitFor([] { return gtk::BusyPopup::ShownWindow() != nullptr; }, 1500);
-    e2e::SaveScreenshot(w, "wait_sign_in_cancelled");
-    e2e::ClickInPage(w, "exit");
-  }, 30000);
+  e2e::Observe(
+      [&](gtk::DialogPage& page) {
+        auto& w = page.window();
+        e2e::TypeInPage(w, "email", sim::kDemoEmail);
+        e2e::TypeInPage(w, "pword", sim::kDemoPassword);
+        // A clock in the page: it repaints only while the main loop runs. Kept
+        // out of sight, so the screenshots show the dialog as the diver sees it.
+        w.EvalForTest(
+            "const c = document.createElement('div'); document.body.appendChild(c);"
+            "c.style.cssText = 'position:fixed;right:0;bottom:0;font-size:1px;opacity:.01';"
+            "setInterval(() => { c.textContent = Date.now(); }, 40); return '';");
+        const int x = std::stoi(w.EvalForTest(
+            "const r = document.getElementById('login').getBoundingClientRect(); return String(Math.round(r.x + 8));"));
+        const int y = std::stoi(w.EvalForTest(
+            "const r = document.getElementById('login').getBoundingClientRect(); return String(Math.round(r.y + 8));"));
+        GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(page.gtk_window()));
+        GdkWindow* view_window = gtk_widget_get_window(page.window().widget());
+        e2e::After(700, [&] { frames_early = gdk_frame_clock_get_frame_counter(clock); });
+        e2e::After(1500, [&] {
+          e2e::WaitFor([] { return gtk::BusyPopup::ShownPage() != nullptr; }, 10000);
+          frames_late = gdk_frame_clock_get_frame_counter(clock);
+          popup_text = PopupText();
+          busy_cursor = gdk_window_get_cursor(gtk_widget_get_window(GTK_WIDGET(page.gtk_window()))) != nullptr;
+          e2e::SaveWindowScreenshot(page.gtk_window(), "wait_sign_in_busy");
+          if (gtk::BusyPopup::ShownPage()) e2e::SaveScreenshot(*gtk::BusyPopup::ShownPage(), "wait_busy_popup_ENG");
+          // A real click on "Sign in" again: it must go nowhere.
+          gdk_test_simulate_button(view_window, x, y, 1, GdkModifierType(0), GDK_BUTTON_PRESS);
+          gdk_test_simulate_button(view_window, x, y, 1, GdkModifierType(0), GDK_BUTTON_RELEASE);
+          e2e::WaitFor([] { return false; }, 200);
+          cancelled_at = NowMs();
+          CancelInPopup();
+        });
+        e2e::ClickInPage(w, "login");  // returns once the sign-in has ended
+        ended_at = NowMs();
+        message = w.EvalForTest("return document.getElementById('message').textContent;");
+        overlay_again = e2e::WaitFor([] { return gtk::BusyPopup::ShownWindow() != nullptr; }, 1500);
+        e2e::SaveScreenshot(w, "wait_sign_in_cancelled");
+        e2e::ClickInPage(w, "exit");
+      },
+      30000);
   MemoryCredentialStore store;
   gtk::LoginDlg login(&store);
   EXPECT_EQ(gtk::RunPageDialog(login), 0);
@@ -105,7 +108,7 @@ TEST_F(GuiWait, StalledSignInKeepsTheDialogLiveUntilCancel) {
   EXPECT_TRUE(busy_cursor);
   ASSERT_GT(cancelled_at, 0);
   EXPECT_LT(ended_at - cancelled_at, 1000);
-  EXPECT_EQ(message, "");  // the diver cancelled: no failure to tell of
+  EXPECT_EQ(message, "");       // the diver cancelled: no failure to tell of
   EXPECT_FALSE(overlay_again);  // the held-off click started no second sign-in
   EXPECT_TRUE(State().token.empty());
   EXPECT_EQ(gtk::BusyPopup::ShownWindow(), nullptr);

@@ -69,9 +69,9 @@ void CheckDiveValues(const Json::Value& dive) {
              t.minute >= 0 && t.minute < 60 && t.second >= 0 && t.second < 60);
   FUZZ_CHECK(StartTimeText(when, zone).size() >= 16);
   (void)DurationText(JsonInt(dive, "dive_duration"));
-  const float sac = SacRate(ReadDecimal(JsonText(dive, "average_depth")), JsonInt(dive, "dive_duration"),
-                            JsonInt(dive, "water_type"), JsonNumber(dive, "start_pressure"),
-                            JsonNumber(dive, "end_pressure"), JsonInt(dive, "cylinder_volume"));
+  const float sac =
+      SacRate(ReadDecimal(JsonText(dive, "average_depth")), JsonInt(dive, "dive_duration"), JsonInt(dive, "water_type"),
+              JsonNumber(dive, "start_pressure"), JsonNumber(dive, "end_pressure"), JsonInt(dive, "cylinder_volume"));
   FUZZ_CHECK(std::isfinite(sac));
   FUZZ_CHECK(IsNumberText(DisplayUnits::AirConsumption(sac)));
   const float depth = DepthFromPressure(JsonNumber(dive, "surface_pressure"), JsonNumber(dive, "pressure"),

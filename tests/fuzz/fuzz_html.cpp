@@ -52,8 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(w.LoadFile(kFixture));
   const char* points[] = {"rows", "box", "kind", "text"};
   ElementRef target;
-  if (data[0] % 5 == 4) target = w.FindInFrame("frame1", "inner");
-  else target = w.FindById(points[data[0] % 5]);
+  if (data[0] % 5 == 4)
+    target = w.FindInFrame("frame1", "inner");
+  else
+    target = w.FindById(points[data[0] % 5]);
   FUZZ_CHECK(static_cast<bool>(target));
   const int before = w.ChildCount(target);
 
@@ -61,8 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   target.AppendHtml(html);
   (void)w.InnerHtml(target);
   // Appending adds after what was there and touches nothing else.
-  if (html.empty()) FUZZ_CHECK(w.ChildCount(target) == 0);
-  else FUZZ_CHECK(w.ChildCount(target) >= before);
+  if (html.empty())
+    FUZZ_CHECK(w.ChildCount(target) == 0);
+  else
+    FUZZ_CHECK(w.ChildCount(target) >= before);
   FUZZ_CHECK(w.TextOf(w.FindById("go")) == "Go");
   FUZZ_CHECK(w.GetValue(w.FindById("name")) == "Ann");
   FUZZ_CHECK(w.FindInFrame("frame1", "inner").Attr("id") == "inner");

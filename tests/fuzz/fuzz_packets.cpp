@@ -22,10 +22,14 @@ void CheckIdentify(const CommandPacket& reply) {
   FUZZ_CHECK(identity == reply.U32(20));
   // An empty field leaves the text alone; anything else is replaced by valid
   // UTF-8 of bounded size (6 UTF-16 units, 12 bytes).
-  if (reply.U16(8) == 0) FUZZ_CHECK(version == "keep");
-  else FUZZ_CHECK(fuzz::IsValidUtf8(version) && !version.empty() && version.size() <= 6 * 3);
-  if (reply.bytes()[24] == 0) FUZZ_CHECK(model == "keep");
-  else FUZZ_CHECK(fuzz::IsValidUtf8(model) && !model.empty() && model.size() <= 12 * 3);
+  if (reply.U16(8) == 0)
+    FUZZ_CHECK(version == "keep");
+  else
+    FUZZ_CHECK(fuzz::IsValidUtf8(version) && !version.empty() && version.size() <= 6 * 3);
+  if (reply.bytes()[24] == 0)
+    FUZZ_CHECK(model == "keep");
+  else
+    FUZZ_CHECK(fuzz::IsValidUtf8(model) && !model.empty() && model.size() <= 12 * 3);
 }
 
 void CheckFields(const CommandPacket& p) {

@@ -13,8 +13,7 @@ using namespace orv;
 namespace {
 
 bool IsStandardKey(const std::string& k) {
-  return k.empty() || k == "HOST_NOT_CONN" || k == "HOST_ERROR" || k == "DATA_ERROR" ||
-         k == "EMAIL_PWD_ERROR";
+  return k.empty() || k == "HOST_NOT_CONN" || k == "HOST_ERROR" || k == "DATA_ERROR" || k == "EMAIL_PWD_ERROR";
 }
 
 // Every reader on every member (a bounded number), and what each promises
@@ -33,8 +32,10 @@ void ReadMembers(const Json::Value& object) {
     const std::string text = JsonText(object, name.c_str());
     const int32_t i = JsonInt(object, name.c_str());
     const double d = JsonNumber(object, name.c_str());
-    if (!v.isString()) FUZZ_CHECK(text.empty());
-    else FUZZ_CHECK(text == v.asString());
+    if (!v.isString())
+      FUZZ_CHECK(text.empty());
+    else
+      FUZZ_CHECK(text == v.asString());
     if (!v.isNumeric()) FUZZ_CHECK(i == 0 && d == 0.0);
     if (v.isInt()) FUZZ_CHECK(i == v.asInt());
     if (v.isObject()) ReadMembers(v);

@@ -48,8 +48,10 @@ void CheckLookups(const StringTable& table, const Json::Value& parsed) {
       FUZZ_CHECK(utf8 == Utf16ToUtf8(text) && fuzz::IsValidUtf8(utf8));
       const Json::Value& entry = parsed[key];
       const Json::Value* value = entry.isObject() ? entry.find(lang, lang + 3) : nullptr;
-      if (!value || !value->isString()) FUZZ_CHECK(text.empty());
-      else FUZZ_CHECK(text == Utf8ToUtf16(value->asString()));
+      if (!value || !value->isString())
+        FUZZ_CHECK(text.empty());
+      else
+        FUZZ_CHECK(text == Utf8ToUtf16(value->asString()));
     }
   }
   FUZZ_CHECK(table.Text("\x01no such key").empty());

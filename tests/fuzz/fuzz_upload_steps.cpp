@@ -41,8 +41,7 @@ void CheckStep(const UploadStep& step) {
   FUZZ_CHECK(filled && read == sum && started == sum);
   FUZZ_CHECK(buffer.size() == static_cast<size_t>(step.cb_send));
   // The ranges fill the buffer from its start, the rest stays zero.
-  for (size_t i = 0; i < buffer.size(); ++i)
-    FUZZ_CHECK(buffer[i] == (static_cast<int64_t>(i) < sum ? 0xA5 : 0));
+  for (size_t i = 0; i < buffer.size(); ++i) FUZZ_CHECK(buffer[i] == (static_cast<int64_t>(i) < sum ? 0xA5 : 0));
 }
 
 }  // namespace

@@ -81,15 +81,21 @@ void CheckRead(Usb& usb, Stream s, uint32_t count) {
   CommandPacket p;
   UsbFault fault = UsbFault::None;
   for (uint32_t index = 0; index < kPacketsPerBlock && fault == UsbFault::None; ++index) {
-    if (!s.Next(p)) fault = UsbFault::HangUp;
-    else if (!p.Is(Command::Data)) fault = UsbFault::WrongCommand;
-    else if (p.index() != index) fault = UsbFault::WrongIndex;
-    else std::copy(p.payload().begin(), p.payload().end(), block.begin() + index * kPayloadSize);
+    if (!s.Next(p))
+      fault = UsbFault::HangUp;
+    else if (!p.Is(Command::Data))
+      fault = UsbFault::WrongCommand;
+    else if (p.index() != index)
+      fault = UsbFault::WrongIndex;
+    else
+      std::copy(p.payload().begin(), p.payload().end(), block.begin() + index * kPayloadSize);
   }
   bool delivered = false;
   if (fault == UsbFault::None) {
-    if (!s.Next(p)) fault = UsbFault::HangUp;
-    else if (!p.Is(Command::ReadEnd)) fault = UsbFault::WrongCommand;
+    if (!s.Next(p))
+      fault = UsbFault::HangUp;
+    else if (!p.Is(Command::ReadEnd))
+      fault = UsbFault::WrongCommand;
     else {
       delivered = true;
       if (BlockChecksum(block) != p.U32(16)) fault = UsbFault::Checksum;
@@ -111,9 +117,12 @@ void CheckWrite(Usb& usb, Stream s, int peer, const uint8_t* seed, size_t seed_s
   const bool ok = usb.WriteBlock(0x2000, source.data());
   CommandPacket reply;
   UsbFault fault = UsbFault::None;
-  if (!s.Next(reply)) fault = UsbFault::HangUp;
-  else if (!reply.Is(Command::WriteResult)) fault = UsbFault::WrongCommand;
-  else if (reply.U32(8) == 0) fault = UsbFault::Refused;
+  if (!s.Next(reply))
+    fault = UsbFault::HangUp;
+  else if (!reply.Is(Command::WriteResult))
+    fault = UsbFault::WrongCommand;
+  else if (reply.U32(8) == 0)
+    fault = UsbFault::Refused;
   FUZZ_CHECK(ok == (fault == UsbFault::None) && usb.last_fault() == fault);
   // What went out: 128 data packets in order and a commit with the sum.
   std::vector<uint8_t> sent = ReadPending(peer);
@@ -154,9 +163,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     d.write_result = std::chrono::milliseconds(2000);
     Usb usb(port, d);
     Stream s{stream, stream_size};
-    if (op == 0) CheckIdentify(usb, s);
-    else if (op == 1) CheckRead(usb, s, count);
-    else CheckWrite(usb, s, peer, stream, stream_size);
+    if (op == 0)
+      CheckIdentify(usb, s);
+    else if (op == 1)
+      CheckRead(usb, s, count);
+    else
+      CheckWrite(usb, s, peer, stream, stream_size);
   }
   ::close(peer);
   return 0;

@@ -186,7 +186,7 @@ TEST_F(BrowsePageTest, CancelledMonthStepKeepsTheShownMonthAndTellsNothing) {
   service.replies["api/v1/divelogs/calendar/month?year_month=202011"] = "<html>busy</html>";
   CalendarFunc cal(&notifier, [this](const Endpoint& e) -> std::optional<std::string> {
     if (e.path.find("year_month=202010") == std::string::npos) return service.Request()(e);
-    NoteWaitCancelled();  // as the busy popup's Cancel does while the request runs
+    NoteWaitCancelled();   // as the busy popup's Cancel does while the request runs
     return std::string();  // what a transfer cut off by Cancel gives
   });
   cal.Bind(&win);
@@ -241,8 +241,7 @@ TEST_F(BrowsePageTest, DayListRowsFromAPreviousMonthCell) {
   EXPECT_EQ(win.ChildCount(body), 3);
   EXPECT_EQ(Cell(1).Attr("aria-selected"), "true");
   EXPECT_EQ(Cell(2).Attr("aria-selected"), "");
-  service.replies["api/v1/divelogs/calendar/date?year_month_date=20200901"] =
-      R"({"code":"0000000","response":{}})";
+  service.replies["api/v1/divelogs/calendar/date?year_month_date=20200901"] = R"({"code":"0000000","response":{}})";
   ASSERT_TRUE(win.ClickInFrame("framepage1", "date_cell_02"));
   EXPECT_EQ(win.ChildCount(body), 0);
   EXPECT_EQ(Message(), "");
@@ -293,7 +292,7 @@ TEST_F(BrowsePageTest, StatisticsReloadOnSyncAndFollowTheUnitSetting) {
   cal.ShowMonth(2020, 9);
   history.attach(&win);
   const char* ids[] = {"scuba_total_dive", "scuba_total_time", "scuba_max_depth", "scuba_max_depth_unit",
-                       "free_total_dive", "free_total_time", "free_max_depth", "free_max_depth_unit"};
+                       "free_total_dive",  "free_total_time",  "free_max_depth",  "free_max_depth_unit"};
   auto texts = [&] {
     std::vector<std::string> out;
     for (const char* id : ids) out.push_back(Text(Frame(id)));

@@ -85,7 +85,8 @@ TEST_F(DiveLogPage, ViewSendsValuesMarkersAndChartToTheDetailPage) {
 
   // A row of the day list as the calendar builds it.
   ElementRef list = main.FindInFrame("framepage1", "cell_tbody");
-  list.AppendHtml(R"(<tr><td><button id="view" objid="d000001"></button><button id="edit" objid="x"></button></td></tr>)");
+  list.AppendHtml(
+      R"(<tr><td><button id="view" objid="d000001"></button><button id="edit" objid="x"></button></td></tr>)");
   PageEvent click;
   click.target = list.FindBelow("view");
   func.on_event(click.target, click);

@@ -107,7 +107,7 @@ TEST_F(HeadlessTest, FormValuesBehaveAsInABrowser) {
   EXPECT_EQ(kind.Value(), "1");  // the selected option
   kind.SetValue("Free");         // an option without value carries its text
   EXPECT_EQ(kind.Value(), "Free");
-  kind.SetValue("7");            // no such option: nothing selected
+  kind.SetValue("7");  // no such option: nothing selected
   EXPECT_EQ(kind.Value(), "");
 
   ElementRef flag = win.FindById("flag");

@@ -11,8 +11,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -68,8 +68,7 @@ class SecretServiceProbe : public TempDir {
     }
   }
   void TearDown() override {
-    for (const auto& [name, value] : saved_)
-      value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+    for (const auto& [name, value] : saved_) value ? setenv(name, value->c_str(), 1) : unsetenv(name);
     TempDir::TearDown();
   }
   std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
@@ -149,8 +148,8 @@ class Child {
     args.push_back(nullptr);
     gint in = -1;
     const auto flags = static_cast<GSpawnFlags>(G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_SEARCH_PATH);
-    if (!g_spawn_async_with_pipes(nullptr, args.data(), envp, flags, nullptr, nullptr, &pid_,
-                                  input ? &in : nullptr, &out_, nullptr, nullptr))
+    if (!g_spawn_async_with_pipes(nullptr, args.data(), envp, flags, nullptr, nullptr, &pid_, input ? &in : nullptr,
+                                  &out_, nullptr, nullptr))
       return false;
     if (input) {
       (void)!write(in, input, strlen(input));
@@ -189,9 +188,7 @@ bool Installed(const char* program) {
 // A session bus of the test's own, listening in `dir`.
 std::string StartBus(Child& bus, const std::string& dir) {
   const std::string address = "unix:path=" + dir + "/bus";
-  if (!bus.Start({"dbus-daemon", "--session", "--nofork", "--print-address=1",
-                  "--address=" + address}))
-    return {};
+  if (!bus.Start({"dbus-daemon", "--session", "--nofork", "--print-address=1", "--address=" + address})) return {};
   // The daemon prints its address once it is listening.
   return bus.ReadLine(5000).empty() ? std::string() : address;
 }
@@ -210,10 +207,10 @@ TEST_F(SecretServiceProbe, SeesWhetherTheSecretServiceNameIsOwned) {
                                         G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
       nullptr, nullptr, nullptr);
   ASSERT_NE(owner, nullptr);
-  GVariant* reply = g_dbus_connection_call_sync(
-      owner, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-      "RequestName", g_variant_new("(su)", "org.freedesktop.secrets", 0u), G_VARIANT_TYPE("(u)"),
-      G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr);
+  GVariant* reply =
+      g_dbus_connection_call_sync(owner, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                  "RequestName", g_variant_new("(su)", "org.freedesktop.secrets", 0u),
+                                  G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr);
   if (reply) g_variant_unref(reply);
   EXPECT_NE(ProbeWith(address.c_str(), nullptr), nullptr);
   g_dbus_connection_close_sync(owner, nullptr, nullptr);
@@ -233,8 +230,8 @@ TEST_F(SecretServiceProbe, KeyringStoresLooksUpAndForgets) {
   env = g_environ_setenv(env, "HOME", dir_.c_str(), TRUE);
   env = g_environ_setenv(env, "XDG_DATA_HOME", (dir_ + "/data").c_str(), TRUE);
   env = g_environ_setenv(env, "XDG_RUNTIME_DIR", dir_.c_str(), TRUE);
-  const bool started = keyring.Start(
-      {"gnome-keyring-daemon", "--foreground", "--unlock", "--components=secrets"}, env, "pw");
+  const bool started =
+      keyring.Start({"gnome-keyring-daemon", "--foreground", "--unlock", "--components=secrets"}, env, "pw");
   g_strfreev(env);
   ASSERT_TRUE(started);
 

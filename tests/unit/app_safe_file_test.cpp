@@ -76,9 +76,9 @@ TEST_F(SafeFile, WriteReplacesOnlyRegularFilesAndKeepsLinks) {
   } cases[] = {
       {"new.txt", "new.txt"},
       {"old.txt", "old.txt"},
-      {"link", "other/real.txt"},          // the link stays, its file is replaced
+      {"link", "other/real.txt"},  // the link stays, its file is replaced
       {"link_to_link", "other/real.txt"},
-      {"dangling", "other/new.txt"},       // created where the link leads
+      {"dangling", "other/new.txt"},  // created where the link leads
       {"folder", nullptr},
       {"fifo", nullptr},
       {"to_fifo", nullptr},
@@ -133,7 +133,7 @@ TEST_F(SafeFile, ReadOpensOnlyRegularFiles) {
     const char* path;
     const char* text;  // null: refused
   } cases[] = {
-      {"old.txt", "old"}, {"link_to_link", "real"}, {"fifo", nullptr},   {"to_fifo", nullptr},
+      {"old.txt", "old"},  {"link_to_link", "real"}, {"fifo", nullptr},   {"to_fifo", nullptr},
       {"socket", nullptr}, {"to_device", nullptr},   {"folder", nullptr}, {"missing", nullptr},
   };
   for (const auto& c : cases) {

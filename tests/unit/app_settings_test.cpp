@@ -109,9 +109,8 @@ TEST_F(SettingsFile, UnitIsCopiedAsStored) {
 
 TEST_F(SettingsFile, CorruptFileGivesDefaultsAndIsReplacedCleanly) {
   for (const std::string& garbage : {std::string("lang=1\nunit=1\n"),  // no group
-                                    std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
-                                    std::string("[Settings\nlang=1\n"),
-                                    std::string("[Settings]\nlang=\xFF\xFE\n")}) {
+                                     std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
+                                     std::string("[Settings\nlang=1\n"), std::string("[Settings]\nlang=\xFF\xFE\n")}) {
     WriteFile(garbage);
     orv::LanguageCode = "CHT";
     orv::State().unit = 0;

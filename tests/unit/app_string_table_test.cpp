@@ -38,8 +38,13 @@ TEST(Utf8ToUtf16, ByteOrderMarkDroppedOnlyAtTheStart) {
 }
 
 TEST(Utf8ToUtf16, MalformedLeadBytesBecomeQuestionMarks) {
-  EXPECT_EQ(Utf8ToUtf16("a\x80" "b\xBF" "c"), u"a?b?c");
-  EXPECT_EQ(Utf8ToUtf16("\xF8\xFC\xFE\xFF" "z"), u"????z");
+  EXPECT_EQ(Utf8ToUtf16("a\x80"
+                        "b\xBF"
+                        "c"),
+            u"a?b?c");
+  EXPECT_EQ(Utf8ToUtf16("\xF8\xFC\xFE\xFF"
+                        "z"),
+            u"????z");
 }
 
 TEST(Utf8ToUtf16, CutOffSequenceGivesOneQuestionMarkAndEnds) {
@@ -55,18 +60,20 @@ TEST(Utf8ToUtf16, EachMalformedSequenceIsOneQuestionMark) {
     const char* in;
     std::u16string out;
   } cases[] = {
-      {"\xC0\xBC\xC0\xBE", u"??"},            // overlong '<' '>'
-      {"\xE0\x80\xAFx", u"?x"},                // overlong '/' in three bytes
-      {"\xF0\x80\x80\xAF", u"?"},             // and in four
-      {"\xE0\x41\x41\x42", u"?AAB"},          // missing continuation: letters kept
+      {"\xC0\xBC\xC0\xBE", u"??"},    // overlong '<' '>'
+      {"\xE0\x80\xAFx", u"?x"},       // overlong '/' in three bytes
+      {"\xF0\x80\x80\xAF", u"?"},     // and in four
+      {"\xE0\x41\x41\x42", u"?AAB"},  // missing continuation: letters kept
       {"\xC3\x41z", u"?Az"},
-      {"\xE6\xC3\xA9", u"?\u00E9"},            // a new lead byte starts over
-      {"\xEF\xFB\xFFModel", u"???Model"},      // never a byte-order mark
-      {"\x80\x80x", u"??x"},                   // stray continuation bytes
-      {"\xED\xA0\x80x", u"?x"},                // surrogate halves
+      {"\xE6\xC3\xA9", u"?\u00E9"},        // a new lead byte starts over
+      {"\xEF\xFB\xFFModel", u"???Model"},  // never a byte-order mark
+      {"\x80\x80x", u"??x"},               // stray continuation bytes
+      {"\xED\xA0\x80x", u"?x"},            // surrogate halves
       {"\xED\xBF\xBF", u"?"},
-      {"\xF4\x90\x80\x80!", u"?!"},           // above U+10FFFF
-      {"\xE6\xBD" "a", u"?a"},                 // cut off inside the text
+      {"\xF4\x90\x80\x80!", u"?!"},  // above U+10FFFF
+      {"\xE6\xBD"
+       "a",
+       u"?a"},                                                // cut off inside the text
       {"\xEF\xBF\xBF\xF4\x8F\xBF\xBF", u"\uFFFF\U0010FFFF"},  // the largest valid ones
   };
   for (const auto& c : cases) EXPECT_EQ(Utf8ToUtf16(c.in), c.out) << c.in;
@@ -126,8 +133,9 @@ TEST_F(LanguageGuard, EntriesOfTheWrongShapeGiveEmptyText) {
 
 TEST_F(LanguageGuard, TextsAreConvertedByTheTableRules) {
   StringTable table;
-  ASSERT_TRUE(table.Load("{ \"BOM\": { \"ENG\": \"\xEF\xBB\xBFmarked\" },"
-                         "  \"NUL\": { \"ENG\": \"before\\u0000after\" } }"));
+  ASSERT_TRUE(
+      table.Load("{ \"BOM\": { \"ENG\": \"\xEF\xBB\xBFmarked\" },"
+                 "  \"NUL\": { \"ENG\": \"before\\u0000after\" } }"));
   orv::LanguageCode = "ENG";
   EXPECT_EQ(table.Text("BOM"), u"marked");
   EXPECT_EQ(table.Utf8("NUL"), "before");

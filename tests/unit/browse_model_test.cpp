@@ -5,9 +5,9 @@
 #include <json/reader.h>
 
 #include "app/app_state.h"
+#include "app/row_markup.h"
 #include "app/string_table.h"
 #include "browse/month_grid.h"
-#include "app/row_markup.h"
 #include "browse/statistics.h"
 
 namespace orv {
@@ -34,11 +34,15 @@ TEST(RowMarkupTest, FillsTextAndAttributesOfTheNamedElements) {
       {"<tr><td><span id=\"t\">--</span></td></tr>", {"t", "", "18.3"}, "<tr><td><span id=\"t\">18.3</span></td></tr>"},
       {"<b id='x'><i>a</i><b>c</b></b><b>k</b>", {"x", "", "y"}, "<b id='x'>y</b><b>k</b>"},
       {"<span id=\"t\">-</span>", {"t", "", "<b>&"}, "<span id=\"t\">&lt;b&gt;&amp;</span>"},
-      {"<button id=\"view\" objid=\"\">V</button>", {"view", "objid", "d\"1"},
+      {"<button id=\"view\" objid=\"\">V</button>",
+       {"view", "objid", "d\"1"},
        "<button id=\"view\" objid=\"d&quot;1\">V</button>"},
-      {"<img id=\"image\" src=\"a.png\" alt=\"\">", {"image", "src", "b.png"}, "<img id=\"image\" src=\"b.png\" alt=\"\">"},
+      {"<img id=\"image\" src=\"a.png\" alt=\"\">",
+       {"image", "src", "b.png"},
+       "<img id=\"image\" src=\"b.png\" alt=\"\">"},
       {"<img id=image>", {"image", "src", "b.png"}, "<img id=image src=\"b.png\">"},
-      {"<span data-id=\"t\">-</span><span id=\"tt\">-</span>", {"t", "", "z"},
+      {"<span data-id=\"t\">-</span><span id=\"tt\">-</span>",
+       {"t", "", "z"},
        "<span data-id=\"t\">-</span><span id=\"tt\">-</span>"},
       {"<span title=\"a>b\" id=\"t\">-</span>", {"t", "", "z"}, "<span title=\"a>b\" id=\"t\">z</span>"},
       {"<span id=\"t\">open", {"t", "", "z"}, "<span id=\"t\">open"},
@@ -77,9 +81,9 @@ TEST(MonthGridTest, SummaryMarksDiveDays) {
     {"year_month_date":"20200915","scuba_count":3,"free_count":0},
     {"year_month_date":"20201005","scuba_count":1,"free_count":1}])");
   MonthGrid g = BuildMonthGrid(2020, 9, summary);
-  EXPECT_EQ(g[22].cls, kClassDiveDay);   // 21 September
-  EXPECT_EQ(g[1].cls, kClassDiveDay);    // 31 August, previous month
-  EXPECT_EQ(g[36].cls, kClassDiveDay);   // 5 October, next month
+  EXPECT_EQ(g[22].cls, kClassDiveDay);     // 21 September
+  EXPECT_EQ(g[1].cls, kClassDiveDay);      // 31 August, previous month
+  EXPECT_EQ(g[36].cls, kClassDiveDay);     // 5 October, next month
   EXPECT_EQ(g[11].cls, kClassShownMonth);  // counts 0 and 0
   EXPECT_EQ(g[16].cls, kClassShownMonth);  // the first of two entries decides
   EXPECT_EQ(g[0].cls, kClassOtherMonth);
@@ -145,7 +149,7 @@ TEST_F(UnitSettingTest, StatisticsTexts) {
   State().unit = 0;
   StatisticsTexts m = MakeStatisticsTexts(t);
   const char* ids[] = {"scuba_total_dive", "scuba_total_time", "scuba_max_depth", "scuba_max_depth_unit",
-                       "free_total_dive", "free_total_time", "free_max_depth", "free_max_depth_unit"};
+                       "free_total_dive",  "free_total_time",  "free_max_depth",  "free_max_depth_unit"};
   const char* metric[] = {"12", "2:15", "35.3", "m", "3", "0:00", "12.0", "m"};
   for (int i = 0; i < 8; ++i) {
     EXPECT_EQ(m[i].first, ids[i]);

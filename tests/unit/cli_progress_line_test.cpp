@@ -20,8 +20,7 @@ struct Step {
 TEST(ProgressLine, TerminalRewritesOneLinePlainPrintsEachStatusOnce) {
   const Step steps[] = {
       {"Reading", "1/3 4096/9000", 45, nullptr}, {"Reading", "1/3 4096/9000", 45, nullptr},  // unchanged: drawn once
-      {"Reading", "2/3 8192/9000", 91, nullptr}, {nullptr, nullptr, 0, "USB_ERROR"},
-      {"Done", "", -1, nullptr},
+      {"Reading", "2/3 8192/9000", 91, nullptr}, {nullptr, nullptr, 0, "USB_ERROR"},        {"Done", "", -1, nullptr},
   };
   struct Case {
     bool terminal;
@@ -39,8 +38,10 @@ TEST(ProgressLine, TerminalRewritesOneLinePlainPrintsEachStatusOnce) {
     {
       ProgressLine line(out, c.terminal);
       for (const Step& s : steps) {
-        if (s.print) line.Print(s.print);
-        else line.Update(s.status, s.counts, s.percent);
+        if (s.print)
+          line.Print(s.print);
+        else
+          line.Update(s.status, s.counts, s.percent);
       }
     }
     EXPECT_EQ(out.str(), c.shows);

@@ -22,11 +22,11 @@ TEST(ReplyCheckTest, CodeEdgeCasesInBothChecks) {
       {"{\"code\":\"\"}", "HOST_ERROR", ""},
       {"", "HOST_NOT_CONN", "HOST_NOT_CONN"},
       {"plain words", "HOST_NOT_CONN", "HOST_ERROR"},
-      {"{\"code\":\"0000000\"", "HOST_NOT_CONN", "HOST_ERROR"},       // truncated
+      {"{\"code\":\"0000000\"", "HOST_NOT_CONN", "HOST_ERROR"},  // truncated
       {"{\"code\":\"0000000\"} trailing", "HOST_NOT_CONN", "HOST_ERROR"},
-      {"[1,2]", "HOST_ERROR", ""},                                  // no object, no code
+      {"[1,2]", "HOST_ERROR", ""},  // no object, no code
       {"\"0000000\"", "HOST_ERROR", ""},
-      {"{\"code\":0}", "DATA_ERROR", ""},                           // a number reads as "0"
+      {"{\"code\":0}", "DATA_ERROR", ""},  // a number reads as "0"
       {"{\"code\":{\"a\":1}}", "HOST_ERROR", ""},
       {"{\"code\":\"  -0012x\"}", "DATA_ERROR", "NOT_SUPPOR_DEVICE"},
       {"{\"code\":\" +000\"}", "DATA_ERROR", ""},

@@ -31,8 +31,7 @@ class HandlersTest : public ::testing::Test {
     std::filesystem::remove_all(dir_);
   }
 
-  SimReply Call(const std::string& method, const std::string& target, const std::string& body = "",
-                bool auth = true) {
+  SimReply Call(const std::string& method, const std::string& target, const std::string& body = "", bool auth = true) {
     SimRequest r;
     r.method = method;
     r.target = target;
@@ -47,8 +46,8 @@ class HandlersTest : public ::testing::Test {
     return v;
   }
   void SignIn() {
-    Json::Value v = Json(Call("POST", "/api/v1/users/login",
-                              "email=demo%40orvelle.test&password=coral%2Breef%26dive%3D100%25"));
+    Json::Value v =
+        Json(Call("POST", "/api/v1/users/login", "email=demo%40orvelle.test&password=coral%2Breef%26dive%3D100%25"));
     ASSERT_EQ(v["code"].asString(), kCodeOk);
     token_ = v["response"]["token"].asString();
   }
@@ -100,9 +99,9 @@ TEST_F(HandlersTest, SeededLogbookAndComputedStatistics) {
 }
 
 TEST_F(HandlersTest, TokensAreCheckedOnEveryDiveEndpoint) {
-  for (const char* target : {"/api/v1/divelogs/calendar/month?year_month=202406",
-                             "/api/v1/divelogs/calendar/date?year_month_date=20240601",
-                             "/api/v1/divelogs/divelog/d000001", "/api/v1/users/u100001/statistics"})
+  for (const char* target :
+       {"/api/v1/divelogs/calendar/month?year_month=202406", "/api/v1/divelogs/calendar/date?year_month_date=20240601",
+        "/api/v1/divelogs/divelog/d000001", "/api/v1/users/u100001/statistics"})
     EXPECT_EQ(Json(Call("GET", target, "", false))["code"], kCodeNoToken) << target;
   token_ = "forged";
   EXPECT_EQ(Json(Call("POST", "/api/v1/searches/divesites", "query=Blue"))["code"], kCodeNoToken);

@@ -25,9 +25,17 @@ TEST(CommandPacketLayout, RequestsSetOnlyTheirFieldsLittleEndian) {
   EXPECT_EQ(Bytes(CommandPacket::Plain(Command::Finish)), Expected({{2, 0x99}, {3, 0x99}}));
   EXPECT_EQ(Bytes(CommandPacket::ReadRequest(0x10A000, 100)),
             Expected({{1, 8}, {2, 0x01}, {9, 0xA0}, {10, 0x10}, {12, 100}}));
-  EXPECT_EQ(Bytes(CommandPacket::WriteCommit(0x01020304, 1044480)),
-            Expected({{0, 0xAA}, {1, 12}, {2, 0x03}, {8, 4}, {9, 3}, {10, 2}, {11, 1},
-                      {13, 0x10}, {16, 0x00}, {17, 0xF0}, {18, 0x0F}}));
+  EXPECT_EQ(Bytes(CommandPacket::WriteCommit(0x01020304, 1044480)), Expected({{0, 0xAA},
+                                                                              {1, 12},
+                                                                              {2, 0x03},
+                                                                              {8, 4},
+                                                                              {9, 3},
+                                                                              {10, 2},
+                                                                              {11, 1},
+                                                                              {13, 0x10},
+                                                                              {16, 0x00},
+                                                                              {17, 0xF0},
+                                                                              {18, 0x0F}}));
 
   std::array<uint8_t, kPayloadSize> payload;
   for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<uint8_t>(0xC0 + i);
@@ -85,9 +93,11 @@ TEST(IdentifyReply, DecodesFieldsAndKeepsDefaultsForEmptyOnes) {
   EXPECT_EQ(model, "Q7");
 
   ApplyIdentifyReply(Reply(u"1.0\u00e96x", 9, "Q7-PRO-DIVER"), fw, id, model);
-  EXPECT_EQ(fw, "1.0\xC3\xA9" "6x");  // six characters, the last field slot used
+  EXPECT_EQ(fw,
+            "1.0\xC3\xA9"
+            "6x");  // six characters, the last field slot used
   EXPECT_EQ(id, 9u);
-  EXPECT_EQ(model, "Q7-PRO-DIVER");    // all 12 bytes
+  EXPECT_EQ(model, "Q7-PRO-DIVER");  // all 12 bytes
 
   // A model cut inside a UTF-8 sequence ends in '?', never invalid UTF-8.
   ApplyIdentifyReply(Reply(u"2", 0, "ABCDEFGHIJ\xE6\x97"), fw, id, model);

@@ -22,8 +22,7 @@ TEST(ChoosePort, FirstMatchingPortThatOpensInListedOrder) {
       {"/dev/ttyUSB0", "0403", "6001"},  // another vendor's adapter
       {"/dev/ttyACM0", "1915", "52f1"},  // same vendor, other product
       {"/dev/ttyACM1", "1915", "52F0"},  // held by another program
-      {"/dev/ttyACM2", "1915", "52f0"},
-      {"/dev/ttyACM3", "1915", "52f0"},
+      {"/dev/ttyACM2", "1915", "52f0"}, {"/dev/ttyACM3", "1915", "52f0"},
   };
   std::set<std::string> tried;
   auto can_open = [&](const std::string& node) {

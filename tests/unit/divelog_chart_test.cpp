@@ -4,8 +4,8 @@
 
 #include <json/reader.h>
 
-#include <sstream>
 #include <fstream>
+#include <sstream>
 
 #include <unistd.h>
 
@@ -84,8 +84,7 @@ TEST_F(MapBridgeTest, EditMarkersShowTheSiteAsEntryWithoutClearing) {
   r.site_latitude = 27.8136;
   r.site_longitude = 33.9211;
   PlaceEditMarkers(host, r);
-  EXPECT_EQ(Recorded(), (Calls{{"setSMarker", {"27.813600", "33.921100"}},
-                               {"setCenter", {"27.813600", "33.921100"}}}));
+  EXPECT_EQ(Recorded(), (Calls{{"setSMarker", {"27.813600", "33.921100"}}, {"setCenter", {"27.813600", "33.921100"}}}));
   r.exit_latitude = 1.5;
   r.exit_longitude = -2.5;
   PlaceEditMarkers(host, r);
@@ -136,8 +135,9 @@ TEST_F(MapBridgeTest, ChartPointsDepthsAndSymbols) {
   EXPECT_EQ(calls[0].first, "setDiveChart");
   EXPECT_EQ(calls[0].second.at(0), "1");
   // Columns, each depth in the shortest text that reads back as its value.
-  EXPECT_EQ(calls[0].second.at(1), R"j({"time":[0,10,20,30],"depth":[0,26.24672,16.4042,0],)j"
-                                   R"j("symbols":[[1,"url(../../images/scuba_in.png)"],[2,"url(../../images/ascent_alarm.png)"]]})j");
+  EXPECT_EQ(calls[0].second.at(1),
+            R"j({"time":[0,10,20,30],"depth":[0,26.24672,16.4042,0],)j"
+            R"j("symbols":[[1,"url(../../images/scuba_in.png)"],[2,"url(../../images/ascent_alarm.png)"]]})j");
   const Json::Value sent = Parse(calls[0].second.at(1));
   for (Json::ArrayIndex i = 0; i < chart.size(); ++i) EXPECT_EQ(sent["depth"][i].asFloat(), chart[i].depth) << i;
   EXPECT_EQ(DiveChartText({}), R"({"time":[],"depth":[],"symbols":[]})");
@@ -146,7 +146,8 @@ TEST_F(MapBridgeTest, ChartPointsDepthsAndSymbols) {
 TEST_F(MapBridgeTest, ChartSymbolsNeedEnoughSamplesAndFollowTheType) {
   auto with_samples = [](const char* type, int n) {
     std::string s = std::string(R"({"dive_type":")") + type + R"(","max_depth":"30","dive_profiles":[)";
-    for (int i = 0; i < n; ++i) s += (i ? "," : "") + std::string(R"({"profile_time":)") + std::to_string(i * 5) + R"(,"pressure":"1500"})";
+    for (int i = 0; i < n; ++i)
+      s += (i ? "," : "") + std::string(R"({"profile_time":)") + std::to_string(i * 5) + R"(,"pressure":"1500"})";
     return Parse(s + "]}");
   };
   EXPECT_EQ(DiveChartPoints(with_samples("scuba", 1))[0].symbol, nullptr);
@@ -166,7 +167,8 @@ TEST_F(MapBridgeTest, EventsBetweenSamplesMarkTheSampleBefore) {
   // Samples every 10 s from 0 to 50; the start symbol sits at 10, the end at 40.
   auto symbols = [](const std::string& events) {
     std::string s = R"({"dive_type":"scuba","max_depth":"30","dive_profiles":[)";
-    for (int t = 0; t <= 50; t += 10) s += (t ? "," : "") + std::string(R"({"pressure":"2000","profile_time":)") + std::to_string(t) + "}";
+    for (int t = 0; t <= 50; t += 10)
+      s += (t ? "," : "") + std::string(R"({"pressure":"2000","profile_time":)") + std::to_string(t) + "}";
     std::string out;
     for (const ChartPoint& p : DiveChartPoints(Parse(s + R"(],"events":[)" + events + "]}")))
       out += (out.empty() ? "" : " ") + SymbolName(p.symbol);
@@ -175,15 +177,17 @@ TEST_F(MapBridgeTest, EventsBetweenSamplesMarkTheSampleBefore) {
   auto ev = [](int code, int t) {
     return R"({"event_code":)" + std::to_string(code) + R"(,"event_value":0,"event_time":)" + std::to_string(t) + "}";
   };
-  struct Case { std::string events, want; };
+  struct Case {
+    std::string events, want;
+  };
   for (const Case& c : {
            Case{"", "- scuba_in - - scuba_out -"},
-           Case{ev(18, 25), "- scuba_in depth_alarm - scuba_out -"},     // between samples: the one before
+           Case{ev(18, 25), "- scuba_in depth_alarm - scuba_out -"},  // between samples: the one before
            Case{ev(3, 27) + "," + ev(18, 23), "- scuba_in ascent_alarm - scuba_out -"},  // the later in time
-           Case{ev(3, 15), "- scuba_in - - scuba_out -"},                // the start symbol is at its time
-           Case{ev(3, 10), "- ascent_alarm - - scuba_out -"},            // exactly on it: as logged
-           Case{ev(18, 59) + "," + ev(3, 99), "- scuba_in - - scuba_out ascent_alarm"},  // past the end: the last
-           Case{ev(18, -5), "- scuba_in - - scuba_out -"},               // before the first: none
+           Case{ev(3, 15), "- scuba_in - - scuba_out -"},      // the start symbol is at its time
+           Case{ev(3, 10), "- ascent_alarm - - scuba_out -"},  // exactly on it: as logged
+           Case{ev(18, 59) + "," + ev(3, 99), "- scuba_in - - scuba_out ascent_alarm"},        // past the end: the last
+           Case{ev(18, -5), "- scuba_in - - scuba_out -"},                                     // before the first: none
            Case{ev(1, 31) + "," + ev(18, 2), "depth_alarm scuba_in - need_deco scuba_out -"},  // unsorted list
        })
     EXPECT_EQ(symbols(c.events), c.want) << c.events;

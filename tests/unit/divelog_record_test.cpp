@@ -100,9 +100,11 @@ TEST(DiveLogRecord, UnEditedMergeKeepsTheDiveByteForByte) {
   // Members as the service may send them: decimals of any form, a suit of
   // 3.5 mm, a weather code no dialog option carries, a dive without a site or
   // without a wave member.
-  struct Case { const char* members; const char* drop; };
-  for (const Case& c : {Case{"{}", ""},
-                        Case{R"({"air_in_text": "210", "weight": "6.5000", "weather_type": 6})", ""},
+  struct Case {
+    const char* members;
+    const char* drop;
+  };
+  for (const Case& c : {Case{"{}", ""}, Case{R"({"air_in_text": "210", "weight": "6.5000", "weather_type": 6})", ""},
                         Case{R"({"poi": {"poi_id": null}, "air_out_text": "39.98"})", "wave_type"}}) {
     DiveLog log = SampleDive();
     const DiveLog extra = Parse(c.members);

@@ -105,8 +105,8 @@ TEST_F(SavedCopyTest, BatchRoundTripsAndOfflineAnswersAsTheService) {
   EXPECT_EQ(account.user_id, "../x");
   EXPECT_EQ(account.user_name, "Diver");
   EXPECT_TRUE(ReadingSavedCopy());
-  for (const auto& [endpoint, expected] : {std::pair{StatisticsEndpoint("../x"), stats},
-                                           std::pair{DiveLogEndpoint("d1"), dive}}) {
+  for (const auto& [endpoint, expected] :
+       {std::pair{StatisticsEndpoint("../x"), stats}, std::pair{DiveLogEndpoint("d1"), dive}}) {
     SavedAnswer answer = SavedReply(endpoint);
     ASSERT_TRUE(answer.body) << endpoint.path;
     Json::Value root;

@@ -22,10 +22,19 @@ TEST(TileAddress, OnlyTilesOfTheWorldReachTheServer) {
     const char* path;
     const char* key;  // "" when refused
   } cases[] = {
-      {"0/0/0.png", "0/0/0"},   {"12/3421/1750.png", "12/3421/1750"}, {"19/524287/0.png", "19/524287/0"},
-      {"1/2/0.png", ""},        {"20/0/0.png", ""},  // outside the world, too deep
-      {"3/-1/0.png", ""},       {"3/01/0.png", ""},   {"3/1/1", ""},  {"3/1.png", ""},
-      {"3/1/1/1.png", ""},      {"../../etc/0.png", ""}, {"3/1/1.png?x=1", ""}, {"", ""},
+      {"0/0/0.png", "0/0/0"},
+      {"12/3421/1750.png", "12/3421/1750"},
+      {"19/524287/0.png", "19/524287/0"},
+      {"1/2/0.png", ""},
+      {"20/0/0.png", ""},  // outside the world, too deep
+      {"3/-1/0.png", ""},
+      {"3/01/0.png", ""},
+      {"3/1/1", ""},
+      {"3/1.png", ""},
+      {"3/1/1/1.png", ""},
+      {"../../etc/0.png", ""},
+      {"3/1/1.png?x=1", ""},
+      {"", ""},
       {"99999999/0/0.png", ""},
   };
   for (const auto& c : cases) {
@@ -34,8 +43,7 @@ TEST(TileAddress, OnlyTilesOfTheWorldReachTheServer) {
         key ? std::to_string(key->z) + "/" + std::to_string(key->x) + "/" + std::to_string(key->y) : "";
     EXPECT_EQ(got, c.key) << c.path;
   }
-  EXPECT_EQ(TileUrl("https://{s}.t.example/{z}/{x}/{y}.png?k={z}", {5, 10, 11}),
-            "https://a.t.example/5/10/11.png?k=5");
+  EXPECT_EQ(TileUrl("https://{s}.t.example/{z}/{x}/{y}.png?k={z}", {5, 10, 11}), "https://a.t.example/5/10/11.png?k=5");
   EXPECT_EQ(ProgramUserAgent().rfind("ORVELLE-PC-TOOL/", 0), 0u);
 }
 
@@ -74,7 +82,9 @@ class DiskCache : public ::testing::Test {
     g_free(dir);
   }
   void TearDown() override { fs::remove_all(dir_); }
-  static CachedTile Tile(char fill, std::size_t size) { return {std::string(size, fill), "image/png", "\"e\"", "", 42}; }
+  static CachedTile Tile(char fill, std::size_t size) {
+    return {std::string(size, fill), "image/png", "\"e\"", "", 42};
+  }
   static std::string Url(int i) { return "https://t.example/1/0/" + std::to_string(i) + ".png"; }
 
   std::string dir_;

@@ -75,9 +75,10 @@ TEST(PoFile, NamesTheLineOfABrokenFile) {
 TEST(PageTexts, FillsEveryPlaceholderOrNamesIt) {
   PoFile po = ParsePo(kPo);
   std::set<TextKey> used;
-  Rendered r = RenderPage("<b>{{Log Book}}</b>\n<i title=\"{{dive value|Cylinder}}\">{{Cylinder}}</i>\n"
-                          "{{Guessed}}{{Untranslated}}",
-                          po, used);
+  Rendered r = RenderPage(
+      "<b>{{Log Book}}</b>\n<i title=\"{{dive value|Cylinder}}\">{{Cylinder}}</i>\n"
+      "{{Guessed}}{{Untranslated}}",
+      po, used);
   EXPECT_EQ(r.error, "");
   EXPECT_EQ(r.page, "<b>潛水日誌</b>\n<i title=\"氣瓶容量\">Cylinder</i>\nGuessedUntranslated");
   ASSERT_EQ(r.missing.size(), 3u);  // a fuzzy or empty text counts as none, as in gettext
@@ -100,13 +101,12 @@ class PageGenerator : public ::testing::Test {
     Write("templates/a.htm", "<html lang=\"{{html lang|en}}\">{{Hello}}</html>\n");
     Write("templates/web_html/b.htm", "<p>{{Hello}}</p>\n");
     Write("po/ENG.po", "msgctxt \"html lang\"\nmsgid \"en\"\nmsgstr \"en\"\n\nmsgid \"Hello\"\nmsgstr \"Hello\"\n");
-    Write("po/CHT.po", "msgctxt \"html lang\"\nmsgid \"en\"\nmsgstr \"zh-Hant-TW\"\n\nmsgid \"Hello\"\nmsgstr \"你好\"\n"
-                       "\nmsgid \"Spare\"\nmsgstr \"多餘\"\n");
+    Write("po/CHT.po",
+          "msgctxt \"html lang\"\nmsgid \"en\"\nmsgstr \"zh-Hant-TW\"\n\nmsgid \"Hello\"\nmsgstr \"你好\"\n"
+          "\nmsgid \"Spare\"\nmsgstr \"多餘\"\n");
   }
   void TearDown() override { fs::remove_all(dir_); }
-  void Write(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-  }
+  void Write(const std::string& name, const std::string& text) { std::ofstream(dir_ / name, std::ios::binary) << text; }
   std::string Read(const std::string& name) {
     std::ifstream in(dir_ / name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -135,8 +135,8 @@ TEST_F(PageGenerator, AMissingTextStopsTheBuildNamingPageAndText) {
   EXPECT_EQ(Run(), 1);
   std::string err = Read("err");
   for (const char* lang : {"ENG", "CHT", "JPN"})
-    EXPECT_NE(err.find("web_html/b.htm:2: error: no " + std::string(lang) + " text for \"Goodbye\""),
-              std::string::npos) << err;
+    EXPECT_NE(err.find("web_html/b.htm:2: error: no " + std::string(lang) + " text for \"Goodbye\""), std::string::npos)
+        << err;
   EXPECT_NE(err.find("a.htm:1: error: no JPN text for \"html lang|en\""), std::string::npos) << err;
   EXPECT_FALSE(fs::exists(dir_ / "out"));  // nothing half written
 }

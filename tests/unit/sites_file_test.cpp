@@ -60,9 +60,15 @@ TEST_F(DsFile, WrittenTextHasTheFileForm) {
 
 TEST_F(DsFile, ExportThenImportGivesTheSameLists) {
   SiteLists lists;
-  const std::string awkward[] = {
-      std::string(55, 'F'), "\xE6\xBD\x9B\xE9\xBB\x9E", "both ' and \" quotes", "tab\there",
-      "line\r\nbreak", "  spaces  ", "a&amp;b", "<![CDATA[x]]>", "\x01\x1F"};
+  const std::string awkward[] = {std::string(55, 'F'),
+                                 "\xE6\xBD\x9B\xE9\xBB\x9E",
+                                 "both ' and \" quotes",
+                                 "tab\there",
+                                 "line\r\nbreak",
+                                 "  spaces  ",
+                                 "a&amp;b",
+                                 "<![CDATA[x]]>",
+                                 "\x01\x1F"};
   int32_t v = 64863008;
   for (const std::string& name : awkward) {
     for (int code = 0; code < kTypeCount; ++code) lists[code].push_back(Site(code, name, v, -v));
@@ -99,7 +105,9 @@ TEST_F(DsFile, ReadingFollowsTheFirstElementsOnly) {
   std::string text =
       "<?xml version=\"1.0\"?><whatever_root>"
       "<gauge><waypoint name=\"g\" lat=\"1\" lng=\"2\"/></gauge>"
-      "<scuba><other/><waypoint name=\"" + w70 + "\" lat=\"-8.4095178\" lng=\"1e1\"/>"
+      "<scuba><other/><waypoint name=\"" +
+      w70 +
+      "\" lat=\"-8.4095178\" lng=\"1e1\"/>"
       "<waypoint/><waypoint name=\"x\" lat=\"north\" lng=\"\"/>"
       "<group><waypoint name=\"nested\"/></group></scuba>"
       "<scuba><waypoint name=\"second scuba\"/></scuba></whatever_root><after><scuba/></after>";
@@ -130,7 +138,7 @@ TEST_F(DsFile, BrokenFilesChangeNothing) {
   kept[0].push_back(Site(0, "keep me", 1, 2));
   model.ReplaceAll(kept);
 
-  const std::string deep = std::string(2000, '<') ;
+  const std::string deep = std::string(2000, '<');
   std::string nested;
   for (int i = 0; i < 5000; ++i) nested += "<a>";
   const std::pair<std::string, std::string> bad[] = {

@@ -10,8 +10,9 @@ namespace {
 
 // A firmware information body padded by its release note to `bytes` bytes.
 std::string FirmwareBody(std::size_t bytes, const std::string& version = "\"1005\"") {
-  std::string head = R"({"code":"0000000","response":{"firmware_version":)" + version +
-                     R"(,"firmware_files":[{"sequence":2,"file_path":"https://h/a","address":4096,"size":10000}],"release_note":")";
+  std::string head =
+      R"({"code":"0000000","response":{"firmware_version":)" + version +
+      R"(,"firmware_files":[{"sequence":2,"file_path":"https://h/a","address":4096,"size":10000}],"release_note":")";
   std::string tail = "\"}}";
   EXPECT_GT(bytes, head.size() + tail.size());
   return head + std::string(bytes - head.size() - tail.size(), 'n') + tail;
@@ -41,9 +42,8 @@ TEST(UpdateInfo, FirmwareNeedsMoreThan256BytesAVersionAndAFileList) {
 }
 
 TEST(UpdateInfo, FileListsKeepTheirOrderAndRejectEntriesThatCannotBeWritten) {
-  const std::string two =
-      R"({"response":{"divesite_files":[{"sequence":2,"file_path":"u2","address":8192,"size":1},)"
-      R"({"sequence":1,"file_path":"u1","address":4294963200,"size":4096}]}})";
+  const std::string two = R"({"response":{"divesite_files":[{"sequence":2,"file_path":"u2","address":8192,"size":1},)"
+                          R"({"sequence":1,"file_path":"u1","address":4294963200,"size":4096}]}})";
   auto files = ParseUpdateFiles(two, "divesite_files");
   ASSERT_TRUE(files);
   ASSERT_EQ(files->size(), 2u);
@@ -58,8 +58,7 @@ TEST(UpdateInfo, FileListsKeepTheirOrderAndRejectEntriesThatCannotBeWritten) {
   ASSERT_TRUE(bare);
   EXPECT_EQ((*bare)[0].size, 0u);
 
-  for (const char* bad : {R"("address":-4096)", R"("address":4294967296)", R"("size":"4096")",
-                          R"("size":1.5)"}) {
+  for (const char* bad : {R"("address":-4096)", R"("address":4294967296)", R"("size":"4096")", R"("size":1.5)"}) {
     std::string text = std::string(R"({"response":{"divesite_files":[{"sequence":1,)") + bad + "}]}}";
     EXPECT_FALSE(ParseUpdateFiles(text, "divesite_files")) << bad;
   }
@@ -73,8 +72,7 @@ TEST(UpdateInfo, VersionAndQuestionTexts) {
   EXPECT_EQ(OfferedVersion("7"), "7.");
   EXPECT_EQ(OfferedVersion(""), "");
 
-  EXPECT_EQ(FormatTwoTexts("Firmware %s, new %s. 100%% ok?", "1.004", "1.005"),
-            "Firmware 1.004, new 1.005. 100% ok?");
+  EXPECT_EQ(FormatTwoTexts("Firmware %s, new %s. 100%% ok?", "1.004", "1.005"), "Firmware 1.004, new 1.005. 100% ok?");
   // Arguments are text: a "%s" inside them is not filled again, and a third
   // "%s" in the format has nothing to take.
   EXPECT_EQ(FormatTwoTexts("%s|%s|%s", "%s", "b"), "%s|b|%s");

@@ -37,8 +37,8 @@ TEST(UploadFormat, DevicesDivesReadBackAsDiveLogs) {
   for (size_t i = 0; i < dives.size(); ++i) {
     const auto& e = (*entries)[i];
     spans_blocks |= e.profile_length > 4096;
-    std::string record = ReadRange(image, e.header_addr(), sim::kHeaderSize) +
-                         ReadRange(image, e.profile_addr, e.profile_length);
+    std::string record =
+        ReadRange(image, e.header_addr(), sim::kHeaderSize) + ReadRange(image, e.profile_addr, e.profile_length);
     auto log = sim::ParseDiveRecord(record);
     ASSERT_TRUE(log) << i;
     const auto& d = dives[i];

@@ -47,16 +47,18 @@ struct Fixture {
 };
 
 std::string Phase(int tknum, int total, const std::string& spi) {
-  return R"({"code":"0000000","response":{"tknum":)" + std::to_string(tknum) + R"(,"total":)" +
-         std::to_string(total) + R"(,"spi":[)" + spi + "]}}";
+  return R"({"code":"0000000","response":{"tknum":)" + std::to_string(tknum) + R"(,"total":)" + std::to_string(total) +
+         R"(,"spi":[)" + spi + "]}}";
 }
 
 TEST(UploadRelay, TwoPhasesFollowTheRepliesOfTheirLastSteps) {
   Fixture f;
-  f.replies = {Phase(1, 8, R"({"command":"logDirectory","cb_send":8,"flash":[{"addr":0,"size":8}]})"),
-               Phase(2, 9000, R"({"command":"addDivelogs","cb_send":5000,"flash":[{"addr":4096,"size":4096},{"addr":20000,"size":800}]},
+  f.replies = {
+      Phase(1, 8, R"({"command":"logDirectory","cb_send":8,"flash":[{"addr":0,"size":8}]})"),
+      Phase(2, 9000,
+            R"({"command":"addDivelogs","cb_send":5000,"flash":[{"addr":4096,"size":4096},{"addr":20000,"size":800}]},
                                {"command":"other","cb_send":4000,"flash":[{"addr":30000,"size":4000}]})"),
-               R"({"code":"0000000"})", R"({"code":"0"})"};
+      R"({"code":"0000000"})", R"({"code":"0"})"};
   UploadOutcome out = f.Run();
   EXPECT_TRUE(out.complete);
   EXPECT_TRUE(f.sink.messages.empty());
@@ -67,7 +69,7 @@ TEST(UploadRelay, TwoPhasesFollowTheRepliesOfTheirLastSteps) {
   EXPECT_NE(f.sent[2].path.find("length=5000"), std::string::npos);
   ASSERT_EQ(f.sent[2].body.size(), 5000u);
   EXPECT_EQ(f.sent[2].body[4096], static_cast<char>('a' + 20000 % 26));  // second range follows the first
-  EXPECT_EQ(f.sent[2].body[4999], 0);  // tail no range fills
+  EXPECT_EQ(f.sent[2].body[4999], 0);                                    // tail no range fills
   EXPECT_EQ(f.sent[3].path.rfind("api/v1/devices/other?", 0), 0u);
   EXPECT_EQ(f.device_reads, (std::vector<uint32_t>{0, 4096, 20000, 30000}));
   // First range of the first step of the 3-step-like reading phase.

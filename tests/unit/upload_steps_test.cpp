@@ -36,7 +36,7 @@ TEST(UploadSteps, WrongTypesAndImpossibleStepsAreRefused) {
   EXPECT_TRUE(ParseUploadPhase(R"({"response":{"tknum":1,"spi":5}})").malformed);
   const std::map<std::string, bool> steps = {
       {R"({"command":"x","cb_send":4096,"flash":[{"addr":0,"size":4096}]})", true},
-      {R"({"command":"x","cb_send":4097,"flash":[{"addr":0,"size":4097}]})", false},   // beyond one block
+      {R"({"command":"x","cb_send":4097,"flash":[{"addr":0,"size":4097}]})", false},  // beyond one block
       {R"({"command":"x","cb_send":100,"flash":[{"addr":0,"size":64},{"addr":9,"size":64}]})", false},
       {R"({"command":"x","cb_send":-1})", false},
       {R"({"command":"x","cb_send":2000000000})", false},  // no 2 GB buffer for a reply
@@ -63,7 +63,8 @@ TEST(UploadSteps, BufferIsFilledRangeAfterRangeAndStopsAtTheFirstFailedRead) {
     return true;
   };
   std::vector<uint8_t> buf;
-  ASSERT_TRUE(FillStepBuffer(step, read, [&](uint32_t n) { started.push_back(n); }, buf));
+  ASSERT_TRUE(FillStepBuffer(
+      step, read, [&](uint32_t n) { started.push_back(n); }, buf));
   EXPECT_EQ(buf, (std::vector<uint8_t>{1, 1, 1, 2, 2, 2, 2, 0, 0, 0}));
   EXPECT_EQ(started, (std::vector<uint32_t>{3, 4}));
 

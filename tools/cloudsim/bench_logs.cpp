@@ -4,9 +4,9 @@
 #include <json/reader.h>
 #include <json/writer.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <chrono>
 #include <sstream>
 #include <vector>
 
@@ -70,7 +70,8 @@ bool SeedBenchLogs(SimDb& db, int year, int month) {
   bool ok = true;
   auto put = [&](const char* id, int64_t local, int samples, int events) {
     std::string json = Variant(base, id, local, samples, events);
-    ok = ok && db.PutLog({id, kDemoUserId, local + base["timezone"].asInt() * 60, base["timezone"].asInt(), "scuba", json});
+    ok = ok &&
+         db.PutLog({id, kDemoUserId, local + base["timezone"].asInt() * 60, base["timezone"].asInt(), "scuba", json});
   };
   char id[16];
   for (int i = 0; i < 50; ++i) {

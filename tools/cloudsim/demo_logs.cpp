@@ -209,10 +209,9 @@ bool SeedDemoLogs(SimDb& db, const std::string& user_id, int last_year, int last
       int site;
     };
     const Plan plans[] = {
-        {0, 9, 0, "scuba", 0},   {0, 11, 30, "scuba", 1}, {0, 14, 45, "scuba", 2},
-        {1, 8, 30, "scuba", 1},  {1, 11, 0, "scuba", 2},  {1, 15, 0, "gauge", 0},
-        {2, 10, 0, "free", 0},   {2, 10, 9, "free", 0},   {2, 10, 18, "free", 0},
-        {2, 10, 31, "free", 0},
+        {0, 9, 0, "scuba", 0},  {0, 11, 30, "scuba", 1}, {0, 14, 45, "scuba", 2}, {1, 8, 30, "scuba", 1},
+        {1, 11, 0, "scuba", 2}, {1, 15, 0, "gauge", 0},  {2, 10, 0, "free", 0},   {2, 10, 9, "free", 0},
+        {2, 10, 18, "free", 0}, {2, 10, 31, "free", 0},
     };
     for (const Plan& p : plans) {
       int64_t local = UtcSeconds(year, month, first_day + p.day, p.hour, p.minute);
@@ -220,8 +219,8 @@ bool SeedDemoLogs(SimDb& db, const std::string& user_id, int last_year, int last
       char id[16];
       std::snprintf(id, sizeof id, "d%06d", ++serial);
       log["divelog_id"] = id;
-      StoredLog stored{id, user_id, log["dive_datetime"].asInt64(), log["timezone"].asInt(), p.type,
-                       Json::writeString(writer, log)};
+      StoredLog stored{
+          id, user_id, log["dive_datetime"].asInt64(), log["timezone"].asInt(), p.type, Json::writeString(writer, log)};
       if (!db.PutLog(stored)) return false;
     }
   }

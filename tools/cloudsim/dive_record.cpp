@@ -21,9 +21,12 @@ std::string Fixed(double value, int decimals) {
 
 const char* ModeName(uint8_t mode) {
   switch (mode) {
-    case 0: return "scuba";
-    case 1: return "gauge";
-    case 2: return "free";
+    case 0:
+      return "scuba";
+    case 1:
+      return "gauge";
+    case 2:
+      return "free";
   }
   return nullptr;
 }
@@ -45,8 +48,12 @@ std::optional<std::vector<DirectoryEntry>> ParseDirectory(std::string_view block
   std::vector<DirectoryEntry> entries;
   for (uint16_t i = 0; i < count; ++i) {
     const size_t at = 16 + 16u * i;
-    DirectoryEntry e{U32(block, at), U32(block, at + 4), U32(block, at + 8), U16(block, at + 12),
-                     static_cast<uint8_t>(block[at + 14]), static_cast<uint8_t>(block[at + 15])};
+    DirectoryEntry e{U32(block, at),
+                     U32(block, at + 4),
+                     U32(block, at + 8),
+                     U16(block, at + 12),
+                     static_cast<uint8_t>(block[at + 14]),
+                     static_cast<uint8_t>(block[at + 15])};
     if (e.profile_addr < kProfileAreaAddr || e.profile_addr > kProfileAreaEnd ||
         e.profile_length > kProfileAreaEnd - e.profile_addr || e.profile_length % kSampleSize != 0)
       continue;

@@ -71,7 +71,8 @@ bool ParseArgs(int argc, char** argv, Args& a, std::string& why) {
       if (std::sscanf(v.c_str(), "%4d-%2d", &a.seed_year, &a.seed_month) != 2 || a.seed_month < 1 || a.seed_month > 12)
         return why = "bad --seed-month " + v, false;
     } else if (opt == "--bench-seed") {
-      if (std::sscanf(v.c_str(), "%4d-%2d", &a.bench_year, &a.bench_month) != 2 || a.bench_month < 1 || a.bench_month > 12)
+      if (std::sscanf(v.c_str(), "%4d-%2d", &a.bench_year, &a.bench_month) != 2 || a.bench_month < 1 ||
+          a.bench_month > 12)
         return why = "bad --bench-seed " + v, false;
     } else if (opt == "--fault") {
       auto eq = v.find('=');
@@ -176,11 +177,10 @@ int main(int argc, char** argv) {
       // The provider gives up after the body: the server closes the
       // connection short of the announced length.
       auto body = std::make_shared<std::string>(std::move(reply.body));
-      res.set_content_provider(reply.announced, type,
-                               [body](size_t offset, size_t, httplib::DataSink& sink) {
-                                 if (offset >= body->size()) return false;
-                                 return sink.write(body->data() + offset, body->size() - offset);
-                               });
+      res.set_content_provider(reply.announced, type, [body](size_t offset, size_t, httplib::DataSink& sink) {
+        if (offset >= body->size()) return false;
+        return sink.write(body->data() + offset, body->size() - offset);
+      });
       return;
     }
     if (!reply.filler.empty() || reply.pace_bytes) {
@@ -226,8 +226,10 @@ int main(int argc, char** argv) {
   server.Delete(".*", handle);
 
   int port = args.port;
-  if (port == 0) port = server.bind_to_any_port("127.0.0.1");
-  else if (!server.bind_to_port("127.0.0.1", port)) port = -1;
+  if (port == 0)
+    port = server.bind_to_any_port("127.0.0.1");
+  else if (!server.bind_to_port("127.0.0.1", port))
+    port = -1;
   if (port <= 0) {
     std::cerr << "orvelle-cloudsim: cannot listen on 127.0.0.1:" << args.port << "\n";
     return 1;

@@ -44,8 +44,8 @@ Json::Int64 Integer(const Json::Value& log, const char* name) {
   return v.isIntegral() ? v.asInt64() : 0;
 }
 
-#define REQUIRE_USER(s, r)                                         \
-  auto user_id = (s).Authorised(r);                                \
+#define REQUIRE_USER(s, r)          \
+  auto user_id = (s).Authorised(r); \
   if (!user_id) return Service::Failure(kCodeNoToken)
 
 SimReply Month(Service& s, const SimRequest& r, const std::vector<std::string>&) {
@@ -98,8 +98,7 @@ SimReply One(Service& s, const SimRequest& r, const std::vector<std::string>& ar
   // Every stored text was written from a JSON object; it goes out as stored,
   // since reading a long profile only to write it again would make the
   // service, not the program, what a benchmark of the dive's view measures.
-  if (!stored || stored->user_id != *user_id || stored->json.rfind('{', 0) != 0)
-    return Service::Failure(kCodeNotFound);
+  if (!stored || stored->user_id != *user_id || stored->json.rfind('{', 0) != 0) return Service::Failure(kCodeNotFound);
   return Service::OkWithText("divelog", stored->json);
 }
 

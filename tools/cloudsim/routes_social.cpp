@@ -42,12 +42,23 @@ std::string HtmlEscape(const std::string& text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -79,8 +90,8 @@ SimReply Html(int status, const std::string& title, const std::string& body, con
 // hops do, so the program sees each of them as a finished page.
 SimReply MoveOn(const std::string& to, const std::string& script_before = "") {
   return Html(200, "Please wait", "<p>One moment…</p>",
-              "<script>addEventListener('load',function(){" + script_before + "location.replace(" +
-                  ScriptString(to) + ");});</script>");
+              "<script>addEventListener('load',function(){" + script_before + "location.replace(" + ScriptString(to) +
+                  ");});</script>");
 }
 
 bool RedirectAllowed(const Service& s, const std::string& redirect_uri) {
@@ -106,8 +117,7 @@ std::string CookieValue(const SimRequest& r, const std::string& name) {
 std::string TokenAddress(const std::string& redirect_uri, const std::string& email, const std::string& state) {
   const long long expiry = static_cast<long long>(std::time(nullptr)) + 90LL * 24 * 3600;
   return redirect_uri + "#access_token=" + UrlEncode("sim-" + email) +
-         "&data_access_expiration_time=" + std::to_string(expiry) + "&expires_in=5184000&state=" +
-         UrlEncode(state);
+         "&data_access_expiration_time=" + std::to_string(expiry) + "&expires_in=5184000&state=" + UrlEncode(state);
 }
 
 std::string DialogQuery(const SimRequest& r) {
@@ -154,13 +164,15 @@ SimReply Consent(Service& s, const SimRequest& r, const std::vector<std::string>
   const std::string redirect = Query(r, "redirect_uri");
   if (!RedirectAllowed(s, redirect)) return BadDialog();
   if (!Query(r, "cancel").empty())
-    return MoveOn(redirect + "?error=access_denied&error_code=200&error_description=Permissions+error"
-                             "&error_reason=user_denied&state=" + UrlEncode(Query(r, "state")) + "#_=_");
+    return MoveOn(redirect +
+                  "?error=access_denied&error_code=200&error_description=Permissions+error"
+                  "&error_reason=user_denied&state=" +
+                  UrlEncode(Query(r, "state")) + "#_=_");
   const std::string email = Query(r, "email");
   if (email.empty() || !s.db().UserByEmail(email)) return LoginPage(r, "No account uses that e-mail address.");
-  return MoveOn(TokenAddress(redirect, email, Query(r, "state")),
-                "document.cookie=" + ScriptString(std::string(kSessionCookie) + "=" + UrlEncode(email) + "; path=/") +
-                    ";");
+  return MoveOn(
+      TokenAddress(redirect, email, Query(r, "state")),
+      "document.cookie=" + ScriptString(std::string(kSessionCookie) + "=" + UrlEncode(email) + "; path=/") + ";");
 }
 
 SimReply Success(Service&, const SimRequest&, const std::vector<std::string>&) {

@@ -79,8 +79,7 @@ const OfferedFile* FindFile(const std::string& name) {
 }
 
 Json::Value FileList(const Service& s, const OfferedFile* begin, const OfferedFile* end) {
-  const std::string base =
-      g_mode.load() == FileMode::Unreachable ? "https://127.0.0.1:1" : s.origin;
+  const std::string base = g_mode.load() == FileMode::Unreachable ? "https://127.0.0.1:1" : s.origin;
   Json::Value list(Json::arrayValue);
   for (const OfferedFile* f = begin; f != end; ++f) {
     Json::Value item;
@@ -117,8 +116,8 @@ SimReply UpdateFile(Service&, const SimRequest&, const std::vector<std::string>&
     return missing;
   }
   std::string bytes = UpdateFileBytes(f->name, f->size);
-  bool last = f == &kFirmwareFiles[std::size(kFirmwareFiles) - 1] ||
-              f == &kDiveSiteFiles[std::size(kDiveSiteFiles) - 1];
+  bool last =
+      f == &kFirmwareFiles[std::size(kFirmwareFiles) - 1] || f == &kDiveSiteFiles[std::size(kDiveSiteFiles) - 1];
   SimReply reply{200, "application/octet-stream", {}};
   const FileMode mode = last ? g_mode.load() : FileMode::Normal;
   if (mode == FileMode::Status500) reply.status = 500;
@@ -137,18 +136,30 @@ SimReply SetMode(Service&, const SimRequest& r, const std::vector<std::string>&)
   if (mode == "normal") {
     g_mode = FileMode::Normal;
     g_info = InfoMode::Normal;
-  } else if (mode == "short") g_mode = FileMode::Short;
-  else if (mode == "unreachable") g_mode = FileMode::Unreachable;
-  else if (mode == "status500") g_mode = FileMode::Status500;
-  else if (mode == "cut") g_mode = FileMode::Cut;
-  else if (mode == "oversize") g_mode = FileMode::Oversize;
-  else if (mode == "endless") g_mode = FileMode::Endless;
-  else if (mode == "slow") g_mode = FileMode::Slow;
-  else if (mode == "info_normal") g_info = InfoMode::Normal;
-  else if (mode == "info_endless") g_info = InfoMode::Endless;
-  else if (mode == "info_huge") g_info = InfoMode::Huge;
-  else if (mode == "info_nested") g_info = InfoMode::Nested;
-  else return {400, "text/plain", "bad mode\n"};
+  } else if (mode == "short")
+    g_mode = FileMode::Short;
+  else if (mode == "unreachable")
+    g_mode = FileMode::Unreachable;
+  else if (mode == "status500")
+    g_mode = FileMode::Status500;
+  else if (mode == "cut")
+    g_mode = FileMode::Cut;
+  else if (mode == "oversize")
+    g_mode = FileMode::Oversize;
+  else if (mode == "endless")
+    g_mode = FileMode::Endless;
+  else if (mode == "slow")
+    g_mode = FileMode::Slow;
+  else if (mode == "info_normal")
+    g_info = InfoMode::Normal;
+  else if (mode == "info_endless")
+    g_info = InfoMode::Endless;
+  else if (mode == "info_huge")
+    g_info = InfoMode::Huge;
+  else if (mode == "info_nested")
+    g_info = InfoMode::Nested;
+  else
+    return {400, "text/plain", "bad mode\n"};
   return {200, "text/plain", "ok\n"};
 }
 

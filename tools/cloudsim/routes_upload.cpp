@@ -19,8 +19,8 @@ namespace {
 constexpr char kCodeUnknownDevice[] = "4000001";
 constexpr uint32_t kBlock = 4096;
 
-#define ORV_REQUIRE_USER(s, r)         \
-  auto user_id = (s).Authorised(r);    \
+#define ORV_REQUIRE_USER(s, r)      \
+  auto user_id = (s).Authorised(r); \
   if (!user_id) return Service::Failure(kCodeNoToken)
 
 Json::Value Range(uint32_t addr, uint32_t size) {
@@ -99,8 +99,8 @@ SimReply AddDiveLog(Service& s, const SimRequest& r, const std::string& user_id)
   (*log)["divelog_id"] = id;
   Json::StreamWriterBuilder writer;
   writer["indentation"] = "";
-  StoredLog stored{id, user_id, start, (*log)["timezone"].asInt(), (*log)["dive_type"].asString(),
-                   Json::writeString(writer, *log)};
+  StoredLog stored{
+      id, user_id, start, (*log)["timezone"].asInt(), (*log)["dive_type"].asString(), Json::writeString(writer, *log)};
   if (!s.db().PutLog(stored)) return Service::Failure(kCodeBadRequest);
   Json::Value response = Phase(Json::Value(Json::arrayValue), 0);
   response["divelog_id"] = id;
@@ -122,14 +122,12 @@ SimReply DeviceStep(Service& s, const SimRequest& r, const std::vector<std::stri
 
 void AddUploadRoutes(Service& service) {
   service.AddRoute({"GET", "/api/v1/devices/headerInfo", "header_info", HeaderInfo});
-  service.AddRoute({"POST", "/api/v1/devices/{}", "upload_step",
-                    [](Service& s, const SimRequest& r, const std::vector<std::string>& a) {
-                      return DeviceStep(s, r, a, false);
-                    }});
-  service.AddRoute({"POST", "/api/v2/devices/{}", "upload_dives",
-                    [](Service& s, const SimRequest& r, const std::vector<std::string>& a) {
-                      return DeviceStep(s, r, a, true);
-                    }});
+  service.AddRoute(
+      {"POST", "/api/v1/devices/{}", "upload_step",
+       [](Service& s, const SimRequest& r, const std::vector<std::string>& a) { return DeviceStep(s, r, a, false); }});
+  service.AddRoute(
+      {"POST", "/api/v2/devices/{}", "upload_dives",
+       [](Service& s, const SimRequest& r, const std::vector<std::string>& a) { return DeviceStep(s, r, a, true); }});
 }
 
 }  // namespace orv::sim

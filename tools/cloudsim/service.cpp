@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-
 namespace orv::sim {
 
 namespace {
@@ -35,8 +34,10 @@ bool Match(const std::string& pattern, const std::string& path, std::vector<std:
   if (want.size() != have.size()) return false;
   args.clear();
   for (std::size_t i = 0; i < want.size(); ++i) {
-    if (want[i] == "{}") args.push_back(PercentDecode(have[i], false));
-    else if (want[i] != have[i]) return false;
+    if (want[i] == "{}")
+      args.push_back(PercentDecode(have[i], false));
+    else if (want[i] != have[i])
+      return false;
   }
   return true;
 }
@@ -55,10 +56,9 @@ std::string Hex(const std::string& bytes) {
 
 std::optional<Fault> ParseFault(const std::string& name) {
   static const std::map<std::string, Fault> kNames = {
-      {"none", Fault::None},       {"empty", Fault::Empty},     {"text", Fault::Text},
-      {"html500", Fault::Html500}, {"badcode", Fault::BadCode}, {"nocode", Fault::NoCode},
-      {"stall", Fault::Stall},     {"drop", Fault::Drop},       {"offworld", Fault::OffWorld},
-      {"trickle", Fault::Trickle}};
+      {"none", Fault::None},         {"empty", Fault::Empty},    {"text", Fault::Text},   {"html500", Fault::Html500},
+      {"badcode", Fault::BadCode},   {"nocode", Fault::NoCode},  {"stall", Fault::Stall}, {"drop", Fault::Drop},
+      {"offworld", Fault::OffWorld}, {"trickle", Fault::Trickle}};
   auto it = kNames.find(name);
   if (it == kNames.end()) return std::nullopt;
   return it->second;
@@ -113,8 +113,10 @@ Service::Service(SimDb& db) : db_(db) {
 
 void Service::SetFault(const std::string& endpoint, Fault fault) {
   std::lock_guard lock(mutex_);
-  if (fault == Fault::None) faults_.erase(endpoint);
-  else faults_[endpoint] = fault;
+  if (fault == Fault::None)
+    faults_.erase(endpoint);
+  else
+    faults_[endpoint] = fault;
 }
 
 Json::Value Service::LastRequest() {
@@ -159,15 +161,20 @@ SimReply Service::Failure(const char* code) {
 
 SimReply Service::Apply(Fault fault) {
   switch (fault) {
-    case Fault::Empty: return {200, "application/json", ""};
-    case Fault::Text: return {200, "text/plain", "Service temporarily unavailable"};
+    case Fault::Empty:
+      return {200, "application/json", ""};
+    case Fault::Text:
+      return {200, "text/plain", "Service temporarily unavailable"};
     case Fault::Html500:
       return {500, "text/html",
               "<!DOCTYPE html><html><head><title>500 Internal Server Error</title></head>"
               "<body><h1>Internal Server Error</h1></body></html>"};
-    case Fault::BadCode: return Failure("0000001");
-    case Fault::NoCode: return {200, "application/json", "{\"response\":{}}"};
-    case Fault::Stall: return {200, "", "", true};
+    case Fault::BadCode:
+      return Failure("0000001");
+    case Fault::NoCode:
+      return {200, "application/json", "{\"response\":{}}"};
+    case Fault::Stall:
+      return {200, "", "", true};
     case Fault::OffWorld: {
       Json::Value poi;
       poi["poi_id"] = "offworld";
@@ -185,7 +192,8 @@ SimReply Service::Apply(Fault fault) {
       return dropped;
     }
     case Fault::Trickle:  // the route answers, slowly (Dispatch)
-    case Fault::None: break;
+    case Fault::None:
+      break;
   }
   return {};
 }

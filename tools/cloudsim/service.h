@@ -24,9 +24,9 @@ struct SimRequest {
   std::string body;
 
   // Filled by Service::Dispatch from the above.
-  std::string path;                           // still encoded; segments are decoded on match
-  std::map<std::string, std::string> query;   // decoded
-  std::map<std::string, std::string> form;    // decoded, for form bodies
+  std::string path;                                   // still encoded; segments are decoded on match
+  std::map<std::string, std::string> query;           // decoded
+  std::map<std::string, std::string> form;            // decoded, for form bodies
   std::string Header(const std::string& name) const;  // case-insensitive, "" when absent
 };
 

@@ -58,8 +58,8 @@ std::string RandomHex(std::size_t bytes) {
 std::string PasswordHash(const std::string& salt, const std::string& password) {
   unsigned char out[32];
   PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
-                    reinterpret_cast<const unsigned char*>(salt.data()), static_cast<int>(salt.size()),
-                    10000, EVP_sha256(), sizeof out, out);
+                    reinterpret_cast<const unsigned char*>(salt.data()), static_cast<int>(salt.size()), 10000,
+                    EVP_sha256(), sizeof out, out);
   return Hex(out, sizeof out);
 }
 
@@ -110,8 +110,12 @@ bool SimDb::Empty() {
 bool SimDb::AddUser(const UserRow& u, const std::string& password) {
   std::string salt = RandomHex(16);
   return Stmt(db_, "INSERT INTO users VALUES(?,?,?,?,?,?)")
-      .Bind(1, u.user_id).Bind(2, u.email).Bind(3, u.user_name).Bind(4, u.profile_image_path)
-      .Bind(5, salt).Bind(6, PasswordHash(salt, password))
+      .Bind(1, u.user_id)
+      .Bind(2, u.email)
+      .Bind(3, u.user_name)
+      .Bind(4, u.profile_image_path)
+      .Bind(5, salt)
+      .Bind(6, PasswordHash(salt, password))
       .Done();
 }
 
@@ -123,8 +127,9 @@ std::optional<UserRow> SimDb::CheckPassword(const std::string& email, const std:
 }
 
 std::optional<UserRow> SimDb::UserWhere(const char* column, const std::string& value) {
-  Stmt s(db_, (std::string("SELECT user_id, email, user_name, profile_image_path FROM users WHERE ") +
-               column + "=?").c_str());
+  Stmt s(
+      db_,
+      (std::string("SELECT user_id, email, user_name, profile_image_path FROM users WHERE ") + column + "=?").c_str());
   s.Bind(1, value);
   if (!s.Row()) return std::nullopt;
   return UserRow{s.Text(0), s.Text(1), s.Text(2), s.Text(3)};
@@ -148,9 +153,13 @@ std::optional<std::string> SimDb::UserForToken(const std::string& token) {
 
 bool SimDb::PutLog(const StoredLog& log) {
   return Stmt(db_, "INSERT OR REPLACE INTO divelogs VALUES(?,?,?,?,?,?,?)")
-      .Bind(1, log.divelog_id).Bind(2, log.user_id).Bind(3, log.dive_datetime)
-      .Bind(4, int64_t{log.timezone}).Bind(5, int64_t{LocalDate(log.dive_datetime, log.timezone)})
-      .Bind(6, log.dive_type).Bind(7, log.json)
+      .Bind(1, log.divelog_id)
+      .Bind(2, log.user_id)
+      .Bind(3, log.dive_datetime)
+      .Bind(4, int64_t{log.timezone})
+      .Bind(5, int64_t{LocalDate(log.dive_datetime, log.timezone)})
+      .Bind(6, log.dive_type)
+      .Bind(7, log.json)
       .Done();
 }
 
@@ -175,7 +184,10 @@ std::vector<StoredLog> SimDb::AllLogs(const std::string& user_id) { return LogsB
 
 bool SimDb::AddSite(const SiteRow& site) {
   return Stmt(db_, "INSERT INTO sites(poi_id, name, region, latitude, longitude) VALUES(?,?,?,?,?)")
-      .Bind(1, site.poi_id).Bind(2, site.name).Bind(3, site.region).Bind(4, site.latitude)
+      .Bind(1, site.poi_id)
+      .Bind(2, site.name)
+      .Bind(3, site.region)
+      .Bind(4, site.latitude)
       .Bind(5, site.longitude)
       .Done();
 }

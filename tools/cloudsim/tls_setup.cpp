@@ -70,7 +70,8 @@ X509* MakeCert(EVP_PKEY* key, const char* common_name, X509* issuer, EVP_PKEY* i
   X509_gmtime_adj(X509_getm_notAfter(cert), 60L * 60 * 24 * 825);
   X509_set_pubkey(cert, key);
   X509_NAME* name = X509_get_subject_name(cert);
-  X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("orvelle-cloudsim"), -1, -1, 0);
+  X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("orvelle-cloudsim"), -1,
+                             -1, 0);
   X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(common_name), -1, -1, 0);
   X509* signer = issuer ? issuer : cert;
   X509_set_issuer_name(cert, X509_get_subject_name(signer));

@@ -98,8 +98,7 @@ uint32_t Utc(int year, int month, int day, int hour, int minute, int timezone) {
 
 // A dive profile from a few (time, depth m) corners, sampled every `interval`
 // seconds, with a thermocline below 12 m.
-DeviceDive Shape(uint8_t mode, uint16_t interval, std::vector<std::pair<double, double>> corners,
-                 double surface_c) {
+DeviceDive Shape(uint8_t mode, uint16_t interval, std::vector<std::pair<double, double>> corners, double surface_c) {
   DeviceDive d;
   d.mode = mode;
   d.interval = interval;
@@ -115,7 +114,8 @@ DeviceDive Shape(uint8_t mode, uint16_t interval, std::vector<std::pair<double, 
     depth += 0.15 * std::sin(t / 37.0) * (depth > 1 ? 1 : 0);  // the diver never holds depth exactly
     depth = std::max(0.0, depth);
     double temp = surface_c - (depth > 12 ? 1.5 + (depth - 12) * 0.08 : depth * 0.05);
-    d.samples.push_back({static_cast<uint16_t>(std::lround(depth * 100)), static_cast<int16_t>(std::lround(temp * 10))});
+    d.samples.push_back(
+        {static_cast<uint16_t>(std::lround(depth * 100)), static_cast<int16_t>(std::lround(temp * 10))});
     sum += depth;
     deepest = std::max(deepest, depth);
     coldest = std::min(coldest, temp);
@@ -128,8 +128,15 @@ DeviceDive Shape(uint8_t mode, uint16_t interval, std::vector<std::pair<double, 
 
 DeviceDive Scuba(double depth, int minutes, double surface_c) {
   const double t = minutes * 60.0;
-  return Shape(0, 10, {{0, 0}, {depth / 15 * 60, depth}, {t * 0.4, depth * 0.95}, {t * 0.65, depth * 0.55},
-                       {t - 240, 5}, {t - 60, 5}, {t, 0}}, surface_c);
+  return Shape(0, 10,
+               {{0, 0},
+                {depth / 15 * 60, depth},
+                {t * 0.4, depth * 0.95},
+                {t * 0.65, depth * 0.55},
+                {t - 240, 5},
+                {t - 60, 5},
+                {t, 0}},
+               surface_c);
 }
 
 }  // namespace
@@ -142,10 +149,10 @@ std::vector<DeviceDive> SampleDives() {
     int length;  // minutes (scuba, gauge) or seconds (free)
   };
   static const Plan kPlans[] = {
-      {7, 12, 9, 5, 's', 24.6, 48},  {7, 12, 11, 40, 's', 18.2, 55}, {7, 12, 15, 10, 's', 12.4, 61},
-      {7, 13, 8, 45, 's', 31.8, 42}, {7, 13, 11, 20, 's', 16.0, 58}, {7, 13, 14, 30, 'g', 9.5, 92},
-      {7, 14, 10, 0, 'f', 14.2, 71}, {7, 14, 10, 8, 'f', 18.9, 88},  {7, 14, 10, 17, 'f', 22.5, 104},
-      {7, 14, 10, 29, 'f', 11.0, 62}, {8, 3, 9, 30, 's', 21.0, 51},  {8, 3, 13, 0, 's', 15.5, 57},
+      {7, 12, 9, 5, 's', 24.6, 48},   {7, 12, 11, 40, 's', 18.2, 55}, {7, 12, 15, 10, 's', 12.4, 61},
+      {7, 13, 8, 45, 's', 31.8, 42},  {7, 13, 11, 20, 's', 16.0, 58}, {7, 13, 14, 30, 'g', 9.5, 92},
+      {7, 14, 10, 0, 'f', 14.2, 71},  {7, 14, 10, 8, 'f', 18.9, 88},  {7, 14, 10, 17, 'f', 22.5, 104},
+      {7, 14, 10, 29, 'f', 11.0, 62}, {8, 3, 9, 30, 's', 21.0, 51},   {8, 3, 13, 0, 's', 15.5, 57},
       {8, 4, 9, 15, 'f', 16.5, 80},
   };
   const int tz = -480;  // the trips are in Taiwan, UTC+8

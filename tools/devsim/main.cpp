@@ -51,18 +51,24 @@ bool ApplyFault(const std::string& spec, orv::devsim::DeviceProfile& profile, or
   if (name == "bad-checksum" && arg.empty()) return profile.bad_checksum = true;
   if (name == "write-refused" && arg.empty()) return profile.write_refused = true;
   if (name == "trickle") {
-    if (arg.empty()) n = 200;
-    else if (!ParseCount(arg, n) || n == 0 || n > 1000000) return false;
+    if (arg.empty())
+      n = 200;
+    else if (!ParseCount(arg, n) || n == 0 || n > 1000000)
+      return false;
     line.trickle_us = static_cast<uint32_t>(n);
     return true;
   }
   if (!ParseCount(arg, n)) return false;
   if (name == "silence") return line.silence_after = n, true;
   if (n == 0) return false;
-  if (name == "wrong-command") line.wrong_command = n;
-  else if (name == "wrong-index") line.wrong_index = n;
-  else if (name == "hangup") line.hangup_after = n;
-  else return false;
+  if (name == "wrong-command")
+    line.wrong_command = n;
+  else if (name == "wrong-index")
+    line.wrong_index = n;
+  else if (name == "hangup")
+    line.hangup_after = n;
+  else
+    return false;
   return true;
 }
 
@@ -83,12 +89,18 @@ int main(int argc, char** argv) {
     if (i + 1 >= argc) return Usage(a + " needs a value");
     std::string v = argv[++i];
     uint64_t n = 0;
-    if (a == "--image") image_path = v;
-    else if (a == "--link") link_path = v;
-    else if (a == "--log") log_path = v;
-    else if (a == "--firmware") profile.firmware = v;
-    else if (a == "--model") profile.model = v;
-    else if (a == "--identity" && ParseCount(v, n) && n <= UINT32_MAX) profile.identity = static_cast<uint32_t>(n);
+    if (a == "--image")
+      image_path = v;
+    else if (a == "--link")
+      link_path = v;
+    else if (a == "--log")
+      log_path = v;
+    else if (a == "--firmware")
+      profile.firmware = v;
+    else if (a == "--model")
+      profile.model = v;
+    else if (a == "--identity" && ParseCount(v, n) && n <= UINT32_MAX)
+      profile.identity = static_cast<uint32_t>(n);
     else if (a == "--fault") {
       if (!ApplyFault(v, profile, line)) return Usage("unknown fault " + v);
     } else {

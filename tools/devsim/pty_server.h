@@ -14,10 +14,10 @@ namespace orv::devsim {
 // Line faults; 0 means off. Packet counts start at 1; silence=0 never answers.
 struct LineFaults {
   std::optional<uint64_t> silence_after;  // answer nothing once this many packets came in
-  uint64_t wrong_command = 0;    // the Nth packet sent echoes the request's command
-  uint64_t wrong_index = 0;      // the Nth packet sent carries its index + 1
-  uint64_t hangup_after = 0;     // close the line after sending this many packets
-  uint32_t trickle_us = 0;       // send byte by byte with this pause between bytes
+  uint64_t wrong_command = 0;             // the Nth packet sent echoes the request's command
+  uint64_t wrong_index = 0;               // the Nth packet sent carries its index + 1
+  uint64_t hangup_after = 0;              // close the line after sending this many packets
+  uint32_t trickle_us = 0;                // send byte by byte with this pause between bytes
 };
 
 class PtyServer {

@@ -78,7 +78,8 @@ void Responder::ReadBlock(const Packet& request, std::vector<Packet>& replies) {
   std::array<uint8_t, kBlockSize> block;
   image_.Read(request.U32(8), block);
   for (uint32_t i = 0; i < kPacketsPerBlock; ++i)
-    replies.push_back(Packet::Data(i, std::span<const uint8_t, kPayloadSize>(block.data() + i * kPayloadSize, kPayloadSize)));
+    replies.push_back(
+        Packet::Data(i, std::span<const uint8_t, kPayloadSize>(block.data() + i * kPayloadSize, kPayloadSize)));
   Packet end;
   end.set_command(Command::ReadEnd);
   end.SetU32(16, device::BlockChecksum(block) + (profile_.bad_checksum ? 1 : 0));
@@ -87,9 +88,8 @@ void Responder::ReadBlock(const Packet& request, std::vector<Packet>& replies) {
 
 void Responder::Commit(const Packet& request, std::vector<Packet>& replies) {
   const uint32_t address = request.U32(8);
-  bool ok = received_.all() && request.U32(12) == kBlockSize &&
-            device::BlockChecksum(pending_) == request.U32(16) && !profile_.write_refused &&
-            image_.Write(address, pending_);
+  bool ok = received_.all() && request.U32(12) == kBlockSize && device::BlockChecksum(pending_) == request.U32(16) &&
+            !profile_.write_refused && image_.Write(address, pending_);
   if (log_) log_(std::string("write ") + std::to_string(address) + (ok ? " ok" : " refused"));
   constexpr char kMark[] = "ORVFWVER";  // docs/device.md, "Firmware image"
   if (ok && std::equal(kMark, kMark + 8, pending_.begin())) {

@@ -64,7 +64,10 @@ int main(int argc, char** argv) {
     std::vector<std::pair<fs::path, std::string>> pages;  // path below TEMPLATES, text
     for (const auto& p : Files(templates, true)) {
       std::string text;
-      if (!ReadFile(p, text)) { std::cerr << p.string() << ": error: cannot read\n"; ++faults; }
+      if (!ReadFile(p, text)) {
+        std::cerr << p.string() << ": error: cannot read\n";
+        ++faults;
+      }
       pages.emplace_back(p.lexically_relative(templates), text);
     }
     std::vector<std::pair<fs::path, std::string>> outputs;
@@ -89,8 +92,8 @@ int main(int argc, char** argv) {
           ++faults;
         }
         for (const auto& m : r.missing) {
-          std::cerr << name << ":" << m.line << ": error: no " << lang << " text for \"" << m.key
-                    << "\" (add it to " << po_path.string() << ")\n";
+          std::cerr << name << ":" << m.line << ": error: no " << lang << " text for \"" << m.key << "\" (add it to "
+                    << po_path.string() << ")\n";
           ++faults;
         }
         outputs.emplace_back(out / lang / rel, r.page);

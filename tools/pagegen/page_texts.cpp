@@ -19,8 +19,7 @@ Rendered RenderPage(const std::string& tmpl, const PoFile& texts, std::set<TextK
     }
     std::string inner = tmpl.substr(open + 2, close - open - 2);
     size_t bar = inner.find('|');
-    TextKey key = bar == std::string::npos ? TextKey{"", inner}
-                                           : TextKey{inner.substr(0, bar), inner.substr(bar + 1)};
+    TextKey key = bar == std::string::npos ? TextKey{"", inner} : TextKey{inner.substr(0, bar), inner.substr(bar + 1)};
     used.insert(key);
     auto it = texts.entries.find(key);
     if (it == texts.entries.end() || it->second.text.empty() || it->second.fuzzy) {

@@ -13,15 +13,29 @@ bool Unquote(const std::string& s, std::string& out) {
   for (size_t i = b + 1; i < e; ++i) {
     char c = s[i];
     if (c == '"') return false;
-    if (c != '\\') { out += c; continue; }
+    if (c != '\\') {
+      out += c;
+      continue;
+    }
     if (++i >= e) return false;
     switch (s[i]) {
-      case 'n': out += '\n'; break;
-      case 't': out += '\t'; break;
-      case 'r': out += '\r'; break;
-      case '"': out += '"'; break;
-      case '\\': out += '\\'; break;
-      default: return false;
+      case 'n':
+        out += '\n';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case '"':
+        out += '"';
+        break;
+      case '\\':
+        out += '\\';
+        break;
+      default:
+        return false;
     }
   }
   return true;
@@ -35,9 +49,7 @@ struct Pending {
 
 }  // namespace
 
-std::string ShowKey(const TextKey& key) {
-  return key.first.empty() ? key.second : key.first + "|" + key.second;
-}
+std::string ShowKey(const TextKey& key) { return key.first.empty() ? key.second : key.first + "|" + key.second; }
 
 PoFile ParsePo(const std::string& text) {
   PoFile po;
@@ -86,7 +98,10 @@ PoFile ParsePo(const std::string& text) {
       continue;
     }
     if (word.empty()) {
-      if (field) *field += value; else fail(n, "a string with no keyword before it");
+      if (field)
+        *field += value;
+      else
+        fail(n, "a string with no keyword before it");
     } else if (word == "msgctxt") {
       begin(n);
       cur.has_ctx = true;

@@ -13,7 +13,7 @@ using TextKey = std::pair<std::string, std::string>;
 struct PoEntry {
   std::string text;  // msgstr; empty for an untranslated entry
   bool fuzzy = false;
-  int line = 0;      // where its msgid stands, for messages
+  int line = 0;  // where its msgid stands, for messages
 };
 
 struct PoFile {

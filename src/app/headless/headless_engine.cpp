@@ -89,9 +89,7 @@ bool HeadlessWindow::LoadFile(const std::string& path) {
 
 ElementRef HeadlessWindow::Root() { return impl_->Ref(impl_->main.Root()); }
 
-ElementRef HeadlessWindow::FindById(const std::string& id) {
-  return impl_->Ref(dom::FindById(impl_->main.Root(), id));
-}
+ElementRef HeadlessWindow::FindById(const std::string& id) { return impl_->Ref(dom::FindById(impl_->main.Root(), id)); }
 
 ElementRef HeadlessWindow::FindInFrame(const std::string& frame_id, const std::string& id) {
   ElementRef frame_root = NthChild(FindById(frame_id), 0);
@@ -131,8 +129,7 @@ void HeadlessWindow::SetText(const ElementRef& element, const std::string& text)
   impl_->values.erase(node);
 }
 
-void HeadlessWindow::SetStyle(const ElementRef& element, const std::string& name,
-                              const std::string& value) {
+void HeadlessWindow::SetStyle(const ElementRef& element, const std::string& name, const std::string& value) {
   xmlNodePtr node = NodeOf(element);
   if (node) dom::SetStyleProperty(node, name, value);
 }
@@ -244,9 +241,7 @@ bool HeadlessWindow::Select(const std::string& id, const std::string& value) {
   return true;
 }
 
-std::string HeadlessWindow::TextOf(const ElementRef& element) {
-  return dom::TextContent(NodeOf(element));
-}
+std::string HeadlessWindow::TextOf(const ElementRef& element) { return dom::TextContent(NodeOf(element)); }
 
 std::string HeadlessWindow::InnerHtml(const ElementRef& element) {
   xmlNodePtr node = NodeOf(element);
@@ -258,17 +253,13 @@ std::string HeadlessWindow::Style(const ElementRef& element, const std::string& 
   return dom::GetStyleProperty(NodeOf(element), name);
 }
 
-bool HeadlessWindow::PopupShown(const ElementRef& popup) const {
-  return impl_->popups.count(NodeOf(popup)) > 0;
-}
+bool HeadlessWindow::PopupShown(const ElementRef& popup) const { return impl_->popups.count(NodeOf(popup)) > 0; }
 
 std::string HeadlessWindow::ChildViewPage(const ElementRef& host) const {
   auto it = impl_->child_views.find(NodeOf(host));
   return it == impl_->child_views.end() ? std::string() : it->second;
 }
 
-int HeadlessWindow::ChildCount(const ElementRef& element) {
-  return dom::ElementChildCount(NodeOf(element));
-}
+int HeadlessWindow::ChildCount(const ElementRef& element) { return dom::ElementChildCount(NodeOf(element)); }
 
 }  // namespace orv

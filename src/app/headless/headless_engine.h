@@ -30,8 +30,7 @@ class HeadlessWindow : public EngineWindow {
   void SetAttribute(const ElementRef& element, const std::string& name,
                     const std::optional<std::string>& value) override;
   void SetText(const ElementRef& element, const std::string& text) override;
-  void SetStyle(const ElementRef& element, const std::string& name,
-                const std::string& value) override;
+  void SetStyle(const ElementRef& element, const std::string& name, const std::string& value) override;
   void AppendHtml(const ElementRef& element, const std::string& html) override;
   std::string GetValue(const ElementRef& element) override;
   void SetValue(const ElementRef& element, const std::string& value) override;
@@ -51,8 +50,8 @@ class HeadlessWindow : public EngineWindow {
   void ClickElement(const ElementRef& element, uint32_t code = kEventClick);
 
   // Inspection for tests.
-  std::string TextOf(const ElementRef& element);       // text content
-  std::string InnerHtml(const ElementRef& element);    // serialised children
+  std::string TextOf(const ElementRef& element);     // text content
+  std::string InnerHtml(const ElementRef& element);  // serialised children
   std::string Style(const ElementRef& element, const std::string& name);
   bool PopupShown(const ElementRef& popup) const;
   std::string ChildViewPage(const ElementRef& host) const;  // "" when none

@@ -61,8 +61,7 @@ std::vector<std::pair<std::string, std::string>> ParseStyle(const std::string& s
   return out;
 }
 
-constexpr int kParseOptions =
-    HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
+constexpr int kParseOptions = HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
 
 }  // namespace
 
@@ -81,8 +80,7 @@ bool Document::LoadFile(const std::string& path) {
   folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   auto bytes = ReadWholeFile(path);
   if (!bytes) return false;
-  doc = htmlReadMemory(bytes->data(), static_cast<int>(bytes->size()), path.c_str(), "UTF-8",
-                       kParseOptions);
+  doc = htmlReadMemory(bytes->data(), static_cast<int>(bytes->size()), path.c_str(), "UTF-8", kParseOptions);
   return doc != nullptr;
 }
 
@@ -106,8 +104,7 @@ void Document::AppendFragment(xmlNodePtr node, const std::string& html) {
   // Parsed as the content of a neutral container so that rows, cells and
   // options keep their tags whatever the insertion point is.
   std::string wrapped = "<html><body><template id=\"__frag\">" + html + "</template></body></html>";
-  xmlDocPtr frag = htmlReadMemory(wrapped.data(), static_cast<int>(wrapped.size()), nullptr,
-                                  "UTF-8", kParseOptions);
+  xmlDocPtr frag = htmlReadMemory(wrapped.data(), static_cast<int>(wrapped.size()), nullptr, "UTF-8", kParseOptions);
   if (!frag) return;
   if (xmlNodePtr holder = FindById(xmlDocGetRootElement(frag), "__frag")) {
     for (xmlNodePtr c = holder->children; c; c = c->next) {
@@ -168,9 +165,7 @@ int ElementChildCount(xmlNodePtr node) {
   return count;
 }
 
-bool HasAttr(xmlNodePtr node, const std::string& name) {
-  return node && xmlHasProp(node, X(name)) != nullptr;
-}
+bool HasAttr(xmlNodePtr node, const std::string& name) { return node && xmlHasProp(node, X(name)) != nullptr; }
 
 std::string GetAttr(xmlNodePtr node, const std::string& name) {
   if (!node) return {};
