@@ -108,20 +108,22 @@ int Upload(const Options& options, const std::vector<std::string>& args) {
   return Finish(scope, upload.Upload(), {""});
 }
 
-int UpdateFirmware(const Options& options, const std::vector<std::string>& args) {
-  if (!args.empty()) return UsageError("update-fw takes no arguments");
+// update-fw and update-ds: the same steps for either kind of file.
+int Update(const Options& options, const std::vector<std::string>& args, const char* name,
+           MessageKey (UpdateFunc::*run)()) {
+  if (!args.empty()) return UsageError(std::string(name) + " takes no arguments");
   if (int rc = ApplyServiceOptions(options)) return rc;
   TerminalScope scope(options);
   UpdateFunc update;
-  return Finish(scope, update.UpdateFirmware(), {"UPDATE_COMPLETE"});
+  return Finish(scope, (update.*run)(), {"UPDATE_COMPLETE"});
+}
+
+int UpdateFirmware(const Options& options, const std::vector<std::string>& args) {
+  return Update(options, args, "update-fw", &UpdateFunc::UpdateFirmware);
 }
 
 int UpdateDiveSites(const Options& options, const std::vector<std::string>& args) {
-  if (!args.empty()) return UsageError("update-ds takes no arguments");
-  if (int rc = ApplyServiceOptions(options)) return rc;
-  TerminalScope scope(options);
-  UpdateFunc update;
-  return Finish(scope, update.UpdateDiveSites(), {"UPDATE_COMPLETE"});
+  return Update(options, args, "update-ds", &UpdateFunc::UpdateDiveSites);
 }
 
 int SitesRead(const Options& options, const std::vector<std::string>& args) {

@@ -62,7 +62,7 @@ std::string WithoutCreationTime(std::string text) {
 class LogBookCloudTest : public test::SharedSimTest {
  protected:
   void SetUp() override {
-    SharedSimTest::SetUp();
+    test::SharedSimTest::SetUp();
     for (const char* ep : {"calendar_month", "calendar_date", "divelog", "divelog/d000003", "statistics"})
       server_->SetFault(ep, "none");
     home_ = server_->dir() + "/home";

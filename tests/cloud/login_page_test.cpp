@@ -20,7 +20,7 @@ namespace {
 class LoginPage : public test::SharedSimTest {
  protected:
   void SetUp() override {
-    SharedSimTest::SetUp();
+    test::SharedSimTest::SetUp();
     SetSettingsPath(::testing::TempDir() + "/login_page_settings." + std::to_string(::getpid()) + ".ini");
     std::remove((::testing::TempDir() + "/login_page_settings." + std::to_string(::getpid()) + ".ini").c_str());
     LanguageCode = "ENG";

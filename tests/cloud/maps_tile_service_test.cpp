@@ -19,7 +19,7 @@ using Source = TileReply::Source;
 class TileServiceTest : public test::SharedSimTest {
  protected:
   void SetUp() override {
-    SharedSimTest::SetUp();
+    test::SharedSimTest::SetUp();
     ASSERT_TRUE(server_->SetTiles("serve"));
     gchar* dir = g_dir_make_tmp("orvelle-tiles-XXXXXX", nullptr);
     ASSERT_NE(dir, nullptr);

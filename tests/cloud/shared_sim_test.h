@@ -8,7 +8,10 @@
 
 namespace orv::test {
 
-class SharedSimTest : public ::testing::Test {
+// `Base` is the suite's other test base, so a suite of another kind (the
+// device tests) can share one service too.
+template <class Base = ::testing::Test>
+class SharedSim : public Base {
  protected:
   static void SetUpTestSuite() {
     server_ = new SimServer;
@@ -25,5 +28,7 @@ class SharedSimTest : public ::testing::Test {
 
   static inline SimServer* server_ = nullptr;
 };
+
+using SharedSimTest = SharedSim<>;
 
 }  // namespace orv::test

@@ -24,7 +24,7 @@ namespace {
 class SocialCloud : public test::SharedSimTest {
  protected:
   static void SetUpTestSuite() {
-    SharedSimTest::SetUpTestSuite();
+    test::SharedSimTest::SetUpTestSuite();
     // DataFolder() follows HOME when no documents folder is configured;
     // GLib reads both once, so they are set before anything asks.
     home_ = ::testing::TempDir() + "/social_home." + std::to_string(::getpid());
@@ -33,7 +33,7 @@ class SocialCloud : public test::SharedSimTest {
     setenv("XDG_CONFIG_HOME", (home_ + "/config").c_str(), 1);
   }
   void SetUp() override {
-    SharedSimTest::SetUp();
+    test::SharedSimTest::SetUp();
     UseLocalSocialPlatform(server_->origin());
     State() = AppState{};
   }

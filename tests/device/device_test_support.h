@@ -6,9 +6,13 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <initializer_list>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include "app/string_table.h"
 #include "device/device_session.h"
 #include "devsim_process.h"
 
@@ -65,6 +69,15 @@ class DevsimTest : public ::testing::Test {
   }
   size_t LogCount(const std::string& prefix) const { return LogLines(log(), prefix); }
   bool WaitForLog(const std::string& prefix, size_t count = 1) const { return WaitForLogLines(log(), prefix, count); }
+
+  // The end command arrives a moment after the operation returns.
+  bool EndSent() const { return WaitForLog("rx 9997"); }
+  // What the diver reads for each message key, in the current language.
+  static std::vector<std::string> Texts(std::initializer_list<const char*> keys) {
+    std::vector<std::string> out;
+    for (const char* k : keys) out.push_back(Tr(k));
+    return out;
+  }
 
   // The simulator takes packets in order: once it has logged the port closed
   // after an end command of the test's own, every packet sent before is in

@@ -49,13 +49,6 @@ class SiteTransfer : public DevsimTest {
     return b;
   }
   static std::string Written(int code) { return "write " + std::to_string(kSiteBlockAddress[code]); }
-  std::vector<std::string> Shown(std::initializer_list<const char*> keys) const {
-    std::vector<std::string> out;
-    for (const char* k : keys) out.push_back(Tr(k));
-    return out;
-  }
-  // The end command arrives a moment after the operation returns.
-  bool EndSent() const { return WaitForLog("rx 9997"); }
 
   RecordingDialogs dialogs_;
   DiveSiteLists model_;
@@ -70,8 +63,8 @@ TEST_F(SiteTransfer, SendWritesEveryListAndReadBringsThemBack) {
 
   TransferResult r = SendSitesToDevice(model_, kShort);
   EXPECT_EQ(r.key, "DIVE_SITE_WRITED");
-  EXPECT_EQ(dialogs_.questions, Shown({"SURE_SEND_DS"}));
-  EXPECT_EQ(dialogs_.messages, Shown({"DIVE_SITE_WRITED"}));
+  EXPECT_EQ(dialogs_.questions, Texts({"SURE_SEND_DS"}));
+  EXPECT_EQ(dialogs_.messages, Texts({"DIVE_SITE_WRITED"}));
   EXPECT_TRUE(EndSent());
   // The empty freedive list's block is not written (it stays erased here).
   for (int code = 0; code < kTypeCount; ++code) {
@@ -167,7 +160,7 @@ TEST_F(SiteTransfer, NoDeviceIsUsbNotConn) {
   const int before = OpenDescriptorCount();
   EXPECT_EQ(SendSitesToDevice(model_, kShort).key, "USB_NOT_CONN");
   EXPECT_EQ(ReadSitesFromDevice(model_, kShort).key, "USB_NOT_CONN");
-  EXPECT_EQ(dialogs_.messages, Shown({"USB_NOT_CONN", "USB_NOT_CONN"}));
+  EXPECT_EQ(dialogs_.messages, Texts({"USB_NOT_CONN", "USB_NOT_CONN"}));
   EXPECT_EQ(model_.list(0).size(), 1u);
   EXPECT_EQ(OpenDescriptorCount(), before);
 }
@@ -180,7 +173,7 @@ TEST_F(SiteTransfer, SilentDeviceIsNotSupportedInBoundedTime) {
   EXPECT_EQ(SendSitesToDevice(model_, kShort).key, "NOT_SUPPOR_DEVICE");
   EXPECT_EQ(ReadSitesFromDevice(model_, kShort).key, "NOT_SUPPOR_DEVICE");
   EXPECT_LT(SecondsSince(t), 3.0);
-  EXPECT_EQ(dialogs_.messages, Shown({"NOT_SUPPOR_DEVICE", "NOT_SUPPOR_DEVICE"}));
+  EXPECT_EQ(dialogs_.messages, Texts({"NOT_SUPPOR_DEVICE", "NOT_SUPPOR_DEVICE"}));
   EXPECT_EQ(OpenDescriptorCount(), before);
   EXPECT_EQ(model_.list(0).size(), 1u);
 }
@@ -214,7 +207,7 @@ TEST_F(SiteTransfer, BadBlockReadKeepsTheListsAndStillEnds) {
     dialogs_.messages.clear();
     const int fds = OpenDescriptorCount();
     EXPECT_EQ(ReadSitesFromDevice(model_, kShort).key, "USB_ERROR");
-    EXPECT_EQ(dialogs_.messages, Shown({"USB_ERROR"}));
+    EXPECT_EQ(dialogs_.messages, Texts({"USB_ERROR"}));
     EXPECT_EQ(model_.lists(), before);
     EXPECT_EQ(OpenDescriptorCount(), fds);
     if (std::string(fault) == "bad-checksum") {
@@ -229,7 +222,7 @@ TEST_F(SiteTransfer, RefusedWriteStopsAtTheFirstBlock) {
   model_.ReplaceAll({SiteList{Site(0, "a", 0, 0)}, SiteList{Site(1, "b", 0, 0)}, {}});
   const int fds = OpenDescriptorCount();
   EXPECT_EQ(SendSitesToDevice(model_, kShort).key, "USB_ERROR");
-  EXPECT_EQ(dialogs_.messages, Shown({"USB_ERROR"}));
+  EXPECT_EQ(dialogs_.messages, Texts({"USB_ERROR"}));
   EXPECT_TRUE(EndSent());
   EXPECT_EQ(LogCount("write "), 1u);
   EXPECT_EQ(LogCount(Written(0) + " refused"), 1u);

@@ -14,7 +14,7 @@ namespace {
 class TransferCli : public SharedSimTest {
  protected:
   void SetUp() override {
-    SharedSimTest::SetUp();
+    test::SharedSimTest::SetUp();
     devsim_ = std::make_unique<Devsim>(dir_.File("image.bin"));
     ASSERT_TRUE(devsim_->running());
   }

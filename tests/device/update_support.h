@@ -20,6 +20,7 @@
 #include "cloud/http_post.h"
 #include "device/device_port.h"
 #include "device_test_support.h"
+#include "shared_sim_test.h"
 #include "sim_server.h"
 #include "transfer/update_func.h"
 #include "update_catalogue.h"
@@ -63,7 +64,7 @@ class RecordingProgress : public ProgressSink {
   std::mutex mutex_;
 };
 
-class UpdateTest : public DevsimTest {
+class UpdateTest : public SharedSim<DevsimTest> {
  protected:
   static void SetUpTestSuite() {
     // The data folder is fixed on first use: a private documents folder.
@@ -72,18 +73,11 @@ class UpdateTest : public DevsimTest {
     setenv("XDG_CONFIG_HOME", (home->path() + "/.config").c_str(), 1);
     std::filesystem::create_directories(home->path() + "/.config");
     std::ofstream(home->path() + "/.config/user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n";
-    server_ = new SimServer();
-    ASSERT_TRUE(server_->Start());
-    server_->Use();
-  }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
+    SharedSim::SetUpTestSuite();
   }
 
   void SetUp() override {
-    ASSERT_NE(server_, nullptr);
-    server_->Use();
+    SharedSim::SetUp();
     for (const char* endpoint : {"firmware_update", "divesite_update", "update_file"})
       ASSERT_TRUE(server_->SetFault(endpoint, "none"));
     ASSERT_TRUE(SetFileMode("normal"));
@@ -128,15 +122,7 @@ class UpdateTest : public DevsimTest {
   static std::string Written(uint32_t address, const char* how = " ok") {
     return "write " + std::to_string(address) + how;
   }
-  static std::vector<std::string> Texts(std::initializer_list<const char*> keys) {
-    std::vector<std::string> out;
-    for (const char* k : keys) out.push_back(Tr(k));
-    return out;
-  }
-  // The end command arrives a moment after the run returns.
-  bool EndSent() const { return WaitForLog("rx 9997"); }
 
-  static inline SimServer* server_ = nullptr;
   RecordingDialogs dialogs_;
   RecordingProgress progress_;
   HeadlessWindow window_;

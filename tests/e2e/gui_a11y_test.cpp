@@ -23,7 +23,6 @@
 #include "app/string_table.h"
 #include "browse/calendar_func.h"
 #include "desktop/generic_dialogs.h"
-#include "desktop/login_dlg.h"
 #include "desktop/main_frame.h"
 #include "desktop/progress_dialog.h"
 #include "divelog/dive_map_func.h"
@@ -168,9 +167,7 @@ TEST_F(GuiA11y, AxeFindsNothingSeriousOnAnyPageInEitherLanguage) {
       Check(w, "login");
       e2e::ClickInPage(w, "exit");
     });
-    MemoryCredentialStore store;
-    gtk::LoginDlg login(&store);
-    gtk::RunPageDialog(login);
+    e2e::RunSignInDialog();
     ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
 
     gtk::MainFrame frame;
@@ -205,12 +202,7 @@ TEST_F(GuiA11y, AxeFindsNothingSeriousOnAnyPageInEitherLanguage) {
           },
           8000);
       Check(w, "log_edit", 2);
-      e2e::ClickInPage(w, "edit_ds");
-      e2e::TypeInPage(w, "ds_name", "Reef");
-      e2e::ClickInPage(w, "search");
-      e2e::WaitFor(
-          [&] { return w.EvalForTest("return String(document.getElementById('cell_tbody').children.length);") != "0"; },
-          5000);
+      e2e::SearchCatalogueInLogEdit(w, "Reef");
       Check(w, "log_edit_search");
       e2e::ClickInPage(w, "exit");
     });
@@ -296,9 +288,7 @@ TEST_F(GuiA11y, ScreenReaderNamesEveryWindowAndReadsEveryText) {
       login_tree = ScreenReaderView();
       e2e::ClickInPage(dlg.window(), "exit");
     });
-    MemoryCredentialStore store;
-    gtk::LoginDlg login(&store);
-    gtk::RunPageDialog(login);
+    e2e::RunSignInDialog();
     EXPECT_NE(login_tree.find("obj\tentry\t" + email_label + "\n"), std::string::npos) << login_tree;
 
     ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");

@@ -143,12 +143,7 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
           "\u00a9 OpenStreetMap contributors");
       e2e::TypeInPage(w, "weight", "7.5");
       e2e::SaveScreenshot(w, "log_edit_" + lang);
-      e2e::ClickInPage(w, "edit_ds");
-      e2e::TypeInPage(w, "ds_name", "Reef");
-      e2e::ClickInPage(w, "search");
-      e2e::WaitFor(
-          [&] { return w.EvalForTest("return String(document.getElementById('cell_tbody').children.length);") != "0"; },
-          5000);
+      e2e::SearchCatalogueInLogEdit(w, "Reef");
       e2e::SaveScreenshot(w, "log_edit_search_" + lang);
       e2e::ClickInPage(w, "rtn_map");
       e2e::ClickInPage(w, "save");

@@ -12,7 +12,6 @@
 #include "app/string_table.h"
 #include "browse/calendar_func.h"
 #include "desktop/generic_dialogs.h"
-#include "desktop/login_dlg.h"
 #include "desktop/main_frame.h"
 #include "e2e/gui_sim_test.h"
 #include "e2e/gui_support.h"
@@ -122,9 +121,7 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
           Press(v, GDK_KEY_Return);
         },
         20000);
-    MemoryCredentialStore store;
-    gtk::LoginDlg login(&store);
-    ASSERT_EQ(gtk::RunPageDialog(login), 1) << lang;
+    ASSERT_EQ(e2e::RunSignInDialog(), 1) << lang;
     EXPECT_EQ(login_focus, "email|v");
     e2e::Observe(nullptr);
 

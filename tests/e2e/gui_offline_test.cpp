@@ -18,7 +18,6 @@
 #include "browse/calendar_func.h"
 #include "desktop/background_sync.h"
 #include "desktop/generic_dialogs.h"
-#include "desktop/login_dlg.h"
 #include "desktop/main_frame.h"
 #include "divelog/dive_map_func.h"
 #include "e2e/gui_sim_test.h"
@@ -79,9 +78,7 @@ class GuiOffline : public e2e::GuiSimTest {
           act(w);
         },
         30000);
-    MemoryCredentialStore store;
-    gtk::LoginDlg login(&store);
-    return gtk::RunPageDialog(login);
+    return e2e::RunSignInDialog();
   }
 
   // Shows 2024-06, opens its first dive day and that day's first dive; the

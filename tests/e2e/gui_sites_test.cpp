@@ -14,11 +14,9 @@
 #include "app/string_table.h"
 #include "desktop/generic_dialogs.h"
 #include "desktop/main_frame.h"
-#include "device/device_port.h"
-#include "devsim_process.h"
+#include "e2e/gui_device.h"
 #include "e2e/gui_support.h"
 #include "seed.h"
-#include "sim_server.h"
 #include "sites/dive_site_func.h"
 #include "sites/ds_file.h"
 
@@ -50,13 +48,8 @@ sites::DiveSite Site(int type, const char* name, double lat, double lng) {
 
 TEST(GuiSites, ImportedSitesGoToTheDeviceAndComeBackOnTheMap) {
   ORV_REQUIRE_DISPLAY();
-  test::SimServer server;
-  ASSERT_TRUE(server.Start());
-  server.Use();
-  test::TempDir tmp;
-  test::Devsim devsim(tmp.File("image.bin"));
-  ASSERT_TRUE(devsim.running());
-  device::SetDevicePathOverride(devsim.slave());
+  e2e::ServiceAndDevice sims;
+  ASSERT_TRUE(sims.running());
   ScaleX = ScaleY = 1.0f;
   State().unit = 0;
   ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
@@ -69,10 +62,10 @@ TEST(GuiSites, ImportedSitesGoToTheDeviceAndComeBackOnTheMap) {
   lists[1] = {Site(1, "Dongqing Bay", 22.0520, 121.5600)};
   lists[2] = {Site(2, "Orchid Island", 22.0500, 121.5500)};
   OneFile file;
-  file.path = tmp.File("kenting.ds");
+  file.path = sims.tmp.File("kenting.ds");
   ASSERT_TRUE(sites::WriteDsFile(file.path, lists));
   OneFile empty;
-  empty.path = tmp.File("empty.ds");
+  empty.path = sims.tmp.File("empty.ds");
   ASSERT_TRUE(sites::WriteDsFile(empty.path, {}));
 
   for (const std::string lang : {"ENG", "CHT"}) {
@@ -172,7 +165,6 @@ TEST(GuiSites, ImportedSitesGoToTheDeviceAndComeBackOnTheMap) {
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }
   SetDialogBackend(nullptr);
-  device::SetDevicePathOverride("");
   LanguageCode = "ENG";
 }
 

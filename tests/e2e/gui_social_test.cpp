@@ -153,9 +153,7 @@ TEST_F(GuiSocial, CancelledOrClosedPopupLeavesTheDialogOpen) {
         e2e::ClickInPage(w, "exit");
       },
       40000);
-  MemoryCredentialStore store;
-  gtk::LoginDlg login(&store);
-  EXPECT_EQ(gtk::RunPageDialog(login), 0);
+  EXPECT_EQ(e2e::RunSignInDialog(), 0);
   EXPECT_TRUE(hidden_after_cancel);
   EXPECT_TRUE(hidden_after_close);
   EXPECT_EQ(message, "");
@@ -179,9 +177,7 @@ TEST_F(GuiSocial, CertificateAcceptedInThePopupStaysOutOfProgramViews) {
         e2e::ClickInPage(page.window(), "exit");
       },
       40000);
-  MemoryCredentialStore store;
-  gtk::LoginDlg login(&store);
-  EXPECT_EQ(gtk::RunPageDialog(login), 0);
+  EXPECT_EQ(e2e::RunSignInDialog(), 0);
   EXPECT_TRUE(at_platform);
   EXPECT_EQ(program_view, "tls");
 }

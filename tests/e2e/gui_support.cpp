@@ -11,6 +11,7 @@
 #include "app/page_folder.h"
 #include "app/settings.h"
 #include "app/string_table.h"
+#include "desktop/login_dlg.h"
 
 namespace orv::e2e {
 
@@ -37,6 +38,23 @@ void ClickInPage(gtk::WebKitWindow& window, const std::string& id, const std::st
 void TypeInPage(gtk::WebKitWindow& window, const std::string& id, const std::string& text) {
   window.EvalForTest("const e = document.getElementById(" + Quote(id) + "); e.value = " + Quote(text) +
                      "; e.dispatchEvent(new Event('input')); return '';");
+}
+
+int RunSignInDialog() {
+  MemoryCredentialStore store;
+  gtk::LoginDlg login(&store);
+  return gtk::RunPageDialog(login);
+}
+
+void SearchCatalogueInLogEdit(gtk::WebKitWindow& window, const std::string& text) {
+  ClickInPage(window, "edit_ds");
+  TypeInPage(window, "ds_name", text);
+  ClickInPage(window, "search");
+  WaitFor(
+      [&] {
+        return window.EvalForTest("return String(document.getElementById('cell_tbody').children.length);") != "0";
+      },
+      5000);
 }
 
 std::string ScreenshotDir() {

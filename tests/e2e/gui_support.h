@@ -26,6 +26,9 @@ void Observe(std::function<void(gtk::DialogPage&)> act, int timeout_ms = 15000);
 void ClickInPage(gtk::WebKitWindow& window, const std::string& id, const std::string& frame = "");
 // Types into a field and lets the page see an input event.
 void TypeInPage(gtk::WebKitWindow& window, const std::string& id, const std::string& text);
+// In the log edit dialog: opens the site search, looks for `text` in the
+// service's catalogue and waits (5 s at most) for its rows.
+void SearchCatalogueInLogEdit(gtk::WebKitWindow& window, const std::string& text);
 // "<build>/screenshots/<name>.png"; false when it could not be written.
 bool SaveScreenshot(gtk::WebKitWindow& window, const std::string& name);
 // The same for a bare web view (a popup of its own context).
@@ -42,6 +45,9 @@ bool WaitFor(const std::function<bool()>& done, int timeout_ms);
 void FreshEnglishState(const std::string& settings_name);
 // The same in `lang` ("ENG" or "CHT").
 void FreshState(const std::string& settings_name, const std::string& lang);
+// Runs the sign-in dialog with a credential store of its own (nothing is
+// kept anywhere) and returns what RunPageDialog returned.
+int RunSignInDialog();
 // The size the dialog window got.
 void WindowSize(GtkWindow* window, int& width, int& height);
 // The language and its page folder for the windows opened next.

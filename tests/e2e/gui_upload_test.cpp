@@ -23,10 +23,9 @@
 #include "desktop/stop_signals.h"
 #include "device/device_port.h"
 #include "device/device_session.h"
-#include "devsim_process.h"
+#include "e2e/gui_device.h"
 #include "e2e/gui_support.h"
 #include "seed.h"
-#include "sim_server.h"
 #include "spawn_program.h"
 
 namespace orv {
@@ -34,13 +33,8 @@ namespace {
 
 TEST(GuiUpload, DivesMoveFromTheDiveComputerToTheCalendar) {
   ORV_REQUIRE_DISPLAY();
-  test::SimServer server;
-  ASSERT_TRUE(server.Start());
-  server.Use();
-  test::TempDir tmp;
-  test::Devsim devsim(tmp.File("image.bin"));
-  ASSERT_TRUE(devsim.running());
-  device::SetDevicePathOverride(devsim.slave());
+  e2e::ServiceAndDevice sims;
+  ASSERT_TRUE(sims.running());
   LanguageCode = "ENG";
   State().unit = 0;
   State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
@@ -102,7 +96,6 @@ TEST(GuiUpload, DivesMoveFromTheDiveComputerToTheCalendar) {
   e2e::Observe(nullptr);
   SetDialogBackend(nullptr);
   SetProgressRunner(nullptr);
-  device::SetDevicePathOverride("");
   gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
 }
 
@@ -111,14 +104,9 @@ TEST(GuiUpload, DivesMoveFromTheDiveComputerToTheCalendar) {
 // free again and the progress dialog goes.
 TEST(GuiUpload, SignalOrClosingStopsTheUploadWithTheEndCommand) {
   ORV_REQUIRE_DISPLAY();
-  test::SimServer server;
-  ASSERT_TRUE(server.Start());
-  server.Use();
-  test::TempDir tmp;
-  const std::string log = tmp.File("log.txt");
-  test::Devsim devsim(tmp.File("image.bin"), {"--fault", "trickle=100", "--log", log});
-  ASSERT_TRUE(devsim.running());
-  device::SetDevicePathOverride(devsim.slave());
+  e2e::ServiceAndDevice sims({"--fault", "trickle=100"});
+  ASSERT_TRUE(sims.running());
+  const std::string log = sims.log();
   LanguageCode = "ENG";
   State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
   ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
@@ -170,12 +158,11 @@ TEST(GuiUpload, SignalOrClosingStopsTheUploadWithTheEndCommand) {
     EXPECT_TRUE(program_ended);
     EXPECT_TRUE(e2e::WaitFor([&] { return ends() > ends_before; }, 3000));
     device::DeviceSession session;
-    EXPECT_TRUE(session.Open(devsim.slave())) << session.error();
+    EXPECT_TRUE(session.Open(sims.devsim.slave())) << session.error();
     ClearStopRequest();
   }
   e2e::Observe(nullptr);
   SetProgressRunner(nullptr);
-  device::SetDevicePathOverride("");
   gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
 }
 

@@ -11,7 +11,6 @@
 #include "app/string_table.h"
 #include "cloud/service_config.h"
 #include "desktop/busy_popup.h"
-#include "desktop/login_dlg.h"
 #include "desktop/main_frame.h"
 #include "e2e/gui_sim_test.h"
 #include "seed.h"
@@ -99,9 +98,7 @@ TEST_F(GuiWait, StalledSignInKeepsTheDialogLiveUntilCancel) {
         e2e::ClickInPage(w, "exit");
       },
       30000);
-  MemoryCredentialStore store;
-  gtk::LoginDlg login(&store);
-  EXPECT_EQ(gtk::RunPageDialog(login), 0);
+  EXPECT_EQ(e2e::RunSignInDialog(), 0);
   EXPECT_GT(frames_late, frames_early);
   EXPECT_GE(frames_early, 0);
   EXPECT_EQ(popup_text, Tr("BUSY_SIGNING_IN"));

@@ -129,6 +129,18 @@ TEST_F(PageGenerator, WritesAFolderPerLanguageAndDropsRemovedPages) {
   EXPECT_NE(Read("err").find("CHT.po:8: warning: \"Spare\" is used by no page"), std::string::npos) << Read("err");
 }
 
+TEST_F(PageGenerator, PagesIncludeTheSharedHeadInTheirOwnLanguage) {
+  Write("templates/_head.htm", "<html lang=\"{{html lang|en}}\"><title><!--#arg--></title>\n");
+  Write("templates/a.htm", "<!--#include _head.htm {{Hello}} -->\n<p>{{Hello}}</p>\n");
+  ASSERT_EQ(Run(), 0) << Read("err");
+  EXPECT_EQ(Read("out/CHT/a.htm"), "<html lang=\"zh-Hant-TW\"><title>你好</title>\n<p>你好</p>\n");
+  EXPECT_FALSE(fs::exists(dir_ / "out/CHT/_head.htm"));  // a partial is no page
+
+  Write("templates/web_html/b.htm", "<p>{{Hello}}</p>\n<!--#include _foot.htm x -->\n");
+  EXPECT_EQ(Run(), 1);
+  EXPECT_NE(Read("err").find("web_html/b.htm:2: no partial _foot.htm"), std::string::npos) << Read("err");
+}
+
 TEST_F(PageGenerator, AMissingTextStopsTheBuildNamingPageAndText) {
   Write("templates/web_html/b.htm", "<p>{{Hello}}</p>\n<p>{{Goodbye}}</p>\n");
   Write("po/JPN.po", "msgid \"Hello\"\nmsgstr \"こんにちは\"\n");  // a third language is one file

@@ -11,6 +11,7 @@
 #include <ctime>
 #include <vector>
 
+#include "common/utc_seconds.h"
 #include "seed.h"
 #include "sites_catalogue.h"
 
@@ -91,16 +92,6 @@ const CatalogueSite* FindSite(const char* name, int& index) {
       return &sites[i];
     }
   return nullptr;
-}
-
-int64_t UtcSeconds(int year, int month, int day, int hour, int minute) {
-  std::tm tm{};
-  tm.tm_year = year - 1900;
-  tm.tm_mon = month - 1;
-  tm.tm_mday = day;
-  tm.tm_hour = hour;
-  tm.tm_min = minute;
-  return static_cast<int64_t>(timegm(&tm));
 }
 
 // One dive: type "scuba", "gauge" or "free".

@@ -44,7 +44,7 @@ struct SimReply {
   std::size_t announced = 0;
   // The body, then `filler` repeated without end (chunked, no length) until
   // the client gives up: a reply that never stops growing.
-  std::string filler;
+  std::string filler{};
   // Above 0: the body (and filler) go out this many bytes every 50 ms.
   std::size_t pace_bytes = 0;
 };

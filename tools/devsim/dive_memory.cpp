@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <ctime>
+
+#include "common/utc_seconds.h"
 
 namespace orv::devsim {
 
@@ -87,13 +88,7 @@ bool WriteDiveMemory(MemoryImage& image, const std::vector<DeviceDive>& dives) {
 namespace {
 
 uint32_t Utc(int year, int month, int day, int hour, int minute, int timezone) {
-  std::tm tm{};
-  tm.tm_year = year - 1900;
-  tm.tm_mon = month - 1;
-  tm.tm_mday = day;
-  tm.tm_hour = hour;
-  tm.tm_min = minute;
-  return static_cast<uint32_t>(timegm(&tm) + int64_t{timezone} * 60);
+  return static_cast<uint32_t>(sim::UtcSeconds(year, month, day, hour, minute) + int64_t{timezone} * 60);
 }
 
 // A dive profile from a few (time, depth m) corners, sampled every `interval`

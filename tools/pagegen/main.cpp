@@ -2,10 +2,13 @@
 // template below TEMPLATES and every PO_DIR/<LANG>.po, so a new language is one
 // new .po file. A placeholder a language has no text for stops the build and
 // names the page and the text; a text no page uses is reported as a warning.
+// Files named "_*.htm" beside the pages are partials the pages include
+// (ExpandIncludes).
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -51,6 +54,9 @@ std::vector<fs::path> Files(const fs::path& dir, bool recursive, const std::stri
   return files;
 }
 
+// "_head.htm" beside the pages is a part of pages, never a page itself.
+bool IsPartial(const fs::path& rel) { return !rel.has_parent_path() && rel.string().front() == '_'; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,7 +90,7 @@ int main(int argc, char** argv) {
         continue;
       }
       std::set<TextKey> used;
-      for (const auto& [rel, text] : pages) {
+      auto render = [&](const fs::path& rel, const std::string& text) {
         const std::string name = (templates / rel).string();
         Rendered r = RenderPage(text, po, used);
         if (!r.error.empty()) {
@@ -96,7 +102,20 @@ int main(int argc, char** argv) {
                     << po_path.string() << ")\n";
           ++faults;
         }
-        outputs.emplace_back(out / lang / rel, r.page);
+        return r.page;
+      };
+      std::map<std::string, std::string> partials;
+      for (const auto& [rel, text] : pages)
+        if (IsPartial(rel)) partials[rel.string()] = render(rel, text);
+      for (const auto& [rel, text] : pages) {
+        if (IsPartial(rel)) continue;
+        std::string error;
+        std::string page = ExpandIncludes(render(rel, text), partials, error);
+        if (!error.empty()) {
+          std::cerr << (templates / rel).string() << ":" << error << "\n";
+          ++faults;
+        }
+        outputs.emplace_back(out / lang / rel, page);
       }
       for (const auto& [key, entry] : po.entries)
         if (!used.count(key))

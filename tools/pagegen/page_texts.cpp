@@ -33,4 +33,38 @@ Rendered RenderPage(const std::string& tmpl, const PoFile& texts, std::set<TextK
   return r;
 }
 
+std::string ExpandIncludes(const std::string& page, const std::map<std::string, std::string>& partials,
+                           std::string& error) {
+  static const std::string kOpen = "<!--#include ", kClose = " -->", kArg = "<!--#arg-->";
+  std::string out;
+  size_t pos = 0;
+  for (int line = 1; pos < page.size(); ++line) {
+    size_t end = page.find('\n', pos);
+    end = end == std::string::npos ? page.size() : end + 1;
+    std::string_view text(page.data() + pos, end - pos);
+    if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+    if (text.substr(0, kOpen.size()) != kOpen || text.size() < kOpen.size() + kClose.size() ||
+        text.substr(text.size() - kClose.size()) != kClose) {
+      out.append(page, pos, end - pos);
+      pos = end;
+      continue;
+    }
+    std::string_view rest = text.substr(kOpen.size(), text.size() - kOpen.size() - kClose.size());
+    size_t space = rest.find(' ');
+    std::string name(rest.substr(0, space));
+    std::string_view arg = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+    auto it = partials.find(name);
+    if (it == partials.end()) {
+      error = std::to_string(line) + ": no partial " + name;
+      return out;
+    }
+    std::string part = it->second;
+    for (size_t at = part.find(kArg); at != std::string::npos; at = part.find(kArg, at + arg.size()))
+      part.replace(at, kArg.size(), arg);
+    out += part;
+    pos = end;
+  }
+  return out;
+}
+
 }  // namespace orv::pagegen
