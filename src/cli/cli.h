@@ -32,6 +32,12 @@ std::vector<Command> TransferCommands();
 std::vector<Command> ExportCommands();
 std::vector<Command> LogBookCommands();
 
+// After an upload added dives: the saved copy learns them through the same
+// sync as `sync` (counts on stderr), as the desktop's background save does,
+// when the diver keeps the log book. A failure is told on stderr; the upload
+// itself has succeeded.
+void RefreshSavedCopyAfterUpload();
+
 // Prints "KEY: text" on stderr and returns exit code 1.
 int Fail(const std::string& key);
 // "FILE_WRITE_ERROR: text" and then `reason` ("<path>: <why>") on its own

@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "app/settings.h"
 #include "app/string_table.h"
 #include "cli/cli.h"
 #include "cli/service_session.h"
@@ -71,6 +72,20 @@ int Sync(const Options& options, const std::vector<std::string>& args) {
   std::cout << Replace(summary, "%d", std::to_string(result.counts.dives_skipped)) << "\n";
   return 0;
 }
+
+}  // namespace
+
+void RefreshSavedCopyAfterUpload() {
+  if (!KeepLogBook() || ReadingSavedCopy() || !ActiveSavedCopy()) return;
+  SyncResult result;
+  {
+    TerminalSyncProgress progress;
+    result = SyncLogBook(SyncOptions{}, &progress);
+  }
+  if (!result.ok()) std::cerr << result.key << ": " << Tr(result.key) << "\n";
+}
+
+namespace {
 
 int Forget(const Options& options, const std::vector<std::string>& args) {
   if (!args.empty()) return UsageError("forget takes no arguments");

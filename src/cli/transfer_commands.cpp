@@ -105,7 +105,9 @@ int Upload(const Options& options, const std::vector<std::string>& args) {
   if (int rc = StartServiceSession(options)) return rc;
   TerminalScope scope(options);
   UploadFunc upload;  // no calendar to reload
-  return Finish(scope, upload.Upload(), {""});
+  const int rc = Finish(scope, upload.Upload(), {""});
+  if (rc == 0 && upload.last_outcome().dives_added > 0) RefreshSavedCopyAfterUpload();
+  return rc;
 }
 
 // update-fw and update-ds: the same steps for either kind of file.

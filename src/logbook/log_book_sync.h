@@ -1,8 +1,9 @@
 // Saving the whole log book: the statistics, then every month from this one
 // back, its dive days' lists and their dive records, one request at a time,
 // each month committed as one batch. A later sync asks every month again but
-// asks for a day list only when its month's summary changed, and for a dive
-// record only when it is not saved or its day-list row changed.
+// asks for a day list only when it is not saved or the month's summary counts
+// another number of dives for its day, and for a dive record only when it is
+// not saved or its day-list row changed.
 #pragma once
 
 #include <atomic>

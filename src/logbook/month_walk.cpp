@@ -1,6 +1,7 @@
 #include "logbook/month_walk.h"
 
 #include <ctime>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -11,6 +12,15 @@
 #include "logbook/write_through.h"
 
 namespace orv {
+
+namespace {
+
+int64_t ListedDives(const Json::Value& day_response) {
+  const Json::Value& list = JsonMember(day_response, "divelogs");
+  return list.isArray() ? static_cast<int64_t>(list.size()) : -1;
+}
+
+}  // namespace
 
 MonthWalk::MonthWalk(bool yield_to_diver) : yield_(yield_to_diver) {
   if (!ReadingSavedCopy()) connected_ = http_.Connect();
@@ -45,24 +55,29 @@ std::string MonthWalk::Month(int64_t year, int month, std::vector<WalkDive>& div
   const Endpoint month_endpoint = CalendarMonthEndpoint(static_cast<int>(year), month);
   WalkReply summary = Get(month_endpoint, false);
   if (!summary.ok()) return summary.key;
-  std::set<int64_t> days;  // a service listing a date twice, or out of order, is asked once per day
+  // Date -> its dives. A service listing a date twice, or out of order, is
+  // asked once per day.
+  std::map<int64_t, int64_t> days;
   int64_t count = 0;
   for (const MonthSummaryEntry& e : ParseMonthSummary(summary.response)) {
     if (e.date < 0 || e.date / 100 != year * 100 + month) continue;
     const int64_t n = static_cast<int64_t>(e.scuba_count) + e.free_count;
     if (n <= 0) continue;
     count += n;
-    days.insert(e.date);
+    days.emplace(e.date, n);
   }
   if (dive_count) *dive_count = count;
   std::shared_ptr<SavedCopy> copy = ActiveSavedCopy();
-  for (int64_t date : days) {
+  for (const auto& [date, dives_that_day] : days) {
     const Endpoint day_endpoint = CalendarDateEndpoint(static_cast<int>(year), month, static_cast<int>(date % 100));
     std::optional<std::string> saved_day;
     if (reuse_saved_days && copy) saved_day = copy->Read(*SavedItemOf(day_endpoint));
     Json::Value response;
-    if (saved_day && ParseReply(*saved_day, response)) {
-      // Unchanged month: the day list saved with it still holds.
+    // A saved list holding another number of dives than the summary counts
+    // for its day is stale (a dive uploaded or removed since, perhaps after
+    // the month itself was saved again by the calendar): asked again.
+    if (saved_day && ParseReply(*saved_day, response) && ListedDives(response) == dives_that_day) {
+      // The day list saved before still holds.
     } else {
       WalkReply day = Get(day_endpoint, false);
       if (!day.ok()) return day.key;

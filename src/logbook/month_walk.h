@@ -36,8 +36,9 @@ class MonthWalk {
   // `yield_to_diver`: wait for the diver's own requests before each one.
   explicit MonthWalk(bool yield_to_diver = false);
 
-  // The month summary, then (unless `saved_days` gives them) each dive day's
-  // list, in date order; `dives` gets the listed dives, each id once per
+  // The month summary, then each dive day's list, in date order (with
+  // `reuse_saved_days`, a saved list holding as many dives as the summary
+  // counts for its day is taken instead of asked for); `dives` gets the listed dives, each id once per
   // walk. A failed request ends it with its key ("HOST_NOT_CONN" when the
   // service is out of reach; offline the NOT_SAVED key).
   // `dive_count` receives the month's scuba and freedive count.

@@ -18,25 +18,30 @@ class TransferCli : public SharedSimTest {
     devsim_ = std::make_unique<Devsim>(dir_.File("image.bin"));
     ASSERT_TRUE(devsim_->running());
   }
-  CliResult Run(const std::string& args) {
+  CliResult Run(const std::string& args, const std::string& env = "") {
     return RunCli("--service 127.0.0.1:" + std::to_string(server_->port()) + " --ca-file " + server_->ca_file() +
                       " --device " + devsim_->slave() + " --email " + sim::kDemoEmail + " --password '" +
                       sim::kDemoPassword + "' " + args,
-                  dir_.path());
+                  dir_.path(), env);
   }
   TempDir dir_;
   std::unique_ptr<Devsim> devsim_;
 };
 
-TEST_F(TransferCli, UploadPutsTheDivesIntoTheAccount) {
-  CliResult before = Run("day 2024-07-14");
+// The saved copy, which held the day empty, learns the uploaded dives too.
+TEST_F(TransferCli, UploadPutsTheDivesIntoTheAccountAndTheSavedCopy) {
+  const std::string env = "XDG_DATA_HOME=" + dir_.File("data") + " XDG_CONFIG_HOME=" + dir_.File("config");
+  CliResult before = Run("day 2024-07-14", env);
   ASSERT_EQ(before.exit_code, 0) << before.err;
   EXPECT_EQ(before.out, "");
-  CliResult up = Run("upload");
+  CliResult up = Run("upload", env);
   ASSERT_EQ(up.exit_code, 0) << up.err;
-  CliResult after = Run("day 2024-07-14");
+  CliResult offline = Run("--offline day 2024-07-14", env);  // first: an online read would save the day
+  ASSERT_EQ(offline.exit_code, 0) << offline.err;
+  CliResult after = Run("day 2024-07-14", env);
   ASSERT_EQ(after.exit_code, 0) << after.err;
   EXPECT_FALSE(after.out.empty());
+  EXPECT_EQ(offline.out, after.out);
 }
 
 TEST_F(TransferCli, DiveSitesGoToTheDeviceOnlyWhenConfirmedAndComeBack) {
