@@ -62,7 +62,17 @@ const char* ValueColumnOf(SavedKind kind) { return kind == SavedKind::Dive ? "re
 class Statement {
  public:
   Statement(sqlite3* db, const std::string& sql) { sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr); }
-  ~Statement() { sqlite3_finalize(stmt_); }
+  // One of the connection's kept statements: made ready for its next use
+  // instead of finalized.
+  explicit Statement(sqlite3_stmt* kept) : stmt_(kept), kept_(true) {}
+  ~Statement() {
+    if (!kept_) {
+      sqlite3_finalize(stmt_);
+    } else if (stmt_) {
+      sqlite3_reset(stmt_);
+      sqlite3_clear_bindings(stmt_);
+    }
+  }
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
   explicit operator bool() const { return stmt_ != nullptr; }
@@ -83,6 +93,7 @@ class Statement {
 
  private:
   sqlite3_stmt* stmt_ = nullptr;
+  bool kept_ = false;
 };
 
 int64_t ScalarInt(sqlite3* db, const char* sql) {
@@ -192,7 +203,20 @@ std::unique_ptr<SavedCopy> SavedCopy::Open(const std::string& path, bool create,
 }
 
 SavedCopy::~SavedCopy() {
+  for (const auto& [sql, statement] : statements_) sqlite3_finalize(statement);
   if (db_) sqlite3_close_v2(db_);
+}
+
+sqlite3_stmt* SavedCopy::Prepared(const std::string& sql) const {
+  auto it = statements_.find(sql);
+  if (it != statements_.end()) return it->second;
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(statement);
+    return nullptr;
+  }
+  statements_.emplace(sql, statement);
+  return statement;
 }
 
 bool SavedCopy::Exec(const char* sql) const { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
@@ -214,7 +238,7 @@ std::string SavedCopy::Commit(const SavedBatch& batch, int64_t fetched_at) {
       sql =
           "INSERT INTO dives(divelog_id,record,fetched_at) VALUES(?1,?2,?3) ON CONFLICT(divelog_id) DO UPDATE "
           "SET record=excluded.record, fetched_at=excluded.fetched_at";
-    Statement s(db_, sql);
+    Statement s(Prepared(sql));
     s.Bind(1, w.item.key).Bind(2, w.json).Bind(3, fetched_at);
     if (kind == SavedKind::Dive && !w.list_row.empty()) s.Bind(4, w.list_row);
     if (s.Step() != SQLITE_DONE) {
@@ -243,8 +267,8 @@ std::optional<SavedAccount> SavedCopy::Account() const {
 
 std::optional<std::string> SavedCopy::Read(const SavedItem& item, int64_t* fetched_at) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  Statement s(db_, std::string("SELECT ") + ValueColumnOf(item.kind) + ",fetched_at FROM " + TableOf(item.kind) +
-                       " WHERE " + KeyColumnOf(item.kind) + "=?1");
+  Statement s(Prepared(std::string("SELECT ") + ValueColumnOf(item.kind) + ",fetched_at FROM " + TableOf(item.kind) +
+                       " WHERE " + KeyColumnOf(item.kind) + "=?1"));
   s.Bind(1, item.key);
   if (s.Step() != SQLITE_ROW) return std::nullopt;
   if (fetched_at) *fetched_at = s.Int(1);
@@ -253,7 +277,7 @@ std::optional<std::string> SavedCopy::Read(const SavedItem& item, int64_t* fetch
 
 std::string SavedCopy::ListRowOf(const std::string& divelog_id) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  Statement s(db_, "SELECT list_row FROM dives WHERE divelog_id=?1");
+  Statement s(Prepared("SELECT list_row FROM dives WHERE divelog_id=?1"));
   s.Bind(1, divelog_id);
   return s.Step() == SQLITE_ROW ? s.Text(0) : std::string();
 }

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -19,6 +20,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace orv {
 
@@ -79,10 +81,14 @@ class SavedCopy {
  private:
   SavedCopy() = default;
   bool Exec(const char* sql) const;
+  // The prepared statement for `sql`, prepared once per connection: a sync
+  // asks the same few things for every dive. Null when it cannot be prepared.
+  sqlite3_stmt* Prepared(const std::string& sql) const;
   // One connection may serve the UI thread's write-through and the desktop's
   // background save: their transactions must not interleave.
   mutable std::mutex mutex_;
   sqlite3* db_ = nullptr;
+  mutable std::map<std::string, sqlite3_stmt*> statements_;
   std::string path_, broken_aside_;
 };
 
