@@ -100,7 +100,11 @@ LogBook WalkLogBook(const MonthRange& range, ExportProgress* progress) {
     std::string key = walk.Month(year, month, book);
     // A request cut off by Cancel fails like a lost connection; the
     // diver's stop is looked at first, so it is never reported as one.
-    if (walk.Cancelled()) return LogBook{.cancelled = true};
+    if (walk.Cancelled()) {
+      LogBook stopped;
+      stopped.cancelled = true;
+      return stopped;
+    }
     if (!key.empty()) {
       book.key = key;
       return book;

@@ -38,9 +38,10 @@ class MonthWalk {
 
   // The month summary, then each dive day's list, in date order (with
   // `reuse_saved_days`, a saved list holding as many dives as the summary
-  // counts for its day is taken instead of asked for); `dives` gets the listed dives, each id once per
-  // walk. A failed request ends it with its key ("HOST_NOT_CONN" when the
-  // service is out of reach; offline the NOT_SAVED key).
+  // counts for its day is taken instead of asked for); `dives` gets the
+  // listed dives, each id once per walk. A failed request ends it with its
+  // key ("HOST_NOT_CONN" when the service is out of reach; offline the
+  // NOT_SAVED key).
   // `dive_count` receives the month's scuba and freedive count.
   std::string Month(int64_t year, int month, std::vector<WalkDive>& dives, int64_t* dive_count = nullptr,
                     bool reuse_saved_days = false);

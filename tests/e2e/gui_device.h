@@ -15,7 +15,7 @@ namespace orv::e2e {
 class ServiceAndDevice {
  public:
   explicit ServiceAndDevice(const std::vector<std::string>& devsim_args = {})
-      : started(server.Start()), devsim(tmp.File("image.bin"), WithLog(devsim_args, tmp.File("log.txt"))) {
+      : started(server.Start()), devsim(tmp.File("image.bin"), WithLog(devsim_args, log())) {
     if (started) server.Use();
     if (devsim.running()) device::SetDevicePathOverride(devsim.slave());
   }

@@ -43,8 +43,7 @@ std::string ExpandIncludes(const std::string& page, const std::map<std::string, 
     end = end == std::string::npos ? page.size() : end + 1;
     std::string_view text(page.data() + pos, end - pos);
     if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
-    if (text.substr(0, kOpen.size()) != kOpen || text.size() < kOpen.size() + kClose.size() ||
-        text.substr(text.size() - kClose.size()) != kClose) {
+    if (text.size() < kOpen.size() + kClose.size() || !text.starts_with(kOpen) || !text.ends_with(kClose)) {
       out.append(page, pos, end - pos);
       pos = end;
       continue;
