@@ -2,6 +2,7 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
+#include "app/message_keys.h"
 #include "app/settings.h"
 #include "app/string_table.h"
 #include "app/wait_purpose.h"
@@ -47,13 +48,13 @@ void LoginFunc::on_event(const ElementRef&, const PageEvent& event) {
 void LoginFunc::Login() {
   const std::string email = Find("email").Value();
   const std::string password = Find("pword").Value();
-  WaitPurpose purpose("BUSY_SIGNING_IN");
+  WaitPurpose purpose(KeyOf(Msg::BusySigningIn));
   const std::string key = SignInWithEmail(email, password);
   if (!key.empty()) {
     // Cancelled by the diver: the card stays as it was.
     if (!WaitCancelled()) Find("message").SetText(Tr(key));
     // Out of reach, the log book saved on this computer is still there.
-    const bool offline = (key == "NO_INTERNET" || key == "HOST_NOT_CONN") && SavedCopyExists(email);
+    const bool offline = (key == KeyOf(Msg::NoInternet) || key == KeyOf(Msg::HostNotConn)) && SavedCopyExists(email);
     if (offline)
       Find("open_saved").Show();
     else

@@ -20,7 +20,7 @@ class OfflineFunc : public func_base {
 
   // Whether the event is a click that needs the service (upload and the two
   // updates) while the screens read the saved copy: it is to be answered
-  // with "NEEDS_SERVICE" instead of trying and failing.
+  // with NEEDS_SERVICE instead of trying and failing.
   static bool NeedsService(const PageEvent& event);
 
  private:

@@ -1,6 +1,7 @@
 #include "account/sign_in.h"
 
 #include "app/app_state.h"
+#include "app/message_keys.h"
 #include "app/settings.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
@@ -22,14 +23,14 @@ std::string SignInWithEmail(const std::string& email, const std::string& passwor
   AppState& state = State();
   state.email = email;
   state.password = password;
-  if (email.empty()) return "ENTER_EMAIL";
-  if (password.empty()) return "ENTER_PASSWORD";
+  if (email.empty()) return KeyOf(Msg::EnterEmail);
+  if (password.empty()) return KeyOf(Msg::EnterPassword);
 
   HttpPost http;
-  if (!http.Connect()) return ConnectFailureKey(CallKind::EmailSignIn);
-  CheckedReply reply = ReplyCheck(Send(http, LoginEndpoint(email, password)), CallKind::EmailSignIn);
-  if (!reply.ok()) return reply.key;
-  StoreAccountFields(reply.response());
+  if (!http.Connect()) return ConnectFailure(CallKind::EmailSignIn).key();
+  const Reply reply = ReplyCheck(Send(http, LoginEndpoint(email, password)), CallKind::EmailSignIn);
+  if (!reply.ok()) return reply.failure().key();
+  StoreAccountFields(*reply);
   return {};
 }
 

@@ -17,8 +17,8 @@ namespace orv {
 // State().email and State().password take the typed texts first, so a failed
 // attempt keeps them. Returns "" when signed in (State().user_id, token,
 // display_name and profile_image filled from the reply, absent members as
-// empty text), otherwise one of "ENTER_EMAIL", "ENTER_PASSWORD",
-// "NO_INTERNET", "HOST_NOT_CONN", "HOST_ERROR", "EMAIL_PWD_ERROR".
+// empty text), otherwise one of ENTER_EMAIL, ENTER_PASSWORD,
+// NO_INTERNET, HOST_NOT_CONN, HOST_ERROR, EMAIL_PWD_ERROR.
 // Blocks for the length of one request (bounded by the transport's time-outs).
 std::string SignInWithEmail(const std::string& email, const std::string& password);
 

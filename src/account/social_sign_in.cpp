@@ -7,6 +7,7 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
+#include "app/message_keys.h"
 #include "app/string_table.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
@@ -173,7 +174,7 @@ PageStep ObserveSocialPage(std::string_view address) {
       return step;
     case TokenScan::Unusable:
       step.hide = true;
-      step.key = "HOST_ERROR";
+      step.key = KeyOf(Msg::HostError);
       return step;
     case TokenScan::Absent:
       break;
@@ -225,7 +226,7 @@ std::optional<std::string> TakeFile(const std::string& path) {
 
 std::string CompleteSocialSignIn(const SocialToken& token) {
   const std::string folder = DataFolder();
-  if (folder.empty()) return "HOST_NOT_CONN";
+  if (folder.empty()) return KeyOf(Msg::HostNotConn);
   const std::string path = folder + "me.json";
   // A failed download is shown too: a diver who consented on the platform
   // would otherwise be left with nothing happening at all.
@@ -233,19 +234,19 @@ std::string CompleteSocialSignIn(const SocialToken& token) {
   // like any profile (it is refused there as a host error).
   if (!DownloadToFile(ProfileUrl(token.access_token), path, {kMaxProfileBytes, ErrorStatus::IsAnswer}).complete()) {
     std::remove(path.c_str());
-    return "HOST_NOT_CONN";
+    return KeyOf(Msg::HostNotConn);
   }
   std::optional<std::string> body = TakeFile(path);
   SocialProfile profile;
-  if (!body || !ParseSocialProfile(*body, profile)) return "HOST_ERROR";
+  if (!body || !ParseSocialProfile(*body, profile)) return KeyOf(Msg::HostError);
 
   HttpPost http;
-  if (!http.Connect()) return "HOST_NOT_CONN";
-  CheckedReply reply =
+  if (!http.Connect()) return KeyOf(Msg::HostNotConn);
+  const Reply reply =
       ReplyCheck(Send(http, SocialLoginEndpoint(profile.email, profile.id, token.access_token, token.expiry)));
-  if (!reply.ok()) return reply.key;
+  if (!reply.ok()) return reply.failure().key();
   AppState& state = State();
-  StoreAccountFields(reply.response());
+  StoreAccountFields(*reply);
   // The service's social reply carries no name; the platform's is shown.
   state.display_name = profile.name;
   state.email = profile.email;

@@ -81,9 +81,9 @@ bool ParseSocialProfile(std::string_view json, SocialProfile& out);
 // Fetches the profile into DataFolder()/"me.json" (removed again once read),
 // exchanges it at "api/v1/users/socialLogin" and, on success, fills State()
 // (display name and e-mail from the profile, user id, token and picture from
-// the reply). Returns "" when signed in, else "HOST_NOT_CONN" (profile or
-// service unreachable), "HOST_ERROR" (profile unusable, `code` empty) or
-// "DATA_ERROR" (service refused). Nothing is remembered here: the caller
+// the reply). Returns "" when signed in, else HOST_NOT_CONN (profile or
+// service unreachable), HOST_ERROR (profile unusable, `code` empty) or
+// DATA_ERROR (service refused). Nothing is remembered here: the caller
 // remembers the e-mail.
 std::string CompleteSocialSignIn(const SocialToken& token);
 

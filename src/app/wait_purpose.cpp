@@ -1,4 +1,5 @@
 #include "app/wait_purpose.h"
+#include "app/message_keys.h"
 
 #include <vector>
 
@@ -19,7 +20,7 @@ WaitPurpose::~WaitPurpose() {
   if (purposes.empty()) cancelled = false;
 }
 
-MessageKey CurrentWaitPurpose() { return purposes.empty() ? MessageKey("BUSY_WORKING") : purposes.back(); }
+MessageKey CurrentWaitPurpose() { return purposes.empty() ? MessageKey(KeyOf(Msg::BusyWorking)) : purposes.back(); }
 
 void NoteWaitCancelled() { cancelled = true; }
 bool WaitCancelled() { return cancelled; }

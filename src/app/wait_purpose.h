@@ -1,6 +1,6 @@
 // What a handler waits for while its service request runs, and whether the
 // diver has given that wait up. The handler names it (a message key such as
-// "BUSY_SIGNING_IN") for the span of its operation; the desktop program's
+// BUSY_SIGNING_IN) for the span of its operation; the desktop program's
 // busy popup says it, and its Cancel marks the operation cancelled, so the
 // failure that follows shows no message and the screen stays as it was.
 // Each thread has its own: the UI thread's handlers are what it is for.
@@ -18,7 +18,7 @@ class WaitPurpose {
   WaitPurpose& operator=(const WaitPurpose&) = delete;
 };
 
-// The innermost purpose named on this thread, "BUSY_WORKING" when none is.
+// The innermost purpose named on this thread, BUSY_WORKING when none is.
 MessageKey CurrentWaitPurpose();
 
 // The diver cancelled a wait of the operation now running. It stays so

@@ -21,44 +21,40 @@ std::optional<std::string> RequestFromService(const Endpoint& endpoint) {
   return Send(http, endpoint).body;
 }
 
-BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint) {
+Reply RequestChecked(const BrowseContext& context, const Endpoint& endpoint) {
   return RequestChecked(context, endpoint, FindById(context.window, "message"));
 }
 
-BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint, const ElementRef& message) {
-  BrowseReply reply;
+Reply RequestChecked(const BrowseContext& context, const Endpoint& endpoint, const ElementRef& message) {
   std::optional<std::string> body;
   if (ReadingSavedCopy()) {
     // Offline: the copy answers with the body the service gave; what it
     // never got is said in `message`, never shown as an empty screen.
-    SavedAnswer saved = SavedReply(endpoint);
-    if (!saved.body) {
-      reply.key = saved.key;
-      message.SetText(Tr(reply.key));
-      return reply;
+    Result<std::string> saved = SavedReply(endpoint);
+    if (!saved) {
+      message.SetText(Tr(saved.failure().key()));
+      return saved.failure();
     }
-    body = std::move(saved.body);
+    body = std::move(*saved);
   } else {
     const ServiceRequest& request = context.request ? context.request : ServiceRequest(RequestFromService);
     DiverRequestScope diver;
     body = request(endpoint);
   }
   if (!body) {
-    reply.key = ConnectFailureKey(CallKind::Standard);
-    (context.notifier ? *context.notifier : DefaultNotifier()).ShowMessage(reply.key);
-    return reply;
+    const Failure failure = ConnectFailure(CallKind::Standard);
+    (context.notifier ? *context.notifier : DefaultNotifier()).ShowMessage(failure.key());
+    return failure;
   }
-  CheckedReply checked = ReplyCheck(*body, CallKind::Standard);
-  if (!checked.ok()) {
-    reply.key = checked.key;
+  Reply reply = ReplyCheck(*body, CallKind::Standard);
+  if (!reply.ok()) {
     // Cancelled by the diver: no failure to tell of.
-    if (!WaitCancelled()) message.SetText(Tr(reply.key));
+    if (!WaitCancelled()) message.SetText(Tr(reply.failure().key()));
     return reply;
   }
   // The screen's last failure is over once a request of it succeeds.
   message.SetText("");
-  reply.response = checked.response();
-  SaveReply(endpoint, reply.response);
+  SaveReply(endpoint, *reply);
   return reply;
 }
 

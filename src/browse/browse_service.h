@@ -12,6 +12,7 @@
 #include "app/engine.h"
 #include "app/string_table.h"
 #include "cloud/endpoints.h"
+#include "cloud/reply_check.h"
 
 namespace orv {
 
@@ -39,22 +40,15 @@ struct BrowseContext {
   ServiceRequest request;          // empty: RequestFromService
 };
 
-// The result of one checked request.
-struct BrowseReply {
-  std::string key;       // empty on success, else the message key shown
-  Json::Value response;  // `response` of the envelope on success
-  bool ok() const { return key.empty(); }
-};
-
 // Sends `endpoint` and checks the reply the standard way. No connection:
-// a message dialog with "HOST_NOT_CONN". A failing reply: the key's text in
+// a message dialog with HOST_NOT_CONN. A failing reply: the key's text in
 // the main document's `message`, unless the diver cancelled the wait (then
 // nothing is shown). Either way the key is returned. A request
 // that succeeds clears `message`: the failure it told of is over.
-BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint);
+Reply RequestChecked(const BrowseContext& context, const Endpoint& endpoint);
 // The same with `message` found by the caller: found before the handler's
 // first write, the lookup does not wait for the page to take that write, and
 // what the handler writes around the request reaches the page as one change.
-BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint, const ElementRef& message);
+Reply RequestChecked(const BrowseContext& context, const Endpoint& endpoint, const ElementRef& message);
 
 }  // namespace orv

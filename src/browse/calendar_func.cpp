@@ -1,5 +1,6 @@
 #include "browse/calendar_func.h"
 
+#include "app/message_keys.h"
 #include "app/program_messages.h"
 #include "app/wait_purpose.h"
 #include "values/months.h"
@@ -91,7 +92,7 @@ std::string CalendarFunc::ShowMonth(int64_t year, int month) {
   const int64_t shown_year = month_.year;
   const int shown_month = month_.month;
   const int64_t shown_first = month_.first_cell_day;
-  WaitPurpose purpose("BUSY_MONTH");
+  WaitPurpose purpose(KeyOf(Msg::BusyMonth));
   month_.year = year;
   month_.month = month;
   month_.first_cell_day = FirstCellDay(year, month);
@@ -107,20 +108,19 @@ std::string CalendarFunc::ShowMonth(int64_t year, int month) {
 }
 
 std::string CalendarFunc::LoadMonth() {
-  WaitPurpose purpose("BUSY_MONTH");
+  WaitPurpose purpose(KeyOf(Msg::BusyMonth));
   const ElementRef message = FindById(window(), "message");
   month_.label.SetText(MonthLabel(month_.year, month_.month));
-  BrowseReply reply =
-      RequestChecked(context_, CalendarMonthEndpoint(static_cast<int>(month_.year), month_.month), message);
+  Reply reply = RequestChecked(context_, CalendarMonthEndpoint(static_cast<int>(month_.year), month_.month), message);
   // Given up by the diver: the grid keeps the month it shows, and ShowMonth
   // puts that month's label back.
-  if (!reply.ok() && WaitCancelled()) return reply.key;
+  if (!reply.ok() && WaitCancelled()) return reply.key();
   // A failed month still gets its own days, unmarked, with the failure in
   // `message` and "synclog" to try again: the last good month's marks
   // under this month's label would show dives on the wrong dates.
   Fill(BuildMonthGrid(month_.year, month_.month,
-                      reply.ok() ? ParseMonthSummary(reply.response) : std::vector<MonthSummaryEntry>{}));
-  return reply.key;
+                      reply.ok() ? ParseMonthSummary(*reply) : std::vector<MonthSummaryEntry>{}));
+  return reply.key();
 }
 
 std::string CalendarFunc::Reload() {
@@ -163,7 +163,7 @@ std::string CalendarFunc::OpenDay(int index, std::vector<DayRow>* shown) {
   const CivilDate& date = month_.cells[index].date;
   // Before the first successful fill a cell holds no date to ask for.
   if (date.month == 0) return {};
-  WaitPurpose purpose("BUSY_DAY");
+  WaitPurpose purpose(KeyOf(Msg::BusyDay));
   std::string key = day_list_.Open(date, shown);
   if (key.empty()) {
     month_.open_day = date;

@@ -39,9 +39,9 @@ std::vector<DayRow> MakeDayRows(const Json::Value& response) {
 }
 
 std::string DayLogList::Open(const CivilDate& date, std::vector<DayRow>* shown) {
-  BrowseReply reply = RequestChecked(context_, CalendarDateEndpoint(static_cast<int>(date.year), date.month, date.day));
-  if (!reply.ok()) return reply.key;
-  std::vector<DayRow> rows = MakeDayRows(reply.response);
+  Reply reply = RequestChecked(context_, CalendarDateEndpoint(static_cast<int>(date.year), date.month, date.day));
+  if (!reply.ok()) return reply.key();
+  std::vector<DayRow> rows = MakeDayRows(*reply);
   Show(rows);
   if (shown) *shown = std::move(rows);
   return {};

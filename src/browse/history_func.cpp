@@ -1,6 +1,7 @@
 #include "browse/history_func.h"
 
 #include "app/app_state.h"
+#include "app/message_keys.h"
 #include "app/program_messages.h"
 #include "app/wait_purpose.h"
 
@@ -45,10 +46,10 @@ std::string HistoryFunc::Reload() {
 }
 
 std::string HistoryFunc::Load() {
-  WaitPurpose purpose("BUSY_TOTALS");
-  BrowseReply reply = RequestChecked(context_, StatisticsEndpoint(State().user_id));
-  if (!reply.ok()) return reply.key;
-  totals_ = TotalsFromResponse(reply.response);
+  WaitPurpose purpose(KeyOf(Msg::BusyTotals));
+  Reply reply = RequestChecked(context_, StatisticsEndpoint(State().user_id));
+  if (!reply.ok()) return reply.key();
+  totals_ = TotalsFromResponse(*reply);
   return {};
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/failure.h"
+
 namespace orv::cli {
 
 struct Options {
@@ -38,7 +40,9 @@ std::vector<Command> LogBookCommands();
 // itself has succeeded.
 void RefreshSavedCopyAfterUpload();
 
-// Prints "KEY: text" on stderr and returns exit code 1.
+// Prints "KEY: text" on stderr (and the failure's detail on its own line)
+// and returns exit code 1.
+int Fail(const Failure& failure);
 int Fail(const std::string& key);
 // "FILE_WRITE_ERROR: text" and then `reason` ("<path>: <why>") on its own
 // line: the diver needs to know which file and why.

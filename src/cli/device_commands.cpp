@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/message_keys.h"
 #include "app/safe_file.h"
 #include "app/stop_request.h"
 #include "cli/cli.h"
@@ -40,7 +41,7 @@ constexpr uint64_t kDeviceMemoryBytes = device::kMemoryBytes;
 int Begin(const Options& options, DeviceSession& session) {
   SetDevicePathOverride(options.device);
   if (!session.Open()) return Fail(session.open_failure_key());
-  if (!IdentifyDevice(session.usb())) return Fail(kNotSupportedDevice);
+  if (!IdentifyDevice(session.usb())) return Fail(KeyOf(Msg::NotSupporDevice));
   return 0;
 }
 
@@ -84,7 +85,7 @@ int Dump(const Options& options, const std::vector<std::string>& args) {
                     ProgressLine::Percent(done, size));
     }
   }
-  if (!read) return Fail(kUsbError);  // below the progress line, which has ended
+  if (!read) return Fail(KeyOf(Msg::UsbError));  // below the progress line, which has ended
   session.Close();
   if (StopRequested()) return 1;
 

@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "app/message_keys.h"
 #include "app/settings.h"
 #include "app/string_table.h"
 #include "cli/cli.h"
@@ -66,8 +67,8 @@ int Sync(const Options& options, const std::vector<std::string>& args) {
     TerminalSyncProgress progress;
     result = SyncLogBook(sync, &progress);
   }
-  if (!result.ok()) return Fail(result.key);
-  std::string summary = Replace(Tr("SYNC_SUMMARY"), "%d", std::to_string(copy->DiveCount()));
+  if (!result.ok()) return Fail(result.failure);
+  std::string summary = Replace(Tr(KeyOf(Msg::SyncSummary)), "%d", std::to_string(copy->DiveCount()));
   summary = Replace(summary, "%d", std::to_string(result.counts.dives_fetched));
   std::cout << Replace(summary, "%d", std::to_string(result.counts.dives_skipped)) << "\n";
   return 0;
@@ -82,7 +83,7 @@ void RefreshSavedCopyAfterUpload() {
     TerminalSyncProgress progress;
     result = SyncLogBook(SyncOptions{}, &progress);
   }
-  if (!result.ok()) std::cerr << result.key << ": " << Tr(result.key) << "\n";
+  if (!result.ok()) std::cerr << result.failure.key() << ": " << Tr(result.failure.key()) << "\n";
 }
 
 namespace {
@@ -90,8 +91,8 @@ namespace {
 int Forget(const Options& options, const std::vector<std::string>& args) {
   if (!args.empty()) return UsageError("forget takes no arguments");
   const std::string email = SessionEmail(options);
-  if (!SavedCopyExists(email)) return Fail("NO_SAVED_COPY");
-  return ForgetSavedCopy(email) ? 0 : Fail("SAVED_COPY_WRITE");
+  if (!SavedCopyExists(email)) return Fail(KeyOf(Msg::NoSavedCopy));
+  return ForgetSavedCopy(email) ? 0 : Fail(KeyOf(Msg::SavedCopyWrite));
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <iostream>
 
 #include "app/app_state.h"
+#include "app/message_keys.h"
 #include "app/settings.h"
 #include "app/stop_request.h"
 #include "app/string_table.h"
@@ -27,19 +28,21 @@
 
 namespace orv::cli {
 
-int Fail(const std::string& key) {
+int Fail(const Failure& failure) {
   // After a stop the failure is the stop's doing; main says so in one line.
   if (StopRequested()) return 1;
-  const std::string text = Tr(key);
-  std::cerr << key << ": " << text << "\n";
+  std::cerr << failure.key() << ": " << Tr(failure.key()) << "\n";
+  if (!failure.detail.empty()) std::cerr << "orvelle-cli: " << failure.detail << "\n";
   // Out of reach, the diver may not know the copy is there to read.
-  if ((key == "HOST_NOT_CONN" || key == "NO_INTERNET") && SavedCopyExists(State().email))
-    std::cerr << "OFFLINE_HINT: " << Tr("OFFLINE_HINT") << "\n";
+  if (failure.unreachable() && SavedCopyExists(State().email))
+    std::cerr << "OFFLINE_HINT: " << Tr(KeyOf(Msg::OfflineHint)) << "\n";
   return 1;
 }
 
+int Fail(const std::string& key) { return Fail(Failure(MsgOf(key))); }
+
 int FailWrite(const std::string& reason) {
-  const int rc = Fail("FILE_WRITE_ERROR");
+  const int rc = Fail(KeyOf(Msg::FileWriteError));
   if (!StopRequested() && !reason.empty()) std::cerr << "orvelle-cli: " << reason << "\n";
   return rc;
 }

@@ -5,6 +5,7 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
+#include "app/message_keys.h"
 #include "app/settings.h"
 #include "app/string_table.h"
 #include "cli/password_prompt.h"
@@ -41,7 +42,7 @@ int OpenOffline(const std::string& email) {
 
 int StartServiceSession(const Options& options, Saved saved) {
   std::string email = SessionEmail(options);
-  if (options.offline) return saved == Saved::Readable ? OpenOffline(email) : Fail("NEEDS_SERVICE");
+  if (options.offline) return saved == Saved::Readable ? OpenOffline(email) : Fail(KeyOf(Msg::NeedsService));
   if (int rc = ApplyServiceOptions(options)) return rc;
   std::string password = options.password;
   if (password.empty() && !email.empty()) {
@@ -51,7 +52,7 @@ int StartServiceSession(const Options& options, Saved saved) {
   }
   // Asked last: a script without a terminal gets the usual failure instead.
   if (password.empty() && !email.empty()) {
-    std::string prompt = Tr("CLI_PASSWORD_PROMPT");
+    std::string prompt = Tr(KeyOf(Msg::CliPasswordPrompt));
     if (const size_t at = prompt.find("%s"); at != std::string::npos) prompt.replace(at, 2, email);
     if (std::optional<std::string> typed = PromptPassword(prompt)) password = *typed;
   }

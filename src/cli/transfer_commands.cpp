@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "app/dialogs.h"
+#include "app/message_keys.h"
 #include "app/stop_request.h"
 #include "cli/cli.h"
 #include "cli/progress_line.h"
@@ -93,9 +94,9 @@ class TerminalScope {
   TerminalDialogs dialogs_;
 };
 
-int Finish(const TerminalScope& scope, const std::string& key, std::initializer_list<const char*> success) {
+int Finish(const TerminalScope& scope, const std::string& key, std::initializer_list<std::string> success) {
   if (scope.dialogs().declined()) return 2;
-  for (const char* ok : success)
+  for (const std::string& ok : success)
     if (key == ok) return 0;
   return Fail(key);
 }
@@ -117,7 +118,7 @@ int Update(const Options& options, const std::vector<std::string>& args, const c
   if (int rc = ApplyServiceOptions(options)) return rc;
   TerminalScope scope(options);
   UpdateFunc update;
-  return Finish(scope, (update.*run)(), {"UPDATE_COMPLETE"});
+  return Finish(scope, (update.*run)(), {KeyOf(Msg::UpdateComplete)});
 }
 
 int UpdateFirmware(const Options& options, const std::vector<std::string>& args) {
@@ -149,7 +150,7 @@ int SitesWrite(const Options& options, const std::vector<std::string>& args) {
     std::cerr << "orvelle-cli: " << error << "\n";
     return 1;
   }
-  return Finish(scope, sites::SendSitesToDevice(lists).key, {"DIVE_SITE_WRITED"});
+  return Finish(scope, sites::SendSitesToDevice(lists).key, {KeyOf(Msg::DiveSiteWrited)});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "app/cancellable.h"
 #include "app/stop_request.h"
 #include "cloud/service_config.h"
 #include "cloud/transfer_runner.h"
@@ -80,7 +81,7 @@ thread_local const std::atomic<bool>* scope_cancel = nullptr;
 constexpr int kWatchIntervalMs = 100;
 
 CURLcode RunOnMulti(CURLM* multi, CURL* curl, const std::atomic<bool>& cancel, const std::atomic<bool>* scope_cancel,
-                    bool& stopped) {
+                    const Cancellable& operation, bool& stopped) {
   if (curl_multi_add_handle(multi, curl) != CURLM_OK) return CURLE_FAILED_INIT;
   CURLcode rc = CURLE_OK;
   for (bool done = false; !done;) {
@@ -101,7 +102,7 @@ CURLcode RunOnMulti(CURLM* multi, CURL* curl, const std::atomic<bool>& cancel, c
       rc = CURLE_RECV_ERROR;
       break;
     }
-    if (cancel.load() || (scope_cancel && scope_cancel->load()) || StopRequested()) {
+    if (cancel.load() || (scope_cancel && scope_cancel->load()) || StopRequested() || operation.IsCancelled()) {
       stopped = true;
       rc = CURLE_ABORTED_BY_CALLBACK;
       break;
@@ -121,13 +122,18 @@ CURLcode Perform(CURLM* multi, CURL* curl, bool& stopped) {
   std::atomic<bool> cancel{false};
   // Taken on the calling thread: the runner may perform elsewhere.
   const std::atomic<bool>* scope = scope_cancel;
+  // The operation the calling thread works for; its cancel wakes the poll
+  // at once instead of at the next look.
+  Cancellable transfer(&Cancellable::Current());
+  const int wake = transfer.Connect([multi] { curl_multi_wakeup(multi); });
   CURLcode rc = CURLE_OK;
-  auto perform = [&] { rc = RunOnMulti(multi, curl, cancel, scope, stopped); };
+  auto perform = [&] { rc = RunOnMulti(multi, curl, cancel, scope, transfer, stopped); };
   // The runner is set once at start-up, before any transfer.
   if (Runner())
     Runner()(perform, cancel);
   else
     perform();
+  transfer.Disconnect(wake);
   return rc;
 }
 

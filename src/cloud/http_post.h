@@ -14,19 +14,9 @@
 #include <string>
 #include <string_view>
 
-namespace orv {
+#include "app/failure.h"
 
-// What became of one transfer.
-enum class TransferOutcome {
-  Complete,      // the whole reply arrived
-  NotConnected,  // Request on an HttpPost that was never connected
-  Failed,        // no answer: refused, unreachable, TLS refused, dropped
-  Cut,           // the answer stopped short: time limit, stall, a short body
-  TooLarge,      // the answer passed its size bound and was abandoned
-  Stopped,       // Cancel or a stop request ended it
-  ErrorStatus,   // downloads only: a status outside 2xx
-  LocalFile,     // downloads only: the local file could not be written
-};
+namespace orv {
 
 // The outcome, the HTTP status (0 when none arrived) and, for a request, the
 // body: the reply's bytes when the outcome is Complete, empty otherwise, so

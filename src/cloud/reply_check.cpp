@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "app/message_keys.h"
 #include "cloud/json_read.h"
 
 namespace orv {
@@ -27,57 +28,60 @@ bool DecimalIsZero(const std::string& text) {
   return true;
 }
 
-}  // namespace
-
-const Json::Value& CheckedReply::response() const {
-  const Json::Value& response = JsonMember(root, "response");
-  return response.isObject() ? response : Json::Value::nullSingleton();
+// The envelope's `response`, or a null value when it is not an object.
+Json::Value ResponseOf(Json::Value& root) {
+  Json::Value response;
+  if (root.isObject() && root["response"].isObject()) response.swap(root["response"]);
+  return response;
 }
 
-std::string ConnectFailureKey(CallKind kind) { return kind == CallKind::Standard ? "HOST_NOT_CONN" : "NO_INTERNET"; }
+}  // namespace
+
+Failure ConnectFailure(CallKind kind) {
+  return {kind == CallKind::Standard ? Msg::HostNotConn : Msg::NoInternet, TransferOutcome::NotConnected};
+}
 
 bool ParseReply(std::string_view body, Json::Value& out) {
   // A body with trailing bytes is not one JSON value.
   return ParseOutsideJson(body, out, JsonStrictness::Strict);
 }
 
-CheckedReply ReplyCheck(std::string_view body, CallKind kind) {
-  CheckedReply reply;
-  if (!ParseReply(body, reply.root)) {
-    reply.key = "HOST_NOT_CONN";
-    return reply;
-  }
-  std::string code = CodeText(reply.root);
-  if (code.empty())
-    reply.key = "HOST_ERROR";
-  else if (code != "0000000")
-    reply.key = kind == CallKind::EmailSignIn ? "EMAIL_PWD_ERROR" : "DATA_ERROR";
-  return reply;
+Reply ReplyCheck(std::string_view body, CallKind kind) {
+  Json::Value root;
+  if (!ParseReply(body, root)) return Msg::HostNotConn;
+  const std::string code = CodeText(root);
+  if (code.empty()) return Msg::HostError;
+  if (code != "0000000") return kind == CallKind::EmailSignIn ? Msg::EmailPwdError : Msg::DataError;
+  return ResponseOf(root);
 }
 
-CheckedReply UploadReplyCheck(std::string_view body, bool device_step_ok) {
-  CheckedReply reply;
-  if (!device_step_ok)
-    reply.key = "USB_ERROR";
-  else if (body.empty())
-    reply.key = "HOST_NOT_CONN";
-  else if (!ParseReply(body, reply.root))
-    reply.key = "HOST_ERROR";
-  else if (!DecimalIsZero(CodeText(reply.root)))
-    reply.key = "NOT_SUPPOR_DEVICE";
-  return reply;
+Reply UploadReplyCheck(std::string_view body, bool device_step_ok) {
+  Json::Value root;
+  if (!device_step_ok) return Msg::UsbError;
+  if (body.empty()) return Msg::HostNotConn;
+  if (!ParseReply(body, root)) return Msg::HostError;
+  if (!DecimalIsZero(CodeText(root))) return Msg::NotSupporDevice;
+  return ResponseOf(root);
 }
 
-CheckedReply ReplyCheck(const HttpResult& result, CallKind kind) {
-  CheckedReply reply = ReplyCheck(std::string_view(result.body), kind);
-  reply.transfer = result.outcome;
-  return reply;
+namespace {
+
+// The check of a body, with what became of its transfer kept on a failure.
+Reply WithOutcome(Reply reply, const HttpResult& result) {
+  if (reply.ok()) return reply;
+  Failure failure = reply.failure();
+  failure.transfer = result.outcome;
+  return failure;
 }
 
-CheckedReply UploadReplyCheck(const HttpResult& result, bool device_step_ok) {
-  CheckedReply reply = UploadReplyCheck(std::string_view(result.body), device_step_ok);
-  reply.transfer = result.outcome;
-  return reply;
+}  // namespace
+
+Reply ReplyCheck(const HttpResult& result, CallKind kind) {
+  return WithOutcome(ReplyCheck(std::string_view(result.body), kind), result);
+}
+
+Reply UploadReplyCheck(const HttpResult& result, bool device_step_ok) {
+  return WithOutcome(UploadReplyCheck(std::string_view(result.body), device_step_ok), result);
 }
 
 }  // namespace orv

@@ -14,39 +14,34 @@ namespace orv {
 // other keys than everyone else.
 enum class CallKind { Standard, DiveLogDetail, EmailSignIn };
 
-struct CheckedReply {
-  std::string key;   // empty on success, else the message key
-  Json::Value root;  // the parsed body (null when it did not parse)
-  // What became of the transfer; a reply that never arrived whole is
-  // checked as an empty body, and a caller can tell a stop from a fault.
-  TransferOutcome transfer = TransferOutcome::Complete;
-  bool ok() const { return key.empty(); }
-  // `response` of the envelope; a null value when absent or not an object,
-  // so callers can read members without type surprises.
-  const Json::Value& response() const;
-};
+// A checked reply: the envelope's `response` on success (a null value when
+// it is absent or not an object, so callers read members without type
+// surprises), else the failure with the transfer's outcome, so a caller can
+// tell a stop from a fault. A reply that never arrived whole is checked as an
+// empty body.
+using Reply = Result<Json::Value>;
 
-// The key when Connect failed: "NO_INTERNET" for the sign-in and the
-// dive-log detail calls, "HOST_NOT_CONN" for all others.
-std::string ConnectFailureKey(CallKind kind);
+// When Connect failed: NO_INTERNET for the sign-in and the dive-log detail
+// calls, HOST_NOT_CONN for all others.
+Failure ConnectFailure(CallKind kind);
 
 // Parses a body the way every reply is parsed: strict JSON, one value, depth
 // limited, and false for anything else (an empty body included).
 bool ParseReply(std::string_view body, Json::Value& out);
 
-// Standard check: not JSON -> "HOST_NOT_CONN"; `code` absent or empty ->
-// "HOST_ERROR"; `code` not exactly "0000000" -> "DATA_ERROR"
-// ("EMAIL_PWD_ERROR" for the e-mail sign-in). A body that is JSON but not an
+// Standard check: not JSON -> HOST_NOT_CONN; `code` absent or empty ->
+// HOST_ERROR; `code` not exactly "0000000" -> DATA_ERROR
+// (EMAIL_PWD_ERROR for the e-mail sign-in). A body that is JSON but not an
 // object has no `code`.
-CheckedReply ReplyCheck(std::string_view body, CallKind kind = CallKind::Standard);
+Reply ReplyCheck(std::string_view body, CallKind kind = CallKind::Standard);
 // The same for a request's result: a transfer that did not complete is
 // checked as the empty body it returned.
-CheckedReply ReplyCheck(const HttpResult& result, CallKind kind = CallKind::Standard);
+Reply ReplyCheck(const HttpResult& result, CallKind kind = CallKind::Standard);
 
-// Upload check: device step failed -> "USB_ERROR"; empty body ->
-// "HOST_NOT_CONN"; not JSON -> "HOST_ERROR"; `code` read like strtol (white
-// space, sign, digits; none gives 0) not 0 -> "NOT_SUPPOR_DEVICE".
-CheckedReply UploadReplyCheck(std::string_view body, bool device_step_ok);
-CheckedReply UploadReplyCheck(const HttpResult& result, bool device_step_ok);
+// Upload check: device step failed -> USB_ERROR; empty body ->
+// HOST_NOT_CONN; not JSON -> HOST_ERROR; `code` read like strtol (white
+// space, sign, digits; none gives 0) not 0 -> NOT_SUPPOR_DEVICE.
+Reply UploadReplyCheck(std::string_view body, bool device_step_ok);
+Reply UploadReplyCheck(const HttpResult& result, bool device_step_ok);
 
 }  // namespace orv

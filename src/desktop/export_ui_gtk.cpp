@@ -1,5 +1,6 @@
 #include "desktop/export_ui_gtk.h"
 
+#include "app/message_keys.h"
 #include "app/string_table.h"
 
 namespace orv::gtk {
@@ -22,11 +23,11 @@ bool ExportUiGtk::AskRange(MonthRange& range) {
 }
 
 std::optional<std::string> ExportUiGtk::ChooseFile() {
-  GtkFileChooserNative* native = gtk_file_chooser_native_new(Tr("EXPORT_SAVE_TITLE").c_str(), ActiveWindow(),
+  GtkFileChooserNative* native = gtk_file_chooser_native_new(Tr(KeyOf(Msg::ExportSaveTitle)).c_str(), ActiveWindow(),
                                                              GTK_FILE_CHOOSER_ACTION_SAVE, nullptr, nullptr);
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(native);
-  GtkFileFilter* uddf = AddFilter(chooser, Tr("EXPORT_FILTER_UDDF"), "*.uddf");
-  AddFilter(chooser, Tr("EXPORT_FILTER_CSV"), "*.csv");
+  GtkFileFilter* uddf = AddFilter(chooser, Tr(KeyOf(Msg::ExportFilterUddf)), "*.uddf");
+  AddFilter(chooser, Tr(KeyOf(Msg::ExportFilterCsv)), "*.csv");
   gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(native), TRUE);
   gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
   gtk_file_chooser_set_current_name(chooser, "logbook.uddf");

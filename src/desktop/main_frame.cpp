@@ -5,6 +5,7 @@
 #include "account/offline_func.h"
 #include "app/app_state.h"
 #include "app/dialogs.h"
+#include "app/message_keys.h"
 #include "app/program_messages.h"
 #include "app/settings_refresh.h"
 #include "app/string_table.h"
@@ -30,7 +31,7 @@ class OfflineGateSink : public EventSink {
   explicit OfflineGateSink(const HandlerList& handlers) : handlers_(handlers) {}
   void OnPageEvent(const ElementRef& element, const PageEvent& event) override {
     if (OfflineFunc::NeedsService(event)) {
-      ShowMessage(Tr("NEEDS_SERVICE"));
+      ShowMessage(Tr(KeyOf(Msg::NeedsService)));
       return;
     }
     DeliverEvent(handlers_, element, event);

@@ -11,6 +11,7 @@
 
 #include "account/social_sign_in.h"
 #include "app/app_state.h"
+#include "app/message_keys.h"
 #include "app/program_messages.h"
 #include "app/settings.h"
 #include "app/string_table.h"
@@ -244,7 +245,7 @@ void SocialSignInHost::Check(int64_t serial) {
   if (step.hide) browser_->Hide();
   if (step.show) browser_->CentreAndShow();
   std::string key = step.key;
-  WaitPurpose purpose("BUSY_SIGNING_IN");
+  WaitPurpose purpose(KeyOf(Msg::BusySigningIn));
   if (step.token) {
     key = CompleteSocialSignIn(*step.token);
     if (key.empty()) {

@@ -19,7 +19,7 @@ void ApplyIdentifyReply(const CommandPacket& reply, std::string& firmware_versio
 class Usb;
 
 // Resets the state's firmware_version/device_identity/model to "0.000", 0,
-// "Q7" and identifies the device into them. False means "NOT_SUPPOR_DEVICE":
+// "Q7" and identifies the device into them. False means NOT_SUPPOR_DEVICE:
 // the caller closes the port without sending anything more.
 bool IdentifyDevice(Usb& usb, AppState& state = State());
 

@@ -27,7 +27,7 @@ void SetDevicePathOverride(std::string path);
 std::string DevicePathOverride();
 
 // The override when one is set, otherwise FindDevicePort(). Every device
-// operation starts here; empty means "USB_NOT_CONN".
+// operation starts here; empty means USB_NOT_CONN.
 std::string ResolveDevicePort();
 
 // --- The pieces discovery is made of, exposed for tests. ---

@@ -3,10 +3,10 @@
 // order when the session ends.
 //
 //   DeviceSession s;
-//   if (!s.Open()) return Fail(kUsbNotConn);
-//   if (!IdentifyDevice(s.usb())) return Fail(kNotSupportedDevice);  // no end command
+//   if (!s.Open()) return Fail(KeyOf(Msg::UsbNotConn));
+//   if (!IdentifyDevice(s.usb())) return Fail(KeyOf(Msg::NotSupporDevice));  // no end command
 //   EndGuard end(s.usb());
-//   if (!s.usb().ReadBlock(addr, buf, n)) return Fail(kUsbError);
+//   if (!s.usb().ReadBlock(addr, buf, n)) return Fail(KeyOf(Msg::UsbError));
 #pragma once
 
 #include <optional>
@@ -15,15 +15,11 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/serial_port.hpp>
 
+#include "app/message_keys.h"
 #include "device/port_scope.h"
 #include "device/usb.h"
 
 namespace orv::device {
-
-inline constexpr const char* kUsbNotConn = "USB_NOT_CONN";
-inline constexpr const char* kUsbInUse = "USB_IN_USE";
-inline constexpr const char* kUsbError = "USB_ERROR";
-inline constexpr const char* kNotSupportedDevice = "NOT_SUPPOR_DEVICE";
 
 class DeviceSession {
  public:
@@ -33,15 +29,15 @@ class DeviceSession {
   DeviceSession& operator=(const DeviceSession&) = delete;
 
   // Opens the override path or the discovered port; false means
-  // "USB_NOT_CONN" and nothing is open.
+  // USB_NOT_CONN and nothing is open.
   bool Open();
   bool Open(const std::string& path);
   bool is_open() const { return scope_ && scope_->is_open(); }
   // Why opening failed, for diagnostics.
   const std::string& error() const { return error_; }
-  // The key for a failed Open: "USB_IN_USE" when another program holds the
-  // port, "USB_NOT_CONN" otherwise.
-  const char* open_failure_key() const { return busy_ ? kUsbInUse : kUsbNotConn; }
+  // The key for a failed Open: USB_IN_USE when another program holds the
+  // port, USB_NOT_CONN otherwise.
+  const std::string& open_failure_key() const { return busy_ ? KeyOf(Msg::UsbInUse) : KeyOf(Msg::UsbNotConn); }
 
   Usb& usb() { return usb_; }
   // Closes the port; also done when the session ends.

@@ -9,7 +9,7 @@ namespace orv::device {
 
 // Opens `path` on `port` with the dive computer's line settings and closes it
 // when it ends. Opening never throws: check is_open(); whatever failed has
-// been undone, so nothing stays open ("USB_NOT_CONN" for the caller).
+// been undone, so nothing stays open (USB_NOT_CONN for the caller).
 //
 // Line: 9600 baud, 8 data bits, one stop bit, no parity, no flow control, raw
 // mode, DTR and RTS on. The port is taken exclusively (TIOCEXCL, plus an

@@ -27,7 +27,7 @@ struct Deadlines {
 };
 
 // Why the last operation failed, for logs and tests; callers map any failure
-// to "NOT_SUPPOR_DEVICE" (identify) or "USB_ERROR" (blocks).
+// to NOT_SUPPOR_DEVICE (identify) or USB_ERROR (blocks).
 enum class UsbFault { None, Timeout, HangUp, Io, WrongCommand, WrongIndex, Checksum, Refused, Stopped };
 const char* FaultName(UsbFault fault);
 

@@ -2,6 +2,7 @@
 // operations, on the one connection those operations hold.
 #include "app/dialogs.h"
 #include "app/engine.h"
+#include "app/message_keys.h"
 #include "app/string_table.h"
 #include "app/wait_purpose.h"
 #include "cloud/endpoints.h"
@@ -27,55 +28,55 @@ std::optional<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id,
   std::string ignored;
   std::string& key = failure_key ? *failure_key : ignored;
   key.clear();
-  WaitPurpose purpose("BUSY_DIVE");
+  WaitPurpose purpose(KeyOf(Msg::BusyDive));
   const Endpoint endpoint = DiveLogEndpoint(divelog_id);
   std::string body;
   if (ReadingSavedCopy()) {
-    SavedAnswer saved = SavedReply(endpoint);
-    if (!saved.body) {
-      key = saved.key;
+    Result<std::string> saved = SavedReply(endpoint);
+    if (!saved) {
+      key = saved.failure().key();
       ShowInMessage(main_window, key);
       return std::nullopt;
     }
-    body = std::move(*saved.body);
+    body = std::move(*saved);
   } else if (!http.Connect()) {
-    key = ConnectFailureKey(CallKind::DiveLogDetail);
+    key = ConnectFailure(CallKind::DiveLogDetail).key();
     ShowMessage(Tr(key));
     return std::nullopt;
   } else {
     DiverRequestScope diver;
     body = Send(http, endpoint).body;
   }
-  CheckedReply reply = ReplyCheck(body, CallKind::DiveLogDetail);
-  if (reply.ok() && !JsonMember(reply.response(), "divelog").isObject()) reply.key = "DATA_ERROR";
+  Reply reply = ReplyCheck(body, CallKind::DiveLogDetail);
+  if (reply.ok() && !JsonMember(*reply, "divelog").isObject()) reply = Msg::DataError;
   if (!reply.ok()) {
-    key = reply.key;
+    key = reply.failure().key();
     ShowInMessage(main_window, key);
     return std::nullopt;
   }
   // The screen's last failure is over once a request of it succeeds.
   if (main_window) FindById(main_window, "message").SetText("");
-  SaveReply(endpoint, reply.response());
+  SaveReply(endpoint, *reply);
   // Moved out of the reply, not copied: a long profile is a large tree.
   Json::Value log;
-  log.swap(reply.root["response"]["divelog"]);
+  log.swap((*reply)["divelog"]);
   return log;
 }
 
 std::string StoreDiveLog(HttpPost& http, const DiveLog& log, EngineWindow* main_window) {
   std::string key;
-  WaitPurpose purpose("BUSY_SAVING");
+  WaitPurpose purpose(KeyOf(Msg::BusySaving));
   const std::string id = LogText(log, "divelog_id");
   if (ReadingSavedCopy()) {
     // Saving an edit needs the service; the copy is never written ahead of it.
-    key = "NEEDS_SERVICE";
+    key = KeyOf(Msg::NeedsService);
   } else if (!http.connected()) {
-    key = "HOST_NOT_CONN";
+    key = KeyOf(Msg::HostNotConn);
   } else if (id.empty()) {
     // "api/v1/divelogs/" with no id would address the whole logbook.
-    key = "DATA_ERROR";
+    key = KeyOf(Msg::DataError);
   } else {
-    key = ReplyCheck(Send(http, PatchDiveLogEndpoint(id, DiveLogJsonText(log))), CallKind::Standard).key;
+    key = ReplyCheck(Send(http, PatchDiveLogEndpoint(id, DiveLogJsonText(log))), CallKind::Standard).key();
   }
   if (key.empty()) SaveStoredDive(log);
   if (!key.empty())

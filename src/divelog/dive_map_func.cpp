@@ -1,5 +1,6 @@
 #include "divelog/dive_map_func.h"
 
+#include "app/message_keys.h"
 #include "app/string_table.h"
 #include "cloud/http_post.h"
 #include "divelog/dive_map_draw.h"
@@ -64,7 +65,7 @@ bool DiveMapFunc::Edit(const std::string& divelog_id) {
       ShowDetail(detail_, edited);
     } else {
       unsaved_[divelog_id] = record;
-      Find("message").SetText(Tr("LOG_SAVE_FAILED"));
+      Find("message").SetText(Tr(KeyOf(Msg::LogSaveFailed)));
     }
   } else if (result == 0) {
     unsaved_.erase(divelog_id);  // the diver closed the dialog without saving

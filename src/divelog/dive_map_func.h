@@ -27,7 +27,7 @@ class DiveMapFunc : public func_base {
   bool View(const std::string& divelog_id);
   // Fetches the dive, runs the edit dialog and, when it was saved, stores
   // the edited dive and shows it once stored. A refused store leaves the
-  // detail as it was, shows "LOG_SAVE_FAILED" and keeps the edit: the next
+  // detail as it was, shows LOG_SAVE_FAILED and keeps the edit: the next
   // Edit of that dive offers it again, until a store succeeds or the diver
   // closes the dialog without saving.
   bool Edit(const std::string& divelog_id);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "app/message_keys.h"
 #include "app/string_table.h"
 #include "values/civil_date.h"
 #include "values/units.h"
@@ -99,11 +100,11 @@ DiveType DecodeDiveType(std::string_view text) {
 std::string DiveTypeKey(DiveType type) {
   switch (type) {
     case DiveType::Gauge:
-      return "GAUGE";
+      return KeyOf(Msg::Gauge);
     case DiveType::Free:
-      return "FREEDIVE";
+      return KeyOf(Msg::Freedive);
     default:
-      return "SCUBA";
+      return KeyOf(Msg::Scuba);
   }
 }
 
@@ -124,30 +125,30 @@ namespace {
 
 constexpr const char* kNotAvailable = "N/A";
 
-// Rows are codes 1..5; a null entry has no key.
-constexpr const char* kConditionKeys[4][5] = {
-    {"SUNNY", "CLOUDY", "RAIN", "SNOW", "OVERCAST"},
-    {"WAVE_NO", "WAVE_SMALL", "WAVE_MEDIUM", "WAVE_HIGH", nullptr},
-    {"CURRENT_NO", "CURRENT_SMALL", "CURRENT_MEDIUM", "CURRENT_STRONG", nullptr},
-    {"VISIBILITY_CLEAR", "VISIBILITY_SOSO", "VISIBILITY_BAD", nullptr, nullptr},
+// Rows are codes 1..5; Msg::None has no key.
+constexpr Msg kConditionKeys[4][5] = {
+    {Msg::Sunny, Msg::Cloudy, Msg::Rain, Msg::Snow, Msg::Overcast},
+    {Msg::WaveNo, Msg::WaveSmall, Msg::WaveMedium, Msg::WaveHigh, Msg::None},
+    {Msg::CurrentNo, Msg::CurrentSmall, Msg::CurrentMedium, Msg::CurrentStrong, Msg::None},
+    {Msg::VisibilityClear, Msg::VisibilitySoso, Msg::VisibilityBad, Msg::None, Msg::None},
 };
 
-const char* FindConditionKey(ConditionScale scale, ConditionCode code) {
+Msg FindConditionKey(ConditionScale scale, ConditionCode code) {
   const int row = static_cast<int>(scale);
-  if (row < 0 || row > 3 || code < 1 || code > 5) return nullptr;
+  if (row < 0 || row > 3 || code < 1 || code > 5) return Msg::None;
   return kConditionKeys[row][code - 1];
 }
 
 }  // namespace
 
 std::string ConditionKey(ConditionScale scale, ConditionCode code) {
-  const char* key = FindConditionKey(scale, code);
-  return key ? key : kNotAvailable;
+  const Msg key = FindConditionKey(scale, code);
+  return key != Msg::None ? KeyOf(key) : kNotAvailable;
 }
 
 std::string ConditionWord(ConditionScale scale, ConditionCode code) {
-  const char* key = FindConditionKey(scale, code);
-  return key ? Tr(key) : kNotAvailable;
+  const Msg key = FindConditionKey(scale, code);
+  return key != Msg::None ? Tr(KeyOf(key)) : kNotAvailable;
 }
 
 }  // namespace orv

@@ -50,7 +50,7 @@ bool IsMarkedEvent(int32_t code, int32_t value);
 enum class DiveType : int32_t { Scuba = 0, Gauge = 1, Free = 2 };
 // Exact, case-sensitive: "scuba", "gauge", "free"; anything else is scuba.
 DiveType DecodeDiveType(std::string_view text);
-// The language key of the type's word: "SCUBA", "GAUGE" or "FREEDIVE".
+// The language key of the type's word: SCUBA, GAUGE or FREEDIVE.
 std::string DiveTypeKey(DiveType type);
 // The word in the current language.
 std::string DiveTypeWord(DiveType type);

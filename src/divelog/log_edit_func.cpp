@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "app/dialogs.h"
+#include "app/message_keys.h"
 #include "app/page_folder.h"
 #include "app/string_table.h"
 #include "cloud/json_read.h"
@@ -127,7 +128,7 @@ void LogEditFunc::PickSite(const ElementRef& row) {
       // A catalogue entry off the world would put the dive there; the diver
       // stays in the search to pick another.
       if (!PositionInRange(at.latitude, at.longitude)) {
-        ShowMessage(Tr(kLatLngRangeError));
+        ShowMessage(Tr(KeyOf(Msg::LatlngRangeError)));
         return;
       }
       record_.site_id = poi_id;

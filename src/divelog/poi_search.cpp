@@ -1,6 +1,7 @@
 #include "divelog/poi_search.h"
 
 #include "app/dialogs.h"
+#include "app/message_keys.h"
 #include "app/page_folder.h"
 #include "app/row_markup.h"
 #include "app/string_table.h"
@@ -18,22 +19,22 @@ bool SearchCatalogue(const std::string& query, const ElementRef& message, Json::
   if (Utf16Length(query) < 2) return false;
   if (ReadingSavedCopy()) {
     // The catalogue lives only in the service; the saved log book has none.
-    message.SetText(Tr("NEEDS_SERVICE"));
+    message.SetText(Tr(KeyOf(Msg::NeedsService)));
     return false;
   }
   HttpPost http;
   if (!http.Connect()) {
-    ShowMessage(Tr("HOST_NOT_CONN"));
+    ShowMessage(Tr(KeyOf(Msg::HostNotConn)));
     return false;
   }
-  WaitPurpose purpose("BUSY_SEARCH");
-  CheckedReply reply = ReplyCheck(Send(http, SearchDiveSitesEndpoint(query)));
+  WaitPurpose purpose(KeyOf(Msg::BusySearch));
+  const Reply reply = ReplyCheck(Send(http, SearchDiveSitesEndpoint(query)));
   if (!reply.ok()) {
-    if (!WaitCancelled()) message.SetText(Tr(reply.key));  // cancelled: nothing to tell
+    if (!WaitCancelled()) message.SetText(Tr(reply.failure().key()));  // cancelled: nothing to tell
     return false;
   }
   message.Clear();
-  pois = JsonMember(reply.response(), "pois");
+  pois = JsonMember(*reply, "pois");
   return true;
 }
 

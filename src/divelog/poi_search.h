@@ -9,11 +9,12 @@
 #include <json/value.h>
 
 #include "app/engine.h"
+#include "app/message_keys.h"
 
 namespace orv {
 
 // Searches the catalogue for `query`. Texts under two characters are not
-// sent. No connection shows the "HOST_NOT_CONN" dialog; a failed reply puts
+// sent. No connection shows the HOST_NOT_CONN dialog; a failed reply puts
 // its key's text into `message`. On success `message` is cleared, `pois`
 // takes the results and the result is true; otherwise `pois` is untouched.
 bool SearchCatalogue(const std::string& query, const ElementRef& message, Json::Value& pois);
@@ -23,7 +24,6 @@ bool SearchCatalogue(const std::string& query, const ElementRef& message, Json::
 void RenderPoiRows(const ElementRef& list, const Json::Value& pois);
 
 // Shown when a position the diver typed or picked lies off the world.
-inline constexpr const char* kLatLngRangeError = "LATLNG_RANGE_ERROR";
 // Whether the position lies on the world: latitude within -90..90 and
 // longitude within -180..180 degrees (NaN does not).
 bool PositionInRange(double latitude, double longitude);

@@ -1,5 +1,6 @@
 #include "export/export_func.h"
 
+#include "app/message_keys.h"
 #include "app/string_table.h"
 #include "browse/month_grid.h"
 #include "cloud/transfer_runner.h"
@@ -15,7 +16,7 @@ class DialogProgress : public ExportProgress {
   explicit DialogProgress(ProgressSink& sink) : sink_(sink) {}
   bool Cancelled() const override { return sink_.CancelFlag() && sink_.CancelFlag()->load(); }
   void Report(const ExportCounts& c) override {
-    std::string text = Tr("EXPORT_PROGRESS");
+    std::string text = Tr(KeyOf(Msg::ExportProgress));
     for (int64_t value : {std::min(c.months_done + 1, c.months_total), c.months_total, int64_t{c.dives_done}})
       if (size_t at = text.find("%d"); at != std::string::npos) text.replace(at, 2, std::to_string(value));
     sink_.SetDetailText(text);
@@ -72,7 +73,7 @@ void ExportRangeFunc::on_event(const ElementRef&, const PageEvent& event) {
     if (!ParseMonthLabel(FindById(window(), "export_from").Value(), picked.from_year, picked.from_month) ||
         !ParseMonthLabel(FindById(window(), "export_to").Value(), picked.to_year, picked.to_month) ||
         picked.Count() == 0 || picked.Count() > kMaxExportMonths) {
-      FindById(window(), "message").SetText(Tr("EXPORT_BAD_RANGE"));
+      FindById(window(), "message").SetText(Tr(KeyOf(Msg::ExportBadRange)));
       return;
     }
     range_ = picked;

@@ -4,10 +4,11 @@
 #include <ctime>
 
 #include "app/app_state.h"
+#include "app/message_keys.h"
 #include "app/safe_file.h"
 #include "app/string_table.h"
-#include "values/value_text.h"
 #include "export/csv_writer.h"
+#include "values/value_text.h"
 
 #ifndef ORVELLE_VERSION
 #define ORVELLE_VERSION "0"
@@ -64,12 +65,12 @@ ExportResult ExportLogBook(const MonthRange& range, const std::string& path, Exp
     return result;
   }
   if (book.dives.empty()) {
-    result.key = "EXPORT_NO_DIVES";
+    result.key = KeyOf(Msg::ExportNoDives);
     return result;
   }
   const std::string text = ExportText(ExportFormatOf(path), book.dives, CurrentUddfHeader());
   if (!ReplaceFile(path, text)) {
-    result.key = "EXPORT_WRITE_ERROR";
+    result.key = KeyOf(Msg::ExportWriteError);
     return result;
   }
   result.written = static_cast<int>(book.dives.size());
@@ -77,7 +78,7 @@ ExportResult ExportLogBook(const MonthRange& range, const std::string& path, Exp
 }
 
 std::string ExportSummary(const ExportResult& result) {
-  std::string text = Replace(Replace(Tr("EXPORT_SUMMARY"), "%d", std::to_string(result.written)), "%d",
+  std::string text = Replace(Replace(Tr(KeyOf(Msg::ExportSummary)), "%d", std::to_string(result.written)), "%d",
                              std::to_string(result.skipped.size()));
   for (size_t i = 0; i < result.skipped.size(); ++i)
     text += (i ? ", " : ": ") + result.skipped[i].id + " (" + result.skipped[i].key + ")";

@@ -18,8 +18,8 @@ ExportFormat ExportFormatOf(const std::string& path);
 
 struct ExportResult {
   // Empty when the file was written. Otherwise why not: the key of the
-  // request that stopped the walk, "EXPORT_NO_DIVES" when the range held no
-  // dive that could be written, or "EXPORT_WRITE_ERROR".
+  // request that stopped the walk, EXPORT_NO_DIVES when the range held no
+  // dive that could be written, or EXPORT_WRITE_ERROR.
   std::string key;
   int written = 0;
   std::vector<SkippedDive> skipped;

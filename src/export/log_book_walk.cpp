@@ -4,6 +4,7 @@
 #include <ctime>
 #include <set>
 
+#include "app/message_keys.h"
 #include "cloud/json_read.h"
 #include "logbook/month_walk.h"
 #include "logbook/write_through.h"
@@ -21,12 +22,6 @@ MonthRange LastTwelveMonths() {
 
 namespace {
 
-bool ServiceUnreachable(const std::string& key) { return key == "HOST_NOT_CONN" || key == "NO_INTERNET"; }
-
-// Offline, a record the saved copy lacks would make a file that silently
-// misses dives: the walk stops and names what is missing.
-bool NotSaved(const std::string& key) { return key.rfind("NOT_SAVED_", 0) == 0; }
-
 class Walk {
  public:
   Walk(const MonthRange& range, ExportProgress* progress) : progress_(progress) {
@@ -35,7 +30,7 @@ class Walk {
 
   std::string Month(int64_t year, int month, LogBook& book) {
     std::vector<WalkDive> dives;
-    std::string key = walk_.Month(year, month, dives);
+    std::string key = walk_.Month(year, month, dives).key();
     for (size_t i = 0; key.empty() && !Cancelled() && i < dives.size(); ++i) key = FetchDive(dives[i], book);
     // The replies that arrived go into the saved copy as one batch; the
     // export's own result never depends on that write.
@@ -58,20 +53,23 @@ class Walk {
   // One record; the key that stops the walk, else empty.
   std::string FetchDive(const WalkDive& dive, LogBook& book) {
     if (dive.id.empty() || !seen_.insert(dive.id).second) return {};
-    WalkReply reply = walk_.Dive(dive.id, dive.list_row);
+    Reply reply = walk_.Dive(dive.id, dive.list_row);
     if (!reply.ok()) {
-      if (NotSaved(reply.key)) return reply.key;
+      const Failure& failure = reply.failure();
+      // Offline, a record the saved copy lacks would make a file that
+      // silently misses dives: the walk stops and names what is missing.
+      if (failure.not_saved()) return failure.key();
       // One record that cannot be read (an error page, a refused or
       // malformed reply, a time-out) costs that dive only. The same
       // unanswered request for several dives in a row is the service
       // itself gone, and naming every remaining dive would hide that.
-      unreachable_in_row_ = ServiceUnreachable(reply.key) ? unreachable_in_row_ + 1 : 0;
-      book.skipped.push_back({dive.id, reply.key});
+      unreachable_in_row_ = failure.unreachable() ? unreachable_in_row_ + 1 : 0;
+      book.skipped.push_back({dive.id, failure.key()});
       ++counts_.dives_skipped;
-      if (unreachable_in_row_ >= kUnreachableInRow) return reply.key;
+      if (unreachable_in_row_ >= kUnreachableInRow) return failure.key();
     } else {
       unreachable_in_row_ = 0;
-      book.dives.push_back(MakeExportDive(JsonMember(reply.response, "divelog")));
+      book.dives.push_back(MakeExportDive(JsonMember(*reply, "divelog")));
       // The record is the authority on its id; the list only pointed to it.
       if (book.dives.back().id.empty()) book.dives.back().id = dive.id;
       ++counts_.dives_done;

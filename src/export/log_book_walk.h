@@ -47,7 +47,7 @@ struct LogBook {
 // service refuses it, answers with an error page or a malformed body, or
 // lets that one request time out) is skipped and listed with its key. Any
 // failure of a month or day request, and three records in a row that get no
-// readable answer ("HOST_NOT_CONN", "NO_INTERNET": the service is gone),
+// readable answer (HOST_NOT_CONN, NO_INTERNET: the service is gone),
 // stop the walk with that key, so a service that cannot be reached never
 // yields a quietly incomplete file. Needs a signed-in session.
 LogBook WalkLogBook(const MonthRange& range, ExportProgress* progress = nullptr);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 
+#include "app/message_keys.h"
 #include "app/string_table.h"
 #include "values/units.h"
 #include "values/value_text.h"
@@ -77,20 +78,21 @@ bool IsPosition(GeoPoint p) { return p.latitude != 0.0 || p.longitude != 0.0; }
 std::vector<std::string> NoteLines(const ExportDive& d) {
   std::vector<std::string> lines;
   if (d.type == DiveType::Gauge) lines.push_back(DiveTypeWord(d.type));
-  auto condition = [&](const char* label, ConditionScale scale, ConditionCode code) {
+  auto condition = [&](const std::string& label, ConditionScale scale, ConditionCode code) {
     if (ConditionKey(scale, code) != "N/A") lines.push_back(Tr(label) + ": " + ConditionWord(scale, code));
   };
-  condition("EXPORT_WEATHER", ConditionScale::Weather, d.weather);
-  condition("EXPORT_WAVES", ConditionScale::Waves, d.wave);
-  condition("EXPORT_CURRENT", ConditionScale::Current, d.current);
-  condition("EXPORT_VISIBILITY", ConditionScale::Visibility, d.visibility);
-  if (d.suit_thickness > 0) lines.push_back(Tr("EXPORT_SUIT") + ": " + FixedText(d.suit_thickness, 0) + " mm");
-  if (d.weight > 0) lines.push_back(Tr("EXPORT_WEIGHT") + ": " + FixedText(d.weight, 1) + " kg");
-  if (IsPosition(d.entry)) lines.push_back(Tr("EXPORT_ENTRY") + ": " + Position(d.entry));
-  if (IsPosition(d.exit)) lines.push_back(Tr("EXPORT_EXIT") + ": " + Position(d.exit));
+  condition(KeyOf(Msg::ExportWeather), ConditionScale::Weather, d.weather);
+  condition(KeyOf(Msg::ExportWaves), ConditionScale::Waves, d.wave);
+  condition(KeyOf(Msg::ExportCurrent), ConditionScale::Current, d.current);
+  condition(KeyOf(Msg::ExportVisibility), ConditionScale::Visibility, d.visibility);
+  if (d.suit_thickness > 0) lines.push_back(Tr(KeyOf(Msg::ExportSuit)) + ": " + FixedText(d.suit_thickness, 0) + " mm");
+  if (d.weight > 0) lines.push_back(Tr(KeyOf(Msg::ExportWeight)) + ": " + FixedText(d.weight, 1) + " kg");
+  if (IsPosition(d.entry)) lines.push_back(Tr(KeyOf(Msg::ExportEntry)) + ": " + Position(d.entry));
+  if (IsPosition(d.exit)) lines.push_back(Tr(KeyOf(Msg::ExportExit)) + ": " + Position(d.exit));
   for (const ExportEvent& e : d.events)
     if (e.code == kEventDepthAlarm)
-      lines.push_back(Tr("EXPORT_DEPTH_ALARM") + ": " + DurationText(e.time) + ", " + std::to_string(e.value) + " m");
+      lines.push_back(Tr(KeyOf(Msg::ExportDepthAlarm)) + ": " + DurationText(e.time) + ", " + std::to_string(e.value) +
+                      " m");
   return lines;
 }
 

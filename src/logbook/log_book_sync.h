@@ -10,6 +10,12 @@
 #include <cstdint>
 #include <string>
 
+#include "app/cancellable.h"
+#include "app/failure.h"
+
+#include "app/cancellable.h"
+#include "app/failure.h"
+
 namespace orv {
 
 struct SyncCounts {
@@ -34,22 +40,24 @@ struct SyncOptions {
   bool has_from = false;  // walk back to from_year/from_month, else by the statistics
   int64_t from_year = 0;
   int from_month = 1;
-  bool full = false;                        // fetch everything again
-  const std::atomic<bool>* stop = nullptr;  // set: end after the current request
-  bool yield_to_diver = false;              // wait for the diver's own requests
+  bool full = false;  // fetch everything again
+  // Cancelled: end at once, the request in flight cut off (it is also the
+  // operation every request of the sync belongs to).
+  Cancellable* stop = nullptr;
+  bool yield_to_diver = false;  // wait for the diver's own requests
 };
 
 struct SyncResult {
-  std::string key;  // empty when the walk ended; "SYNC_STOPPED" when stopped
+  Failure failure;  // none when the walk ended; SYNC_STOPPED when stopped
   SyncCounts counts;
-  bool ok() const { return key.empty(); }
+  bool ok() const { return !failure.failed(); }
 };
 
 // Needs a signed-in session and the account's copy open (OpenSavedCopyOnline).
 // A request that fails ends the sync with its key, keeping every month
-// committed before; a record the service refuses ("DATA_ERROR",
-// "HOST_ERROR") is counted as skipped and asked again next time. A write the
-// copy refuses ends it with "SAVED_COPY_WRITE", the copy as it was.
+// committed before; a record the service refuses (DATA_ERROR,
+// HOST_ERROR) is counted as skipped and asked again next time. A write the
+// copy refuses ends it with SAVED_COPY_WRITE, the copy as it was.
 SyncResult SyncLogBook(const SyncOptions& options, SyncProgress* progress = nullptr);
 
 }  // namespace orv

@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "app/message_keys.h"
 #include "cloud/endpoints.h"
 #include "cloud/json_read.h"
 #include "cloud/reply_check.h"
@@ -26,40 +27,33 @@ MonthWalk::MonthWalk(bool yield_to_diver) : yield_(yield_to_diver) {
   if (!ReadingSavedCopy()) connected_ = http_.Connect();
 }
 
-WalkReply MonthWalk::Get(const Endpoint& endpoint, bool detail, const std::string& list_row) {
+Reply MonthWalk::Get(const Endpoint& endpoint, bool detail, const std::string& list_row) {
   const CallKind kind = detail ? CallKind::DiveLogDetail : CallKind::Standard;
-  WalkReply reply;
-  std::string body;
   if (ReadingSavedCopy()) {
-    SavedAnswer saved = SavedReply(endpoint);
-    if (!saved.body) return reply.key = saved.key, reply;
-    body = std::move(*saved.body);
-  } else {
-    if (!connected_) return reply.key = ConnectFailureKey(kind), reply;
-    if (yield_) WaitForDiverRequests();
-    body = Send(http_, endpoint).body;
+    Result<std::string> saved = SavedReply(endpoint);
+    return saved ? ReplyCheck(*saved, kind) : Reply(saved.failure());
   }
-  CheckedReply checked = ReplyCheck(body, kind);
-  if (!checked.ok()) return reply.key = checked.key, reply;
-  reply.response = checked.response();
-  if (!ReadingSavedCopy())
-    if (std::optional<SavedWrite> write = WriteOf(endpoint, reply.response)) {
-      write->list_row = list_row;
-      batch_.push_back(std::move(*write));
-    }
+  if (!connected_) return ConnectFailure(kind);
+  if (yield_) WaitForDiverRequests();
+  Reply reply = ReplyCheck(Send(http_, endpoint), kind);
+  if (!reply.ok()) return reply;
+  if (std::optional<SavedWrite> write = WriteOf(endpoint, *reply)) {
+    write->list_row = list_row;
+    batch_.push_back(std::move(*write));
+  }
   return reply;
 }
 
-std::string MonthWalk::Month(int64_t year, int month, std::vector<WalkDive>& dives, int64_t* dive_count,
-                             bool reuse_saved_days) {
+Failure MonthWalk::Month(int64_t year, int month, std::vector<WalkDive>& dives, int64_t* dive_count,
+                         bool reuse_saved_days) {
   const Endpoint month_endpoint = CalendarMonthEndpoint(static_cast<int>(year), month);
-  WalkReply summary = Get(month_endpoint, false);
-  if (!summary.ok()) return summary.key;
+  Reply summary = Get(month_endpoint, false);
+  if (!summary.ok()) return summary.failure();
   // Date -> its dives. A service listing a date twice, or out of order, is
   // asked once per day.
   std::map<int64_t, int64_t> days;
   int64_t count = 0;
-  for (const MonthSummaryEntry& e : ParseMonthSummary(summary.response)) {
+  for (const MonthSummaryEntry& e : ParseMonthSummary(*summary)) {
     if (e.date < 0 || e.date / 100 != year * 100 + month) continue;
     const int64_t n = static_cast<int64_t>(e.scuba_count) + e.free_count;
     if (n <= 0) continue;
@@ -79,9 +73,9 @@ std::string MonthWalk::Month(int64_t year, int month, std::vector<WalkDive>& div
     if (saved_day && ParseReply(*saved_day, response) && ListedDives(response) == dives_that_day) {
       // The day list saved before still holds.
     } else {
-      WalkReply day = Get(day_endpoint, false);
-      if (!day.ok()) return day.key;
-      response = std::move(day.response);
+      Reply day = Get(day_endpoint, false);
+      if (!day.ok()) return day.failure();
+      response = std::move(*day);
     }
     const Json::Value& list = JsonMember(response, "divelogs");
     if (!list.isArray()) continue;
@@ -94,14 +88,14 @@ std::string MonthWalk::Month(int64_t year, int month, std::vector<WalkDive>& div
   return {};
 }
 
-WalkReply MonthWalk::Dive(const std::string& id, const std::string& list_row) {
-  WalkReply reply = Get(DiveLogEndpoint(id), true, list_row);
+Reply MonthWalk::Dive(const std::string& id, const std::string& list_row) {
+  Reply reply = Get(DiveLogEndpoint(id), true, list_row);
   // A record the reply does not carry is one the service refused.
-  if (reply.ok() && !JsonMember(reply.response, "divelog").isObject()) reply.key = "DATA_ERROR";
+  if (reply.ok() && !JsonMember(*reply, "divelog").isObject()) reply = Msg::DataError;
   return reply;
 }
 
-WalkReply MonthWalk::Statistics(const std::string& user_id) { return Get(StatisticsEndpoint(user_id), false); }
+Reply MonthWalk::Statistics(const std::string& user_id) { return Get(StatisticsEndpoint(user_id), false); }
 
 SavedBatch MonthWalk::TakeBatch() { return std::exchange(batch_, {}); }
 

@@ -15,16 +15,10 @@
 
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
+#include "cloud/reply_check.h"
 #include "logbook/saved_copy.h"
 
 namespace orv {
-
-// A successful reply: empty key and the envelope's `response`.
-struct WalkReply {
-  std::string key;
-  Json::Value response;
-  bool ok() const { return key.empty(); }
-};
 
 struct WalkDive {
   std::string id;
@@ -40,21 +34,21 @@ class MonthWalk {
   // `reuse_saved_days`, a saved list holding as many dives as the summary
   // counts for its day is taken instead of asked for); `dives` gets the
   // listed dives, each id once per walk. A failed request ends it with its
-  // key ("HOST_NOT_CONN" when the service is out of reach; offline the
+  // key (HOST_NOT_CONN when the service is out of reach; offline the
   // NOT_SAVED key).
   // `dive_count` receives the month's scuba and freedive count.
-  std::string Month(int64_t year, int month, std::vector<WalkDive>& dives, int64_t* dive_count = nullptr,
-                    bool reuse_saved_days = false);
-  // One dive record ("NO_INTERNET" when the service is out of reach).
-  WalkReply Dive(const std::string& id, const std::string& list_row = {});
-  WalkReply Statistics(const std::string& user_id);
+  Failure Month(int64_t year, int month, std::vector<WalkDive>& dives, int64_t* dive_count = nullptr,
+                bool reuse_saved_days = false);
+  // One dive record (NO_INTERNET when the service is out of reach).
+  Reply Dive(const std::string& id, const std::string& list_row = {});
+  Reply Statistics(const std::string& user_id);
 
   // What the replies so far would write into the copy; taken by the caller
   // to commit as one batch.
   SavedBatch TakeBatch();
 
  private:
-  WalkReply Get(const Endpoint& endpoint, bool detail, const std::string& list_row = {});
+  Reply Get(const Endpoint& endpoint, bool detail, const std::string& list_row = {});
   HttpPost http_;
   bool connected_ = false;
   bool yield_ = false;

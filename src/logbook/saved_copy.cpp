@@ -136,7 +136,28 @@ Health Check(sqlite3* db, bool thorough) {
   return rc == SQLITE_ROW && quick.Text(0) == "ok" ? Health::Good : Health::Damaged;
 }
 
+// The failure the connection's last error stands for.
+Failure LastFailure(sqlite3* db) { return SavedCopyFailure(sqlite3_extended_errcode(db), sqlite3_errmsg(db)); }
+
 }  // namespace
+
+Failure SavedCopyFailure(int sqlite_code, std::string detail) {
+  switch (sqlite_code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return {Msg::SavedCopyBusy, TransferOutcome::Complete, std::move(detail)};
+    case SQLITE_FULL:
+      return {Msg::SavedCopyFull, TransferOutcome::Complete, std::move(detail)};
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+      return {Msg::SavedCopyReadOnly, TransferOutcome::Complete, std::move(detail)};
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return {Msg::SavedCopyDamaged, TransferOutcome::Complete, std::move(detail)};
+    default:
+      return {Msg::SavedCopyWrite, TransferOutcome::Complete, std::move(detail)};
+  }
+}
 
 std::string MoveAside(const std::string& path) {
   char stamp[32];
@@ -154,36 +175,33 @@ std::string MoveAside(const std::string& path) {
   return aside;
 }
 
-std::unique_ptr<SavedCopy> SavedCopy::Open(const std::string& path, bool create, std::string& key) {
-  key.clear();
+Result<std::unique_ptr<SavedCopy>> SavedCopy::Open(const std::string& path, bool create) {
   struct stat st;
-  if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return key = "SAVED_COPY_WRITE", nullptr;
+  if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    return Failure(Msg::SavedCopyWrite, TransferOutcome::Complete, path + ": not a regular file");
   const bool fresh = !Exists(path);
-  if (fresh && !create) return key = "NO_SAVED_COPY", nullptr;
-  if (fresh && !CreatePrivateFile(path)) return key = "SAVED_COPY_WRITE", nullptr;
+  if (fresh && !create) return Msg::NoSavedCopy;
+  if (fresh && !CreatePrivateFile(path)) return Failure(Msg::SavedCopyWrite, TransferOutcome::Complete, path);
 
   std::unique_ptr<SavedCopy> copy(new SavedCopy);
   copy->path_ = path;
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_FULLMUTEX;
-  if (sqlite3_open_v2(path.c_str(), &copy->db_, flags, nullptr) != SQLITE_OK) return key = "SAVED_COPY_WRITE", nullptr;
+  if (sqlite3_open_v2(path.c_str(), &copy->db_, flags, nullptr) != SQLITE_OK) return LastFailure(copy->db_);
   sqlite3_busy_timeout(copy->db_, kBusyMilliseconds);
   switch (Check(copy->db_, create)) {
     case Health::Good:
       break;
     case Health::Newer:
-      return key = "SAVED_COPY_NEWER", nullptr;
+      return Msg::SavedCopyNewer;
     case Health::Unusable:
-      return key = "SAVED_COPY_WRITE", nullptr;
+      return Failure(Msg::SavedCopyBusy, TransferOutcome::Complete, sqlite3_errmsg(copy->db_));
     case Health::Damaged: {
       sqlite3_close_v2(copy->db_);
       copy->db_ = nullptr;
       const std::string aside = MoveAside(path);
-      if (aside.empty() || !create) return key = "SAVED_COPY_WRITE", nullptr;
-      std::string fresh_key;
-      std::unique_ptr<SavedCopy> again = Open(path, true, fresh_key);
-      if (!again) return key = fresh_key, nullptr;
-      again->broken_aside_ = aside;
-      key = "SAVED_COPY_BROKEN";
+      if (aside.empty() || !create) return Failure(Msg::SavedCopyWrite, TransferOutcome::Complete, path);
+      Result<std::unique_ptr<SavedCopy>> again = Open(path, true);
+      if (again) (*again)->broken_aside_ = aside;
       return again;
     }
   }
@@ -195,8 +213,9 @@ std::unique_ptr<SavedCopy> SavedCopy::Open(const std::string& path, bool create,
     const std::string setup = std::string("BEGIN IMMEDIATE;") + kSchema +
                               "PRAGMA user_version=" + std::to_string(kSavedCopySchema) + ";COMMIT;";
     if (!copy->Exec(setup.c_str())) {
+      Failure failure = LastFailure(copy->db_);
       copy->Exec("ROLLBACK");
-      return key = "SAVED_COPY_WRITE", nullptr;
+      return failure;
     }
   }
   return copy;
@@ -221,12 +240,12 @@ sqlite3_stmt* SavedCopy::Prepared(const std::string& sql) const {
 
 bool SavedCopy::Exec(const char* sql) const { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 
-std::string SavedCopy::Commit(const SavedBatch& batch, int64_t fetched_at) {
+Failure SavedCopy::Commit(const SavedBatch& batch, int64_t fetched_at) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (batch.empty()) return {};
   // IMMEDIATE takes the write lock up front, so a busy copy is waited for
   // before anything is written rather than failing half-way.
-  if (!Exec("BEGIN IMMEDIATE")) return "SAVED_COPY_WRITE";
+  if (!Exec("BEGIN IMMEDIATE")) return LastFailure(db_);
   bool ok = true;
   for (const SavedWrite& w : batch) {
     const SavedKind kind = w.item.kind;
@@ -247,15 +266,17 @@ std::string SavedCopy::Commit(const SavedBatch& batch, int64_t fetched_at) {
     }
   }
   if (ok && Exec("COMMIT")) return {};
+  // Read before the rollback, which would put its own result in its place.
+  Failure failure = LastFailure(db_);
   Exec("ROLLBACK");
-  return "SAVED_COPY_WRITE";
+  return failure;
 }
 
-std::string SavedCopy::SetAccount(const SavedAccount& a) {
+Failure SavedCopy::SetAccount(const SavedAccount& a) {
   std::lock_guard<std::mutex> lock(mutex_);
   Statement s(db_, "INSERT OR REPLACE INTO account(id,email,user_id,user_name) VALUES(1,?1,?2,?3)");
   s.Bind(1, a.email).Bind(2, a.user_id).Bind(3, a.user_name);
-  return s.Step() == SQLITE_DONE ? std::string() : std::string("SAVED_COPY_WRITE");
+  return s.Step() == SQLITE_DONE ? Failure() : LastFailure(db_);
 }
 
 std::optional<SavedAccount> SavedCopy::Account() const {

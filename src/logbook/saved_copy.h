@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "app/failure.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -49,22 +51,22 @@ struct SavedAccount {
 class SavedCopy {
  public:
   // Opens the copy at `path`, creating it (0600) when `create` and absent.
-  // `key` tells what happened: empty when it opened; "SAVED_COPY_BROKEN"
-  // when the file was damaged, moved aside as "<name>.broken-<time>" and a
-  // fresh copy opened in its place (the result is usable); otherwise the
-  // result is null and `key` is "SAVED_COPY_NEWER" (a newer program's copy,
-  // left as it is), "NO_SAVED_COPY" (absent and not created) or
-  // "SAVED_COPY_WRITE" (could not be created or read).
-  static std::unique_ptr<SavedCopy> Open(const std::string& path, bool create, std::string& key);
+  // A damaged file is moved aside as "<name>.broken-<time>" and a fresh copy
+  // opened in its place (the result is usable, broken_aside() names where
+  // the old one went). Otherwise a failure: SAVED_COPY_NEWER (a newer
+  // program's copy, left as it is), NO_SAVED_COPY (absent and not created),
+  // SAVED_COPY_BUSY (another program holds it too long) or SAVED_COPY_WRITE
+  // (could not be created or read).
+  static Result<std::unique_ptr<SavedCopy>> Open(const std::string& path, bool create);
   ~SavedCopy();
   SavedCopy(const SavedCopy&) = delete;
   SavedCopy& operator=(const SavedCopy&) = delete;
 
   // Writes the batch in one transaction stamped `fetched_at` (seconds since
-  // 1970). Empty on success; "SAVED_COPY_WRITE" (disk full, file too large,
-  // read-only, busy too long) with the copy left as it was.
-  std::string Commit(const SavedBatch& batch, int64_t fetched_at);
-  std::string SetAccount(const SavedAccount& account);
+  // 1970). On failure the copy is left as it was and the failure says why
+  // (SavedCopyFailure).
+  Failure Commit(const SavedBatch& batch, int64_t fetched_at);
+  Failure SetAccount(const SavedAccount& account);
 
   std::optional<SavedAccount> Account() const;
   // The saved JSON text of `item`, and when it was fetched.
@@ -75,7 +77,7 @@ class SavedCopy {
   int64_t LastSaved() const;
   int64_t DiveCount() const;
   const std::string& path() const { return path_; }
-  // Where the damaged file went when Open reported "SAVED_COPY_BROKEN".
+  // Where the damaged file went when Open reported SAVED_COPY_BROKEN.
   const std::string& broken_aside() const { return broken_aside_; }
 
  private:
@@ -91,6 +93,12 @@ class SavedCopy {
   mutable std::map<std::string, sqlite3_stmt*> statements_;
   std::string path_, broken_aside_;
 };
+
+// What an SQLite result code means to the diver: SAVED_COPY_BUSY (another
+// program holds the copy), SAVED_COPY_FULL (no room left), SAVED_COPY_READ_ONLY
+// (file or folder not writable), SAVED_COPY_DAMAGED (the file is not a sound
+// database), SAVED_COPY_WRITE for the rest; `detail` is SQLite's own words.
+Failure SavedCopyFailure(int sqlite_code, std::string detail);
 
 // Moves a damaged copy (and its WAL and shared-memory files) aside as
 // "<name>.broken-<YYYYMMDDTHHMMSS>"; the new name, or empty when it failed.

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <ctime>
 #include <memory>
 #include <mutex>
@@ -10,6 +11,8 @@
 
 #include <json/writer.h>
 
+#include "app/cancellable.h"
+#include "app/message_keys.h"
 #include "cloud/json_read.h"
 #include "logbook/copy_place.h"
 
@@ -17,7 +20,10 @@ namespace orv {
 
 namespace {
 
-std::atomic<int> diver_requests{0};
+// The diver's requests now running; a yielding walk waits on `diver_done`.
+std::mutex diver_mutex;
+std::condition_variable diver_done;
+int diver_requests = 0;
 std::mutex copy_mutex;
 std::shared_ptr<SavedCopy> active_copy;
 bool reading_copy = false;
@@ -69,27 +75,26 @@ std::string OpenSavedCopyOnline(const SavedAccount& account) {
   CloseSavedCopy();
   // Without an e-mail there is no account to name a copy after.
   if (account.email.find_first_not_of(" \t\r\n") == std::string::npos) return {};
-  if (SavedCopyFolder(true).empty()) return "SAVED_COPY_WRITE";
-  std::string key;
-  std::unique_ptr<SavedCopy> copy = SavedCopy::Open(SavedCopyPath(account.email), true, key);
-  if (!copy) return key;
-  if (std::string write_key = copy->SetAccount(account); !write_key.empty() && key.empty()) key = write_key;
-  Install(std::move(copy), false);
+  if (SavedCopyFolder(true).empty()) return KeyOf(Msg::SavedCopyWrite);
+  Result<std::unique_ptr<SavedCopy>> copy = SavedCopy::Open(SavedCopyPath(account.email), true);
+  if (!copy) return copy.failure().key();
+  std::string key = (*copy)->broken_aside().empty() ? std::string() : KeyOf(Msg::SavedCopyBroken);
+  if (Failure write = (*copy)->SetAccount(account); write && key.empty()) key = write.key();
+  Install(std::move(*copy), false);
   return key;
 }
 
 std::string OpenSavedCopyOffline(const std::string& email, SavedAccount& account) {
   CloseSavedCopy();
-  if (!SavedCopyExists(email)) return "NO_SAVED_COPY";
-  std::string key;
+  if (!SavedCopyExists(email)) return KeyOf(Msg::NoSavedCopy);
   // Not created: an offline look must never leave an empty copy behind. A
   // damaged one is still moved aside, so the next sign-in starts afresh.
-  std::unique_ptr<SavedCopy> copy = SavedCopy::Open(SavedCopyPath(email), false, key);
-  if (!copy) return key;
-  std::optional<SavedAccount> saved = copy->Account();
-  if (!saved) return "NO_SAVED_COPY";
+  Result<std::unique_ptr<SavedCopy>> copy = SavedCopy::Open(SavedCopyPath(email), false);
+  if (!copy) return copy.failure().key();
+  std::optional<SavedAccount> saved = (*copy)->Account();
+  if (!saved) return KeyOf(Msg::NoSavedCopy);
   account = *saved;
-  Install(std::move(copy), true);
+  Install(std::move(*copy), true);
   return {};
 }
 
@@ -175,34 +180,53 @@ void SaveStoredDive(const Json::Value& divelog) {
 std::string NotSavedKey(SavedKind kind) {
   switch (kind) {
     case SavedKind::Month:
-      return "NOT_SAVED_MONTH";
+      return KeyOf(Msg::NotSavedMonth);
     case SavedKind::Day:
-      return "NOT_SAVED_DAY";
+      return KeyOf(Msg::NotSavedDay);
     case SavedKind::Dive:
-      return "NOT_SAVED_LOG";
+      return KeyOf(Msg::NotSavedLog);
     case SavedKind::Statistics:
-      return "NOT_SAVED_STATS";
+      return KeyOf(Msg::NotSavedStats);
   }
-  return "NOT_SAVED_MONTH";
+  return KeyOf(Msg::NotSavedMonth);
 }
 
-SavedAnswer SavedReply(const Endpoint& endpoint) {
+Result<std::string> SavedReply(const Endpoint& endpoint) {
   std::optional<SavedItem> item = SavedItemOf(endpoint);
-  if (!item) return {std::nullopt, "NEEDS_SERVICE"};
+  if (!item) return Msg::NeedsService;
   std::shared_ptr<SavedCopy> copy = ActiveSavedCopy();
   std::optional<std::string> json = copy ? copy->Read(*item) : std::nullopt;
-  if (!json) return {std::nullopt, NotSavedKey(item->kind)};
+  if (!json) return MsgOf(NotSavedKey(item->kind));
   const std::string response = item->kind == SavedKind::Dive ? "{\"divelog\":" + *json + "}" : *json;
-  return {"{\"code\":\"0000000\",\"response\":" + response + "}", {}};
+  return "{\"code\":\"0000000\",\"response\":" + response + "}";
 }
 
-DiverRequestScope::DiverRequestScope() { ++diver_requests; }
-DiverRequestScope::~DiverRequestScope() { --diver_requests; }
+DiverRequestScope::DiverRequestScope() {
+  std::lock_guard<std::mutex> lock(diver_mutex);
+  ++diver_requests;
+}
+
+DiverRequestScope::~DiverRequestScope() {
+  {
+    std::lock_guard<std::mutex> lock(diver_mutex);
+    --diver_requests;
+  }
+  diver_done.notify_all();
+}
 
 void WaitForDiverRequests() {
-  // Polled: the diver's requests are few and short, and the walk waits
-  // between its own requests only.
-  while (diver_requests.load() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  // Woken by the last diver's request ending, or by a stop of the waiting
+  // operation, which must not sit behind a slow screen.
+  Cancellable& operation = Cancellable::Current();
+  const int wake = operation.Connect([] {
+    std::lock_guard<std::mutex> lock(diver_mutex);
+    diver_done.notify_all();
+  });
+  {
+    std::unique_lock<std::mutex> lock(diver_mutex);
+    diver_done.wait(lock, [&] { return diver_requests == 0 || operation.IsCancelled(); });
+  }
+  operation.Disconnect(wake);
 }
 
 }  // namespace orv

@@ -18,13 +18,13 @@ namespace orv {
 
 // After a sign-in: opens (creating it) the copy of `account`.email, records
 // the account and writes through from then on. Returns a key to tell the
-// diver once ("SAVED_COPY_BROKEN", "SAVED_COPY_NEWER", "SAVED_COPY_WRITE")
+// diver once (SAVED_COPY_BROKEN, SAVED_COPY_NEWER, SAVED_COPY_WRITE)
 // or empty; online work goes on the same way whatever it returns.
 std::string OpenSavedCopyOnline(const SavedAccount& account);
 // Offline: opens the existing copy of `email` for reading and fills
-// `account` from it. Empty on success; else "NO_SAVED_COPY",
-// "SAVED_COPY_NEWER", "SAVED_COPY_BROKEN" (moved aside: nothing left to
-// read) or "SAVED_COPY_WRITE".
+// `account` from it. Empty on success; else NO_SAVED_COPY,
+// SAVED_COPY_NEWER, SAVED_COPY_BROKEN (moved aside: nothing left to
+// read) or SAVED_COPY_WRITE.
 std::string OpenSavedCopyOffline(const std::string& email, SavedAccount& account);
 void CloseSavedCopy();
 // Whether the requests are answered from the copy.
@@ -44,14 +44,10 @@ void SaveReply(const Endpoint& endpoint, const Json::Value& response);
 // After the service accepted an edited dive log: the record as sent.
 void SaveStoredDive(const Json::Value& divelog);
 
-// Offline: the body the service sent for `endpoint`, as a full reply; or no
-// body and the key naming what was never saved.
-struct SavedAnswer {
-  std::optional<std::string> body;
-  std::string key;
-};
-SavedAnswer SavedReply(const Endpoint& endpoint);
-// "NOT_SAVED_MONTH", "NOT_SAVED_DAY", "NOT_SAVED_LOG", "NOT_SAVED_STATS".
+// Offline: the body the service sent for `endpoint`, as a full reply; or the
+// failure naming what was never saved.
+Result<std::string> SavedReply(const Endpoint& endpoint);
+// NOT_SAVED_MONTH, NOT_SAVED_DAY, NOT_SAVED_LOG, NOT_SAVED_STATS.
 std::string NotSavedKey(SavedKind kind);
 
 std::string CompactJson(const Json::Value& value);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/dialogs.h"
+#include "app/message_keys.h"
 #include "app/string_table.h"
 #include "cloud/json_read.h"
 #include "divelog/poi_search.h"
@@ -126,13 +127,13 @@ void DiveSiteFunc::Search() {
   else if (count > 1)
     window()->ShowPopup(InPage("pop_table"), InPage("right_wnd"));
   else
-    Find("message").SetText(Tr("DIVE_SITE_NOT_FOUND"));  // an empty list alone looks like nothing happened
+    Find("message").SetText(Tr(KeyOf(Msg::DiveSiteNotFound)));  // an empty list alone looks like nothing happened
 }
 
 void DiveSiteFunc::TakeResult(const Json::Value& poi) {
   const EditValues values = PoiEditValues(poi);
   if (!PositionInRange(values.latitude, values.longitude)) {
-    ShowMessage(Tr(kLatLngRangeError));
+    ShowMessage(Tr(KeyOf(Msg::LatlngRangeError)));
     return;
   }
   model_.SetEditValues(values);
@@ -157,7 +158,7 @@ void DiveSiteFunc::Import() {
   if (!path) return;
   // A file that cannot be read leaves the lists as they were; saying so
   // beats a silently unchanged page.
-  if (!ImportDsFile(model_, *path)) ShowMessage(Tr("DS_FILE_ERROR"));
+  if (!ImportDsFile(model_, *path)) ShowMessage(Tr(KeyOf(Msg::DsFileError)));
 }
 
 void DiveSiteFunc::Export() {
@@ -165,7 +166,7 @@ void DiveSiteFunc::Export() {
   const std::optional<std::string> path = files_->Save();
   if (!path) return;
   // A file that was not written must not pass for an exported one.
-  if (!ExportDsFile(model_, *path)) ShowMessage(Tr("DS_FILE_ERROR"));
+  if (!ExportDsFile(model_, *path)) ShowMessage(Tr(KeyOf(Msg::DsFileError)));
 }
 
 }  // namespace orv::sites

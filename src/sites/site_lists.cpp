@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/dialogs.h"
+#include "app/message_keys.h"
 #include "app/string_table.h"
 #include "divelog/poi_search.h"
 
@@ -53,7 +54,7 @@ std::optional<EditInputs> DiveSiteLists::ReadInputs() {
   // A position off the world is refused before the map or a list sees it;
   // the inputs keep the typed text for the diver to correct.
   if (!PositionInRange(ParseDegrees(in.latitude), ParseDegrees(in.longitude))) {
-    ShowMessage(Tr(kLatLngRangeError));
+    ShowMessage(Tr(KeyOf(Msg::LatlngRangeError)));
     return std::nullopt;
   }
   edit_.name = in.name;
@@ -75,12 +76,12 @@ void DiveSiteLists::ShowSelectedValues() {
 bool DiveSiteLists::AddAtPosition(double latitude, double longitude) {
   SiteList& l = lists_[static_cast<size_t>(current_)];
   if (l.size() >= kMaxSites) {
-    ShowMessage(Tr("DIVE_SITE_MAX"));
+    ShowMessage(Tr(KeyOf(Msg::DiveSiteMax)));
     return false;
   }
   DiveSite site;
   site.type = static_cast<uint8_t>(current_);
-  site.SetName(Tr("SITE_UNNAMED"));
+  site.SetName(Tr(KeyOf(Msg::SiteUnnamed)));
   site.latitude = DegreesToMicro(latitude);
   site.longitude = DegreesToMicro(longitude);
   l.push_back(site);
@@ -127,7 +128,7 @@ bool DiveSiteLists::DeleteSelected() {
   // belong to a list the diver no longer sees. Asking first and then
   // deleting nothing would tell the diver something was removed.
   if (!selected_site() || selected_->list != current_) return false;
-  if (!AskYesNo(Tr("TO_DEL_DIVE_SIZE"))) return false;
+  if (!AskYesNo(Tr(KeyOf(Msg::ToDelDiveSize)))) return false;
   view_->ClearMarker();
   SiteList& l = lists_[static_cast<size_t>(current_)];
   l.erase(l.begin() + static_cast<std::ptrdiff_t>(selected_->index));
@@ -170,7 +171,11 @@ void DiveSiteLists::SetEditValues(EditValues values) {
   view_->ShowEditValues(edit_, true);
 }
 
-std::string RowLatitudeText(const DiveSite& site) { return Tr("SITE_ROW_LAT") + FormatMicroDegrees(site.latitude); }
-std::string RowLongitudeText(const DiveSite& site) { return Tr("SITE_ROW_LNG") + FormatMicroDegrees(site.longitude); }
+std::string RowLatitudeText(const DiveSite& site) {
+  return Tr(KeyOf(Msg::SiteRowLat)) + FormatMicroDegrees(site.latitude);
+}
+std::string RowLongitudeText(const DiveSite& site) {
+  return Tr(KeyOf(Msg::SiteRowLng)) + FormatMicroDegrees(site.longitude);
+}
 
 }  // namespace orv::sites

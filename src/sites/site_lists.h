@@ -68,7 +68,7 @@ class DiveSiteLists {
   bool empty() const;
 
   // A new site named "unnamed" at the position, appended to the shown list
-  // and selected. False (after "DIVE_SITE_MAX" was shown) when the list is
+  // and selected. False (after DIVE_SITE_MAX was shown) when the list is
   // full.
   bool AddAtPosition(double latitude, double longitude);
   // Selects site `index` of the shown list; other indexes are ignored.
@@ -77,7 +77,7 @@ class DiveSiteLists {
   void StoreEditValues();
   // Reads the edit inputs and shows them on the map; no site changes.
   void PreviewEditValues();
-  // Asks "TO_DEL_DIVE_SIZE" and removes the selected site when it is in the
+  // Asks TO_DEL_DIVE_SIZE and removes the selected site when it is in the
   // shown list. True when a site was removed.
   bool DeleteSelected();
   // Shows the list the type selector names.

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/dialogs.h"
+#include "app/message_keys.h"
 #include "device/device_identity.h"
 #include "device/device_session.h"
 
@@ -21,28 +22,28 @@ std::optional<MessageKey> OpenIdentified(device::DeviceSession& session) {
   if (!session.Open()) return MessageKey(session.open_failure_key());
   if (device::IdentifyDevice(session.usb())) return std::nullopt;
   session.Close();
-  return MessageKey(device::kNotSupportedDevice);
+  return MessageKey(KeyOf(Msg::NotSupporDevice));
 }
 
 }  // namespace
 
 TransferResult SendSitesToDevice(const DiveSiteLists& model, device::Deadlines deadlines) {
   if (model.empty()) {
-    ShowMessage(Tr("UNABLE_TO_WRITE"), Tr("NO_DIVE_SITE"));
-    return {"UNABLE_TO_WRITE"};
+    ShowMessage(Tr(KeyOf(Msg::UnableToWrite)), Tr(KeyOf(Msg::NoDiveSite)));
+    return {KeyOf(Msg::UnableToWrite)};
   }
-  if (!AskYesNo(Tr("SURE_SEND_DS"))) return {};
+  if (!AskYesNo(Tr(KeyOf(Msg::SureSendDs)))) return {};
 
   device::DeviceSession session(deadlines);
   if (auto failed = OpenIdentified(session)) return Show(*failed);
-  TransferResult result{"DIVE_SITE_WRITED"};
+  TransferResult result{KeyOf(Msg::DiveSiteWrited)};
   for (int code = 0; code < kTypeCount; ++code) {
     // An empty list leaves its block as the device holds it: a file of
     // scuba sites alone must not wipe the freedive and gauge sites.
     if (model.list(code).empty()) continue;
     const SiteBlock block = EncodeSiteBlock(model.list(code));
     if (!session.usb().WriteBlock(kSiteBlockAddress[code], block.data())) {
-      result.key = device::kUsbError;  // later blocks are not attempted
+      result.key = KeyOf(Msg::UsbError);  // later blocks are not attempted
       break;
     }
   }
@@ -54,17 +55,17 @@ TransferResult SendSitesToDevice(const DiveSiteLists& model, device::Deadlines d
 }
 
 TransferResult ReadSitesFromDevice(DiveSiteLists& model, device::Deadlines deadlines) {
-  if (!AskYesNo(Tr("SURE_READ_DS"))) return {};
+  if (!AskYesNo(Tr(KeyOf(Msg::SureReadDs)))) return {};
 
   device::DeviceSession session(deadlines);
   if (auto failed = OpenIdentified(session)) return Show(*failed);
   std::array<SiteBlock, kTypeCount> blocks;
-  TransferResult result{"DIVE_SITE_READED"};
+  TransferResult result{KeyOf(Msg::DiveSiteReaded)};
   for (int code = 0; code < kTypeCount; ++code) {
     SiteBlock& block = blocks[static_cast<size_t>(code)];
     block.fill(0xFF);
     if (!session.usb().ReadBlock(kSiteBlockAddress[code], block.data(), kSiteBlockBytes)) {
-      result.key = device::kUsbError;
+      result.key = KeyOf(Msg::UsbError);
       break;
     }
   }

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "app/message_keys.h"
 #include "app/string_table.h"
 #include "device/usb.h"
 #include "sites/site_block.h"
@@ -18,10 +19,10 @@
 namespace orv::sites {
 
 // What an operation ended with: the key of the message shown last (for
-// nothing to send, "UNABLE_TO_WRITE"); empty when the diver declined.
+// nothing to send, UNABLE_TO_WRITE); empty when the diver declined.
 struct TransferResult {
   MessageKey key;
-  bool ok() const { return key == "DIVE_SITE_WRITED" || key == "DIVE_SITE_READED"; }
+  bool ok() const { return key == KeyOf(Msg::DiveSiteWrited) || key == KeyOf(Msg::DiveSiteReaded); }
 };
 
 // Writes the block of every list that holds a site. The block of an empty

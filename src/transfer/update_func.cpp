@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/dialogs.h"
+#include "app/message_keys.h"
 #include "app/wait_purpose.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
@@ -16,9 +17,7 @@ namespace orv {
 
 namespace {
 
-constexpr const char* kNoUpdateInfo = "NO_UPDATE_INFO";
-
-MessageKey Tell(const char* key) {
+MessageKey Tell(const std::string& key) {
   ShowMessage(Tr(key));
   return key;
 }
@@ -47,27 +46,27 @@ void UpdateFunc::on_event(const ElementRef&, const PageEvent& event) {
 }
 
 MessageKey UpdateFunc::UpdateFirmware() {
-  WaitPurpose purpose("BUSY_UPDATES");
+  WaitPurpose purpose(KeyOf(Msg::BusyUpdates));
   firmware_info_ = FetchUpdateInfo(FirmwareUpdateInfoUrl(), transfer::kFirmwareUpdate.info_file);
   offered_version_.clear();
   release_note_.clear();
   // Too short, not JSON, without a version or without a usable file list:
   // nothing the diver could sensibly be asked to install.
   auto info = transfer::ParseFirmwareInfo(firmware_info_);
-  if (!info) return Tell(kNoUpdateInfo);
+  if (!info) return Tell(KeyOf(Msg::NoUpdateInfo));
   offered_version_ = info->offered_version;
   release_note_ = info->release_note;
   return RunOnDevice(transfer::kFirmwareUpdate, info->files, true);
 }
 
 MessageKey UpdateFunc::UpdateDiveSites() {
-  WaitPurpose purpose("BUSY_UPDATES");
+  WaitPurpose purpose(KeyOf(Msg::BusyUpdates));
   divesite_info_ = FetchUpdateInfo(DiveSiteUpdateInfoUrl(), transfer::kDiveSiteUpdate.info_file);
-  if (divesite_info_.empty()) return Tell(kNoUpdateInfo);
+  if (divesite_info_.empty()) return Tell(KeyOf(Msg::NoUpdateInfo));
   // An error page or a reply without the list is no offer; running it would
-  // report "UPDATE_COMPLETE" with nothing written.
+  // report UPDATE_COMPLETE with nothing written.
   auto files = transfer::ParseUpdateFiles(divesite_info_, transfer::kDiveSiteUpdate.list_member);
-  if (!files) return Tell(kNoUpdateInfo);
+  if (!files) return Tell(KeyOf(Msg::NoUpdateInfo));
   return RunOnDevice(transfer::kDiveSiteUpdate, *files, false);
 }
 
@@ -77,11 +76,11 @@ MessageKey UpdateFunc::RunOnDevice(const transfer::UpdateKind& kind, const std::
   device::DeviceSession session(deadlines_);
   if (!session.Open()) return Tell(session.open_failure_key());
   AppState& state = State();
-  if (!device::IdentifyDevice(session.usb(), state)) return Tell(device::kNotSupportedDevice);
+  if (!device::IdentifyDevice(session.usb(), state)) return Tell(KeyOf(Msg::NotSupporDevice));
 
   const std::string question =
-      firmware ? transfer::FormatTwoTexts(Tr("FIRMWARE_INFO"), state.firmware_version, offered_version_)
-               : Tr("SURE_UPDATE_DS");
+      firmware ? transfer::FormatTwoTexts(Tr(KeyOf(Msg::FirmwareInfo)), state.firmware_version, offered_version_)
+               : Tr(KeyOf(Msg::SureUpdateDs));
   if (!AskYesNo(question)) {
     session.usb().SendEnd();
     return {};
@@ -98,11 +97,11 @@ MessageKey UpdateFunc::RunOnDevice(const transfer::UpdateKind& kind, const std::
   RunWithProgress([&](ProgressSink& sink) { result = transfer::RunUpdateWorker(job, usb, sink); });
   // The progress dialog's last status went by in two seconds; the diver
   // who stepped away still learns that it finished, and with what.
-  if (result == transfer::kUpdateComplete) {
+  if (result == KeyOf(Msg::UpdateComplete)) {
     if (firmware)
-      ShowMessage(transfer::FormatTwoTexts(Tr("FIRMWARE_UPDATED"), offered_version_, ""));
+      ShowMessage(transfer::FormatTwoTexts(Tr(KeyOf(Msg::FirmwareUpdated)), offered_version_, ""));
     else
-      ShowMessage(Tr("DS_UPDATED"));
+      ShowMessage(Tr(KeyOf(Msg::DsUpdated)));
   }
   return result;
 }

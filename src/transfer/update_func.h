@@ -23,7 +23,7 @@ class UpdateFunc : public func_base {
   void on_event(const ElementRef& element, const PageEvent& event) override;
 
   // The two operations; each returns the key of the last message or status
-  // shown ("UPDATE_COMPLETE" on success) and "" when the diver declined.
+  // shown (UPDATE_COMPLETE on success) and "" when the diver declined.
   // Exposed for orvelle-cli and the tests.
   MessageKey UpdateFirmware();
   MessageKey UpdateDiveSites();

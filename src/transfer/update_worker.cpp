@@ -8,6 +8,7 @@
 #include <limits>
 #include <thread>
 
+#include "app/message_keys.h"
 #include "app/stop_request.h"
 #include "cloud/http_post.h"
 #include "device/command_packet.h"
@@ -26,7 +27,7 @@ class Progress {
     count_ = static_cast<int>(files.size());
     for (const UpdateFile& f : files) total_ += f.size;
   }
-  void Status(const char* key) { sink_.SetMessageText(Tr(key)); }
+  void Status(Msg key) { sink_.SetMessageText(Tr(KeyOf(key))); }
   void StartFile(int number) {
     started_ = number;
     Refresh();
@@ -50,25 +51,26 @@ class Progress {
   uint64_t written_ = 0;
 };
 
-// Fetches `file` into `path` and returns its bytes in `bytes`; the key of
-// the failure otherwise.
-const char* Fetch(const UpdateFile& file, const std::string& path, std::string& bytes) {
+// Fetches `file` into `path` and returns its bytes in `bytes`; the failure
+// otherwise, Msg::None on success.
+Msg Fetch(const UpdateFile& file, const std::string& path, std::string& bytes) {
   // No more than the file the information lists can be meant; a service
   // sending more would otherwise fill the disk before the size check below.
   DownloadLimits limits;
   limits.max_bytes = file.size ? file.size : device::kMemoryBytes;
-  if (!DownloadToFile(file.file_path, path, limits).complete()) return kUnableGetFile;
+  if (!DownloadToFile(file.file_path, path, limits).complete()) return Msg::UnableGetFile;
   std::error_code ec;
   auto length = std::filesystem::file_size(path, ec);
-  if (ec || length != file.size) return kFileError;
+  if (ec || length != file.size) return Msg::FileError;
   // The blocks must fit below the top of the 32-bit address space.
   uint64_t blocks = (uint64_t{file.size} + kBlock - 1) / kBlock;
-  if (uint64_t{file.address} + blocks * kBlock > uint64_t{std::numeric_limits<uint32_t>::max()} + 1) return kFileError;
+  if (uint64_t{file.address} + blocks * kBlock > uint64_t{std::numeric_limits<uint32_t>::max()} + 1)
+    return Msg::FileError;
   std::ifstream in(path, std::ios::binary);
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (!in.good() && !in.eof()) return kFileError;
-  if (bytes.size() != file.size) return kFileError;
-  return nullptr;
+  if (!in.good() && !in.eof()) return Msg::FileError;
+  if (bytes.size() != file.size) return Msg::FileError;
+  return Msg::None;
 }
 
 bool WriteFile(device::Usb& usb, const UpdateFile& file, const std::string& bytes, Progress& progress) {
@@ -87,24 +89,25 @@ bool WriteFile(device::Usb& usb, const UpdateFile& file, const std::string& byte
   return true;
 }
 
-const char* Update(const UpdateJob& job, device::Usb& usb, Progress& progress) {
-  progress.Status(kGetUpdateFile);
-  if (job.folder.empty()) return kUnableGetFile;
+Msg Update(const UpdateJob& job, device::Usb& usb, Progress& progress) {
+  progress.Status(Msg::GetUpdateFile);
+  if (job.folder.empty()) return Msg::UnableGetFile;
   std::vector<std::string> contents(job.files.size());
   for (std::size_t i = 0; i < job.files.size(); ++i) {
-    progress.Status(kGetUpdateFile);
+    progress.Status(Msg::GetUpdateFile);
     progress.StartFile(static_cast<int>(i + 1));
     const UpdateFile& file = job.files[i];
-    if (const char* failed = Fetch(file, job.folder + LocalName(job.kind, file), contents[i])) return failed;
+    if (Msg failed = Fetch(file, job.folder + LocalName(job.kind, file), contents[i]); failed != Msg::None)
+      return failed;
   }
-  progress.Status(kWritingUpdate);
+  progress.Status(Msg::WritingUpdate);
   progress.ResetWritten();
   for (std::size_t i = 0; i < job.files.size(); ++i) {
     progress.StartFile(static_cast<int>(i + 1));
-    if (!WriteFile(usb, job.files[i], contents[i], progress)) return device::kUsbError;
+    if (!WriteFile(usb, job.files[i], contents[i], progress)) return Msg::UsbError;
   }
   if (job.kind.send_finish) usb.SendFinish();
-  return kUpdateComplete;
+  return Msg::UpdateComplete;
 }
 
 }  // namespace
@@ -115,8 +118,9 @@ MessageKey RunUpdateWorker(const UpdateJob& job, device::Usb& usb, ProgressSink&
     device::EndGuard end(usb);
     sink.WaitReady();
     Progress progress(sink, job.files);
-    result = Update(job, usb, progress);
-    progress.Status(result.c_str());
+    const Msg ended = Update(job, usb, progress);
+    result = KeyOf(ended);
+    progress.Status(ended);
     // The closing text stays up a moment for the diver to read; a program
     // that is stopping has nobody to read it.
     if (!StopRequested()) std::this_thread::sleep_for(job.ending_pause);

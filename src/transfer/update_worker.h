@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/dialogs.h"
+#include "app/message_keys.h"
 #include "app/string_table.h"
 #include "device/usb.h"
 #include "transfer/update_info.h"
@@ -22,15 +23,9 @@ struct UpdateJob {
   std::chrono::milliseconds ending_pause{2000};
 };
 
-inline constexpr const char* kGetUpdateFile = "GET_UPDATE_FILE";
-inline constexpr const char* kUnableGetFile = "UNABLE_GET_FILE";
-inline constexpr const char* kFileError = "FILE_ERROR";
-inline constexpr const char* kWritingUpdate = "WRITING_UPDATE";
-inline constexpr const char* kUpdateComplete = "UPDATE_COMPLETE";
-
 // Runs the whole update on the calling (worker) thread and returns the key
-// of the last status shown: "UPDATE_COMPLETE", "UNABLE_GET_FILE",
-// "FILE_ERROR" or "USB_ERROR".
+// of the last status shown: UPDATE_COMPLETE, UNABLE_GET_FILE,
+// FILE_ERROR or USB_ERROR.
 //
 // Every file is fetched and checked before the first block goes out, so a
 // file that cannot be had never leaves the device with half an update; a

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/dialogs.h"
+#include "app/message_keys.h"
 #include "app/program_messages.h"
 #include "app/string_table.h"
 #include "cloud/endpoints.h"
@@ -34,14 +35,14 @@ std::string UploadFunc::Upload() {
   AppState& state = State();
   if (!device::IdentifyDevice(session.usb(), state)) {
     // A device that does not answer the identify gets no further command.
-    ShowMessage(Tr(device::kNotSupportedDevice));
-    return device::kNotSupportedDevice;
+    ShowMessage(Tr(KeyOf(Msg::NotSupporDevice)));
+    return KeyOf(Msg::NotSupporDevice);
   }
   HttpPost http;
   if (!http.Connect()) {
     session.usb().SendEnd();
-    ShowMessage(Tr("HOST_NOT_CONN"));
-    return "HOST_NOT_CONN";
+    ShowMessage(Tr(KeyOf(Msg::HostNotConn)));
+    return KeyOf(Msg::HostNotConn);
   }
 
   UploadLink link;
@@ -70,11 +71,11 @@ std::string UploadFunc::Upload() {
 
 void UploadFunc::TellOutcome() {
   if (outcome_.dives_added == 0) {
-    ShowMessage(Tr("UPLOAD_NOTHING_NEW"));
+    ShowMessage(Tr(KeyOf(Msg::UploadNothingNew)));
     if (after_upload_) after_upload_();
     return;
   }
-  std::string text = Tr("UPLOAD_ADDED");
+  std::string text = Tr(KeyOf(Msg::UploadAdded));
   if (const size_t at = text.find("%d"); at != std::string::npos)
     text.replace(at, 2, std::to_string(outcome_.dives_added));
   ShowMessage(text);

@@ -3,13 +3,14 @@
 #include <chrono>
 #include <thread>
 
+#include "app/message_keys.h"
 #include "app/string_table.h"
 #include "cloud/json_read.h"
 #include "cloud/reply_check.h"
 
 namespace orv {
 
-void UploadRelay::Status(const char* key) { sink_.SetMessageText(Tr(key)); }
+void UploadRelay::Status(const std::string& key) { sink_.SetMessageText(Tr(key)); }
 
 void UploadRelay::ShowProgress() {
   sink_.SetDetailText(ProgressDetail(steps_started_, step_count_, bytes_read_, byte_total_));
@@ -18,7 +19,7 @@ void UploadRelay::ShowProgress() {
 
 void UploadRelay::Fail(const std::string& key) {
   // The check of a phase's result follows a failure inside the phase; its
-  // empty result would add a second, misleading "HOST_NOT_CONN" after the
+  // empty result would add a second, misleading HOST_NOT_CONN after the
   // message that named the cause.
   if (!outcome_.first_failure.empty()) return;
   outcome_.first_failure = key;
@@ -27,15 +28,16 @@ void UploadRelay::Fail(const std::string& key) {
 }
 
 bool UploadRelay::Check(const std::string& body, bool device_ok) {
-  CheckedReply checked = UploadReplyCheck(body, device_ok);
+  const Reply checked = UploadReplyCheck(body, device_ok);
   if (checked.ok()) return true;
-  Fail(checked.key);
+  Fail(checked.failure().key());
   return false;
 }
 
 void UploadRelay::NoteAddedDive(const std::string& reply) {
   ++outcome_.dives_added;
-  const std::string id = JsonText(UploadReplyCheck(reply, true).response(), "divelog_id");
+  const Reply checked = UploadReplyCheck(reply, true);
+  const std::string id = checked.ok() ? JsonText(*checked, "divelog_id") : std::string();
   if (!id.empty()) outcome_.last_dive_id = id;
 }
 
@@ -48,7 +50,7 @@ UploadRelay::StepResult UploadRelay::RunStep(const UploadStep& step) {
     result.refused = true;
     return result;
   }
-  Status("READING_LOG");
+  Status(KeyOf(Msg::ReadingLog));
   std::vector<uint8_t> buffer;
   bool read_ok = FillStepBuffer(
       step, link_.read_block,
@@ -61,7 +63,7 @@ UploadRelay::StepResult UploadRelay::RunStep(const UploadStep& step) {
     result.device_ok = false;
     return result;
   }
-  Status("UPLOAING_LOG");
+  Status(KeyOf(Msg::UploaingLog));
   std::string bytes(buffer.begin(), buffer.end());
   result.reply = link_.send(UploadStepEndpoint(step.command, link_.model, std::move(bytes), link_.firmware_version));
   ++outcome_.steps_posted;
@@ -79,7 +81,7 @@ std::string UploadRelay::RunPhase(const std::string& reply) {
   bytes_read_ = 0;
   if (phase.malformed) {
     // Members of the wrong type: the reply cannot be followed.
-    Fail("HOST_ERROR");
+    Fail(KeyOf(Msg::HostError));
     return {};
   }
   if (step_count_ == 0) return reply;
@@ -90,7 +92,7 @@ std::string UploadRelay::RunPhase(const std::string& reply) {
     result.clear();
     StepResult step_result = RunStep(step);
     if (step_result.refused) {
-      Fail("HOST_ERROR");
+      Fail(KeyOf(Msg::HostError));
       return {};
     }
     result = std::move(step_result.reply);
@@ -103,19 +105,19 @@ std::string UploadRelay::RunPhase(const std::string& reply) {
 UploadOutcome UploadRelay::Run(int complete_pause_ms) {
   outcome_ = {};
   sink_.WaitReady();
-  Status("PREPARING_UPLOAD");
+  Status(KeyOf(Msg::PreparingUpload));
   std::string header = link_.send(HeaderInfoEndpoint(link_.model, link_.firmware_version));
   if (!Check(header, true)) return outcome_;
 
-  Status("ANALYZING_UPLOAD");
+  Status(KeyOf(Msg::AnalyzingUpload));
   std::string analysed = RunPhase(header);
   if (!Check(analysed, true)) return outcome_;
 
-  Status("READ_UPLOAD");
+  Status(KeyOf(Msg::ReadUpload));
   std::string read = RunPhase(analysed);
   if (!Check(read, true)) return outcome_;
 
-  Status("COMPLETE_UPLOAD");
+  Status(KeyOf(Msg::CompleteUpload));
   outcome_.complete = true;
   if (complete_pause_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(complete_pause_ms));
   return outcome_;

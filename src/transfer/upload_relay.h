@@ -24,7 +24,7 @@ struct UploadLink {
 
 // What a run did, for the caller's logs and the tests.
 struct UploadOutcome {
-  bool complete = false;  // reached "COMPLETE_UPLOAD"
+  bool complete = false;  // reached COMPLETE_UPLOAD
   int steps_posted = 0;
   int dives_added = 0;        // "addDivelogs" posts the service accepted
   std::string last_dive_id;   // the `divelog_id` its last acceptance named
@@ -55,7 +55,7 @@ class UploadRelay {
   StepResult RunStep(const UploadStep& step);
   // The upload reply check; shows the message on failure.
   bool Check(const std::string& body, bool device_ok);
-  void Status(const char* key);
+  void Status(const std::string& key);
   void ShowProgress();
   void Fail(const std::string& key);
   void NoteAddedDive(const std::string& reply);

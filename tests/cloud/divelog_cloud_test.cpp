@@ -16,9 +16,9 @@
 #include "cloud/json_read.h"
 #include "cloud/reply_check.h"
 #include "divelog/dive_log.h"
-#include "values/units.h"
 #include "seed.h"
 #include "shared_sim_test.h"
+#include "values/units.h"
 
 namespace orv {
 namespace {
@@ -39,9 +39,9 @@ class DiveLogCloud : public test::SharedSimTest {
   static Json::Value Response(const Endpoint& endpoint) {
     HttpPost http;
     EXPECT_TRUE(http.Connect());
-    CheckedReply reply = ReplyCheck(Send(http, endpoint));
-    EXPECT_TRUE(reply.ok()) << reply.key;
-    return reply.response();
+    Reply reply = ReplyCheck(Send(http, endpoint));
+    EXPECT_TRUE(reply.ok()) << reply.key();
+    return reply.value();
   }
 
   // The id of the first seeded dive of the wanted type in June 2024.

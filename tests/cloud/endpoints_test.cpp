@@ -25,7 +25,7 @@ class EndpointsTest : public test::SharedSimTest {
     ASSERT_EQ(SignInWithEmail("demo@orvelle.test", "coral+reef&dive=100%"), "");
   }
 
-  static CheckedReply Call(const Endpoint& e, CallKind kind = CallKind::Standard) {
+  static Reply Call(const Endpoint& e, CallKind kind = CallKind::Standard) {
     HttpPost http;
     EXPECT_TRUE(http.Connect());
     return ReplyCheck(Send(http, e), kind);
@@ -90,17 +90,17 @@ TEST_F(EndpointsTest, MissingOrWrongTokenIsRefused) {
   std::string token = State().token;
   for (const char* bad : {"", "not-a-token"}) {
     State().token = bad;
-    EXPECT_EQ(Call(CalendarMonthEndpoint(2024, 6)).key, "DATA_ERROR");
-    EXPECT_EQ(Call(SearchDiveSitesEndpoint("Blue")).key, "DATA_ERROR");
+    EXPECT_EQ(Call(CalendarMonthEndpoint(2024, 6)).key(), "DATA_ERROR");
+    EXPECT_EQ(Call(SearchDiveSitesEndpoint("Blue")).key(), "DATA_ERROR");
   }
   State().token = token;
-  EXPECT_EQ(Call(StatisticsEndpoint("someone-else")).key, "DATA_ERROR");
+  EXPECT_EQ(Call(StatisticsEndpoint("someone-else")).key(), "DATA_ERROR");
 }
 
 TEST_F(EndpointsTest, CalendarDayListAndDetailAgree) {
-  CheckedReply month = Call(CalendarMonthEndpoint(2024, 6));
+  Reply month = Call(CalendarMonthEndpoint(2024, 6));
   ASSERT_TRUE(month.ok());
-  const Json::Value& summary = JsonMember(month.response(), "month_summary");
+  const Json::Value& summary = JsonMember(month.value(), "month_summary");
   ASSERT_TRUE(summary.isArray());
   ASSERT_FALSE(summary.empty());
   for (const Json::Value& day : summary) {
@@ -108,29 +108,29 @@ TEST_F(EndpointsTest, CalendarDayListAndDetailAgree) {
     ASSERT_EQ(date.size(), 8u);
     int y = std::atoi(date.substr(0, 4).c_str()), m = std::atoi(date.substr(4, 2).c_str()),
         d = std::atoi(date.substr(6).c_str());
-    CheckedReply list = Call(CalendarDateEndpoint(y, m, d));
+    Reply list = Call(CalendarDateEndpoint(y, m, d));
     ASSERT_TRUE(list.ok());
-    const Json::Value& logs = JsonMember(list.response(), "divelogs");
+    const Json::Value& logs = JsonMember(list.value(), "divelogs");
     EXPECT_EQ(static_cast<int>(logs.size()), JsonInt(day, "scuba_count") + JsonInt(day, "free_count"));
     for (const Json::Value& item : logs) {
-      CheckedReply detail = Call(DiveLogEndpoint(JsonText(item, "divelog_id")), CallKind::DiveLogDetail);
+      Reply detail = Call(DiveLogEndpoint(JsonText(item, "divelog_id")), CallKind::DiveLogDetail);
       ASSERT_TRUE(detail.ok());
-      const Json::Value& log = JsonMember(detail.response(), "divelog");
+      const Json::Value& log = JsonMember(detail.value(), "divelog");
       EXPECT_EQ(JsonText(log, "max_depth"), JsonText(item, "max_depth"));
       EXPECT_EQ(JsonInt(log, "dive_duration"), JsonInt(item, "dive_duration"));
       EXPECT_GT(JsonMember(log, "dive_profiles").size(), 10u);
     }
   }
-  EXPECT_EQ(Call(DiveLogEndpoint("no-such-dive"), CallKind::DiveLogDetail).key, "DATA_ERROR");
-  EXPECT_EQ(Call(CalendarMonthEndpoint(2024, 13)).key, "DATA_ERROR");
+  EXPECT_EQ(Call(DiveLogEndpoint("no-such-dive"), CallKind::DiveLogDetail).key(), "DATA_ERROR");
+  EXPECT_EQ(Call(CalendarMonthEndpoint(2024, 13)).key(), "DATA_ERROR");
 }
 
 TEST_F(EndpointsTest, PatchStoresTheWholeObjectAndStatisticsFollow) {
-  CheckedReply before = Call(StatisticsEndpoint(State().user_id));
+  Reply before = Call(StatisticsEndpoint(State().user_id));
   ASSERT_TRUE(before.ok());
-  CheckedReply detail = Call(DiveLogEndpoint("d000001"), CallKind::DiveLogDetail);
+  Reply detail = Call(DiveLogEndpoint("d000001"), CallKind::DiveLogDetail);
   ASSERT_TRUE(detail.ok());
-  Json::Value log = JsonMember(detail.response(), "divelog");
+  Json::Value log = JsonMember(detail.value(), "divelog");
   ASSERT_EQ(JsonText(log, "dive_type"), "scuba");
   log["weight"] = "7.500000";
   log["max_depth"] = "99.50";
@@ -139,27 +139,27 @@ TEST_F(EndpointsTest, PatchStoresTheWholeObjectAndStatisticsFollow) {
   http.Connect();
   EXPECT_TRUE(ReplyCheck(Send(http, PatchDiveLogEndpoint("d000001", log.toStyledString()))).ok());
 
-  Json::Value stored = JsonMember(Call(DiveLogEndpoint("d000001")).response(), "divelog");
+  Json::Value stored = JsonMember(Call(DiveLogEndpoint("d000001")).value(), "divelog");
   EXPECT_EQ(stored, log);
-  CheckedReply after = Call(StatisticsEndpoint(State().user_id));
-  EXPECT_EQ(JsonText(after.response(), "scuba_max_depth"), "99.50");
-  EXPECT_EQ(JsonInt(after.response(), "scuba_mode_count"), JsonInt(before.response(), "scuba_mode_count"));
-  EXPECT_EQ(ReplyCheck(Send(http, PatchDiveLogEndpoint("d000001", "not json"))).key, "DATA_ERROR");
+  Reply after = Call(StatisticsEndpoint(State().user_id));
+  EXPECT_EQ(JsonText(after.value(), "scuba_max_depth"), "99.50");
+  EXPECT_EQ(JsonInt(after.value(), "scuba_mode_count"), JsonInt(before.value(), "scuba_mode_count"));
+  EXPECT_EQ(ReplyCheck(Send(http, PatchDiveLogEndpoint("d000001", "not json"))).key(), "DATA_ERROR");
 }
 
 TEST_F(EndpointsTest, SearchTextReachesTheServiceUnchanged) {
-  CheckedReply blue = Call(SearchDiveSitesEndpoint("Blue Hole"));
+  Reply blue = Call(SearchDiveSitesEndpoint("Blue Hole"));
   ASSERT_TRUE(blue.ok());
-  const Json::Value& pois = JsonMember(blue.response(), "pois");
+  const Json::Value& pois = JsonMember(blue.value(), "pois");
   ASSERT_GE(pois.size(), 3u);
   for (const Json::Value& poi : pois) {
     EXPECT_NE(JsonText(poi, "poi_name").find("Blue Hole"), std::string::npos);
     EXPECT_NE(JsonNumber(JsonMember(poi, "gps_location"), "latitude"), 0.0);
   }
   // Were the text sent raw, "&limit=1" would cut the answer to one site.
-  EXPECT_EQ(JsonMember(Call(SearchDiveSitesEndpoint("Blue&limit=1")).response(), "pois").size(), 0u);
-  EXPECT_EQ(JsonMember(Call(SearchDiveSitesEndpoint("a")).response(), "pois").size(), 20u);
-  EXPECT_EQ(JsonMember(Call(SearchDiveSitesEndpoint("Curaçao")).response(), "pois").size(), 1u);
+  EXPECT_EQ(JsonMember(Call(SearchDiveSitesEndpoint("Blue&limit=1")).value(), "pois").size(), 0u);
+  EXPECT_EQ(JsonMember(Call(SearchDiveSitesEndpoint("a")).value(), "pois").size(), 20u);
+  EXPECT_EQ(JsonMember(Call(SearchDiveSitesEndpoint("Curaçao")).value(), "pois").size(), 1u);
 }
 
 }  // namespace

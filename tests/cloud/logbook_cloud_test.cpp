@@ -12,13 +12,17 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <thread>
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
+#include "app/cancellable.h"
 #include "cli_runner.h"
 #include "cloud/http_post.h"
 #include "cloud/json_read.h"
+#include "cloud/service_config.h"
 #include "divelog/dive_log.h"
+#include "logbook/log_book_sync.h"
 #include "logbook/write_through.h"
 #include "seed.h"
 #include "shared_sim_test.h"
@@ -299,6 +303,40 @@ TEST_F(LogBookCloudTest, AStoredEditRefreshesTheSavedRecordAndOfflineEditsNeedTh
   EXPECT_EQ(JsonText(*saved, "weight"), stored);
   EXPECT_EQ(StoreDiveLog(offline_http, *saved), "NEEDS_SERVICE");
   CloseSavedCopy();
+  unsetenv("XDG_DATA_HOME");
+}
+
+// The desktop's background save, stopped while the service holds a dive
+// record's request open: it ends at once, not when the request times out,
+// and says it was stopped, keeping what it saved.
+TEST_F(LogBookCloudTest, StoppingASaveCutsOffTheRequestTheServiceHolds) {
+  setenv("XDG_DATA_HOME", (home_ + "/data").c_str(), 1);
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  ASSERT_EQ(OpenSavedCopyOnline({sim::kDemoEmail, State().user_id, State().display_name}), "");
+  ASSERT_TRUE(server_->SetFault("divelog", "stall"));
+  const int saved_timeout = Service().request_timeout_ms;
+  Service().request_timeout_ms = 60000;
+  Cancellable stop(&ProgramStop());
+  SyncResult result;
+  std::thread save([&] {
+    SyncOptions options;
+    options.stop = &stop;
+    options.yield_to_diver = true;
+    result = SyncLogBook(options);
+  });
+  // The month and its day lists come at once; the record is then held.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  const auto start = std::chrono::steady_clock::now();
+  stop.Cancel();
+  save.join();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  Service().request_timeout_ms = saved_timeout;
+  server_->SetFault("divelog", "none");
+  EXPECT_LT(seconds, 1.0);
+  EXPECT_EQ(result.failure.key(), "SYNC_STOPPED");
+  const std::string path = ActiveSavedCopy()->path();
+  CloseSavedCopy();
+  EXPECT_EQ(Inspect(path).first, "ok");
   unsetenv("XDG_DATA_HOME");
 }
 

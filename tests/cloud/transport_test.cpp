@@ -75,7 +75,7 @@ TEST_F(TransportTest, UnreachableHostConnectsButAnswersNothing) {
   const HttpResult result = http.Request("GET", "api/v1/users/login", "", "", BodyType::Form);
   EXPECT_EQ(result.outcome, TransferOutcome::Failed);
   EXPECT_EQ(result.body, "");
-  EXPECT_EQ(ReplyCheck("").key, "HOST_NOT_CONN");
+  EXPECT_EQ(ReplyCheck("").key(), "HOST_NOT_CONN");
 }
 
 TEST_F(TransportTest, StalledServerIsAbandonedInBoundedTime) {
@@ -88,7 +88,7 @@ TEST_F(TransportTest, StalledServerIsAbandonedInBoundedTime) {
   server_->SetFault("statistics", "none");
   EXPECT_EQ(body, "");
   EXPECT_LT(seconds, 8.0);
-  EXPECT_EQ(ReplyCheck(body).key, "HOST_NOT_CONN");
+  EXPECT_EQ(ReplyCheck(body).key(), "HOST_NOT_CONN");
 }
 
 TEST_F(TransportTest, TricklingOrCancelledRequestEndsAsNoConnection) {
@@ -125,8 +125,8 @@ TEST_F(TransportTest, TricklingOrCancelledRequestEndsAsNoConnection) {
     server_->SetFault("login", "none");
     EXPECT_EQ(body, "");
     EXPECT_EQ(result.outcome, c.outcome);
-    EXPECT_EQ(ReplyCheck(result, CallKind::EmailSignIn).key, "HOST_NOT_CONN");
-    EXPECT_EQ(ReplyCheck(result, CallKind::EmailSignIn).transfer, c.outcome);
+    EXPECT_EQ(ReplyCheck(result, CallKind::EmailSignIn).key(), "HOST_NOT_CONN");
+    EXPECT_EQ(ReplyCheck(result, CallKind::EmailSignIn).failure().transfer, c.outcome);
     EXPECT_LT(seconds, 10.0);
   }
 }
@@ -151,9 +151,9 @@ TEST_F(TransportTest, FaultyRepliesMapToTheirKeys) {
     HttpPost http;
     http.Connect();
     std::string body = Send(http, LoginEndpoint("demo@orvelle.test", "coral+reef&dive=100%")).body;
-    EXPECT_EQ(ReplyCheck(body).key, c.standard);
-    EXPECT_EQ(ReplyCheck(body, CallKind::EmailSignIn).key, c.sign_in);
-    EXPECT_EQ(UploadReplyCheck(body, true).key, c.upload);
+    EXPECT_EQ(ReplyCheck(body).key(), c.standard);
+    EXPECT_EQ(ReplyCheck(body, CallKind::EmailSignIn).key(), c.sign_in);
+    EXPECT_EQ(UploadReplyCheck(body, true).key(), c.upload);
   }
   server_->SetFault("login", "none");
 }

@@ -1,88 +1,27 @@
 // The string.json shipped beside the programs: every message key the
 // program looks up, in both languages, in Traditional Chinese.
 #include <gtest/gtest.h>
+#include <json/reader.h>
 
 #include <algorithm>
+#include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "app/message_keys.h"
 #include "app/string_table.h"
 
 namespace {
 
-const std::vector<std::string> kMessageKeys = {
-    "HOST_NOT_CONN",
-    "HOST_ERROR",
-    "DATA_ERROR",
-    "NO_INTERNET",
-    "LOG_SAVE_FAILED",
-    "ENTER_EMAIL",
-    "ENTER_PASSWORD",
-    "EMAIL_PWD_ERROR",
-    "USB_NOT_CONN",
-    "NOT_SUPPOR_DEVICE",
-    "USB_ERROR",
-    "PREPARING_UPLOAD",
-    "ANALYZING_UPLOAD",
-    "READ_UPLOAD",
-    "COMPLETE_UPLOAD",
-    "UPLOAING_LOG",
-    "READING_LOG",
-    "NO_UPDATE_INFO",
-    "FIRMWARE_INFO",
-    "SURE_UPDATE_DS",
-    "GET_UPDATE_FILE",
-    "WRITING_UPDATE",
-    "FILE_ERROR",
-    "UNABLE_GET_FILE",
-    "UPDATE_COMPLETE",
-    "NO_DIVE_SITE",
-    "UNABLE_TO_WRITE",
-    "SURE_SEND_DS",
-    "DIVE_SITE_WRITED",
-    "SURE_READ_DS",
-    "DIVE_SITE_READED",
-    "DIVE_SITE_MAX",
-    "TO_DEL_DIVE_SIZE",
-    "LATLNG_RANGE_ERROR",
-    "SCUBA",
-    "GAUGE",
-    "FREEDIVE",
-    "SUNNY",
-    "CLOUDY",
-    "RAIN",
-    "SNOW",
-    "OVERCAST",
-    "WAVE_NO",
-    "WAVE_SMALL",
-    "WAVE_MEDIUM",
-    "WAVE_HIGH",
-    "CURRENT_NO",
-    "CURRENT_SMALL",
-    "CURRENT_MEDIUM",
-    "CURRENT_STRONG",
-    "VISIBILITY_CLEAR",
-    "VISIBILITY_SOSO",
-    "VISIBILITY_BAD",
-    "BUSY_WORKING",
-    "BUSY_SIGNING_IN",
-    "BUSY_MONTH",
-    "BUSY_DAY",
-    "BUSY_TOTALS",
-    "BUSY_DIVE",
-    "BUSY_SAVING",
-    "BUSY_SEARCH",
-    "BUSY_UPDATES",
-    "USB_IN_USE",
-    "FILE_WRITE_ERROR",
-    "UPLOAD_ADDED",
-    "UPLOAD_NOTHING_NEW",
-    "FIRMWARE_UPDATED",
-    "DS_UPDATED",
-    "SITE_UNNAMED",
-    "DIVE_SITE_NOT_FOUND",
-    "CLI_PASSWORD_PROMPT",
-};
+// The keys the program looks up, straight from its own table, so a key added
+// to the program is checked here without anyone listing it again.
+std::vector<std::string> ProgramKeys() {
+  std::vector<std::string> keys;
+  for (const auto& [msg, key] : orv::AllMessageKeys()) keys.push_back(key);
+  return keys;
+}
+const std::vector<std::string> kMessageKeys = ProgramKeys();
 
 // Simplified forms of characters these messages are likely to need; the
 // Traditional form is what a Taiwanese or Hong Kong diver expects.
@@ -111,11 +50,27 @@ class ShippedTable : public ::testing::Test {
   std::string saved_;
 };
 
-TEST(KeyList, HoldsDistinctKeys) {
+TEST(KeyList, EnumAndShippedTableHoldTheSameKeys) {
+  // Each key stands once in the program's table and maps back to its enum.
   auto keys = kMessageKeys;
   std::sort(keys.begin(), keys.end());
   EXPECT_EQ(std::unique(keys.begin(), keys.end()), keys.end());
-  EXPECT_EQ(keys.size(), 71u);
+  for (const auto& [msg, key] : orv::AllMessageKeys()) {
+    EXPECT_EQ(orv::KeyOf(msg), key);
+    EXPECT_EQ(orv::MsgOf(key), msg) << key;
+  }
+  EXPECT_EQ(orv::KeyOf(orv::Msg::None), "");
+  // Every key string.json ships is one the program uses: the pages take
+  // their texts from pages/po, so a key no code names is a stale text.
+  std::ifstream in(std::string(ORVELLE_SOURCE_DIR) + "/string.json");
+  Json::Value shipped;
+  Json::CharReaderBuilder reader;
+  reader["allowComments"] = true;
+  std::string errors;
+  ASSERT_TRUE(Json::parseFromStream(reader, in, &shipped, &errors)) << errors;
+  for (const std::string& key : shipped.getMemberNames())
+    EXPECT_NE(orv::MsgOf(key), orv::Msg::None) << key << " is in string.json but no code uses it";
+  EXPECT_EQ(shipped.size(), kMessageKeys.size());
 }
 
 TEST_F(ShippedTable, EveryKeyHasEnglishAndTraditionalChineseText) {
@@ -130,26 +85,20 @@ TEST_F(ShippedTable, EveryKeyHasEnglishAndTraditionalChineseText) {
 }
 
 TEST_F(ShippedTable, FormatPlaceholdersMatchTheCallers) {
-  // The firmware question is formatted with the device's version, then the
-  // offered one; the upload's count, the new firmware version and the
-  // prompt's e-mail take one value each; every other text is shown as it is,
-  // so a stray '%' there
-  // would only confuse a later formatter.
+  // What each caller fills in, in order; every other text is shown as it
+  // is, so a stray '%' there would only confuse a later formatter.
+  const std::map<std::string, std::pair<std::string, size_t>> formats = {
+      {"FIRMWARE_INFO", {"%s", 2}}, {"FIRMWARE_UPDATED", {"%s", 1}}, {"CLI_PASSWORD_PROMPT", {"%s", 1}},
+      {"UPLOAD_ADDED", {"%d", 1}},  {"EXPORT_PROGRESS", {"%d", 3}},  {"EXPORT_SUMMARY", {"%d", 2}},
+      {"SYNC_SUMMARY", {"%d", 3}},
+  };
   for (const auto& lang : {"ENG", "CHT"}) {
     for (const auto& key : kMessageKeys) {
       const std::string text = Text(lang, key);
-      if (key == "FIRMWARE_INFO") {
-        EXPECT_EQ(Count(text, "%s"), 2u) << lang;
-        EXPECT_EQ(Count(text, "%"), 2u) << lang;
-      } else if (key == "UPLOAD_ADDED") {
-        EXPECT_EQ(Count(text, "%d"), 1u) << lang;
-        EXPECT_EQ(Count(text, "%"), 1u) << lang;
-      } else if (key == "FIRMWARE_UPDATED" || key == "CLI_PASSWORD_PROMPT") {
-        EXPECT_EQ(Count(text, "%s"), 1u) << lang << " " << key;
-        EXPECT_EQ(Count(text, "%"), 1u) << lang << " " << key;
-      } else {
-        EXPECT_EQ(Count(text, "%"), 0u) << lang << " " << key;
-      }
+      const auto format = formats.find(key);
+      const size_t expected = format == formats.end() ? 0 : format->second.second;
+      if (format != formats.end()) EXPECT_EQ(Count(text, format->second.first), expected) << lang << " " << key;
+      EXPECT_EQ(Count(text, "%"), expected) << lang << " " << key;
     }
   }
 }

@@ -34,25 +34,25 @@ TEST(ReplyCheckTest, CodeEdgeCasesInBothChecks) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.body);
-    EXPECT_EQ(ReplyCheck(c.body).key, c.standard);
-    EXPECT_EQ(UploadReplyCheck(c.body, true).key, c.upload);
+    EXPECT_EQ(ReplyCheck(c.body).key(), c.standard);
+    EXPECT_EQ(UploadReplyCheck(c.body, true).key(), c.upload);
   }
-  EXPECT_EQ(UploadReplyCheck("{\"code\":\"0000000\"}", false).key, "USB_ERROR");
-  EXPECT_EQ(ReplyCheck("{\"code\":\"0000002\"}", CallKind::EmailSignIn).key, "EMAIL_PWD_ERROR");
-  EXPECT_EQ(ReplyCheck("{\"code\":\"0000002\"}", CallKind::DiveLogDetail).key, "DATA_ERROR");
-  EXPECT_EQ(ConnectFailureKey(CallKind::EmailSignIn), "NO_INTERNET");
-  EXPECT_EQ(ConnectFailureKey(CallKind::DiveLogDetail), "NO_INTERNET");
-  EXPECT_EQ(ConnectFailureKey(CallKind::Standard), "HOST_NOT_CONN");
+  EXPECT_EQ(UploadReplyCheck("{\"code\":\"0000000\"}", false).key(), "USB_ERROR");
+  EXPECT_EQ(ReplyCheck("{\"code\":\"0000002\"}", CallKind::EmailSignIn).key(), "EMAIL_PWD_ERROR");
+  EXPECT_EQ(ReplyCheck("{\"code\":\"0000002\"}", CallKind::DiveLogDetail).key(), "DATA_ERROR");
+  EXPECT_EQ(ConnectFailure(CallKind::EmailSignIn).key(), "NO_INTERNET");
+  EXPECT_EQ(ConnectFailure(CallKind::DiveLogDetail).key(), "NO_INTERNET");
+  EXPECT_EQ(ConnectFailure(CallKind::Standard).key(), "HOST_NOT_CONN");
 }
 
 TEST(ReplyCheckTest, HostileBodiesEndWithAKey) {
   std::string deep(100000, '[');
-  EXPECT_EQ(ReplyCheck(deep).key, "HOST_NOT_CONN");
-  EXPECT_EQ(ReplyCheck("{\"a\":" + std::string(5000, '[') + "}").key, "HOST_NOT_CONN");
+  EXPECT_EQ(ReplyCheck(deep).key(), "HOST_NOT_CONN");
+  EXPECT_EQ(ReplyCheck("{\"a\":" + std::string(5000, '[') + "}").key(), "HOST_NOT_CONN");
   // Wrong member types never throw: response of the wrong type reads as null.
-  CheckedReply odd = ReplyCheck("{\"code\":\"0000000\",\"response\":[1]}");
+  Reply odd = ReplyCheck("{\"code\":\"0000000\",\"response\":[1]}");
   EXPECT_TRUE(odd.ok());
-  EXPECT_TRUE(odd.response().isNull());
+  EXPECT_TRUE(odd.value().isNull());
 }
 
 TEST(EndpointTest, PathsBodiesAndEncoding) {

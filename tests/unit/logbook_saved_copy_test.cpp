@@ -107,19 +107,19 @@ TEST_F(SavedCopyTest, BatchRoundTripsAndOfflineAnswersAsTheService) {
   EXPECT_TRUE(ReadingSavedCopy());
   for (const auto& [endpoint, expected] :
        {std::pair{StatisticsEndpoint("../x"), stats}, std::pair{DiveLogEndpoint("d1"), dive}}) {
-    SavedAnswer answer = SavedReply(endpoint);
-    ASSERT_TRUE(answer.body) << endpoint.path;
+    Result<std::string> answer = SavedReply(endpoint);
+    ASSERT_TRUE(answer) << endpoint.path;
     Json::Value root;
-    ASSERT_TRUE(ParseReply(*answer.body, root));
+    ASSERT_TRUE(ParseReply(*answer, root));
     EXPECT_EQ(root["code"].asString(), "0000000");
     EXPECT_EQ(root["response"], expected);
   }
-  EXPECT_EQ(SavedReply(CalendarMonthEndpoint(2020, 9)).key, "NOT_SAVED_MONTH");
-  EXPECT_EQ(SavedReply(DiveLogEndpoint("d2")).key, "NOT_SAVED_LOG");
-  EXPECT_EQ(SavedReply(SearchDiveSitesEndpoint("reef")).key, "NEEDS_SERVICE");
+  EXPECT_EQ(SavedReply(CalendarMonthEndpoint(2020, 9)).key(), "NOT_SAVED_MONTH");
+  EXPECT_EQ(SavedReply(DiveLogEndpoint("d2")).key(), "NOT_SAVED_LOG");
+  EXPECT_EQ(SavedReply(SearchDiveSitesEndpoint("reef")).key(), "NEEDS_SERVICE");
   // Offline nothing is written, not even what would pass online.
   SaveReply(CalendarMonthEndpoint(2020, 9), stats);
-  EXPECT_EQ(SavedReply(CalendarMonthEndpoint(2020, 9)).key, "NOT_SAVED_MONTH");
+  EXPECT_EQ(SavedReply(CalendarMonthEndpoint(2020, 9)).key(), "NOT_SAVED_MONTH");
   EXPECT_EQ(OpenSavedCopyOffline("nobody@x", account), "NO_SAVED_COPY");
   EXPECT_FALSE(fs::exists(SavedCopyPath("nobody@x")));
 }
@@ -131,8 +131,8 @@ TEST_F(SavedCopyTest, DamagedNewerAndUnwritableFiles) {
     std::string key;
     bool usable;
   } cases[] = {
-      {"garbage", std::string(5000, 'x'), "SAVED_COPY_BROKEN", true},
-      {"truncated header", "SQLite format 3", "SAVED_COPY_BROKEN", true},
+      {"garbage", std::string(5000, 'x'), "", true},
+      {"truncated header", "SQLite format 3", "", true},
       {"newer", "", "SAVED_COPY_NEWER", false},
   };
   for (const Case& c : cases) {
@@ -148,16 +148,15 @@ TEST_F(SavedCopyTest, DamagedNewerAndUnwritableFiles) {
       std::ofstream(Path(), std::ios::binary) << c.content;
     }
     const std::string before = Slurp(Path());
-    std::string key;
-    std::unique_ptr<SavedCopy> copy = SavedCopy::Open(Path(), true, key);
-    EXPECT_EQ(key, c.key);
-    EXPECT_EQ(copy != nullptr, c.usable);
+    Result<std::unique_ptr<SavedCopy>> copy = SavedCopy::Open(Path(), true);
+    EXPECT_EQ(copy.key(), c.key);
+    EXPECT_EQ(copy.ok(), c.usable);
     if (c.usable) {
       // Moved aside whole, and a fresh copy in its place takes a batch.
-      EXPECT_EQ(Slurp(copy->broken_aside()), before);
-      EXPECT_NE(copy->broken_aside().find("copy.sqlite.broken-"), std::string::npos);
-      EXPECT_EQ(copy->Commit({{{SavedKind::Month, "202009"}, "{}", ""}}, 1), "");
-      EXPECT_EQ(copy->Read({SavedKind::Month, "202009"}).value_or(""), "{}");
+      EXPECT_EQ(Slurp((*copy)->broken_aside()), before);
+      EXPECT_NE((*copy)->broken_aside().find("copy.sqlite.broken-"), std::string::npos);
+      EXPECT_FALSE((*copy)->Commit({{{SavedKind::Month, "202009"}, "{}", ""}}, 1));
+      EXPECT_EQ((*copy)->Read({SavedKind::Month, "202009"}).value_or(""), "{}");
     } else {
       EXPECT_EQ(Slurp(Path()), before);  // a newer program's copy is never rewritten
     }
@@ -165,9 +164,36 @@ TEST_F(SavedCopyTest, DamagedNewerAndUnwritableFiles) {
   // A folder where the file should be is refused, never replaced.
   fs::remove_all(dir_);
   fs::create_directories(dir_ / "copy.sqlite");
-  std::string key;
-  EXPECT_EQ(SavedCopy::Open(Path(), true, key), nullptr);
-  EXPECT_EQ(key, "SAVED_COPY_WRITE");
+  EXPECT_EQ(SavedCopy::Open(Path(), true).key(), "SAVED_COPY_WRITE");
+}
+
+// A diver told "disk full" when the copy is only busy would clean up a disk
+// for nothing: every SQLite failure says which it is.
+TEST_F(SavedCopyTest, WriteFailuresSayWhich) {
+  const struct {
+    int code;
+    const char* key;
+  } cases[] = {
+      {SQLITE_BUSY, "SAVED_COPY_BUSY"},         {SQLITE_LOCKED, "SAVED_COPY_BUSY"},
+      {SQLITE_FULL, "SAVED_COPY_FULL"},         {SQLITE_READONLY_DBMOVED, "SAVED_COPY_READ_ONLY"},
+      {SQLITE_CORRUPT, "SAVED_COPY_DAMAGED"},   {SQLITE_NOTADB, "SAVED_COPY_DAMAGED"},
+      {SQLITE_IOERR_WRITE, "SAVED_COPY_WRITE"}, {SQLITE_CANTOPEN, "SAVED_COPY_WRITE"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SavedCopyFailure(c.code, "why").key(), c.key) << c.code;
+
+  // A real lock held by another program: the batch waits its time, then ends
+  // busy with SQLite's words, and the copy keeps what it had.
+  Result<std::unique_ptr<SavedCopy>> copy = SavedCopy::Open(Path(), true);
+  ASSERT_TRUE(copy);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(Path().c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  const Failure busy = (*copy)->Commit({{{SavedKind::Month, "202009"}, "{}", ""}}, 1);
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  EXPECT_EQ(busy.key(), "SAVED_COPY_BUSY");
+  EXPECT_FALSE(busy.detail.empty());
+  EXPECT_FALSE((*copy)->Read({SavedKind::Month, "202009"}));
 }
 
 }  // namespace

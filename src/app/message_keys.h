@@ -1,0 +1,132 @@
+// Every message key the program itself looks up in string.json, as one enum.
+// The key's text is derived from the enum through the one table in
+// message_keys.cpp, so a misspelt key is a compile error rather than a blank
+// dialog, and the table can be checked against string.json as a whole.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orv {
+
+enum class Msg : uint8_t {
+  None,  // no message: success
+  HostNotConn,
+  HostError,
+  DataError,
+  NoInternet,
+  LogSaveFailed,
+  EnterEmail,
+  EnterPassword,
+  CliPasswordPrompt,
+  EmailPwdError,
+  UsbInUse,
+  UsbNotConn,
+  NotSupporDevice,
+  UsbError,
+  PreparingUpload,
+  AnalyzingUpload,
+  ReadUpload,
+  CompleteUpload,
+  UploadAdded,
+  UploadNothingNew,
+  UploaingLog,
+  ReadingLog,
+  NoUpdateInfo,
+  FirmwareInfo,
+  SureUpdateDs,
+  GetUpdateFile,
+  WritingUpdate,
+  FileWriteError,
+  FileError,
+  UnableGetFile,
+  UpdateComplete,
+  FirmwareUpdated,
+  DsUpdated,
+  NoDiveSite,
+  UnableToWrite,
+  SureSendDs,
+  DiveSiteWrited,
+  SureReadDs,
+  DiveSiteReaded,
+  DsFileError,
+  DiveSiteMax,
+  ToDelDiveSize,
+  SiteUnnamed,
+  SiteRowLat,
+  SiteRowLng,
+  DiveSiteNotFound,
+  LatlngRangeError,
+  Scuba,
+  Gauge,
+  Freedive,
+  Sunny,
+  Cloudy,
+  Rain,
+  Snow,
+  Overcast,
+  WaveNo,
+  WaveSmall,
+  WaveMedium,
+  WaveHigh,
+  CurrentNo,
+  CurrentSmall,
+  CurrentMedium,
+  CurrentStrong,
+  VisibilityClear,
+  VisibilitySoso,
+  VisibilityBad,
+  ExportWeather,
+  ExportWaves,
+  ExportCurrent,
+  ExportVisibility,
+  ExportSuit,
+  ExportWeight,
+  ExportEntry,
+  ExportExit,
+  ExportDepthAlarm,
+  ExportProgress,
+  ExportSummary,
+  ExportNoDives,
+  ExportWriteError,
+  ExportSaveTitle,
+  ExportFilterUddf,
+  ExportFilterCsv,
+  ExportBadRange,
+  BusyWorking,
+  BusySigningIn,
+  BusyMonth,
+  BusyDay,
+  BusyTotals,
+  BusyDive,
+  BusySaving,
+  BusySearch,
+  BusyUpdates,
+  NotSavedMonth,
+  NotSavedDay,
+  NotSavedLog,
+  NotSavedStats,
+  NoSavedCopy,
+  SavedCopyBroken,
+  SavedCopyNewer,
+  SavedCopyWrite,
+  NeedsService,
+  OfflineHint,
+  SyncSummary,
+  SyncStopped,
+  SavedCopyBusy,
+  SavedCopyFull,
+  SavedCopyReadOnly,
+  SavedCopyDamaged,
+};
+
+// The key's text in string.json; empty for Msg::None.
+const std::string& KeyOf(Msg msg);
+// The enum for a key's text; Msg::None when the program knows no such key.
+Msg MsgOf(const std::string& key);
+// Every key with its text, in enum order (Msg::None left out).
+const std::vector<std::pair<Msg, std::string>>& AllMessageKeys();
+
+}  // namespace orv
