@@ -22,9 +22,9 @@ void ApplyTransportOptions(CURL* curl, const std::string& url_host);
 // The transfer of a prepared handle on `multi` (which keeps the connection
 // for the next transfer of the same operation), through the installed
 // TransferRunner. It looks at the runner's Cancel and at the stop request
-// (stop_request.h) every 100 ms, whatever the line does, and ends the
-// transfer at once on either: `stopped` is then set and the result is
-// CURLE_ABORTED_BY_CALLBACK.
+// (stop_request.h) every 100 ms, whatever the line does, and is woken at
+// once when the thread's current Cancellable is cancelled; it then ends the
+// transfer: `stopped` is set and the result is CURLE_ABORTED_BY_CALLBACK.
 CURLcode Perform(CURLM* multi, CURL* curl, bool& stopped);
 
 // The outcome of a finished transfer that did not pass a bound of its own:

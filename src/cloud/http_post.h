@@ -6,7 +6,9 @@
 // download and the authorisation header.
 //
 // Every transfer watches the stop request (stop_request.h) and its runner's
-// Cancel, and ends within a tenth of a second of either.
+// Cancel, and ends within a tenth of a second of either; it also belongs to
+// the calling thread's current Cancellable (cancellable.h), whose cancel
+// ends it at once.
 #pragma once
 
 #include <cstddef>

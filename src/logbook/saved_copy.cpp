@@ -30,32 +30,15 @@ CREATE TABLE IF NOT EXISTS statistics(
   user_id TEXT PRIMARY KEY, response TEXT NOT NULL, fetched_at INTEGER NOT NULL);
 )";
 
-const char* TableOf(SavedKind kind) {
-  switch (kind) {
-    case SavedKind::Month:
-      return "months";
-    case SavedKind::Day:
-      return "days";
-    case SavedKind::Dive:
-      return "dives";
-    case SavedKind::Statistics:
-      return "statistics";
-  }
-  return "months";
-}
-const char* KeyColumnOf(SavedKind kind) {
-  switch (kind) {
-    case SavedKind::Month:
-      return "year_month";
-    case SavedKind::Day:
-      return "date";
-    case SavedKind::Dive:
-      return "divelog_id";
-    case SavedKind::Statistics:
-      return "user_id";
-  }
-  return "year_month";
-}
+// Each kind's table and key column, in SavedKind order.
+struct KindTable {
+  const char* table;
+  const char* key_column;
+};
+constexpr KindTable kKindTables[] = {
+    {"months", "year_month"}, {"days", "date"}, {"dives", "divelog_id"}, {"statistics", "user_id"}};
+const char* TableOf(SavedKind kind) { return kKindTables[static_cast<int>(kind)].table; }
+const char* KeyColumnOf(SavedKind kind) { return kKindTables[static_cast<int>(kind)].key_column; }
 const char* ValueColumnOf(SavedKind kind) { return kind == SavedKind::Dive ? "record" : "response"; }
 
 // One prepared statement, finalized on every path.

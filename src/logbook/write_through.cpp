@@ -177,18 +177,10 @@ void SaveStoredDive(const Json::Value& divelog) {
   copy->Commit({SavedWrite{SavedItem{SavedKind::Dive, id}, CompactJson(divelog), {}}}, std::time(nullptr));
 }
 
-std::string NotSavedKey(SavedKind kind) {
-  switch (kind) {
-    case SavedKind::Month:
-      return KeyOf(Msg::NotSavedMonth);
-    case SavedKind::Day:
-      return KeyOf(Msg::NotSavedDay);
-    case SavedKind::Dive:
-      return KeyOf(Msg::NotSavedLog);
-    case SavedKind::Statistics:
-      return KeyOf(Msg::NotSavedStats);
-  }
-  return KeyOf(Msg::NotSavedMonth);
+Msg NotSavedKey(SavedKind kind) {
+  // In SavedKind order.
+  constexpr Msg kNotSaved[] = {Msg::NotSavedMonth, Msg::NotSavedDay, Msg::NotSavedLog, Msg::NotSavedStats};
+  return kNotSaved[static_cast<int>(kind)];
 }
 
 Result<std::string> SavedReply(const Endpoint& endpoint) {
@@ -196,7 +188,7 @@ Result<std::string> SavedReply(const Endpoint& endpoint) {
   if (!item) return Msg::NeedsService;
   std::shared_ptr<SavedCopy> copy = ActiveSavedCopy();
   std::optional<std::string> json = copy ? copy->Read(*item) : std::nullopt;
-  if (!json) return MsgOf(NotSavedKey(item->kind));
+  if (!json) return NotSavedKey(item->kind);
   const std::string response = item->kind == SavedKind::Dive ? "{\"divelog\":" + *json + "}" : *json;
   return "{\"code\":\"0000000\",\"response\":" + response + "}";
 }

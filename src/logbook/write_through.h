@@ -48,7 +48,7 @@ void SaveStoredDive(const Json::Value& divelog);
 // failure naming what was never saved.
 Result<std::string> SavedReply(const Endpoint& endpoint);
 // NOT_SAVED_MONTH, NOT_SAVED_DAY, NOT_SAVED_LOG, NOT_SAVED_STATS.
-std::string NotSavedKey(SavedKind kind);
+Msg NotSavedKey(SavedKind kind);
 
 std::string CompactJson(const Json::Value& value);
 

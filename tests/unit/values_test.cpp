@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "app/app_state.h"
 #include "values/months.h"
@@ -52,20 +54,15 @@ TEST(UnitsTest, BackConversions) {
 }
 
 TEST(ReadDecimalTest, LeadingNumberAsStrtofReadsIt) {
-  EXPECT_FLOAT_EQ(ReadDecimal("18.26"), 18.26f);
-  EXPECT_FLOAT_EQ(ReadDecimal("  35.26m"), 35.26f);
-  EXPECT_FLOAT_EQ(ReadDecimal("+3.5"), 3.5f);
-  EXPECT_FLOAT_EQ(ReadDecimal("-2"), -2.0f);
-  EXPECT_FLOAT_EQ(ReadDecimal(".5"), 0.5f);
-  EXPECT_FLOAT_EQ(ReadDecimal("1e1"), 10.0f);
-  EXPECT_EQ(ReadDecimal(""), 0.0f);
-  EXPECT_EQ(ReadDecimal("abc"), 0.0f);
-  EXPECT_EQ(ReadDecimal("+-1"), 0.0f);
-  // Values no dive can have never reach a page as "inf" or "nan".
-  EXPECT_EQ(ReadDecimal("nan"), 0.0f);
-  EXPECT_EQ(ReadDecimal("1e999"), 0.0f);
-  std::string unterminated = "12.5";
-  EXPECT_FLOAT_EQ(ReadDecimal(std::string_view(unterminated.data(), 2)), 12.0f);
+  // Values no dive can have ("nan", an overflow) never reach a page as
+  // "inf" or "nan".
+  const std::pair<std::string_view, float> cases[] = {
+      {"18.26", 18.26f}, {"  35.26m", 35.26f}, {"+3.5", 3.5f}, {"-2", -2.0f}, {".5", 0.5f}, {"1e1", 10.0f},
+      {"", 0.0f},        {"abc", 0.0f},        {"+-1", 0.0f},  {"nan", 0.0f}, {"1e999", 0.0f},
+      // Never read beyond the view's end.
+      {std::string_view("12.5", 2), 12.0f},
+  };
+  for (const auto& [text, value] : cases) EXPECT_FLOAT_EQ(ReadDecimal(text), value) << text;
 }
 
 TEST(MonthsTest, StepsCountsAndLabels) {
