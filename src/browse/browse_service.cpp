@@ -2,9 +2,7 @@
 
 #include "app/dialogs.h"
 #include "app/wait_purpose.h"
-#include "cloud/http_post.h"
-#include "cloud/reply_check.h"
-#include "logbook/write_through.h"
+#include "logbook/data_source.h"
 
 namespace orv {
 
@@ -15,50 +13,33 @@ Notifier& DefaultNotifier() {
   return dialogs;
 }
 
-std::optional<std::string> RequestFromService(const Endpoint& endpoint) {
-  HttpPost http;  // one connection per load, closed when it goes out of scope
-  if (!http.Connect()) return std::nullopt;
-  return Send(http, endpoint).body;
-}
-
 BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint) {
   return RequestChecked(context, endpoint, FindById(context.window, "message"));
 }
 
 BrowseReply RequestChecked(const BrowseContext& context, const Endpoint& endpoint, const ElementRef& message) {
+  SourceReply asked = AskSource(endpoint, context.request);
   BrowseReply reply;
-  std::optional<std::string> body;
-  if (ReadingSavedCopy()) {
-    // Offline: the copy answers with the body the service gave; what it
-    // never got is said in `message`, never shown as an empty screen.
-    SavedAnswer saved = SavedReply(endpoint);
-    if (!saved.body) {
-      reply.key = saved.key;
+  reply.key = asked.key;
+  switch (asked.step) {
+    case SourceStep::NotSaved:
+      // Offline, what the copy never got is said in `message`, never shown
+      // as an empty screen.
       message.SetText(Tr(reply.key));
       return reply;
-    }
-    body = std::move(saved.body);
-  } else {
-    const ServiceRequest& request = context.request ? context.request : ServiceRequest(RequestFromService);
-    DiverRequestScope diver;
-    body = request(endpoint);
-  }
-  if (!body) {
-    reply.key = ConnectFailureKey(CallKind::Standard);
-    (context.notifier ? *context.notifier : DefaultNotifier()).ShowMessage(reply.key);
-    return reply;
-  }
-  CheckedReply checked = ReplyCheck(*body, CallKind::Standard);
-  if (!checked.ok()) {
-    reply.key = checked.key;
-    // Cancelled by the diver: no failure to tell of.
-    if (!WaitCancelled()) message.SetText(Tr(reply.key));
-    return reply;
+    case SourceStep::NotConnected:
+      (context.notifier ? *context.notifier : DefaultNotifier()).ShowMessage(reply.key);
+      return reply;
+    case SourceStep::Refused:
+      // Cancelled by the diver: no failure to tell of.
+      if (!WaitCancelled()) message.SetText(Tr(reply.key));
+      return reply;
+    case SourceStep::Answered:
+      break;
   }
   // The screen's last failure is over once a request of it succeeds.
   message.SetText("");
-  reply.response = checked.response();
-  SaveReply(endpoint, reply.response);
+  reply.response = asked.response();
   return reply;
 }
 

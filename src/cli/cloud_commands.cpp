@@ -13,8 +13,7 @@
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
 #include "cloud/json_read.h"
-#include "cloud/reply_check.h"
-#include "logbook/write_through.h"
+#include "logbook/data_source.h"
 
 namespace orv::cli {
 
@@ -22,21 +21,9 @@ namespace {
 
 // One authorised call after sign-in (offline: the saved copy's answer); the
 // reply, or the key already reported.
-int Call(const Endpoint& endpoint, CallKind kind, CheckedReply& reply) {
-  std::string body;
-  if (ReadingSavedCopy()) {
-    SavedAnswer saved = SavedReply(endpoint);
-    if (!saved.body) return Fail(saved.key);
-    body = std::move(*saved.body);
-  } else {
-    HttpPost http;
-    if (!http.Connect()) return Fail(ConnectFailureKey(kind));
-    body = Send(http, endpoint).body;
-  }
-  reply = ReplyCheck(body, kind);
-  if (!reply.ok()) return Fail(reply.key);
-  SaveReply(endpoint, reply.response());
-  return 0;
+int Call(const Endpoint& endpoint, CallKind kind, SourceReply& reply) {
+  reply = AskSource(endpoint, RequestFromService, {kind});
+  return reply.ok() ? 0 : Fail(reply.key);
 }
 
 int Login(const Options& options, const std::vector<std::string>& args) {
@@ -52,7 +39,7 @@ int Login(const Options& options, const std::vector<std::string>& args) {
 int ShowLog(const Options& options, const std::vector<std::string>& args) {
   if (args.size() != 1) return UsageError("log takes one dive log id");
   if (int rc = StartServiceSession(options, Saved::Readable)) return rc;
-  CheckedReply reply;
+  SourceReply reply;
   if (int rc = Call(DiveLogEndpoint(args[0]), CallKind::DiveLogDetail, reply)) return rc;
   Json::StreamWriterBuilder writer;
   writer["indentation"] = "   ";
@@ -66,7 +53,7 @@ int Search(const Options& options, const std::vector<std::string>& args) {
   std::string text = args[0];
   for (std::size_t i = 1; i < args.size(); ++i) text += " " + args[i];
   if (int rc = StartServiceSession(options)) return rc;
-  CheckedReply reply;
+  SourceReply reply;
   if (int rc = Call(SearchDiveSitesEndpoint(text), CallKind::Standard, reply)) return rc;
   const Json::Value& pois = JsonMember(reply.response(), "pois");
   if (!pois.isArray()) return 0;
