@@ -13,9 +13,9 @@
 #include "cloud/json_read.h"
 #include "cloud/request_pool.h"
 #include "logbook/data_source.h"
-#include "logbook/month_summary.h"
 #include "logbook/month_walk.h"
 #include "logbook/write_through.h"
+#include "values/months.h"
 
 namespace orv {
 
@@ -82,8 +82,6 @@ class Sync {
   const SyncCounts& counts() const { return counts_; }
 
  private:
-  static int64_t MonthIndex(int64_t year, int month) { return year * 12 + month; }
-
   // The statistics first, on their own: their count tells the walk where
   // the log book ends.
   std::string Statistics() {
