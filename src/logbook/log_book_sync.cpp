@@ -66,9 +66,9 @@ class Sync {
     if (std::string key = Statistics(); !key.empty()) return key;
     for (;;) {
       if (pool_.Stopping()) return Stop();
-      OpenMonths();
       std::string key;
       if (CommitDone(key)) return key;
+      OpenMonths();
       Fill();
       if (pool_.in_flight() == 0) {
         // Nothing sent: the diver's own request goes first.
@@ -112,26 +112,30 @@ class Sync {
   }
 
   // Whether the walk certainly goes on after the last month opened. It ends
-  // after a month once the statistics' count is found and enough empty
-  // months followed; a month whose summary has not arrived yet counts as
-  // one that could be empty, so no month is asked for that the walk one
-  // request at a time would not ask for.
+  // after a month that closes a run of kSyncEmptyMonths empty months once
+  // the months before that run hold the statistics' count. A month whose
+  // summary has not arrived yet may be empty or hold any number of dives,
+  // so no month is asked for that the walk one request at a time would not
+  // ask for.
   bool NextMonthCertain() const {
     const int64_t last = MonthIndex(next_year_, next_month_);
     if (options_.has_from) return last > MonthIndex(options_.from_year, options_.from_month);
     if (last <= MonthIndex(kSyncFloorYear, 1)) return false;
-    int64_t found = found_;
-    int empty_run = empty_run_;
-    bool unknown = false;
-    for (const MonthJob& job : months_) {
-      unknown = unknown || !job.summary_known;
-      if (unknown) {
-        ++empty_run;
-      } else {
-        found += job.count;
-        empty_run = job.count ? 0 : empty_run + 1;
+    // All opened months committed: the last of them decides.
+    if (months_.empty()) return !(found_ >= target_ && empty_run_ >= kSyncEmptyMonths);
+    int run = empty_run_;  // months that are or may be empty, up to here
+    for (size_t j = 0; j < months_.size(); ++j) {
+      const MonthJob& job = months_[j];
+      run = job.summary_known && job.count ? 0 : run + 1;
+      if (run < kSyncEmptyMonths) continue;
+      // What the months before the last kSyncEmptyMonths hold, at least.
+      int64_t found = found_;
+      bool any = false;
+      for (size_t i = 0; i + kSyncEmptyMonths <= j; ++i) {
+        any = any || !months_[i].summary_known;
+        found += months_[i].count;
       }
-      if ((unknown || found >= target_) && empty_run >= kSyncEmptyMonths) return false;
+      if (any || found >= target_) return false;
     }
     return true;
   }
