@@ -28,8 +28,8 @@ class FarRelay {
     listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in at = Loopback(0);
     socklen_t size = sizeof at;
-    if (listen_ < 0 || ::bind(listen_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 || ::listen(listen_, 16) != 0 ||
-        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&at), &size) != 0)
+    if (listen_ < 0 || ::bind(listen_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
+        ::listen(listen_, 16) != 0 || ::getsockname(listen_, reinterpret_cast<sockaddr*>(&at), &size) != 0)
       return;
     port_ = ntohs(at.sin_port);
     acceptor_ = std::thread([this] { Accept(); });
@@ -80,10 +80,10 @@ class FarRelay {
       for (int fd : {client, server}) ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
       std::lock_guard<std::mutex> lock(mutex_);
       sockets_.insert(sockets_.end(), {client, server});
-      for (auto [from, to] : {std::pair{client, server}, std::pair{server, client}}) {
+      for (const std::pair<int, int>& way : {std::pair{client, server}, std::pair{server, client}}) {
         auto line = std::make_shared<Line>();
-        pumps_.emplace_back([this, from, line] { Read(from, *line); });
-        pumps_.emplace_back([to, line] { Write(to, *line); });
+        pumps_.emplace_back([this, from = way.first, line] { Read(from, *line); });
+        pumps_.emplace_back([to = way.second, line] { Write(to, *line); });
       }
     }
   }

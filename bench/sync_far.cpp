@@ -99,15 +99,16 @@ int main(int argc, char** argv) {
       const std::string home = work + "/home" + std::to_string(i);
       const size_t offset = Slurp(log).size();
       const double start = Now();
-      const pid_t cli = orv::test::SpawnProgram(
-          {bin + "/orvelle-cli", "--service", service, "--ca-file", ca, "--email", orv::sim::kDemoEmail, "--password",
-           orv::sim::kDemoPassword, "sync"},
-          {"XDG_DATA_HOME=" + home + "/data", "XDG_CONFIG_HOME=" + home + "/config"},
-          {"/dev/null", work + "/sync.err"});
+      const pid_t cli =
+          orv::test::SpawnProgram({bin + "/orvelle-cli", "--service", service, "--ca-file", ca, "--email",
+                                   orv::sim::kDemoEmail, "--password", orv::sim::kDemoPassword, "sync"},
+                                  {"XDG_DATA_HOME=" + home + "/data", "XDG_CONFIG_HOME=" + home + "/config"},
+                                  {"/dev/null", work + "/sync.err"});
       int status = -1;
       if (cli > 0) ::waitpid(cli, &status, 0);
       const double ours = Now() - start;
-      if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) Abort("orvelle-cli sync failed: " + Slurp(work + "/sync.err"));
+      if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        Abort("orvelle-cli sync failed: " + Slurp(work + "/sync.err"));
       const std::vector<std::string> gets = ReceivedGets(log, offset);
       const double base = OneConnection("https://" + service, ca, gets);
       if (std::getenv("ORVELLE_BENCH_VERBOSE"))

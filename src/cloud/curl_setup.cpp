@@ -111,7 +111,6 @@ curl_slist* AddHeaderLines(curl_slist* list, std::string_view text) {
   return list;
 }
 
-
 }  // namespace
 
 curl_slist* RequestHeaders(BodyType type, std::string_view extra_headers) {

@@ -65,16 +65,20 @@ int FirmwareVersionNumber(std::string_view text) {
 }
 
 Endpoint LoginEndpoint(std::string_view email, std::string_view password) {
-  return {"POST", "api/v1/users/login", "email=" + FormEncode(email) + "&password=" + FormEncode(password),
-          BodyType::Form, false, std::nullopt};
+  return {
+      "POST", "api/v1/users/login", "email=" + FormEncode(email) + "&password=" + FormEncode(password), BodyType::Form,
+      false,  std::nullopt};
 }
 
 Endpoint SocialLoginEndpoint(std::string_view email, std::string_view social_id, std::string_view access_token,
                              std::string_view expire_datetime) {
-  return {"POST", "api/v1/users/socialLogin",
+  return {"POST",
+          "api/v1/users/socialLogin",
           "email=" + FormEncode(email) + "&social_platform=facebook&social_id=" + FormEncode(social_id) +
               "&access_token=" + FormEncode(access_token) + "&expire_datetime=" + FormEncode(expire_datetime),
-          BodyType::Form, false, std::nullopt};
+          BodyType::Form,
+          false,
+          std::nullopt};
 }
 
 Endpoint CalendarMonthEndpoint(int year, int month) {
@@ -95,7 +99,7 @@ Endpoint DiveLogEndpoint(std::string_view divelog_id) {
 }
 
 Endpoint PatchDiveLogEndpoint(std::string_view divelog_id, std::string json_text) {
-  return {"PATCH",        "api/v1/divelogs/" + PathSegmentEncode(divelog_id), std::move(json_text), BodyType::Json, true,
+  return {"PATCH",     "api/v1/divelogs/" + PathSegmentEncode(divelog_id), std::move(json_text), BodyType::Json, true,
           std::nullopt};
 }
 
@@ -105,7 +109,7 @@ Endpoint StatisticsEndpoint(std::string_view user_id) {
 }
 
 Endpoint SearchDiveSitesEndpoint(std::string_view query) {
-  return {"POST", "api/v1/searches/divesites", "query=" + FormEncode(query) + "&limit=20", BodyType::Form, true,
+  return {"POST",      "api/v1/searches/divesites", "query=" + FormEncode(query) + "&limit=20", BodyType::Form, true,
           std::nullopt};
 }
 

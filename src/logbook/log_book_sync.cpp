@@ -246,7 +246,8 @@ class Sync {
     const std::map<int64_t, int64_t> days = DiveDays(reply.response(), job.year, job.month, job.count);
     for (const auto& [date, dives_that_day] : days) {
       Endpoint day = CalendarDateEndpoint(static_cast<int>(job.year), job.month, static_cast<int>(date % 100));
-      if (std::optional<Json::Value> saved = options_.full ? std::nullopt : StillSavedDay(copy_.get(), day, dives_that_day))
+      if (std::optional<Json::Value> saved =
+              options_.full ? std::nullopt : StillSavedDay(copy_.get(), day, dives_that_day))
         List(job, *saved);
       else
         job.waiting.push_back({Ask::Day, std::move(day), {}});

@@ -18,11 +18,11 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
+#include "app/stop_request.h"
 #include "cli_runner.h"
 #include "cloud/http_post.h"
 #include "cloud/json_read.h"
 #include "divelog/dive_log.h"
-#include "app/stop_request.h"
 #include "logbook/log_book_sync.h"
 #include "logbook/write_through.h"
 #include "seed.h"
@@ -59,9 +59,10 @@ std::string Contents(const std::string& path) {
   sqlite3* db = nullptr;
   std::string text;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
-    for (const char* sql : {"SELECT year_month, response FROM months ORDER BY 1", "SELECT date, response FROM days ORDER BY 1",
-                            "SELECT divelog_id, record || list_row FROM dives ORDER BY 1",
-                            "SELECT user_id, response FROM statistics ORDER BY 1"}) {
+    for (const char* sql :
+         {"SELECT year_month, response FROM months ORDER BY 1", "SELECT date, response FROM days ORDER BY 1",
+          "SELECT divelog_id, record || list_row FROM dives ORDER BY 1",
+          "SELECT user_id, response FROM statistics ORDER BY 1"}) {
       sqlite3_stmt* s = nullptr;
       sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
       while (s && sqlite3_step(s) == SQLITE_ROW)

@@ -34,9 +34,9 @@ struct SimReply {
   int status = 200;
   std::string content_type = "application/json";
   std::string body;
-  bool stall = false;    // the server must not answer at all
+  bool stall = false;         // the server must not answer at all
   std::string stall_fault{};  // the switch that stalls it: the stall ends when it is cleared
-  bool trickle = false;  // the body goes out one byte every 0.9 s
+  bool trickle = false;       // the body goes out one byte every 0.9 s
   // The connection is closed once the request has been read, without a byte
   // of answer (a keep-alive connection the server gave up on).
   bool drop = false;
