@@ -46,7 +46,7 @@ struct SourceReply {
 };
 
 struct SourceRequest {
-  SourceRequest(CallKind call = CallKind::Standard) : kind(call) {}  // NOLINT(google-explicit-constructor)
+  SourceRequest(CallKind call = CallKind::Standard) : kind(call) {}
   CallKind kind;
   // A request the diver started: a yielding walk holds back while it runs.
   bool diver = true;
