@@ -43,12 +43,11 @@ void OfflineFunc::on_event(const ElementRef&, const PageEvent& event) {
 void OfflineFunc::TryAgain() {
   const AppState& state = State();
   const std::string email = state.email, password = state.password;
-  if (std::string key = SignInWithEmail(email, password); !key.empty()) {
+  if (std::string key = SignInAndOpenCopy(email, password); !key.empty()) {
     Find("message").SetText(Tr(key));
     return;
   }
   Find("message").SetText("");
-  OpenSavedCopyOnline({email, state.user_id, state.display_name});
   if (on_online_) on_online_();
 }
 

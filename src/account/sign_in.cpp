@@ -1,12 +1,15 @@
 #include "account/sign_in.h"
 
 #include "app/app_state.h"
+#include "app/dialogs.h"
 #include "app/message_keys.h"
 #include "app/settings.h"
+#include "app/string_table.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
 #include "cloud/json_read.h"
 #include "cloud/reply_check.h"
+#include "logbook/write_through.h"
 
 namespace orv {
 
@@ -32,6 +35,21 @@ std::string SignInWithEmail(const std::string& email, const std::string& passwor
   if (!reply.ok()) return reply.failure().key();
   StoreAccountFields(*reply);
   return {};
+}
+
+void TellInDialog(const std::string& key) { ShowMessage(Tr(key)); }
+
+std::string OpenCopyOfSignedIn(const TellKey& tell) {
+  const AppState& state = State();
+  std::string key = OpenSavedCopyOnline({state.email, state.user_id, state.display_name});
+  if (!key.empty() && tell) tell(key);
+  return key;
+}
+
+std::string SignInAndOpenCopy(const std::string& email, const std::string& password, const TellKey& tell) {
+  std::string key = SignInWithEmail(email, password);
+  if (key.empty()) OpenCopyOfSignedIn(tell);
+  return key;
 }
 
 }  // namespace orv

@@ -7,6 +7,7 @@
 //   else show Tr(key);
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include <json/value.h>
@@ -21,6 +22,24 @@ namespace orv {
 // NO_INTERNET, HOST_NOT_CONN, HOST_ERROR, EMAIL_PWD_ERROR.
 // Blocks for the length of one request (bounded by the transport's time-outs).
 std::string SignInWithEmail(const std::string& email, const std::string& password);
+
+// How a front end tells the diver a message key: the desktop program in a
+// message dialog, orvelle-cli as "KEY: text" on stderr.
+using TellKey = std::function<void(const std::string& key)>;
+// The message dialog (app/dialogs.h) with the key's text.
+void TellInDialog(const std::string& key);
+
+// Once signed in (by e-mail or the social platform): the account of State()
+// gets its saved copy opened and written through from then on. A copy that
+// cannot be opened (damaged and moved aside, a newer program's, unwritable)
+// never holds up the service: `tell` hears its key once, and the work goes
+// on online. Returns that key, empty when the copy opened cleanly.
+std::string OpenCopyOfSignedIn(const TellKey& tell = TellInDialog);
+
+// SignInWithEmail, then OpenCopyOfSignedIn when it succeeded. The sign-in's
+// key, empty when signed in.
+std::string SignInAndOpenCopy(const std::string& email, const std::string& password,
+                              const TellKey& tell = TellInDialog);
 
 // Copies `user`.`user_id`, `token`, `user`.`user_name` and
 // `user`.`profile_image_path` of a sign-in reply's `response` into State();

@@ -2,9 +2,7 @@
 
 #include "app/dialogs.h"
 #include "app/wait_purpose.h"
-#include "cloud/http_post.h"
-#include "cloud/reply_check.h"
-#include "logbook/write_through.h"
+#include "logbook/data_source.h"
 
 namespace orv {
 
@@ -15,47 +13,32 @@ Notifier& DefaultNotifier() {
   return dialogs;
 }
 
-std::optional<std::string> RequestFromService(const Endpoint& endpoint) {
-  HttpPost http;  // one connection per load, closed when it goes out of scope
-  if (!http.Connect()) return std::nullopt;
-  return Send(http, endpoint).body;
-}
-
 Reply RequestChecked(const BrowseContext& context, const Endpoint& endpoint) {
   return RequestChecked(context, endpoint, FindById(context.window, "message"));
 }
 
 Reply RequestChecked(const BrowseContext& context, const Endpoint& endpoint, const ElementRef& message) {
-  std::optional<std::string> body;
-  if (ReadingSavedCopy()) {
-    // Offline: the copy answers with the body the service gave; what it
-    // never got is said in `message`, never shown as an empty screen.
-    Result<std::string> saved = SavedReply(endpoint);
-    if (!saved) {
-      message.SetText(Tr(saved.failure().key()));
-      return saved.failure();
-    }
-    body = std::move(*saved);
-  } else {
-    const ServiceRequest& request = context.request ? context.request : ServiceRequest(RequestFromService);
-    DiverRequestScope diver;
-    body = request(endpoint);
-  }
-  if (!body) {
-    const Failure failure = ConnectFailure(CallKind::Standard);
-    (context.notifier ? *context.notifier : DefaultNotifier()).ShowMessage(failure.key());
-    return failure;
-  }
-  Reply reply = ReplyCheck(*body, CallKind::Standard);
-  if (!reply.ok()) {
-    // Cancelled by the diver: no failure to tell of.
-    if (!WaitCancelled()) message.SetText(Tr(reply.failure().key()));
-    return reply;
+  SourceReply asked = AskSource(endpoint, context.request);
+  const std::string& key = asked.key();
+  switch (asked.step) {
+    case SourceStep::NotSaved:
+      // Offline, what the copy never got is said in `message`, never shown
+      // as an empty screen.
+      message.SetText(Tr(key));
+      return asked.failure;
+    case SourceStep::NotConnected:
+      (context.notifier ? *context.notifier : DefaultNotifier()).ShowMessage(key);
+      return asked.failure;
+    case SourceStep::Refused:
+      // Cancelled by the diver: no failure to tell of.
+      if (!WaitCancelled()) message.SetText(Tr(key));
+      return asked.failure;
+    case SourceStep::Answered:
+      break;
   }
   // The screen's last failure is over once a request of it succeeds.
   message.SetText("");
-  SaveReply(endpoint, *reply);
-  return reply;
+  return Reply(std::move(asked.value));
 }
 
 }  // namespace orv

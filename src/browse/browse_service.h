@@ -13,6 +13,7 @@
 #include "app/string_table.h"
 #include "cloud/endpoints.h"
 #include "cloud/reply_check.h"
+#include "logbook/data_source.h"
 
 namespace orv {
 
@@ -27,20 +28,16 @@ class Notifier {
 // The notifier used when none is given.
 Notifier& DefaultNotifier();
 
-// One request on its own connection: the reply body, or nothing when the
-// service could not be connected. The default runs HttpPost against the
-// configured service.
-using ServiceRequest = std::function<std::optional<std::string>(const Endpoint&)>;
-std::optional<std::string> RequestFromService(const Endpoint& endpoint);
-
 // The surroundings shared by the calendar, the day list and the statistics.
 struct BrowseContext {
   EngineWindow* window = nullptr;  // the main window
   Notifier* notifier = nullptr;    // null: DefaultNotifier()
-  ServiceRequest request;          // empty: RequestFromService
+  ServiceRequest request;          // empty: RequestFromService (logbook/data_source.h)
 };
 
-// Sends `endpoint` and checks the reply the standard way. No connection:
+// Asks for `endpoint` through the log book's data source (online the
+// service, offline the saved copy) and checks the reply the standard way.
+// Offline, what was never saved: its NOT_SAVED key in `message`. No connection:
 // a message dialog with HOST_NOT_CONN. A failing reply: the key's text in
 // the main document's `message`, unless the diver cancelled the wait (then
 // nothing is shown). Either way the key is returned. A request

@@ -13,8 +13,7 @@
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
 #include "cloud/json_read.h"
-#include "cloud/reply_check.h"
-#include "logbook/write_through.h"
+#include "logbook/data_source.h"
 
 namespace orv::cli {
 
@@ -22,22 +21,9 @@ namespace {
 
 // One authorised call after sign-in (offline: the saved copy's answer); the
 // reply, or the key already reported.
-int Call(const Endpoint& endpoint, CallKind kind, Json::Value& response) {
-  std::string body;
-  if (ReadingSavedCopy()) {
-    Result<std::string> saved = SavedReply(endpoint);
-    if (!saved) return Fail(saved.failure());
-    body = std::move(*saved);
-  } else {
-    HttpPost http;
-    if (!http.Connect()) return Fail(ConnectFailure(kind));
-    body = Send(http, endpoint).body;
-  }
-  Reply reply = ReplyCheck(body, kind);
-  if (!reply.ok()) return Fail(reply.failure());
-  SaveReply(endpoint, *reply);
-  response = std::move(*reply);
-  return 0;
+int Call(const Endpoint& endpoint, CallKind kind, SourceReply& reply) {
+  reply = AskSource(endpoint, RequestFromService, {kind});
+  return reply.ok() ? 0 : Fail(reply.failure);
 }
 
 int Login(const Options& options, const std::vector<std::string>& args) {
@@ -53,12 +39,12 @@ int Login(const Options& options, const std::vector<std::string>& args) {
 int ShowLog(const Options& options, const std::vector<std::string>& args) {
   if (args.size() != 1) return UsageError("log takes one dive log id");
   if (int rc = StartServiceSession(options, Saved::Readable)) return rc;
-  Json::Value response;
-  if (int rc = Call(DiveLogEndpoint(args[0]), CallKind::DiveLogDetail, response)) return rc;
+  SourceReply reply;
+  if (int rc = Call(DiveLogEndpoint(args[0]), CallKind::DiveLogDetail, reply)) return rc;
   Json::StreamWriterBuilder writer;
   writer["indentation"] = "   ";
   writer["emitUTF8"] = true;
-  std::cout << Json::writeString(writer, JsonMember(response, "divelog")) << '\n';
+  std::cout << Json::writeString(writer, JsonMember(reply.response(), "divelog")) << '\n';
   return 0;
 }
 
@@ -67,9 +53,9 @@ int Search(const Options& options, const std::vector<std::string>& args) {
   std::string text = args[0];
   for (std::size_t i = 1; i < args.size(); ++i) text += " " + args[i];
   if (int rc = StartServiceSession(options)) return rc;
-  Json::Value response;
-  if (int rc = Call(SearchDiveSitesEndpoint(text), CallKind::Standard, response)) return rc;
-  const Json::Value& pois = JsonMember(response, "pois");
+  SourceReply reply;
+  if (int rc = Call(SearchDiveSitesEndpoint(text), CallKind::Standard, reply)) return rc;
+  const Json::Value& pois = JsonMember(reply.response(), "pois");
   if (!pois.isArray()) return 0;
   for (const Json::Value& poi : pois) {
     const Json::Value& gps = JsonMember(poi, "gps_location");

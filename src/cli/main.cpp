@@ -19,6 +19,7 @@
 #include <iostream>
 
 #include "app/app_state.h"
+#include "app/environment.h"
 #include "app/message_keys.h"
 #include "app/settings.h"
 #include "app/stop_request.h"
@@ -54,11 +55,6 @@ int UsageError(const std::string& text) {
 
 namespace {
 
-std::string Env(const char* name) {
-  const char* v = std::getenv(name);
-  return v ? v : "";
-}
-
 std::vector<Command> AllCommands() {
   std::vector<Command> all;
   for (auto group :
@@ -93,11 +89,12 @@ void PrintHelp() {
 int main(int argc, char** argv) {
   using namespace orv::cli;
   Options opt;
-  opt.service = Env("ORVELLE_SERVICE");
-  opt.ca_file = Env("ORVELLE_CA_FILE");
-  opt.device = Env("ORVELLE_DEVICE");
-  opt.email = Env("ORVELLE_EMAIL");
-  opt.password = Env("ORVELLE_PASSWORD");
+  const orv::ProgramEnvironment& environment = orv::Environment();
+  opt.service = environment.service;
+  opt.ca_file = environment.ca_file;
+  opt.device = environment.device;
+  opt.email = environment.email;
+  opt.password = environment.password;
 
   std::vector<std::string> rest;
   for (int i = 1; i < argc; ++i) {

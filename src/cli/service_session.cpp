@@ -58,14 +58,12 @@ int StartServiceSession(const Options& options, Saved saved) {
   }
   // Known before the sign-in, so a failure can point at the saved copy.
   State().email = email;
-  std::string key = orv::SignInWithEmail(email, password);
-  if (!key.empty()) return Fail(key);
-  const AppState& state = State();
-  // A copy that cannot be opened is told of and the command goes on online:
-  // the service's answer never waits on this computer's disk.
-  saved_copy_key = OpenSavedCopyOnline({email, state.user_id, state.display_name});
-  if (!saved_copy_key.empty()) std::cerr << saved_copy_key << ": " << Tr(saved_copy_key) << "\n";
-  return 0;
+  saved_copy_key.clear();
+  std::string key = orv::SignInAndOpenCopy(email, password, [](const std::string& copy_key) {
+    saved_copy_key = copy_key;
+    std::cerr << copy_key << ": " << Tr(copy_key) << "\n";
+  });
+  return key.empty() ? 0 : Fail(key);
 }
 
 const std::string& SavedCopyOpenKey() { return saved_copy_key; }

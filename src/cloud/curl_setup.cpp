@@ -1,5 +1,7 @@
 #include "cloud/curl_setup.h"
 
+#include <algorithm>
+#include <cstring>
 #include <mutex>
 
 #include "app/cancellable.h"
@@ -66,6 +68,70 @@ void ApplyDownloadLimits(CURL* curl) {
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(cfg.stall_seconds));
 }
 
+void BodySink::Add(const char* data, std::size_t size) {
+  // Chunks are counted from the start of the body, so the outcome does not
+  // depend on how the network split it.
+  while (size > 0) {
+    std::size_t take = std::min<std::size_t>(size, 1024 - pos_in_chunk);
+    if (!chunk_cut) {
+      const void* nul = std::memchr(data, 0, take);
+      std::size_t keep = nul ? static_cast<const char*>(nul) - data : take;
+      text.append(data, keep);
+      if (nul) chunk_cut = true;
+    }
+    data += take;
+    size -= take;
+    pos_in_chunk += take;
+    if (pos_in_chunk == 1024) {
+      pos_in_chunk = 0;
+      chunk_cut = false;
+    }
+  }
+}
+
+size_t WriteBody(char* data, size_t, size_t size, void* user) {
+  auto* sink = static_cast<BodySink*>(user);
+  if (sink->text.size() + size > HttpPost::kMaxReplyBytes) {
+    sink->too_big = true;
+    return 0;  // aborts the transfer
+  }
+  sink->Add(data, size);
+  return size;
+}
+
+namespace {
+
+curl_slist* AddHeaderLines(curl_slist* list, std::string_view text) {
+  while (!text.empty()) {
+    auto end = text.find_first_of("\r\n");
+    std::string line(text.substr(0, end));
+    if (!line.empty()) list = curl_slist_append(list, line.c_str());
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return list;
+}
+
+}  // namespace
+
+curl_slist* RequestHeaders(BodyType type, std::string_view extra_headers) {
+  curl_slist* headers = nullptr;
+  headers = curl_slist_append(headers, type == BodyType::Json ? "Content-Type: application/json"
+                                                              : "Content-Type: application/x-www-form-urlencoded");
+  headers = curl_slist_append(headers, "accept: application/json");
+  headers = curl_slist_append(headers, "Expect:");  // no 100-continue round trip
+  return AddHeaderLines(headers, extra_headers);
+}
+
+HttpResult Finish(CURL* curl, CURLcode rc, bool stopped, BodySink& sink) {
+  HttpResult result;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.status);
+  result.outcome = Classify(rc, stopped, result.status != 0);
+  if (sink.too_big) result.outcome = TransferOutcome::TooLarge;
+  if (result.complete()) result.body = std::move(sink.text);
+  return result;
+}
+
 namespace {
 
 TransferRunner& Runner() {
@@ -75,10 +141,6 @@ TransferRunner& Runner() {
 
 // The Cancel of the operation the calling thread works for, if any.
 thread_local const std::atomic<bool>* scope_cancel = nullptr;
-
-// How long the transfer loop sleeps in poll at most: the longest a Cancel or
-// a stop goes unseen while the line is silent.
-constexpr int kWatchIntervalMs = 100;
 
 CURLcode RunOnMulti(CURLM* multi, CURL* curl, const std::atomic<bool>& cancel, const std::atomic<bool>* scope_cancel,
                     const Cancellable& operation, bool& stopped) {
@@ -116,6 +178,8 @@ CURLcode RunOnMulti(CURLM* multi, CURL* curl, const std::atomic<bool>& cancel, c
 }
 
 }  // namespace
+
+bool StopSeen() { return StopRequested() || (scope_cancel && scope_cancel->load()); }
 
 CURLcode Perform(CURLM* multi, CURL* curl, bool& stopped) {
   stopped = false;

@@ -5,6 +5,7 @@
 #include <curl/curl.h>
 
 #include <string>
+#include <string_view>
 
 #include "cloud/http_post.h"
 
@@ -38,6 +39,37 @@ void ApplyRequestLimits(CURL* curl);
 // Files: abandoned while slower than `download_min_bytes_per_s` for
 // `stall_seconds`; a large file on a slow but working line still arrives.
 void ApplyDownloadLimits(CURL* curl);
+
+// Reads a reply body the way every request does: 1024 bytes at a time into
+// a zeroed buffer, each chunk's text kept up to its first NUL, abandoned
+// past HttpPost::kMaxReplyBytes (too_big).
+struct BodySink {
+  std::string text;
+  std::size_t pos_in_chunk = 0;
+  bool chunk_cut = false;
+  bool too_big = false;
+  void Add(const char* data, std::size_t size);
+};
+// CURLOPT_WRITEFUNCTION for a BodySink.
+size_t WriteBody(char* data, size_t, size_t size, void* user);
+
+// The headers of an API request: the Content-Type of `type`, "accept:
+// application/json", no Expect, then `extra_headers` (CR LF separated
+// lines). Freed by the caller with curl_slist_free_all.
+curl_slist* RequestHeaders(BodyType type, std::string_view extra_headers);
+
+// What became of a finished API request on `curl`: its status, its outcome
+// and, only when the whole reply arrived, its body (half a JSON text must
+// never be read as one).
+HttpResult Finish(CURL* curl, CURLcode rc, bool stopped, BodySink& sink);
+
+// Whether the calling thread's transfers must end now: the stop request
+// (stop_request.h) or the Cancel of a TransferCancelScope.
+bool StopSeen();
+
+// How long a transfer loop sleeps in poll at most: the longest a Cancel or
+// a stop goes unseen while the line is silent.
+inline constexpr int kWatchIntervalMs = 100;
 
 // True for 127.0.0.0/8, ::1 and "localhost".
 bool IsLoopbackHost(const std::string& host);

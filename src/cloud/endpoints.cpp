@@ -38,14 +38,16 @@ std::string Digits(int value, int width) {
   return buf;
 }
 
-Endpoint Get(std::string path) { return {"GET", std::move(path), {}, BodyType::Form, true}; }
+Endpoint Get(std::string path, std::optional<SavedItem> saved = std::nullopt) {
+  return {"GET", std::move(path), {}, BodyType::Form, true, std::move(saved)};
+}
 
 Endpoint DevicePost(std::string_view api, std::string_view command, std::string_view model, std::string bytes,
                     int firmware_version) {
   std::string path = "api/" + std::string(api) + "/devices/" + PathSegmentEncode(command) +
                      "?model=" + FormEncode(model) + "&length=" + std::to_string(bytes.size()) +
                      "&firmware_version=" + std::to_string(firmware_version);
-  return {"POST", std::move(path), std::move(bytes), BodyType::Form, true};
+  return {"POST", std::move(path), std::move(bytes), BodyType::Form, true, std::nullopt};
 }
 
 }  // namespace
@@ -63,40 +65,52 @@ int FirmwareVersionNumber(std::string_view text) {
 }
 
 Endpoint LoginEndpoint(std::string_view email, std::string_view password) {
-  return {"POST", "api/v1/users/login", "email=" + FormEncode(email) + "&password=" + FormEncode(password),
-          BodyType::Form, false};
+  return {
+      "POST", "api/v1/users/login", "email=" + FormEncode(email) + "&password=" + FormEncode(password), BodyType::Form,
+      false,  std::nullopt};
 }
 
 Endpoint SocialLoginEndpoint(std::string_view email, std::string_view social_id, std::string_view access_token,
                              std::string_view expire_datetime) {
-  return {"POST", "api/v1/users/socialLogin",
+  return {"POST",
+          "api/v1/users/socialLogin",
           "email=" + FormEncode(email) + "&social_platform=facebook&social_id=" + FormEncode(social_id) +
               "&access_token=" + FormEncode(access_token) + "&expire_datetime=" + FormEncode(expire_datetime),
-          BodyType::Form, false};
+          BodyType::Form,
+          false,
+          std::nullopt};
 }
 
 Endpoint CalendarMonthEndpoint(int year, int month) {
-  return Get("api/v1/divelogs/calendar/month?year_month=" + Digits(year, 4) + Digits(month, 2));
+  const std::string key = Digits(year, 4) + Digits(month, 2);
+  return Get("api/v1/divelogs/calendar/month?year_month=" + key, SavedItem{SavedKind::Month, key});
 }
 
 Endpoint CalendarDateEndpoint(int year, int month, int day) {
-  return Get("api/v1/divelogs/calendar/date?year_month_date=" + Digits(year, 4) + Digits(month, 2) + Digits(day, 2));
+  const std::string key = Digits(year, 4) + Digits(month, 2) + Digits(day, 2);
+  return Get("api/v1/divelogs/calendar/date?year_month_date=" + key, SavedItem{SavedKind::Day, key});
 }
 
 Endpoint DiveLogEndpoint(std::string_view divelog_id) {
-  return Get("api/v1/divelogs/divelog/" + PathSegmentEncode(divelog_id));
+  // Without an id the path names no dive: nothing to keep.
+  std::optional<SavedItem> saved;
+  if (!divelog_id.empty()) saved = SavedItem{SavedKind::Dive, std::string(divelog_id)};
+  return Get("api/v1/divelogs/divelog/" + PathSegmentEncode(divelog_id), std::move(saved));
 }
 
 Endpoint PatchDiveLogEndpoint(std::string_view divelog_id, std::string json_text) {
-  return {"PATCH", "api/v1/divelogs/" + PathSegmentEncode(divelog_id), std::move(json_text), BodyType::Json, true};
+  return {"PATCH",     "api/v1/divelogs/" + PathSegmentEncode(divelog_id), std::move(json_text), BodyType::Json, true,
+          std::nullopt};
 }
 
 Endpoint StatisticsEndpoint(std::string_view user_id) {
-  return Get("api/v1/users/" + PathSegmentEncode(user_id) + "/statistics");
+  return Get("api/v1/users/" + PathSegmentEncode(user_id) + "/statistics",
+             SavedItem{SavedKind::Statistics, std::string(user_id)});
 }
 
 Endpoint SearchDiveSitesEndpoint(std::string_view query) {
-  return {"POST", "api/v1/searches/divesites", "query=" + FormEncode(query) + "&limit=20", BodyType::Form, true};
+  return {"POST",      "api/v1/searches/divesites", "query=" + FormEncode(query) + "&limit=20", BodyType::Form, true,
+          std::nullopt};
 }
 
 Endpoint HeaderInfoEndpoint(std::string_view model, int firmware_version) {

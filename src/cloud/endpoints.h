@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,12 +16,22 @@
 
 namespace orv {
 
+// What the reply to a request stands for, to whoever keeps replies (the saved
+// copy of the log book): set by the endpoint that builds the request, so
+// nothing ever reads a path back to learn it.
+enum class SavedKind { Month, Day, Dive, Statistics };
+struct SavedItem {
+  SavedKind kind = SavedKind::Month;
+  std::string key;  // "YYYYMM", "YYYYMMDD", the dive log id, or the user id
+};
+
 struct Endpoint {
   std::string verb;  // "GET", "POST", "PATCH"
   std::string path;
   std::string body;  // UTF-8 form text, JSON text or raw bytes
   BodyType body_type = BodyType::Form;
   bool bearer = false;
+  std::optional<SavedItem> saved{};  // the month, day, dive and statistics GETs only
 };
 
 // application/x-www-form-urlencoded encoding of one value: unreserved

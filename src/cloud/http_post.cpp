@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/app_state.h"
@@ -11,45 +12,6 @@
 namespace orv {
 
 namespace {
-
-// Mirrors reading the body 1024 bytes at a time into a zeroed buffer and
-// keeping each chunk's text up to its first NUL. Chunks are counted from the
-// start of the body so the outcome does not depend on how the network split it.
-struct BodySink {
-  std::string text;
-  std::size_t pos_in_chunk = 0;
-  bool chunk_cut = false;
-  bool too_big = false;
-
-  void Add(const char* data, std::size_t size) {
-    while (size > 0) {
-      std::size_t take = std::min<std::size_t>(size, 1024 - pos_in_chunk);
-      if (!chunk_cut) {
-        const void* nul = std::memchr(data, 0, take);
-        std::size_t keep = nul ? static_cast<const char*>(nul) - data : take;
-        text.append(data, keep);
-        if (nul) chunk_cut = true;
-      }
-      data += take;
-      size -= take;
-      pos_in_chunk += take;
-      if (pos_in_chunk == 1024) {
-        pos_in_chunk = 0;
-        chunk_cut = false;
-      }
-    }
-  }
-};
-
-size_t WriteBody(char* data, size_t, size_t size, void* user) {
-  auto* sink = static_cast<BodySink*>(user);
-  if (sink->text.size() + size > HttpPost::kMaxReplyBytes) {
-    sink->too_big = true;
-    return 0;  // aborts the transfer
-  }
-  sink->Add(data, size);
-  return size;
-}
 
 // A request body handed to libcurl piece by piece, with no way back to its
 // start: libcurl sends a request again, unasked, when a reused connection
@@ -68,17 +30,6 @@ size_t ReadBody(char* buffer, size_t size, size_t count, void* user) {
   source->data += n;
   source->left -= n;
   return n;
-}
-
-curl_slist* AddHeaderLines(curl_slist* list, std::string_view text) {
-  while (!text.empty()) {
-    auto end = text.find_first_of("\r\n");
-    std::string line(text.substr(0, end));
-    if (!line.empty()) list = curl_slist_append(list, line.c_str());
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
-  return list;
 }
 
 }  // namespace
@@ -123,29 +74,17 @@ HttpResult HttpPost::Request(std::string_view verb, std::string_view path, std::
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(source.left));
     if (method != "POST") curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
   }
-  curl_slist* headers = nullptr;
-  headers = curl_slist_append(headers, type == BodyType::Json ? "Content-Type: application/json"
-                                                              : "Content-Type: application/x-www-form-urlencoded");
-  headers = curl_slist_append(headers, "accept: application/json");
-  headers = curl_slist_append(headers, "Expect:");  // no 100-continue round trip
-  headers = AddHeaderLines(headers, extra_headers);
+  curl_slist* headers = detail::RequestHeaders(type, extra_headers);
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
 
-  BodySink sink;
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
+  detail::BodySink sink;
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, detail::WriteBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
   bool stopped = false;
   const CURLcode rc = detail::Perform(static_cast<CURLM*>(multi_), curl, stopped);
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
   curl_slist_free_all(headers);
-  HttpResult result;
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.status);
-  result.outcome = detail::Classify(rc, stopped, result.status != 0);
-  if (sink.too_big) result.outcome = TransferOutcome::TooLarge;
-  // A reply cut off by a limit or by Cancel is no reply: half a JSON text
-  // must never be read as one.
-  if (result.complete()) result.body = std::move(sink.text);
-  return result;
+  return detail::Finish(curl, rc, stopped, sink);
 }
 
 std::string BearerHeader() { return "Authorization: Bearer " + State().token + "\r\n\r\n"; }

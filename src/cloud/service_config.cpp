@@ -1,7 +1,5 @@
 #include "cloud/service_config.h"
 
-#include <cstdlib>
-
 #ifndef ORVELLE_SERVICE_HOST_NAME
 #define ORVELLE_SERVICE_HOST_NAME "api.orvelle-tessaro.com"
 #endif
@@ -67,12 +65,6 @@ bool OverrideService(const std::string& host_port, const std::string& ca_file) {
   if (!ca_file.empty()) next.ca_file = ca_file;
   Service() = next;
   return true;
-}
-
-bool OverrideServiceFromEnvironment() {
-  const char* host = std::getenv("ORVELLE_SERVICE");
-  const char* ca = std::getenv("ORVELLE_CA_FILE");
-  return OverrideService(host ? host : "", ca ? ca : "");
 }
 
 std::string ServiceOrigin() {

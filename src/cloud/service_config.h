@@ -1,6 +1,7 @@
 // Where the cloud service lives. The host is fixed when the program is built;
 // a local service (orvelle-cloudsim, tests) replaces host, port and CA at run
-// time through an explicit option or the environment, never silently.
+// time through an explicit option or the environment (app/environment.h),
+// never silently.
 #pragma once
 
 #include <string>
@@ -29,9 +30,6 @@ ServiceConfig& Service();
 // Empty texts leave the current values. False, with nothing changed, when the
 // override is malformed (empty host, port not 1..65535).
 bool OverrideService(const std::string& host_port, const std::string& ca_file);
-
-// The same from ORVELLE_SERVICE and ORVELLE_CA_FILE; false on a malformed value.
-bool OverrideServiceFromEnvironment();
 
 // "https://host:port" of the configured service (IPv6 literals bracketed).
 std::string ServiceOrigin();

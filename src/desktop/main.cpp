@@ -14,9 +14,11 @@
 #include <cstring>
 #include <string>
 
+#include "account/sign_in.h"
 #include "account/social_sign_in.h"
 #include "app/app_state.h"
 #include "app/dialogs.h"
+#include "app/environment.h"
 #include "app/page_folder.h"
 #include "app/settings.h"
 #include "app/stop_request.h"
@@ -43,11 +45,6 @@ struct Options {
   std::string service, ca_file, device, email, password, tour;
 };
 
-std::string Env(const char* name) {
-  const char* v = g_getenv(name);
-  return v ? v : "";
-}
-
 void PrintUsage(FILE* to) {
   std::fprintf(to,
                "usage: orvelle-pc-tool [--service HOST[:PORT]] [--ca-file FILE] [--device PATH]\n"
@@ -62,10 +59,12 @@ bool WantsHelp(int argc, char** argv) {
 }
 
 bool ParseOptions(int argc, char** argv, Options& opt) {
-  opt.service = Env("ORVELLE_SERVICE");
-  opt.ca_file = Env("ORVELLE_CA_FILE");
-  opt.device = Env("ORVELLE_DEVICE");
-  opt.password = Env("ORVELLE_PASSWORD");
+  // The e-mail is typed into the sign-in dialog or given with --email.
+  const orv::ProgramEnvironment& environment = orv::Environment();
+  opt.service = environment.service;
+  opt.ca_file = environment.ca_file;
+  opt.device = environment.device;
+  opt.password = environment.password;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     std::string* target = a == "--service"    ? &opt.service
@@ -129,13 +128,8 @@ int main(int argc, char** argv) {
     if (orv::gtk::RunPageDialog(login) == 0) return 0;
   }
   if (orv::StopRequested()) return orv::gtk::StopExitStatus();
-  if (!orv::ReadingSavedCopy()) {
-    // Signed in: the account's copy is written through from now on. A copy
-    // that could not be opened is told of once; the service works as ever.
-    const orv::AppState& s = orv::State();
-    if (std::string key = orv::OpenSavedCopyOnline({s.email, s.user_id, s.display_name}); !key.empty())
-      orv::ShowMessage(orv::Tr(key));
-  }
+  // Signed in: the account's copy is written through from now on.
+  if (!orv::ReadingSavedCopy()) orv::OpenCopyOfSignedIn();
 
   orv::gtk::MainFrame frame;
   if (!frame.Create(orv::PagePath("main.htm"))) return 0;

@@ -10,6 +10,7 @@
 #include "cloud/json_read.h"
 #include "cloud/reply_check.h"
 #include "divelog/dive_log.h"
+#include "logbook/data_source.h"
 #include "logbook/write_through.h"
 
 namespace orv {
@@ -27,39 +28,22 @@ std::optional<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id,
                                     std::string* failure_key) {
   std::string ignored;
   std::string& key = failure_key ? *failure_key : ignored;
-  key.clear();
   WaitPurpose purpose(KeyOf(Msg::BusyDive));
-  const Endpoint endpoint = DiveLogEndpoint(divelog_id);
-  std::string body;
-  if (ReadingSavedCopy()) {
-    Result<std::string> saved = SavedReply(endpoint);
-    if (!saved) {
-      key = saved.failure().key();
-      ShowInMessage(main_window, key);
-      return std::nullopt;
-    }
-    body = std::move(*saved);
-  } else if (!http.Connect()) {
-    key = ConnectFailure(CallKind::DiveLogDetail).key();
+  SourceReply reply = AskSource(DiveLogEndpoint(divelog_id), RequestOn(http), {CallKind::DiveLogDetail});
+  key = reply.key();
+  if (reply.step == SourceStep::NotConnected) {
     ShowMessage(Tr(key));
     return std::nullopt;
-  } else {
-    DiverRequestScope diver;
-    body = Send(http, endpoint).body;
   }
-  Reply reply = ReplyCheck(body, CallKind::DiveLogDetail);
-  if (reply.ok() && !JsonMember(*reply, "divelog").isObject()) reply = Msg::DataError;
   if (!reply.ok()) {
-    key = reply.failure().key();
     ShowInMessage(main_window, key);
     return std::nullopt;
   }
   // The screen's last failure is over once a request of it succeeds.
   if (main_window) FindById(main_window, "message").SetText("");
-  SaveReply(endpoint, *reply);
   // Moved out of the reply, not copied: a long profile is a large tree.
   Json::Value log;
-  log.swap((*reply)["divelog"]);
+  log.swap(reply.value["divelog"]);
   return log;
 }
 

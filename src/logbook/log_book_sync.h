@@ -1,17 +1,15 @@
 // Saving the whole log book: the statistics, then every month from this one
-// back, its dive days' lists and their dive records, one request at a time,
-// each month committed as one batch. A later sync asks every month again but
+// back, its dive days' lists and their dive records, up to four requests in
+// flight on kept connections, each month committed as one batch, whole and
+// in the walk's order, so a sync killed at any moment leaves every month
+// before the one it was on complete. A later sync asks every month again but
 // asks for a day list only when it is not saved or the month's summary counts
 // another number of dives for its day, and for a dive record only when it is
 // not saved or its day-list row changed.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string>
-
-#include "app/cancellable.h"
-#include "app/failure.h"
 
 #include "app/cancellable.h"
 #include "app/failure.h"
@@ -44,7 +42,7 @@ struct SyncOptions {
   // Cancelled: end at once, the request in flight cut off (it is also the
   // operation every request of the sync belongs to).
   Cancellable* stop = nullptr;
-  bool yield_to_diver = false;  // wait for the diver's own requests
+  bool yield_to_diver = false;  // send nothing while a request of the diver runs
 };
 
 struct SyncResult {

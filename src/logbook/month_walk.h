@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -24,6 +26,19 @@ struct WalkDive {
   std::string id;
   std::string list_row;  // the day list's row for the dive, compact JSON
 };
+
+// The parts of a month the walk and the sync read alike.
+// The dive days of a month summary, date (YYYYMMDD) -> the day's scuba and
+// freedive count; dates of other months and days without dives are left
+// out, a date listed twice or out of order is one day. `count`: the month's
+// dives.
+std::map<int64_t, int64_t> DiveDays(const Json::Value& summary, int64_t year, int month, int64_t& count);
+// A day list saved before that still holds: one counting as many dives as
+// the summary counts for its day. Otherwise (a dive uploaded or removed
+// since, perhaps after the month itself was saved again) it is asked again.
+std::optional<Json::Value> StillSavedDay(const SavedCopy* copy, const Endpoint& day, int64_t dives);
+// The dives of a day list's `response` into `dives`, each id once per `seen`.
+void AddListedDives(const Json::Value& day_response, std::set<std::string>& seen, std::vector<WalkDive>& dives);
 
 class MonthWalk {
  public:
@@ -50,7 +65,6 @@ class MonthWalk {
  private:
   Reply Get(const Endpoint& endpoint, bool detail, const std::string& list_row = {});
   HttpPost http_;
-  bool connected_ = false;
   bool yield_ = false;
   SavedBatch batch_;
   std::set<std::string> seen_;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/failure.h"
+#include "cloud/endpoints.h"  // SavedItem: what one saved reply stands for
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -29,13 +30,6 @@ namespace orv {
 // Bumped whenever the tables change; a copy written by a newer program is
 // refused, never rewritten.
 inline constexpr int kSavedCopySchema = 1;
-
-// What one saved reply stands for.
-enum class SavedKind { Month, Day, Dive, Statistics };
-struct SavedItem {
-  SavedKind kind = SavedKind::Month;
-  std::string key;  // "YYYYMM", "YYYYMMDD", the dive log id, or the user id
-};
 
 struct SavedWrite {
   SavedItem item;

@@ -34,41 +34,6 @@ void Install(std::unique_ptr<SavedCopy> copy, bool reading) {
   reading_copy = reading && active_copy;
 }
 
-bool AllDigits(const std::string& text) {
-  if (text.empty()) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-std::optional<std::string> PercentDecode(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      out += text[i];
-      continue;
-    }
-    if (i + 2 >= text.size() || HexValue(text[i + 1]) < 0 || HexValue(text[i + 2]) < 0) return std::nullopt;
-    out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
-    i += 2;
-  }
-  return out;
-}
-
-bool StartsWith(const std::string& text, const char* prefix, std::string& rest) {
-  const std::string p(prefix);
-  if (text.compare(0, p.size(), p) != 0) return false;
-  rest = text.substr(p.size());
-  return true;
-}
-
 }  // namespace
 
 std::string OpenSavedCopyOnline(const SavedAccount& account) {
@@ -110,33 +75,7 @@ std::shared_ptr<SavedCopy> ActiveSavedCopy() {
   return active_copy;
 }
 
-std::optional<SavedItem> SavedItemOf(const Endpoint& endpoint) {
-  if (endpoint.verb != "GET") return std::nullopt;
-  const std::string& path = endpoint.path;
-  std::string rest;
-  // Each form is rebuilt from what was read and compared with the request,
-  // so only the program's own paths are recognised, never a look-alike.
-  if (StartsWith(path, "api/v1/divelogs/calendar/month?year_month=", rest) && rest.size() >= 6 && AllDigits(rest)) {
-    const int64_t v = std::stoll(rest.substr(rest.size() > 12 ? rest.size() - 12 : 0));
-    if (CalendarMonthEndpoint(static_cast<int>(v / 100), static_cast<int>(v % 100)).path == path)
-      return SavedItem{SavedKind::Month, rest};
-  } else if (StartsWith(path, "api/v1/divelogs/calendar/date?year_month_date=", rest) && rest.size() >= 8 &&
-             AllDigits(rest)) {
-    const int64_t v = std::stoll(rest.substr(rest.size() > 14 ? rest.size() - 14 : 0));
-    if (CalendarDateEndpoint(static_cast<int>(v / 10000), static_cast<int>(v / 100 % 100), static_cast<int>(v % 100))
-            .path == path)
-      return SavedItem{SavedKind::Day, rest};
-  } else if (StartsWith(path, "api/v1/divelogs/divelog/", rest)) {
-    if (std::optional<std::string> id = PercentDecode(rest); id && !id->empty() && DiveLogEndpoint(*id).path == path)
-      return SavedItem{SavedKind::Dive, *id};
-  } else if (StartsWith(path, "api/v1/users/", rest) && rest.size() > 11 &&
-             rest.compare(rest.size() - 11, 11, "/statistics") == 0) {
-    if (std::optional<std::string> id = PercentDecode(rest.substr(0, rest.size() - 11));
-        id && StatisticsEndpoint(*id).path == path)
-      return SavedItem{SavedKind::Statistics, *id};
-  }
-  return std::nullopt;
-}
+std::optional<SavedItem> SavedItemOf(const Endpoint& endpoint) { return endpoint.saved; }
 
 std::string CompactJson(const Json::Value& value) {
   // One writer per thread: building one costs more than writing a day list.
@@ -204,6 +143,11 @@ DiverRequestScope::~DiverRequestScope() {
     --diver_requests;
   }
   diver_done.notify_all();
+}
+
+bool DiverRequestRunning() {
+  std::lock_guard<std::mutex> lock(diver_mutex);
+  return diver_requests > 0;
 }
 
 void WaitForDiverRequests() {

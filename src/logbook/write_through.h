@@ -32,8 +32,8 @@ bool ReadingSavedCopy();
 // The open copy (shared with whoever holds it), or null.
 std::shared_ptr<SavedCopy> ActiveSavedCopy();
 
-// Which saved item a request stands for: the month, day, dive log and
-// statistics GETs; nothing for every other request.
+// Which saved item a request stands for, as its endpoint says: the month,
+// day, dive log and statistics GETs; nothing for every other request.
 std::optional<SavedItem> SavedItemOf(const Endpoint& endpoint);
 // The write a successful reply to `endpoint` makes; nothing when the copy
 // does not hold it (or a dive log reply carries no record).
@@ -64,5 +64,7 @@ class DiverRequestScope {
 };
 // Returns once no diver's request is running (or at once when none is).
 void WaitForDiverRequests();
+// Whether a diver's request is running now.
+bool DiverRequestRunning();
 
 }  // namespace orv

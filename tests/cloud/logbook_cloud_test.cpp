@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -17,6 +19,7 @@
 #include "account/sign_in.h"
 #include "app/app_state.h"
 #include "app/cancellable.h"
+#include "app/stop_request.h"
 #include "cli_runner.h"
 #include "cloud/http_post.h"
 #include "cloud/json_read.h"
@@ -51,6 +54,25 @@ std::pair<std::string, int> Inspect(const std::string& path) {
   }
   sqlite3_close(db);
   return result;
+}
+
+// Every saved reply of the copy, the times they were fetched left out.
+std::string Contents(const std::string& path) {
+  sqlite3* db = nullptr;
+  std::string text;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+    for (const char* sql :
+         {"SELECT year_month, response FROM months ORDER BY 1", "SELECT date, response FROM days ORDER BY 1",
+          "SELECT divelog_id, record || list_row FROM dives ORDER BY 1",
+          "SELECT user_id, response FROM statistics ORDER BY 1"}) {
+      sqlite3_stmt* s = nullptr;
+      sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
+      while (s && sqlite3_step(s) == SQLITE_ROW)
+        for (int column : {0, 1}) text.append(reinterpret_cast<const char*>(sqlite3_column_text(s, column))) += '\n';
+      sqlite3_finalize(s);
+    }
+  sqlite3_close(db);
+  return text;
 }
 
 std::string Slurp(const std::string& path) { return test::SlurpFile(path); }
@@ -218,22 +240,70 @@ TEST_F(LogBookCloudTest, OfflineSaysWhatIsMissingAndOnlineFailuresPointToIt) {
 }
 
 TEST_F(LogBookCloudTest, KilledSyncLeavesACopyThatOpensAndTheNextCompletes) {
+  ASSERT_EQ(Cli("sync --from 2023-11").exit_code, 0);
+  const std::string clean = Contents(CopyPath());
   std::mt19937 random(std::random_device{}());
   for (int run = 0; run < 4; ++run) {
     fs::remove_all(home_ + "/data");
-    const int delay_ms = 60 + static_cast<int>(random() % 300);
+    const int delay_ms = 30 + static_cast<int>(random() % 300);
     SCOPED_TRACE("killed after " + std::to_string(delay_ms) + " ms");
+    // One record held unanswered, so the kill always comes mid-sync.
+    server_->SetFault("divelog/d000040", "stall");
     const pid_t pid = StartSync("--from 2023-11");
     usleep(delay_ms * 1000);
     kill(pid, SIGKILL);
     Wait(pid);
+    server_->SetFault("divelog/d000040", "none");
     // Killed before its first commit the file may hold no tables yet; it
     // still opens clean.
+    const int committed = CopyPath().empty() ? 0 : std::max(0, Inspect(CopyPath()).second);
     if (!CopyPath().empty()) EXPECT_EQ(Inspect(CopyPath()).first, "ok");
+    EXPECT_LT(committed, 80);
+    usleep(50000);  // what the killed run had sent has reached the service
+    const int before = server_->Hits("divelog");
     test::CliResult again = Cli("sync --from 2023-11");
     EXPECT_EQ(again.exit_code, 0) << again.err;
+    // Every record committed before the kill is kept, none asked for twice,
+    // and the copy ends as one synced without a break.
+    EXPECT_EQ(server_->Hits("divelog") - before, 80 - committed);
     EXPECT_EQ(Inspect(CopyPath()), std::make_pair(std::string("ok"), 80));
+    EXPECT_EQ(Contents(CopyPath()), clean);
   }
+}
+
+TEST_F(LogBookCloudTest, AStopDuringASyncEndsItWithinASecond) {
+  setenv("XDG_DATA_HOME", (home_ + "/data").c_str(), 1);
+  // One record held unanswered: the sync cannot finish by itself.
+  server_->SetFault("divelog/d000040", "stall");
+  for (const int signal_number : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signal_number);
+    ClearStopRequest();
+    fs::remove_all(home_ + "/data");
+    ASSERT_EQ(SignInAndOpenCopy(sim::kDemoEmail, sim::kDemoPassword), "");
+    const int before = server_->Hits("divelog");
+    StopSignalScope signals;
+    std::chrono::steady_clock::time_point sent;
+    std::thread stopper([&] {
+      for (int i = 0; i < 50 && server_->Hits("divelog") - before < 40; ++i) usleep(20000);
+      sent = std::chrono::steady_clock::now();
+      kill(getpid(), signal_number);
+    });
+    SyncOptions options;
+    options.has_from = true;
+    options.from_year = 2023;
+    options.from_month = 11;
+    const SyncResult result = SyncLogBook(options);
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+    stopper.join();
+    EXPECT_EQ(result.failure.key(), "SYNC_STOPPED");
+    EXPECT_LT(took, 1.0);
+    // The months before the held record are whole in the copy.
+    EXPECT_GT(result.counts.dives_fetched, 0);
+    CloseSavedCopy();
+    EXPECT_EQ(Inspect(CopyPath()).first, "ok");
+  }
+  ClearStopRequest();
+  server_->SetFault("divelog/d000040", "none");
 }
 
 TEST_F(LogBookCloudTest, DamagedNewerFullAndSharedCopies) {

@@ -11,6 +11,7 @@
 
 #include "cloud/reply_check.h"
 #include "logbook/copy_place.h"
+#include "logbook/data_source.h"
 #include "logbook/saved_copy.h"
 #include "logbook/write_through.h"
 
@@ -122,6 +123,31 @@ TEST_F(SavedCopyTest, BatchRoundTripsAndOfflineAnswersAsTheService) {
   EXPECT_EQ(SavedReply(CalendarMonthEndpoint(2020, 9)).key(), "NOT_SAVED_MONTH");
   EXPECT_EQ(OpenSavedCopyOffline("nobody@x", account), "NO_SAVED_COPY");
   EXPECT_FALSE(fs::exists(SavedCopyPath("nobody@x")));
+}
+
+TEST_F(SavedCopyTest, OnlyRepliesThatPassTheirCheckAreKept) {
+  ASSERT_EQ(OpenSavedCopyOnline({"diver@x", "u1", "Diver"}), "");
+  const std::string ok = R"({"code":"0000000","response":)";
+  struct Case {
+    Endpoint endpoint;
+    std::string body;
+    std::string key;  // empty: answered and kept
+  } cases[] = {
+      {DiveLogEndpoint("d1"), ok + R"({"divelog":{"divelog_id":"d1"}}})", ""},
+      // A dive reply without its record is the service refusing it.
+      {DiveLogEndpoint("d2"), ok + "{}}", "DATA_ERROR"},
+      {DiveLogEndpoint("d3"), ok + R"({"divelog":[1]}})", "DATA_ERROR"},
+      {CalendarMonthEndpoint(2020, 9), ok + "{}}", ""},
+      {CalendarDateEndpoint(2020, 9, 1), R"({"code":"0000001"})", "DATA_ERROR"},
+      {StatisticsEndpoint("u1"), "", "HOST_NOT_CONN"},
+  };
+  std::shared_ptr<SavedCopy> copy = ActiveSavedCopy();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.endpoint.path);
+    SourceRequest how(c.endpoint.saved->kind == SavedKind::Dive ? CallKind::DiveLogDetail : CallKind::Standard);
+    EXPECT_EQ(TakeReply(c.endpoint, c.body, how).key(), c.key);
+    EXPECT_EQ(copy->Read(*c.endpoint.saved).has_value(), c.key.empty());
+  }
 }
 
 TEST_F(SavedCopyTest, DamagedNewerAndUnwritableFiles) {

@@ -57,15 +57,20 @@ int64_t LocalSeconds(int year, int month, int day, int hour, int minute) {
   return duration_cast<seconds>(date.time_since_epoch() + hours(hour) + minutes(minute)).count();
 }
 
-}  // namespace
-
-bool SeedBenchLogs(SimDb& db, int year, int month) {
+// The demo diver's first dive, the model every generated dive is made from.
+bool DemoBase(SimDb& db, Json::Value& base) {
   std::vector<StoredLog> demo = db.AllLogs(kDemoUserId);
-  Json::Value base;
   Json::CharReaderBuilder reader;
   std::string errors;
   std::istringstream text(demo.empty() ? std::string("{}") : demo.front().json);
-  if (!Json::parseFromStream(reader, text, &base, &errors)) return false;
+  return Json::parseFromStream(reader, text, &base, &errors);
+}
+
+}  // namespace
+
+bool SeedBenchLogs(SimDb& db, int year, int month) {
+  Json::Value base;
+  if (!DemoBase(db, base)) return false;
   if (!db.Exec("BEGIN")) return false;
   bool ok = true;
   auto put = [&](const char* id, int64_t local, int samples, int events) {
@@ -80,6 +85,25 @@ bool SeedBenchLogs(SimDb& db, int year, int month) {
   }
   put("b010000", LocalSeconds(year, month, 11, 9, 0), 10000, 50);
   put("b100000", LocalSeconds(year, month, 12, 9, 0), 100000, 50);
+  return db.Exec(ok ? "COMMIT" : "ROLLBACK") && ok;
+}
+
+bool SeedGeneratedDives(SimDb& db, int count, int last_year, int last_month) {
+  Json::Value base;
+  if (!DemoBase(db, base)) return false;
+  if (!db.Exec("BEGIN")) return false;
+  bool ok = true;
+  int year = last_year, month = last_month;
+  for (int i = 0; ok && i < count; ++i) {
+    // Four dives on each of two days a month, month after month back.
+    const int in_month = i % 8;
+    if (i > 0 && in_month == 0 && --month == 0) month = 12, --year;
+    char id[16];
+    std::snprintf(id, sizeof id, "g%06d", i + 1);
+    const int64_t local = LocalSeconds(year, month, in_month < 4 ? 5 : 20, 8 + 2 * (in_month % 4), 0);
+    const std::string json = Variant(base, id, local, 300, 2);
+    ok = db.PutLog({id, kDemoUserId, local + base["timezone"].asInt() * 60, base["timezone"].asInt(), "scuba", json});
+  }
   return db.Exec(ok ? "COMMIT" : "ROLLBACK") && ok;
 }
 

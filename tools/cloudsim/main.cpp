@@ -3,6 +3,7 @@
 //   orvelle-cloudsim --port N --data DIR [--seed-month YYYY-MM] [--fault ENDPOINT=MODE]...
 //                    [--tile-port M]
 //                    [--bench-seed YYYY-MM]   (adds the benchmark month, see SeedBenchLogs)
+//                    [--seed-dives N]         (adds N generated dives before the demo's, see SeedGeneratedDives)
 //
 // On first start DIR receives ca.pem (the CA clients trust), the server
 // certificate and sim.db (seeded demo account and catalogue). Prints
@@ -39,13 +40,14 @@ struct Args {
   std::string data;
   int seed_year = 0, seed_month = 0;
   int bench_year = 0, bench_month = 0;
+  int seed_dives = 0;
   std::vector<std::pair<std::string, orv::sim::Fault>> faults;
   bool help = false;
 };
 
 void PrintUsage(std::ostream& out) {
   out << "usage: orvelle-cloudsim --port N --data DIR [--seed-month YYYY-MM] [--fault ENDPOINT=MODE]...\n"
-         "                        [--tile-port M] [--bench-seed YYYY-MM]\n";
+         "                        [--tile-port M] [--bench-seed YYYY-MM] [--seed-dives N]\n";
 }
 
 int Usage(const char* why) {
@@ -74,6 +76,11 @@ bool ParseArgs(int argc, char** argv, Args& a, std::string& why) {
       if (std::sscanf(v.c_str(), "%4d-%2d", &a.bench_year, &a.bench_month) != 2 || a.bench_month < 1 ||
           a.bench_month > 12)
         return why = "bad --bench-seed " + v, false;
+    } else if (opt == "--seed-dives") {
+      char* end = nullptr;
+      const long n = std::strtol(v.c_str(), &end, 10);
+      if (*end || n < 0 || n > 1000000) return why = "bad --seed-dives " + v, false;
+      a.seed_dives = static_cast<int>(n);
     } else if (opt == "--fault") {
       auto eq = v.find('=');
       auto fault = orv::sim::ParseFault(eq == std::string::npos ? "" : v.substr(eq + 1));
@@ -145,6 +152,18 @@ int main(int argc, char** argv) {
     std::cerr << "orvelle-cloudsim: seeding the benchmark month failed\n";
     return 1;
   }
+  if (args.seed_dives > 0) {
+    // Before the demo diver's eight months, clear of them.
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    int year = tm.tm_year + 1900, month = tm.tm_mon + 1 - 9;
+    if (month < 1) month += 12, --year;
+    if (!orv::sim::SeedGeneratedDives(db, args.seed_dives, year, month)) {
+      std::cerr << "orvelle-cloudsim: seeding the generated dives failed\n";
+      return 1;
+    }
+  }
   orv::sim::Service service(db);
   for (const auto& [endpoint, fault] : args.faults) service.SetFault(endpoint, fault);
   httplib::SSLServer server(identity.cert, identity.key);
@@ -160,9 +179,12 @@ int main(int argc, char** argv) {
     request.body = req.body;
     for (const auto& [key, value] : req.headers) request.headers.emplace_back(key, value);
     orv::sim::SimReply reply = service.Dispatch(std::move(request));
-    // A stalled endpoint holds the connection without a byte until shutdown.
+    // A stalled endpoint holds the connection without a byte until shutdown
+    // or until its switch is cleared: each held request holds one of the
+    // server's few threads, which the next tests need back.
     auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(10);
-    while (reply.stall && !stopping && std::chrono::steady_clock::now() < deadline)
+    while (reply.stall && !stopping && std::chrono::steady_clock::now() < deadline &&
+           (reply.stall_fault.empty() || service.Stalls(reply.stall_fault)))
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const char* type = reply.content_type.empty() ? "text/plain" : reply.content_type.c_str();
     if (reply.drop) {
@@ -219,6 +241,10 @@ int main(int argc, char** argv) {
     res.set_content(reply.body, type);
   };
   server.set_tcp_nodelay(true);  // replies go out at once, not after a delayed ACK
+  // A client keeps its connections for a whole sync; the library's default
+  // closes one after five requests, a new handshake each time. (The library
+  // speaks HTTP/1.1 only: a client that asks for HTTP/2 gets 1.1 here.)
+  server.set_keep_alive_max_count(100000);
   server.Get(".*", handle);
   server.Post(".*", handle);
   server.Patch(".*", handle);

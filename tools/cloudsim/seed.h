@@ -26,4 +26,10 @@ bool SeedDemoLogs(SimDb& db, const std::string& user_id, int last_year, int last
 // Replaces the same dives when run again.
 bool SeedBenchLogs(SimDb& db, int year, int month);
 
+// Adds `count` generated dives of the demo diver (ids "g000001" on, 300
+// samples each), four a day on the 5th and the 20th of every month from
+// last_year/last_month back: a log book of any size for the sync's
+// benchmark. Replaces the same dives when run again.
+bool SeedGeneratedDives(SimDb& db, int count, int last_year, int last_month);
+
 }  // namespace orv::sim

@@ -119,6 +119,12 @@ void Service::SetFault(const std::string& endpoint, Fault fault) {
     faults_[endpoint] = fault;
 }
 
+bool Service::Stalls(const std::string& endpoint) {
+  std::lock_guard lock(mutex_);
+  auto it = faults_.find(endpoint);
+  return it != faults_.end() && it->second == Fault::Stall;
+}
+
 Json::Value Service::LastRequest() {
   std::lock_guard lock(mutex_);
   return last_request_;
@@ -251,7 +257,11 @@ SimReply Service::Dispatch(SimRequest request) {
         slow.trickle = true;
         return slow;
       }
-      if (fault != faults_.end()) return Apply(fault->second);
+      if (fault != faults_.end()) {
+        SimReply reply = Apply(fault->second);
+        if (reply.stall) reply.stall_fault = fault->first;
+        return reply;
+      }
     }
     return route.handler(*this, request, args);
   }

@@ -34,8 +34,9 @@ struct SimReply {
   int status = 200;
   std::string content_type = "application/json";
   std::string body;
-  bool stall = false;    // the server must not answer at all
-  bool trickle = false;  // the body goes out one byte every 0.9 s
+  bool stall = false;         // the server must not answer at all
+  std::string stall_fault{};  // the switch that stalls it: the stall ends when it is cleared
+  bool trickle = false;       // the body goes out one byte every 0.9 s
   // The connection is closed once the request has been read, without a byte
   // of answer (a keep-alive connection the server gave up on).
   bool drop = false;
@@ -75,6 +76,8 @@ class Service {
 
   SimReply Dispatch(SimRequest request);
   void SetFault(const std::string& endpoint, Fault fault);
+  // Whether the switch `endpoint` still stalls its requests.
+  bool Stalls(const std::string& endpoint);
   void AddRoute(Route route) { routes_.push_back(std::move(route)); }
 
   // Helpers for handlers.
