@@ -1,6 +1,5 @@
 #include "export/log_book_walk.h"
 
-#include <algorithm>
 #include <ctime>
 #include <set>
 
@@ -23,13 +22,13 @@ namespace {
 
 bool ServiceUnreachable(const std::string& key) { return key == "HOST_NOT_CONN" || key == "NO_INTERNET"; }
 
-// Offline, a record the saved copy lacks would make a file that silently
-// misses dives: the walk stops and names what is missing.
-bool NotSaved(const std::string& key) { return key.rfind("NOT_SAVED_", 0) == 0; }
+// Offline, a record the saved copy lacks (or holds on a damaged page) would
+// make a file that silently misses dives: the walk stops and names it.
+bool NotSaved(const std::string& key) { return key.rfind("NOT_SAVED_", 0) == 0 || key == "SAVED_COPY_BROKEN"; }
 
 class Walk {
  public:
-  Walk(const MonthRange& range, ExportProgress* progress) : progress_(progress) {
+  Walk(const MonthRange& range, const TakeDive& take, ExportProgress* progress) : take_(take), progress_(progress) {
     counts_.months_total = range.Count();
   }
 
@@ -71,15 +70,18 @@ class Walk {
       if (unreachable_in_row_ >= kUnreachableInRow) return reply.key;
     } else {
       unreachable_in_row_ = 0;
-      book.dives.push_back(MakeExportDive(JsonMember(reply.response, "divelog")));
+      ExportDive read = MakeExportDive(JsonMember(reply.response, "divelog"));
       // The record is the authority on its id; the list only pointed to it.
-      if (book.dives.back().id.empty()) book.dives.back().id = dive.id;
+      if (read.id.empty()) read.id = dive.id;
+      if (!take_(read)) return "EXPORT_WRITE_ERROR";
+      ++book.dives;
       ++counts_.dives_done;
     }
     Report();
     return {};
   }
 
+  const TakeDive& take_;
   ExportProgress* progress_;
   ExportCounts counts_;
   MonthWalk walk_;
@@ -90,9 +92,9 @@ class Walk {
 
 }  // namespace
 
-LogBook WalkLogBook(const MonthRange& range, ExportProgress* progress) {
+LogBook WalkLogBook(const MonthRange& range, const TakeDive& take, ExportProgress* progress) {
   LogBook book;
-  Walk walk(range, progress);
+  Walk walk(range, take, progress);
   walk.Report();
   int64_t year = range.from_year;
   int month = range.from_month;
@@ -110,8 +112,6 @@ LogBook WalkLogBook(const MonthRange& range, ExportProgress* progress) {
       return book;
     }
   }
-  std::stable_sort(book.dives.begin(), book.dives.end(),
-                   [](const ExportDive& a, const ExportDive& b) { return a.LocalStart() < b.LocalStart(); });
   return book;
 }
 

@@ -72,8 +72,9 @@ devsim::DeviceDive MakeDive(Random& rng, int mode, int samples, const Site& site
   else if (mode == 1)
     corners = {{0, 0}, {t * 0.05, depth}, {t * 0.5, depth * 0.8}, {t * 0.9, 4}, {t, 0}};
   else
-    corners = {{0, 0}, {t * 0.1, depth}, {t * 0.4, depth * 0.95}, {t * 0.65, depth * 0.55},
-               {t * 0.85, 5}, {t * 0.95, 5}, {t, 0}};
+    corners = {
+        {0, 0}, {t * 0.1, depth}, {t * 0.4, depth * 0.95}, {t * 0.65, depth * 0.55}, {t * 0.85, 5}, {t * 0.95, 5},
+        {t, 0}};
   devsim::DeviceDive d = devsim::ShapeDive(static_cast<uint8_t>(mode), interval, corners, site.water_c);
   d.water = site.fresh ? 1 : 0;
   d.air_temp_dc = static_cast<int16_t>((site.water_c + rng.Between(-2, 4)) * 10);

@@ -138,14 +138,14 @@ namespace {
 DeviceDive Scuba(double depth, int minutes, double surface_c) {
   const double t = minutes * 60.0;
   return ShapeDive(0, 10,
-               {{0, 0},
-                {depth / 15 * 60, depth},
-                {t * 0.4, depth * 0.95},
-                {t * 0.65, depth * 0.55},
-                {t - 240, 5},
-                {t - 60, 5},
-                {t, 0}},
-               surface_c);
+                   {{0, 0},
+                    {depth / 15 * 60, depth},
+                    {t * 0.4, depth * 0.95},
+                    {t * 0.65, depth * 0.55},
+                    {t - 240, 5},
+                    {t - 60, 5},
+                    {t, 0}},
+                   surface_c);
 }
 
 }  // namespace
