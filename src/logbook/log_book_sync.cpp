@@ -98,6 +98,9 @@ SyncResult SyncLogBook(const SyncOptions& options, SyncProgress* progress) {
   Sync sync(options, progress, copy);
   SyncResult result;
   result.key = sync.Run();
+  // The opening reads no more than the header; the sync is where a damaged
+  // page is looked for, with the service at hand to fill a fresh copy.
+  if (result.key.empty()) result.key = copy->CheckWhole();
   result.counts = sync.counts();
   return result;
 }

@@ -191,7 +191,7 @@ SavedAnswer SavedReply(const Endpoint& endpoint) {
   if (!item) return {std::nullopt, "NEEDS_SERVICE"};
   std::shared_ptr<SavedCopy> copy = ActiveSavedCopy();
   std::optional<std::string> json = copy ? copy->Read(*item) : std::nullopt;
-  if (!json) return {std::nullopt, NotSavedKey(item->kind)};
+  if (!json) return {std::nullopt, copy && copy->damaged() ? "SAVED_COPY_BROKEN" : NotSavedKey(item->kind)};
   const std::string response = item->kind == SavedKind::Dive ? "{\"divelog\":" + *json + "}" : *json;
   return {"{\"code\":\"0000000\",\"response\":" + response + "}", {}};
 }
