@@ -4,7 +4,7 @@
 #include "app/row_markup.h"
 #include "cloud/json_read.h"
 #include "divelog/dive_values.h"
-#include "divelog/units.h"
+#include "values/units.h"
 
 namespace orv {
 

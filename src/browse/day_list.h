@@ -8,7 +8,7 @@
 #include <json/value.h>
 
 #include "browse/browse_service.h"
-#include "divelog/civil_date.h"
+#include "values/civil_date.h"
 
 namespace orv {
 

@@ -13,6 +13,7 @@
 #include "browse/history_func.h"
 #include "cli/cli.h"
 #include "cli/service_session.h"
+#include "values/months.h"
 
 namespace orv::cli {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "export/export_dive.h"
-#include "logbook/month_summary.h"
+#include "values/months.h"
 
 namespace orv {
 
