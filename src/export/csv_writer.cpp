@@ -1,8 +1,8 @@
 #include "export/csv_writer.h"
 
+#include "export/uddf_writer.h"
 #include "values/units.h"
 #include "values/value_text.h"
-#include "export/uddf_writer.h"
 
 namespace orv {
 

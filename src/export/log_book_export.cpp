@@ -6,9 +6,9 @@
 #include "app/app_state.h"
 #include "app/safe_file.h"
 #include "app/string_table.h"
-#include "values/value_text.h"
 #include "export/csv_writer.h"
 #include "export/dive_spool.h"
+#include "values/value_text.h"
 
 #ifndef ORVELLE_VERSION
 #define ORVELLE_VERSION "0"

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "cloud/json_read.h"
+#include "export/saved_record.h"
 #include "logbook/month_walk.h"
 #include "logbook/write_through.h"
 
@@ -57,7 +58,11 @@ class Walk {
   // One record; the key that stops the walk, else empty.
   std::string FetchDive(const WalkDive& dive, LogBook& book) {
     if (dive.id.empty() || !seen_.insert(dive.id).second) return {};
-    WalkReply reply = walk_.Dive(dive.id, dive.list_row);
+    // Offline the record is read straight from the copy's text; one read so
+    // no further than the reply would be goes the reply's way.
+    std::optional<ExportDive> saved = ReadingSavedCopy() ? SavedExportDive(dive.id) : std::nullopt;
+    WalkReply reply;
+    if (!saved) reply = walk_.Dive(dive.id, dive.list_row);
     if (!reply.ok()) {
       if (NotSaved(reply.key)) return reply.key;
       // One record that cannot be read (an error page, a refused or
@@ -70,7 +75,7 @@ class Walk {
       if (unreachable_in_row_ >= kUnreachableInRow) return reply.key;
     } else {
       unreachable_in_row_ = 0;
-      ExportDive read = MakeExportDive(JsonMember(reply.response, "divelog"));
+      ExportDive read = saved ? std::move(*saved) : MakeExportDive(JsonMember(reply.response, "divelog"));
       // The record is the authority on its id; the list only pointed to it.
       if (read.id.empty()) read.id = dive.id;
       if (!take_(read)) return "EXPORT_WRITE_ERROR";
