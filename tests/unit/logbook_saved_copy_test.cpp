@@ -185,6 +185,10 @@ TEST_F(SavedCopyTest, ADamagedPageTheOpeningSkipsIsFoundLaterAndSetAside) {
     ASSERT_EQ(ActiveSavedCopy()->Commit(batch, 1), "");
     CloseSavedCopy();
     const std::string path = SavedCopyPath(account.email);
+    sqlite3* db = nullptr;  // the journal folded into the file, whose pages are damaged
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
     {  // the last pages: dives and their index, far from the header
       std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
       file.seekp(static_cast<std::streamoff>(fs::file_size(path)) - 16 * 4096);

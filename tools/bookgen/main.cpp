@@ -11,6 +11,7 @@
 // as a sync does. So the copy holds the bytes a sync of that account would
 // leave. The same arguments always give the same book.
 #include <json/writer.h>
+#include <sqlite3.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -157,6 +158,14 @@ int main(int argc, char** argv) {
     if (!book.Month(year, month)) return Fail("cannot save " + std::to_string(year) + "-" + std::to_string(month));
     if (--month == 0) month = 12, --year;
   }
-  std::printf("%s: %lld dives\n", args.out.c_str(), static_cast<long long>(copy->DiveCount()));
+  const long long dives = copy->DiveCount();
+  copy.reset();
+  // One file to hand around: the journal folded in and gone.
+  sqlite3* file = nullptr;
+  const bool folded = sqlite3_open(args.out.c_str(), &file) == SQLITE_OK &&
+                      sqlite3_exec(file, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr) == SQLITE_OK;
+  sqlite3_close(file);
+  if (!folded) return Fail("cannot fold the journal into " + args.out);
+  std::printf("%s: %lld dives\n", args.out.c_str(), dives);
   return 0;
 }
