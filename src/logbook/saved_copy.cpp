@@ -169,7 +169,12 @@ std::unique_ptr<SavedCopy> SavedCopy::Open(const std::string& path, bool create,
   if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return key = "SAVED_COPY_WRITE", nullptr;
   const bool fresh = !Exists(path);
   if (fresh && !create) return key = "NO_SAVED_COPY", nullptr;
-  if (fresh && !CreatePrivateFile(path)) return key = "SAVED_COPY_WRITE", nullptr;
+  if (fresh) {
+    // A journal left beside a file someone deleted by hand belongs to that
+    // file; SQLite would replay it into the new one.
+    for (const char* suffix : {"-wal", "-shm"}) ::unlink((path + suffix).c_str());
+    if (!CreatePrivateFile(path)) return key = "SAVED_COPY_WRITE", nullptr;
+  }
 
   std::unique_ptr<SavedCopy> copy(new SavedCopy);
   copy->path_ = path;
