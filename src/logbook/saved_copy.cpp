@@ -210,6 +210,9 @@ std::unique_ptr<SavedCopy> SavedCopy::Open(const std::string& path, bool create,
   // last committed state. NORMAL sync is durable across a process kill.
   copy->Exec("PRAGMA journal_mode=WAL");
   copy->Exec("PRAGMA synchronous=NORMAL");
+  // The journal a command leaves is read whole by the next one to open the
+  // copy: it is folded into the file once it passes a megabyte.
+  copy->Exec("PRAGMA wal_autocheckpoint=256");
   if (ScalarInt(copy->db_, "PRAGMA user_version") < kSavedCopySchema) {
     const std::string setup = std::string("BEGIN IMMEDIATE;") + kSchema +
                               "PRAGMA user_version=" + std::to_string(kSavedCopySchema) + ";COMMIT;";
