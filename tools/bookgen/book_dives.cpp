@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/sim_random.h"
 #include "common/utc_seconds.h"
 #include "dive_memory.h"
 #include "dive_record.h"
@@ -42,15 +43,7 @@ const Site kSites[] = {
 };
 constexpr int kSiteCount = sizeof kSites / sizeof kSites[0];
 
-struct Random {
-  uint32_t state;
-  double Next() {
-    state = state * 1664525u + 1013904223u;
-    return (state >> 8) / 16777216.0;
-  }
-  double Between(double lo, double hi) { return lo + (hi - lo) * Next(); }
-  int Int(int lo, int hi) { return std::min(hi, lo + static_cast<int>((hi - lo + 1) * Next())); }
-};
+using Random = sim::SimRandom;
 
 Json::Value Position(double latitude, double longitude) {
   Json::Value p;
