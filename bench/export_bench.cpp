@@ -27,6 +27,7 @@ namespace fs = std::filesystem;
 using orv::bench::Now;
 
 std::string work;
+orv::test::SimServer* service = nullptr;  // stopped before a failure ends the run
 
 struct RunResult {
   double seconds = 0;
@@ -44,6 +45,7 @@ RunResult Run(const std::vector<std::string>& argv, const std::string& data_home
   RunResult r{Now() - start, usage.ru_maxrss / 1024.0};
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     std::fprintf(stderr, "failed: %s (see %s/bench.err)\n", argv[0].c_str(), work.c_str());
+    if (service) service->Stop();
     std::exit(1);
   }
   return r;
@@ -66,6 +68,7 @@ int main(int argc, char** argv) {
   const int pairs = std::atoi(argv[2]);
   orv::test::SimServer server;
   if (!server.Start()) return std::fprintf(stderr, "orvelle-cloudsim did not start\n"), 1;
+  service = &server;
   work = server.dir() + "/export-bench";
   // Two copies of the book: the online month of open5k writes through into
   // its own, never into the one the exports read.
