@@ -14,6 +14,7 @@ ORVELLE_PACKAGES=(
   xvfb xauth umockdev libumockdev-dev clang libclang-rt-14-dev gnome-keyring
   openssl imagemagick fonts-noto-cjk fonts-dejavu-core ccache dbus-daemon
   clang-format clang-tidy shellcheck nodejs python3-pyatspi at-spi2-core
+  libsimdjson-dev rapidjson-dev nlohmann-json3-dev
 )
 # What scripts/package needs on top: the Debian package tools and the
 # checkers the packages must pass.

@@ -1,8 +1,8 @@
 #include "export/csv_writer.h"
 
+#include "export/uddf_writer.h"
 #include "values/units.h"
 #include "values/value_text.h"
-#include "export/uddf_writer.h"
 
 namespace orv {
 
@@ -87,10 +87,10 @@ std::vector<std::string> CsvHeader() {
           "visibility"};
 }
 
-std::string CsvText(const std::vector<ExportDive>& dives) {
-  std::string text = Join(CsvHeader());
-  for (const ExportDive& d : dives) text += Join(Row(d));
-  return text;
+bool CsvStream::Add(const ExportDive& d) { return spool_.Add(d.LocalStart(), Join(Row(d))); }
+
+bool CsvStream::Finish(const ExportSink& out) {
+  return out(Join(CsvHeader())) && spool_.ForEach([&](int64_t, std::string_view row) { return out(row); });
 }
 
 }  // namespace orv

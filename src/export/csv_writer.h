@@ -7,12 +7,23 @@
 #include <string>
 #include <vector>
 
+#include "export/dive_spool.h"
 #include "export/export_dive.h"
+#include "export/uddf_writer.h"
 
 namespace orv {
 
 std::vector<std::string> CsvHeader();
-std::string CsvText(const std::vector<ExportDive>& dives);
+// Rows made as the dives come, written in start order by Finish.
+class CsvStream {
+ public:
+  explicit CsvStream(DiveSpool& spool) : spool_(spool) {}
+  bool Add(const ExportDive& dive);
+  bool Finish(const ExportSink& out);
+
+ private:
+  DiveSpool& spool_;
+};
 // One field, quoted when it holds a comma, a quote, CR or LF.
 std::string CsvField(const std::string& text);
 

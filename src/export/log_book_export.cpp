@@ -8,6 +8,7 @@
 #include "app/safe_file.h"
 #include "app/string_table.h"
 #include "export/csv_writer.h"
+#include "export/dive_spool.h"
 #include "values/value_text.h"
 
 #ifndef ORVELLE_VERSION
@@ -21,6 +22,48 @@ namespace {
 bool EndsWith(std::string text, const std::string& tail) {
   for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   return text.size() > tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The dives go into the format's stream as they come; the stream writes the
+// file once the walk has ended.
+class FormatStream {
+ public:
+  FormatStream(ExportFormat format, DiveSpool& spool) : format_(format), csv_(spool), uddf_(spool) {}
+  bool Add(const ExportDive& dive) { return format_ == ExportFormat::Csv ? csv_.Add(dive) : uddf_.Add(dive); }
+  bool Finish(const UddfHeader& header, const ExportSink& out) {
+    return format_ == ExportFormat::Csv ? csv_.Finish(out) : uddf_.Finish(header, out);
+  }
+
+ private:
+  ExportFormat format_;
+  CsvStream csv_;
+  UddfStream uddf_;
+};
+
+// Gathers the small pieces a writer makes into large writes.
+class FileSink {
+ public:
+  explicit FileSink(ReplacingFile& file) : file_(file) {}
+  bool Put(std::string_view text) {
+    buffer_.append(text);
+    return buffer_.size() < kPiece || Flush();
+  }
+  bool Flush() {
+    const bool ok = file_.Write(buffer_.data(), buffer_.size());
+    buffer_.clear();
+    return ok;
+  }
+
+ private:
+  static constexpr size_t kPiece = 1 << 20;
+  ReplacingFile& file_;
+  std::string buffer_;
+};
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 std::string Replace(std::string text, const std::string& mark, const std::string& value) {
@@ -51,12 +94,26 @@ UddfHeader CurrentUddfHeader() {
 }
 
 std::string ExportText(ExportFormat format, const std::vector<ExportDive>& dives, const UddfHeader& header) {
-  return format == ExportFormat::Csv ? CsvText(dives) : UddfText(dives, header);
+  DiveSpool spool;
+  FormatStream stream(format, spool);
+  for (const ExportDive& d : dives) stream.Add(d);
+  std::string text;
+  stream.Finish(header, [&](std::string_view piece) { return text.append(piece), true; });
+  return text;
 }
 
 ExportResult ExportLogBook(const MonthRange& range, const std::string& path, ExportProgress* progress) {
   ExportResult result;
-  LogBook book = WalkLogBook(range, progress);
+  // The spool has no name: a process killed mid-walk leaves nothing behind.
+  const std::string target = ResolveWriteTarget(path);
+  DiveSpool spool(target.empty() ? FolderOf(path) : FolderOf(target));
+  if (!spool.ok()) {
+    result.key = KeyOf(Msg::ExportWriteError);
+    return result;
+  }
+  FormatStream stream(ExportFormatOf(path), spool);
+  LogBook book = WalkLogBook(
+      range, [&](const ExportDive& d) { return stream.Add(d); }, progress);
   result.skipped = std::move(book.skipped);
   result.cancelled = book.cancelled;
   if (book.cancelled) return result;
@@ -64,16 +121,18 @@ ExportResult ExportLogBook(const MonthRange& range, const std::string& path, Exp
     result.key = book.key;
     return result;
   }
-  if (book.dives.empty()) {
+  if (book.dives == 0) {
     result.key = KeyOf(Msg::ExportNoDives);
     return result;
   }
-  const std::string text = ExportText(ExportFormatOf(path), book.dives, CurrentUddfHeader());
-  if (!ReplaceFile(path, text)) {
+  ReplacingFile file(path);
+  FileSink sink(file);
+  if (!file.ok() || !stream.Finish(CurrentUddfHeader(), [&](std::string_view piece) { return sink.Put(piece); }) ||
+      !sink.Flush() || !file.Commit()) {
     result.key = KeyOf(Msg::ExportWriteError);
     return result;
   }
-  result.written = static_cast<int>(book.dives.size());
+  result.written = book.dives;
   return result;
 }
 

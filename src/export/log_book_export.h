@@ -30,7 +30,7 @@ struct ExportResult {
 // The header of a file written now by the signed-in diver.
 UddfHeader CurrentUddfHeader();
 
-// The whole file text for `dives` in `format`.
+// The whole file text for `dives` (in any order) in `format`.
 std::string ExportText(ExportFormat format, const std::vector<ExportDive>& dives, const UddfHeader& header);
 
 ExportResult ExportLogBook(const MonthRange& range, const std::string& path, ExportProgress* progress = nullptr);

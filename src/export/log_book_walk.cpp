@@ -1,11 +1,11 @@
 #include "export/log_book_walk.h"
 
-#include <algorithm>
 #include <ctime>
 #include <set>
 
 #include "app/message_keys.h"
 #include "cloud/json_read.h"
+#include "export/saved_record.h"
 #include "logbook/month_walk.h"
 #include "logbook/write_through.h"
 
@@ -24,7 +24,7 @@ namespace {
 
 class Walk {
  public:
-  Walk(const MonthRange& range, ExportProgress* progress) : progress_(progress) {
+  Walk(const MonthRange& range, const TakeDive& take, ExportProgress* progress) : take_(take), progress_(progress) {
     counts_.months_total = range.Count();
   }
 
@@ -53,12 +53,16 @@ class Walk {
   // One record; the key that stops the walk, else empty.
   std::string FetchDive(const WalkDive& dive, LogBook& book) {
     if (dive.id.empty() || !seen_.insert(dive.id).second) return {};
-    Reply reply = walk_.Dive(dive.id, dive.list_row);
+    // Offline the record is read straight from the copy's text; one read so
+    // no further than the reply would be goes the reply's way.
+    std::optional<ExportDive> saved = ReadingSavedCopy() ? SavedExportDive(dive.id) : std::nullopt;
+    Reply reply = saved ? Reply(Json::Value()) : walk_.Dive(dive.id, dive.list_row);
     if (!reply.ok()) {
       const Failure& failure = reply.failure();
       // Offline, a record the saved copy lacks would make a file that
       // silently misses dives: the walk stops and names what is missing.
-      if (failure.not_saved()) return failure.key();
+      // A damaged page is the same: it was set aside with its copy.
+      if (failure.not_saved() || failure == Msg::SavedCopyBroken) return failure.key();
       // One record that cannot be read (an error page, a refused or
       // malformed reply, a time-out) costs that dive only. The same
       // unanswered request for several dives in a row is the service
@@ -69,15 +73,18 @@ class Walk {
       if (unreachable_in_row_ >= kUnreachableInRow) return failure.key();
     } else {
       unreachable_in_row_ = 0;
-      book.dives.push_back(MakeExportDive(JsonMember(*reply, "divelog")));
+      ExportDive read = saved ? std::move(*saved) : MakeExportDive(JsonMember(*reply, "divelog"));
       // The record is the authority on its id; the list only pointed to it.
-      if (book.dives.back().id.empty()) book.dives.back().id = dive.id;
+      if (read.id.empty()) read.id = dive.id;
+      if (!take_(read)) return KeyOf(Msg::ExportWriteError);
+      ++book.dives;
       ++counts_.dives_done;
     }
     Report();
     return {};
   }
 
+  const TakeDive& take_;
   ExportProgress* progress_;
   ExportCounts counts_;
   MonthWalk walk_;
@@ -88,9 +95,9 @@ class Walk {
 
 }  // namespace
 
-LogBook WalkLogBook(const MonthRange& range, ExportProgress* progress) {
+LogBook WalkLogBook(const MonthRange& range, const TakeDive& take, ExportProgress* progress) {
   LogBook book;
-  Walk walk(range, progress);
+  Walk walk(range, take, progress);
   walk.Report();
   int64_t year = range.from_year;
   int month = range.from_month;
@@ -108,8 +115,6 @@ LogBook WalkLogBook(const MonthRange& range, ExportProgress* progress) {
       return book;
     }
   }
-  std::stable_sort(book.dives.begin(), book.dives.end(),
-                   [](const ExportDive& a, const ExportDive& b) { return a.LocalStart() < b.LocalStart(); });
   return book;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,8 @@ struct SkippedDive {
 };
 
 struct LogBook {
-  std::string key;                // empty when the walk ended; else the failure that stopped it
-  std::vector<ExportDive> dives;  // in start order, each id once
+  std::string key;  // empty when the walk ended; else the failure that stopped it
+  int dives = 0;    // handed over, each id once
   std::vector<SkippedDive> skipped;
   bool cancelled = false;  // the diver stopped the walk; nothing else holds
   bool ok() const { return key.empty() && !cancelled; }
@@ -50,7 +51,11 @@ struct LogBook {
 // readable answer (HOST_NOT_CONN, NO_INTERNET: the service is gone),
 // stop the walk with that key, so a service that cannot be reached never
 // yields a quietly incomplete file. Needs a signed-in session.
-LogBook WalkLogBook(const MonthRange& range, ExportProgress* progress = nullptr);
+// Each dive is handed to `take` as soon as it is read, in the walk's order
+// (month by month, each day as its list names them); a false from `take`
+// (it could not be written) stops the walk with "EXPORT_WRITE_ERROR".
+using TakeDive = std::function<bool(const ExportDive&)>;
+LogBook WalkLogBook(const MonthRange& range, const TakeDive& take, ExportProgress* progress = nullptr);
 
 // The span of months the diver's logbook would usually be exported in: the
 // twelve months ending with the current one.

@@ -1,20 +1,17 @@
 #include "export/uddf_writer.h"
 
-#include <tinyxml2.h>
-
 #include <algorithm>
 #include <map>
 
 #include "app/message_keys.h"
 #include "app/string_table.h"
+#include "values/civil_date.h"
 #include "values/units.h"
 #include "values/value_text.h"
 
 namespace orv {
 
 namespace {
-
-using tinyxml2::XMLElement;
 
 constexpr double kKelvin = 273.15;
 constexpr double kPascalPerBar = 100000.0;
@@ -39,15 +36,83 @@ std::string NcName(const char* prefix, const std::string& id) {
   return out;
 }
 
-XMLElement* Add(XMLElement* parent, const char* name) { return parent->InsertNewChildElement(name); }
+// Writes XML the way the file has always been laid out: one element per
+// line, four spaces per level, a text element on one line, an element
+// without content closed in its tag.
+class Xml {
+ public:
+  Xml(std::string& out, int depth) : out_(out), depth_(depth) {}
+  void Open(const char* name, const char* attribute = nullptr, std::string_view value = {}) {
+    Tag(name, attribute, value);
+    out_ += '>';
+    ++depth_;
+  }
+  void Close(const char* name) {
+    --depth_;
+    Line();
+    out_ += "</";
+    out_ += name;
+    out_ += '>';
+  }
+  void Empty(const char* name, const char* attribute, std::string_view value) {
+    Tag(name, attribute, value);
+    out_ += "/>";
+  }
+  // `text` as it stands: numbers and words made here.
+  void Plain(const char* name, std::string_view text) {
+    Line();
+    out_ += '<';
+    out_ += name;
+    out_ += '>';
+    Escaped(text, false);
+    out_ += "</";
+    out_ += name;
+    out_ += '>';
+  }
+  // Text from the record or the diver: made safe for XML first.
+  void Text(const char* name, const std::string& text) { Plain(name, XmlSafeText(text)); }
 
-XMLElement* AddText(XMLElement* parent, const char* name, const std::string& text) {
-  XMLElement* e = Add(parent, name);
-  e->SetText(XmlSafeText(text).c_str());
-  return e;
-}
-
-void AddLink(XMLElement* parent, const std::string& ref) { Add(parent, "link")->SetAttribute("ref", ref.c_str()); }
+ private:
+  void Line() {
+    out_ += '\n';
+    out_.append(static_cast<size_t>(depth_) * 4, ' ');
+  }
+  void Tag(const char* name, const char* attribute, std::string_view value) {
+    Line();
+    out_ += '<';
+    out_ += name;
+    if (attribute) {
+      out_ += ' ';
+      out_ += attribute;
+      out_ += "=\"";
+      Escaped(value, true);
+      out_ += '"';
+    }
+  }
+  void Escaped(std::string_view text, bool attribute) {
+    for (char c : text) switch (c) {
+        case '&':
+          out_ += "&amp;";
+          break;
+        case '<':
+          out_ += "&lt;";
+          break;
+        case '>':
+          out_ += "&gt;";
+          break;
+        case '"':
+          out_ += attribute ? "&quot;" : "\"";
+          break;
+        case '\'':
+          out_ += attribute ? "&apos;" : "'";
+          break;
+        default:
+          out_ += c;
+      }
+  }
+  std::string& out_;
+  int depth_;
+};
 
 std::string MixId(int32_t percent) { return "mix_o2_" + std::to_string(percent); }
 
@@ -111,9 +176,9 @@ const char* VisibilityMetres(ConditionCode code) {
   }
 }
 
-void AddSamples(XMLElement* dive, const ExportDive& d) {
+void AddSamples(Xml& xml, const ExportDive& d) {
   if (d.samples.empty()) return;
-  XMLElement* samples = Add(dive, "samples");
+  xml.Open("samples");
   size_t next_event = 0;
   std::vector<ExportEvent> alarms;
   for (const ExportEvent& e : d.events)
@@ -122,82 +187,63 @@ void AddSamples(XMLElement* dive, const ExportDive& d) {
     const ExportSample& s = d.samples[i];
     // The schema fixes the order of a waypoint's children: alarms, depth,
     // time, gas switch, temperature, mode.
-    XMLElement* wp = Add(samples, "waypoint");
+    xml.Open("waypoint");
     // An alarm goes to the first sample at or after its time; the last
     // sample takes those raised after the profile ends.
     const bool last = i + 1 == d.samples.size();
     for (; next_event < alarms.size() && (alarms[next_event].time <= s.time || last); ++next_event)
-      AddText(wp, "alarm", AlarmWord(alarms[next_event]));
-    AddText(wp, "depth", FixedText(s.depth, 2));
-    AddText(wp, "divetime", std::to_string(s.time));
-    if (i == 0 && d.oxygen_percent > 0) Add(wp, "switchmix")->SetAttribute("ref", MixId(d.oxygen_percent).c_str());
-    if (s.has_temperature) AddText(wp, "temperature", FixedText(s.temperature + kKelvin, 2));
-    if (i == 0) Add(wp, "divemode")->SetAttribute("type", d.type == DiveType::Free ? "apnoe" : "opencircuit");
+      xml.Plain("alarm", AlarmWord(alarms[next_event]));
+    xml.Plain("depth", FixedText(s.depth, 2));
+    xml.Plain("divetime", std::to_string(s.time));
+    if (i == 0 && d.oxygen_percent > 0) xml.Empty("switchmix", "ref", MixId(d.oxygen_percent));
+    if (s.has_temperature) xml.Plain("temperature", FixedText(s.temperature + kKelvin, 2));
+    if (i == 0) xml.Empty("divemode", "type", d.type == DiveType::Free ? "apnoe" : "opencircuit");
+    xml.Close("waypoint");
   }
+  xml.Close("samples");
 }
 
-void AddDive(XMLElement* group, const ExportDive& d) {
-  XMLElement* dive = Add(group, "dive");
-  dive->SetAttribute("id", UddfDiveId(d.id).c_str());
-  XMLElement* before = Add(dive, "informationbeforedive");
-  if (d.has_site) AddLink(before, UddfSiteId(d.site_id));
-  AddText(before, "datetime", IsoLocal(d.LocalStart()));
-  if (d.has_air_temperature) AddText(before, "airtemperature", FixedText(d.air_temperature + kKelvin, 2));
+// One dive's element, at its depth in the file (uddf, profiledata,
+// repetition group).
+std::string DiveElement(const ExportDive& d) {
+  std::string out;
+  out.reserve(256 + d.samples.size() * 110);
+  Xml xml(out, 3);
+  xml.Open("dive", "id", UddfDiveId(d.id));
+  xml.Open("informationbeforedive");
+  if (d.has_site) xml.Empty("link", "ref", UddfSiteId(d.site_id));
+  xml.Plain("datetime", IsoLocal(d.LocalStart()));
+  if (d.has_air_temperature) xml.Plain("airtemperature", FixedText(d.air_temperature + kKelvin, 2));
+  xml.Close("informationbeforedive");
 
-  AddSamples(dive, d);  // before the tank: the schema's order
+  AddSamples(xml, d);  // before the tank: the schema's order
   if (d.has_cylinder) {
-    XMLElement* tank = Add(dive, "tankdata");
-    if (d.oxygen_percent > 0) AddLink(tank, MixId(d.oxygen_percent));
-    if (d.cylinder_volume > 0) AddText(tank, "tankvolume", FixedText(CylinderCubicMetres(d.cylinder_volume), 6));
-    AddText(tank, "tankpressurebegin", FixedText(d.start_pressure * kPascalPerBar, 0));
-    AddText(tank, "tankpressureend", FixedText(d.end_pressure * kPascalPerBar, 0));
+    xml.Open("tankdata");
+    if (d.oxygen_percent > 0) xml.Empty("link", "ref", MixId(d.oxygen_percent));
+    if (d.cylinder_volume > 0) xml.Plain("tankvolume", FixedText(CylinderCubicMetres(d.cylinder_volume), 6));
+    xml.Plain("tankpressurebegin", FixedText(d.start_pressure * kPascalPerBar, 0));
+    xml.Plain("tankpressureend", FixedText(d.end_pressure * kPascalPerBar, 0));
+    xml.Close("tankdata");
   }
 
-  XMLElement* after = Add(dive, "informationafterdive");
-  AddText(after, "greatestdepth", FixedText(d.max_depth, 2));
-  AddText(after, "averagedepth", FixedText(d.average_depth, 2));
-  AddText(after, "diveduration", std::to_string(d.duration));
-  if (d.has_water_temperature) AddText(after, "lowesttemperature", FixedText(d.water_temperature + kKelvin, 2));
-  if (const char* metres = VisibilityMetres(d.visibility)) AddText(after, "visibility", metres);
+  xml.Open("informationafterdive");
+  xml.Plain("greatestdepth", FixedText(d.max_depth, 2));
+  xml.Plain("averagedepth", FixedText(d.average_depth, 2));
+  xml.Plain("diveduration", std::to_string(d.duration));
+  if (d.has_water_temperature) xml.Plain("lowesttemperature", FixedText(d.water_temperature + kKelvin, 2));
+  if (const char* metres = VisibilityMetres(d.visibility)) xml.Plain("visibility", metres);
   const std::vector<std::string> lines = NoteLines(d);
   if (!lines.empty()) {
-    XMLElement* notes = Add(after, "notes");
-    for (const std::string& line : lines) AddText(notes, "para", line);
+    xml.Open("notes");
+    for (const std::string& line : lines) xml.Text("para", line);
+    xml.Close("notes");
   }
+  xml.Close("informationafterdive");
+  xml.Close("dive");
+  return out;
 }
 
-void AddSites(XMLElement* root, const std::vector<ExportDive>& dives) {
-  std::map<std::string, const ExportDive*> sites;  // the first dive naming a site describes it
-  for (const ExportDive& d : dives)
-    if (d.has_site) sites.emplace(d.site_id, &d);
-  if (sites.empty()) return;
-  XMLElement* section = Add(root, "divesite");
-  for (const auto& [id, d] : sites) {
-    XMLElement* site = Add(section, "site");
-    site->SetAttribute("id", UddfSiteId(id).c_str());
-    AddText(site, "name", d->site_name);
-    XMLElement* geo = Add(site, "geography");
-    AddText(geo, "location", d->site_name);  // required: the name is all the record says of the place
-    AddText(geo, "latitude", FixedText(d->site.latitude, 6));
-    AddText(geo, "longitude", FixedText(d->site.longitude, 6));
-  }
-}
-
-void AddMixes(XMLElement* root, const std::vector<ExportDive>& dives) {
-  std::map<int32_t, bool> percents;
-  for (const ExportDive& d : dives)
-    if (d.oxygen_percent > 0) percents[d.oxygen_percent] = true;
-  if (percents.empty()) return;
-  XMLElement* section = Add(root, "gasdefinitions");
-  for (const auto& [percent, unused] : percents) {
-    XMLElement* mix = Add(section, "mix");
-    mix->SetAttribute("id", MixId(percent).c_str());
-    AddText(mix, "name", percent == 21 ? std::string("Air") : "EAN" + std::to_string(percent));
-    AddText(mix, "o2", FixedText(percent / 100.0, 2));
-    AddText(mix, "n2", FixedText((100 - percent) / 100.0, 2));
-    AddText(mix, "he", "0.00");
-  }
-}
+std::string DayId(int64_t local_day) { return "day_" + IsoLocal(local_day * 86400).substr(0, 10); }
 
 }  // namespace
 
@@ -211,59 +257,103 @@ std::string XmlSafeText(const std::string& text) {
   return Utf16ToUtf8(kept);
 }
 
-std::string UddfText(const std::vector<ExportDive>& dives, const UddfHeader& header) {
-  tinyxml2::XMLDocument doc;
-  doc.InsertEndChild(doc.NewDeclaration());
-  XMLElement* root = doc.NewElement("uddf");
-  doc.InsertEndChild(root);
-  root->SetAttribute("xmlns", "http://www.streit.cc/uddf/3.2/");
-  root->SetAttribute("version", "3.2.0");
+bool UddfStream::Add(const ExportDive& d) {
+  if (d.has_site) {
+    auto it = sites_.find(d.site_id);
+    if (it == sites_.end() || d.LocalStart() < it->second.start)
+      sites_[d.site_id] = Site{d.LocalStart(), d.site_name, d.site};
+  }
+  if (d.oxygen_percent > 0) mixes_.insert(d.oxygen_percent);
+  return spool_.Add(d.LocalStart(), DiveElement(d));
+}
 
-  XMLElement* generator = Add(root, "generator");
-  AddText(generator, "name", "ORVELLE PC TOOL");
-  AddText(generator, "type", "logbook");
-  XMLElement* maker = Add(generator, "manufacturer");
-  maker->SetAttribute("id", "orvelle_tessaro");
-  AddText(maker, "name", "ORVELLE TESSARO");
-  AddText(generator, "version", header.version);
-  AddText(generator, "datetime", header.written_at);
+bool UddfStream::Finish(const UddfHeader& header, const ExportSink& out) {
+  std::string head =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<uddf xmlns=\"http://www.streit.cc/uddf/3.2/\" "
+      "version=\"3.2.0\">";
+  Xml xml(head, 1);
+  xml.Open("generator");
+  xml.Text("name", "ORVELLE PC TOOL");
+  xml.Text("type", "logbook");
+  xml.Open("manufacturer", "id", "orvelle_tessaro");
+  xml.Text("name", "ORVELLE TESSARO");
+  xml.Close("manufacturer");
+  xml.Text("version", header.version);
+  xml.Text("datetime", header.written_at);
+  xml.Close("generator");
 
-  XMLElement* owner = Add(Add(root, "diver"), "owner");
-  owner->SetAttribute("id", "owner");
+  xml.Open("diver");
+  xml.Open("owner", "id", "owner");
   // The schema wants both names; the account holds one display name, whose
   // last word is taken as the family name.
-  XMLElement* personal = Add(owner, "personal");
+  xml.Open("personal");
   const size_t space = header.diver_name.find_last_of(' ');
-  AddText(personal, "firstname", space == std::string::npos ? header.diver_name : header.diver_name.substr(0, space));
-  AddText(personal, "lastname", space == std::string::npos ? std::string() : header.diver_name.substr(space + 1));
-  if (!header.diver_email.empty()) AddText(Add(owner, "contact"), "email", header.diver_email);
+  xml.Text("firstname", space == std::string::npos ? header.diver_name : header.diver_name.substr(0, space));
+  xml.Text("lastname", space == std::string::npos ? std::string() : header.diver_name.substr(space + 1));
+  xml.Close("personal");
+  if (!header.diver_email.empty()) {
+    xml.Open("contact");
+    xml.Text("email", header.diver_email);
+    xml.Close("contact");
+  }
+  xml.Close("owner");
+  xml.Close("diver");
 
-  AddSites(root, dives);
-  AddMixes(root, dives);
+  if (!sites_.empty()) {
+    xml.Open("divesite");
+    for (const auto& [id, site] : sites_) {
+      xml.Open("site", "id", UddfSiteId(id));
+      xml.Text("name", site.name);
+      xml.Open("geography");
+      xml.Text("location", site.name);  // required: the name is all the record says of the place
+      xml.Plain("latitude", FixedText(site.where.latitude, 6));
+      xml.Plain("longitude", FixedText(site.where.longitude, 6));
+      xml.Close("geography");
+      xml.Close("site");
+    }
+    xml.Close("divesite");
+  }
+  if (!mixes_.empty()) {
+    xml.Open("gasdefinitions");
+    for (int32_t percent : mixes_) {
+      xml.Open("mix", "id", MixId(percent));
+      xml.Text("name", percent == 21 ? std::string("Air") : "EAN" + std::to_string(percent));
+      xml.Plain("o2", FixedText(percent / 100.0, 2));
+      xml.Plain("n2", FixedText((100 - percent) / 100.0, 2));
+      xml.Plain("he", "0.00");
+      xml.Close("mix");
+    }
+    xml.Close("gasdefinitions");
+  }
+  if (spool_.size() == 0) {
+    xml.Empty("profiledata", nullptr, {});
+    return out(head) && out("\n</uddf>\n");
+  }
+  xml.Open("profiledata");
+  if (!out(head)) return false;
 
   // Each day's group once, whatever order the dives came in: an id given
   // twice would make the file invalid.
-  std::vector<const ExportDive*> ordered;
-  ordered.reserve(dives.size());
-  for (const ExportDive& d : dives) ordered.push_back(&d);
-  std::stable_sort(ordered.begin(), ordered.end(),
-                   [](const ExportDive* a, const ExportDive* b) { return a->LocalStart() < b->LocalStart(); });
-  XMLElement* profiles = Add(root, "profiledata");
-  XMLElement* group = nullptr;
+  bool open = false;
   int64_t group_day = 0;
-  for (const ExportDive* dive : ordered) {
-    const ExportDive& d = *dive;
-    if (!group || d.LocalDay() != group_day) {
-      group_day = d.LocalDay();
-      group = Add(profiles, "repetitiongroup");
-      group->SetAttribute("id", ("day_" + IsoLocal(group_day * 86400).substr(0, 10)).c_str());
-    }
-    AddDive(group, d);
-  }
-
-  tinyxml2::XMLPrinter printer;
-  doc.Print(&printer);
-  return std::string(printer.CStr(), printer.CStrSize() > 0 ? printer.CStrSize() - 1 : 0);
+  std::string tags;
+  const bool written = spool_.ForEach([&](int64_t start, std::string_view dive) {
+    const int64_t day = FloorDiv(start, 86400);
+    tags.clear();
+    const bool new_day = !open || day != group_day;
+    Xml group(tags, open && new_day ? 3 : 2);
+    if (open && new_day) group.Close("repetitiongroup");
+    if (new_day) group.Open("repetitiongroup", "id", DayId(day));
+    open = true;
+    group_day = day;
+    return out(tags) && out(dive);
+  });
+  if (!written) return false;
+  std::string tail;
+  Xml end(tail, 3);
+  end.Close("repetitiongroup");
+  end.Close("profiledata");
+  return out(tail) && out("\n</uddf>\n");
 }
 
 }  // namespace orv

@@ -2,9 +2,14 @@
 // cubic metres), the form the open-source dive logs import.
 #pragma once
 
+#include <functional>
+#include <map>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "export/dive_spool.h"
 #include "export/export_dive.h"
 
 namespace orv {
@@ -16,12 +21,32 @@ struct UddfHeader {
   std::string diver_email;
 };
 
-// The whole file as UTF-8 text. Dives are grouped into one repetition group
-// per local day, in start order. The cylinder volume is read in the
-// diver's unit: litres in metric, and in imperial the cubic feet of gas the
-// cylinder holds at 3000 psi (the figure the air consumption uses), turned
-// into the cylinder's own volume.
-std::string UddfText(const std::vector<ExportDive>& dives, const UddfHeader& header);
+// Where a writer's text goes, piece by piece; false when it could not be
+// written.
+using ExportSink = std::function<bool(std::string_view)>;
+
+// The file as UTF-8 text, written as the dives come: each dive's element
+// is made at once into the spool, and the whole file is written by Finish.
+// Dives are grouped into one repetition group per local day, in start
+// order. The cylinder volume is read in the diver's unit: litres in metric,
+// and in imperial the cubic feet of gas the cylinder holds at 3000 psi (the
+// figure the air consumption uses), turned into the cylinder's own volume.
+class UddfStream {
+ public:
+  explicit UddfStream(DiveSpool& spool) : spool_(spool) {}
+  bool Add(const ExportDive& dive);
+  bool Finish(const UddfHeader& header, const ExportSink& out);
+
+ private:
+  struct Site {
+    int64_t start;  // of the first dive naming it, which describes it
+    std::string name;
+    GeoPoint where;
+  };
+  DiveSpool& spool_;
+  std::map<std::string, Site> sites_;
+  std::set<int32_t> mixes_;
+};
 
 // The ids the file gives a dive and a site: "dive_" or "site_" and the
 // service's id with every character an XML id cannot hold written as _XX.

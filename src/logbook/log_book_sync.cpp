@@ -312,6 +312,9 @@ SyncResult SyncLogBook(const SyncOptions& options, SyncProgress* progress) {
   // A request cut off by the stop fails like a lost connection; the stop is
   // what ended it.
   if (result.failure && sync.Stopping()) result.failure = Msg::SyncStopped;
+  // The opening reads no more than the header; the sync is where a damaged
+  // page is looked for, with the service at hand to fill a fresh copy.
+  if (!result.failure) result.failure = copy->CheckWhole();
   result.counts = sync.counts();
   return result;
 }

@@ -100,23 +100,17 @@ bool CreatePrivateFile(const std::string& path) {
 
 enum class Health { Good, Damaged, Newer, Unusable };
 
-// `thorough`: every page is read. Done where the copy is opened to be
-// written (sign-in, sync), which is where a damaged one is set aside; a read
-// of the copy (offline) checks its header and schema only, so showing a month
-// does not read the whole log book first.
-Health Check(sqlite3* db, bool thorough) {
+bool DamageCode(int rc) { return (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB; }
+
+// The header and the schema only, whatever the size of the log book: a
+// damaged page elsewhere is found where it is read (SavedCopy::Note) or by
+// the check that ends a sync (CheckWhole).
+Health Check(sqlite3* db) {
   const int64_t version = ScalarInt(db, "PRAGMA user_version");
   if (version < 0) return sqlite3_errcode(db) == SQLITE_BUSY ? Health::Unusable : Health::Damaged;
   if (version > kSavedCopySchema) return Health::Newer;
-  if (!thorough) {
-    if (ScalarInt(db, "SELECT count(*) FROM sqlite_schema") >= 0) return Health::Good;
-    return sqlite3_errcode(db) == SQLITE_BUSY ? Health::Unusable : Health::Damaged;
-  }
-  Statement quick(db, "PRAGMA quick_check(1)");
-  if (!quick) return Health::Damaged;
-  const int rc = quick.Step();
-  if (rc == SQLITE_BUSY) return Health::Unusable;
-  return rc == SQLITE_ROW && quick.Text(0) == "ok" ? Health::Good : Health::Damaged;
+  if (ScalarInt(db, "SELECT count(*) FROM sqlite_schema") >= 0) return Health::Good;
+  return sqlite3_errcode(db) == SQLITE_BUSY ? Health::Unusable : Health::Damaged;
 }
 
 // The failure the connection's last error stands for.
@@ -142,6 +136,21 @@ Failure SavedCopyFailure(int sqlite_code, std::string detail) {
   }
 }
 
+// Declared before a method's statements, so it runs after they are reset:
+// a damaged file is set aside only once nothing of it is in use.
+class AsideWhenDamaged {
+ public:
+  explicit AsideWhenDamaged(const SavedCopy& copy) : copy_(copy) {}
+  ~AsideWhenDamaged() {
+    if (copy_.damage_found_) copy_.SetAside();
+  }
+  AsideWhenDamaged(const AsideWhenDamaged&) = delete;
+  AsideWhenDamaged& operator=(const AsideWhenDamaged&) = delete;
+
+ private:
+  const SavedCopy& copy_;
+};
+
 std::string MoveAside(const std::string& path) {
   char stamp[32];
   const std::time_t now = std::time(nullptr);
@@ -164,14 +173,24 @@ Result<std::unique_ptr<SavedCopy>> SavedCopy::Open(const std::string& path, bool
     return Failure(Msg::SavedCopyWrite, TransferOutcome::Complete, path + ": not a regular file");
   const bool fresh = !Exists(path);
   if (fresh && !create) return Msg::NoSavedCopy;
-  if (fresh && !CreatePrivateFile(path)) return Failure(Msg::SavedCopyWrite, TransferOutcome::Complete, path);
+  if (fresh) {
+    // A journal left beside a file someone deleted by hand belongs to that
+    // file; SQLite would replay it into the new one.
+    for (const char* suffix : {"-wal", "-shm"}) ::unlink((path + suffix).c_str());
+    if (!CreatePrivateFile(path)) return Failure(Msg::SavedCopyWrite, TransferOutcome::Complete, path);
+  }
 
   std::unique_ptr<SavedCopy> copy(new SavedCopy);
   copy->path_ = path;
+  copy->writable_ = create;
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_FULLMUTEX;
   if (sqlite3_open_v2(path.c_str(), &copy->db_, flags, nullptr) != SQLITE_OK) return LastFailure(copy->db_);
   sqlite3_busy_timeout(copy->db_, kBusyMilliseconds);
-  switch (Check(copy->db_, create)) {
+  // What a command wrote stays in the journal for the next one to read;
+  // folding it into the file at every close would cost each command two
+  // waits for the disk. SQLite folds it in as the journal grows.
+  sqlite3_db_config(copy->db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  switch (Check(copy->db_)) {
     case Health::Good:
       break;
     case Health::Newer:
@@ -192,6 +211,9 @@ Result<std::unique_ptr<SavedCopy>> SavedCopy::Open(const std::string& path, bool
   // last committed state. NORMAL sync is durable across a process kill.
   copy->Exec("PRAGMA journal_mode=WAL");
   copy->Exec("PRAGMA synchronous=NORMAL");
+  // The journal a command leaves is read whole by the next one to open the
+  // copy: it is folded into the file once it passes a megabyte.
+  copy->Exec("PRAGMA wal_autocheckpoint=256");
   if (ScalarInt(copy->db_, "PRAGMA user_version") < kSavedCopySchema) {
     const std::string setup = std::string("BEGIN IMMEDIATE;") + kSchema +
                               "PRAGMA user_version=" + std::to_string(kSavedCopySchema) + ";COMMIT;";
@@ -221,11 +243,61 @@ sqlite3_stmt* SavedCopy::Prepared(const std::string& sql) const {
   return statement;
 }
 
-bool SavedCopy::Exec(const char* sql) const { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+bool SavedCopy::Exec(const char* sql) const {
+  const int rc = db_ ? sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) : SQLITE_MISUSE;
+  Note(rc);
+  return rc == SQLITE_OK;
+}
+
+void SavedCopy::Note(int rc) const {
+  if (DamageCode(rc)) damage_found_ = true;
+}
+
+void SavedCopy::SetAside() const {
+  damage_found_ = false;
+  damaged_ = true;
+  for (const auto& [sql, statement] : statements_) sqlite3_finalize(statement);
+  statements_.clear();
+  // Nothing more goes into a damaged file: what its journal holds stays
+  // there, moved aside with it.
+  sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  sqlite3_close_v2(db_);
+  db_ = nullptr;
+  broken_aside_ = MoveAside(path_);
+  if (!writable_ || broken_aside_.empty()) return;
+  // Online the service fills a fresh copy again; the diver's current
+  // operation still ends with the key.
+  Result<std::unique_ptr<SavedCopy>> fresh = Open(path_, true);
+  if (!fresh.ok()) return;
+  std::swap(db_, (*fresh)->db_);
+  if (account_) {
+    Statement s(db_, "INSERT OR REPLACE INTO account(id,email,user_id,user_name) VALUES(1,?1,?2,?3)");
+    s.Bind(1, account_->email).Bind(2, account_->user_id).Bind(3, account_->user_name).Step();
+  }
+}
+
+bool SavedCopy::damaged() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return damaged_;
+}
+
+Failure SavedCopy::CheckWhole() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  AsideWhenDamaged aside(*this);
+  if (!db_) return Msg::SavedCopyBroken;
+  Statement quick(db_, "PRAGMA quick_check(1)");
+  const int rc = quick.Step();
+  if (rc == SQLITE_ROW && quick.Text(0) == "ok") return {};
+  if (rc == SQLITE_ROW) damage_found_ = true;
+  Note(rc);
+  return damage_found_ ? Failure(Msg::SavedCopyBroken) : LastFailure(db_);
+}
 
 Failure SavedCopy::Commit(const SavedBatch& batch, int64_t fetched_at) {
   std::lock_guard<std::mutex> lock(mutex_);
+  AsideWhenDamaged aside(*this);
   if (batch.empty()) return {};
+  if (!db_) return Msg::SavedCopyBroken;
   // IMMEDIATE takes the write lock up front, so a busy copy is waited for
   // before anything is written rather than failing half-way.
   if (!Exec("BEGIN IMMEDIATE")) return LastFailure(db_);
@@ -243,7 +315,8 @@ Failure SavedCopy::Commit(const SavedBatch& batch, int64_t fetched_at) {
     Statement s(Prepared(sql));
     s.Bind(1, w.item.key).Bind(2, w.json).Bind(3, fetched_at);
     if (kind == SavedKind::Dive && !w.list_row.empty()) s.Bind(4, w.list_row);
-    if (s.Step() != SQLITE_DONE) {
+    if (const int rc = s.Step(); rc != SQLITE_DONE) {
+      Note(rc);
       ok = false;
       break;
     }
@@ -252,52 +325,79 @@ Failure SavedCopy::Commit(const SavedBatch& batch, int64_t fetched_at) {
   // Read before the rollback, which would put its own result in its place.
   Failure failure = LastFailure(db_);
   Exec("ROLLBACK");
-  return failure;
+  // Damage found on the way was set aside: that, not SQLite's code, is what
+  // the diver is told.
+  return damage_found_ ? Failure(Msg::SavedCopyBroken) : failure;
 }
 
 Failure SavedCopy::SetAccount(const SavedAccount& a) {
   std::lock_guard<std::mutex> lock(mutex_);
+  AsideWhenDamaged aside(*this);
+  account_ = a;
+  if (!db_) return Msg::SavedCopyBroken;
   Statement s(db_, "INSERT OR REPLACE INTO account(id,email,user_id,user_name) VALUES(1,?1,?2,?3)");
   s.Bind(1, a.email).Bind(2, a.user_id).Bind(3, a.user_name);
-  return s.Step() == SQLITE_DONE ? Failure() : LastFailure(db_);
+  const int rc = s.Step();
+  Note(rc);
+  if (rc == SQLITE_DONE) return {};
+  return damage_found_ ? Failure(Msg::SavedCopyBroken) : LastFailure(db_);
 }
 
 std::optional<SavedAccount> SavedCopy::Account() const {
   std::lock_guard<std::mutex> lock(mutex_);
+  AsideWhenDamaged aside(*this);
+  if (!db_) return std::nullopt;
   Statement s(db_, "SELECT email,user_id,user_name FROM account WHERE id=1");
-  if (s.Step() != SQLITE_ROW) return std::nullopt;
+  const int rc = s.Step();
+  Note(rc);
+  if (rc != SQLITE_ROW) return std::nullopt;
   return SavedAccount{s.Text(0), s.Text(1), s.Text(2)};
 }
 
 std::optional<std::string> SavedCopy::Read(const SavedItem& item, int64_t* fetched_at) const {
   std::lock_guard<std::mutex> lock(mutex_);
+  AsideWhenDamaged aside(*this);
+  if (!db_) return std::nullopt;
   Statement s(Prepared(std::string("SELECT ") + ValueColumnOf(item.kind) + ",fetched_at FROM " + TableOf(item.kind) +
                        " WHERE " + KeyColumnOf(item.kind) + "=?1"));
   s.Bind(1, item.key);
-  if (s.Step() != SQLITE_ROW) return std::nullopt;
+  const int rc = s.Step();
+  Note(rc);
+  if (rc != SQLITE_ROW) return std::nullopt;
   if (fetched_at) *fetched_at = s.Int(1);
   return s.Text(0);
 }
 
 std::string SavedCopy::ListRowOf(const std::string& divelog_id) const {
   std::lock_guard<std::mutex> lock(mutex_);
+  AsideWhenDamaged aside(*this);
+  if (!db_) return {};
   Statement s(Prepared("SELECT list_row FROM dives WHERE divelog_id=?1"));
   s.Bind(1, divelog_id);
-  return s.Step() == SQLITE_ROW ? s.Text(0) : std::string();
+  const int rc = s.Step();
+  Note(rc);
+  return rc == SQLITE_ROW ? s.Text(0) : std::string();
 }
 
 int64_t SavedCopy::LastSaved() const {
   std::lock_guard<std::mutex> lock(mutex_);
+  AsideWhenDamaged aside(*this);
+  if (!db_) return 0;
   const int64_t t = ScalarInt(db_,
                               "SELECT max(t) FROM (SELECT max(fetched_at) t FROM months UNION ALL SELECT "
                               "max(fetched_at) FROM days UNION ALL SELECT max(fetched_at) FROM dives UNION ALL "
                               "SELECT max(fetched_at) FROM statistics)");
+  if (t < 0) Note(sqlite3_errcode(db_));
   return t > 0 ? t : 0;
 }
 
 int64_t SavedCopy::DiveCount() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return ScalarInt(db_, "SELECT count(*) FROM dives");
+  AsideWhenDamaged aside(*this);
+  if (!db_) return -1;
+  const int64_t count = ScalarInt(db_, "SELECT count(*) FROM dives");
+  if (count < 0) Note(sqlite3_errcode(db_));
+  return count;
 }
 
 }  // namespace orv

@@ -70,22 +70,42 @@ class SavedCopy {
   // The latest fetch time of anything saved; 0 when nothing is.
   int64_t LastSaved() const;
   int64_t DiveCount() const;
+  // Reads every page: where a sync ends, so damage the opening no longer
+  // looks for is found while the service can still fill a fresh copy.
+  // None when whole; SAVED_COPY_BROKEN when damaged (moved aside); the
+  // SQLite failure when it could not be read.
+  Failure CheckWhole();
+  // True once SQLite found the file damaged, at any read or write: it was
+  // then moved aside (broken_aside() names where) and the operation failed
+  // with SAVED_COPY_BROKEN; a copy opened to be written goes on in a
+  // fresh file, one opened to be read has nothing more to give.
+  bool damaged() const;
   const std::string& path() const { return path_; }
-  // Where the damaged file went when Open reported SAVED_COPY_BROKEN.
+  // Where the damaged file went when Open or later use reported
+  // SAVED_COPY_BROKEN.
   const std::string& broken_aside() const { return broken_aside_; }
 
  private:
   SavedCopy() = default;
+  friend class AsideWhenDamaged;
   bool Exec(const char* sql) const;
+  // Remembers a damage SQLite reported; the file is set aside once the
+  // statements that saw it are done (AsideWhenDamaged).
+  void Note(int rc) const;
+  void SetAside() const;
   // The prepared statement for `sql`, prepared once per connection: a sync
   // asks the same few things for every dive. Null when it cannot be prepared.
   sqlite3_stmt* Prepared(const std::string& sql) const;
   // One connection may serve the UI thread's write-through and the desktop's
   // background save: their transactions must not interleave.
   mutable std::mutex mutex_;
-  sqlite3* db_ = nullptr;
+  mutable sqlite3* db_ = nullptr;
   mutable std::map<std::string, sqlite3_stmt*> statements_;
-  std::string path_, broken_aside_;
+  std::string path_;
+  mutable std::string broken_aside_;
+  bool writable_ = false;
+  mutable bool damage_found_ = false, damaged_ = false;
+  std::optional<SavedAccount> account_;  // written again into a fresh file
 };
 
 // What an SQLite result code means to the diver: SAVED_COPY_BUSY (another

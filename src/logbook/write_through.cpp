@@ -127,7 +127,7 @@ Result<std::string> SavedReply(const Endpoint& endpoint) {
   if (!item) return Msg::NeedsService;
   std::shared_ptr<SavedCopy> copy = ActiveSavedCopy();
   std::optional<std::string> json = copy ? copy->Read(*item) : std::nullopt;
-  if (!json) return NotSavedKey(item->kind);
+  if (!json) return copy && copy->damaged() ? Failure(Msg::SavedCopyBroken) : Failure(NotSavedKey(item->kind));
   const std::string response = item->kind == SavedKind::Dive ? "{\"divelog\":" + *json + "}" : *json;
   return "{\"code\":\"0000000\",\"response\":" + response + "}";
 }

@@ -222,5 +222,49 @@ TEST_F(SavedCopyTest, WriteFailuresSayWhich) {
   EXPECT_FALSE((*copy)->Read({SavedKind::Month, "202009"}));
 }
 
+// Opening reads the header and the schema only; a damaged page further in
+// is found by the read that reaches it or by the check a sync ends with, and
+// the file is moved aside whole, never deleted.
+TEST_F(SavedCopyTest, ADamagedPageTheOpeningSkipsIsFoundLaterAndSetAside) {
+  const SavedAccount account{"diver@x", "u1", "Diver"};
+  for (const bool at_sync_end : {false, true}) {
+    SCOPED_TRACE(at_sync_end ? "the check a sync ends with" : "an offline read");
+    fs::remove_all(dir_ / "data");
+    ASSERT_EQ(OpenSavedCopyOnline(account), "");
+    SavedBatch batch;
+    for (int i = 0; i < 300; ++i)
+      batch.push_back({{SavedKind::Dive, "d" + std::to_string(i)}, "\"" + std::string(2000, 'a') + "\"", ""});
+    ASSERT_FALSE(ActiveSavedCopy()->Commit(batch, 1));
+    CloseSavedCopy();
+    const std::string path = SavedCopyPath(account.email);
+    sqlite3* db = nullptr;  // the journal folded into the file, whose pages are damaged
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    {  // the last pages: dives and their index, far from the header
+      std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+      file.seekp(static_cast<std::streamoff>(fs::file_size(path)) - 16 * 4096);
+      file << std::string(16 * 4096, '\xff');
+    }
+    const std::string damaged = Slurp(path);
+    if (at_sync_end) {
+      ASSERT_EQ(OpenSavedCopyOnline(account), "");
+      EXPECT_EQ(ActiveSavedCopy()->CheckWhole().key(), "SAVED_COPY_BROKEN");
+      // What comes next goes into a fresh copy of the same account.
+      EXPECT_FALSE(ActiveSavedCopy()->Commit({{{SavedKind::Month, "202009"}, "{}", ""}}, 1));
+      EXPECT_EQ(ActiveSavedCopy()->Account().value_or(SavedAccount{}).email, account.email);
+    } else {
+      SavedAccount read;
+      ASSERT_EQ(OpenSavedCopyOffline(account.email, read), "");
+      std::string key;
+      for (int i = 0; i < 300 && key.empty(); ++i) key = SavedReply(DiveLogEndpoint("d" + std::to_string(i))).key();
+      EXPECT_EQ(key, "SAVED_COPY_BROKEN");
+      EXPECT_FALSE(fs::exists(path));  // offline nothing is created
+    }
+    EXPECT_EQ(Slurp(ActiveSavedCopy()->broken_aside()), damaged);
+    CloseSavedCopy();
+  }
+}
+
 }  // namespace
 }  // namespace orv

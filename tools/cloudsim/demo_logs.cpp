@@ -11,6 +11,7 @@
 #include <ctime>
 #include <vector>
 
+#include "common/sim_random.h"
 #include "common/utc_seconds.h"
 #include "seed.h"
 #include "sites_catalogue.h"
@@ -38,16 +39,8 @@ const Trip kTrips[] = {
     {{"Cenote Dos Ojos", "Cenote Angelita", "The Pit"}, 300, 1, true, 25.0, 30.5},
 };
 
-// Small deterministic generator so every first start seeds the same logbook.
-struct Random {
-  uint32_t state;
-  double Next() {
-    state = state * 1664525u + 1013904223u;
-    return (state >> 8) / 16777216.0;
-  }
-  double Between(double lo, double hi) { return lo + (hi - lo) * Next(); }
-  int Int(int lo, int hi) { return lo + static_cast<int>((hi - lo + 1) * Next()) % (hi - lo + 1); }
-};
+// Every first start seeds the same logbook.
+using Random = SimRandom;
 
 struct Waypoint {
   double t, depth;
