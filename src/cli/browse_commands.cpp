@@ -12,7 +12,9 @@
 #include "browse/day_list.h"
 #include "browse/history_func.h"
 #include "cli/cli.h"
+#include "cli/dive_json.h"
 #include "cli/service_session.h"
+#include "logbook/dive_log_read.h"
 
 namespace orv::cli {
 
@@ -63,6 +65,20 @@ int RunMonth(const Options& options, const std::vector<std::string>& args) {
   CalendarFunc calendar;
   calendar.Bind(&page.window);
   if (std::string key = calendar.ShowMonth(date.year, date.month); !key.empty()) return Fail(key);
+  if (options.json) {
+    Json::Value doc(Json::objectValue), cells(Json::arrayValue);
+    doc["year_month"] = args[0];
+    for (const DateCell& cell : calendar.month().cells) {
+      Json::Value c(Json::objectValue);
+      c["date"] = MonthLabel(cell.date.year, cell.date.month) + "-" + (cell.date.day < 10 ? "0" : "") +
+                  std::to_string(cell.date.day);
+      c["class"] = cell.cls;
+      cells.append(c);
+    }
+    doc["cells"] = cells;
+    PrintJson(doc);
+    return 0;
+  }
   for (const DateCell& cell : calendar.month().cells)
     std::cout << MonthLabel(cell.date.year, cell.date.month) << "-" << (cell.date.day < 10 ? "0" : "") << cell.date.day
               << "\t" << cell.cls << "\n";
@@ -79,19 +95,51 @@ int RunDay(const Options& options, const std::vector<std::string>& args) {
   DayLogList list(context);
   std::vector<DayRow> rows;
   if (std::string key = list.Open(date, &rows); !key.empty()) return Fail(key);
+  if (options.json) {
+    Json::Value doc(Json::objectValue), dives(Json::arrayValue);
+    doc["date"] = args[0];
+    for (const DayRow& r : rows) {
+      Json::Value d(Json::objectValue);
+      d["id"] = r.id;
+      d["start_local"] = LocalStartText(r.local_start);
+      d["mode"] = DiveTypeName(r.type);
+      d["max_depth_m"] = r.max_depth_m;
+      d["duration_s"] = Json::Int64(r.duration_s);
+      dives.append(d);
+    }
+    doc["dives"] = dives;
+    PrintJson(doc);
+    return 0;
+  }
   for (const DayRow& r : rows)
     std::cout << r.date_title << "\t" << r.type_word << "\t" << r.depth << "\t" << r.depth_unit << "\t" << r.time
               << "\t" << r.id << "\n";
   return 0;
 }
 
+Json::Value ModeTotals(int32_t count, int32_t minutes, float max_depth) {
+  Json::Value v(Json::objectValue);
+  v["dives"] = count;
+  v["duration_s"] = Json::Int64(int64_t{minutes} * 60);
+  v["max_depth_m"] = WidenDecimal(max_depth);
+  return v;
+}
+
 int RunStats(const Options& options, const std::vector<std::string>& args) {
-  if (!args.empty()) return UsageError("stats takes no arguments");
+  if (!args.empty()) return RunStatsBy(options, args);
   if (int rc = StartServiceSession(options, Saved::Readable)) return rc;
   PageWindow page;
   HistoryFunc history;
   history.Bind(&page.window);
   if (std::string key = history.Reload(); !key.empty()) return Fail(key);
+  if (options.json) {
+    const DiveTotals& t = history.totals();
+    Json::Value doc(Json::objectValue);
+    doc["scuba"] = ModeTotals(t.scuba_count, t.scuba_minutes, t.scuba_max_depth);
+    doc["free"] = ModeTotals(t.free_count, t.free_minutes, t.free_max_depth);
+    PrintJson(doc);
+    return 0;
+  }
   for (const auto& [id, text] : MakeStatisticsTexts(history.totals())) std::cout << id << "\t" << text << "\n";
   return 0;
 }
@@ -100,9 +148,10 @@ int RunStats(const Options& options, const std::vector<std::string>& args) {
 
 std::vector<Command> BrowseCommands() {
   return {
-      {"month", "YYYY-MM           the 42 calendar cells of a month: DATE<TAB>CLASS", RunMonth},
-      {"day", "YYYY-MM-DD          one day's dives as the day list shows them", RunDay},
-      {"stats", "                  the lifetime totals as the statistics show them", RunStats},
+      {"month", "YYYY-MM", "the 42 calendar cells of a month: DATE<TAB>CLASS", RunMonth},
+      {"day", "YYYY-MM-DD", "one day's dives as the day list shows them", RunDay},
+      {"stats", "[--by year|month [--year YYYY] [the filters of list]]",
+       "the lifetime totals, or the saved dives' figures per year or month", RunStats},
   };
 }
 
