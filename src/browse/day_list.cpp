@@ -5,7 +5,7 @@
 #include "cloud/json_read.h"
 #include "divelog/dive_values.h"
 #include "logbook/dive_log_read.h"
-#include "divelog/units.h"
+#include "values/units.h"
 
 namespace orv {
 

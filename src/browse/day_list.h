@@ -9,8 +9,8 @@
 #include <json/value.h>
 
 #include "browse/browse_service.h"
-#include "divelog/civil_date.h"
 #include "logbook/dive_figures.h"
+#include "values/civil_date.h"
 
 namespace orv {
 

@@ -14,39 +14,13 @@
 #include "cli/cli.h"
 #include "cli/dive_json.h"
 #include "cli/service_session.h"
+#include "explore/dive_filter.h"
 #include "logbook/dive_log_read.h"
+#include "values/months.h"
 
 namespace orv::cli {
 
 namespace {
-
-// Digits only, exactly `count` of them.
-bool ReadDigits(const std::string& text, size_t pos, size_t count, int& out) {
-  if (pos + count > text.size()) return false;
-  out = 0;
-  for (size_t i = pos; i < pos + count; ++i) {
-    if (text[i] < '0' || text[i] > '9') return false;
-    out = out * 10 + (text[i] - '0');
-  }
-  return true;
-}
-
-// "YYYY-MM" or "YYYY-MM-DD" with a real month and (when asked) a real day.
-bool ParseDate(const std::string& text, bool with_day, CivilDate& date) {
-  const size_t length = with_day ? 10 : 7;
-  int year = 0, month = 0, day = 1;
-  if (text.size() != length || text[4] != '-' || !ReadDigits(text, 0, 4, year) || !ReadDigits(text, 5, 2, month) ||
-      month < 1 || month > 12)
-    return false;
-  if (with_day) {
-    if (text[7] != '-' || !ReadDigits(text, 8, 2, day) || day < 1) return false;
-    // The day must exist in that month: a day past the month's end would
-    // roll over into the next month.
-    if (CivilFromDays(DaysFromCivil(year, month, day)).month != month) return false;
-  }
-  date = CivilDate{year, month, day};
-  return true;
-}
 
 // The headless main window with the first tab's page in its frame.
 struct PageWindow {
@@ -59,7 +33,7 @@ struct PageWindow {
 
 int RunMonth(const Options& options, const std::vector<std::string>& args) {
   CivilDate date;
-  if (args.size() != 1 || !ParseDate(args[0], false, date)) return UsageError("month expects YYYY-MM");
+  if (args.size() != 1 || !ParseMonthLabel(args[0], date.year, date.month)) return UsageError("month expects YYYY-MM");
   if (int rc = StartServiceSession(options, Saved::Readable)) return rc;
   PageWindow page;
   CalendarFunc calendar;
@@ -86,8 +60,9 @@ int RunMonth(const Options& options, const std::vector<std::string>& args) {
 }
 
 int RunDay(const Options& options, const std::vector<std::string>& args) {
-  CivilDate date;
-  if (args.size() != 1 || !ParseDate(args[0], true, date)) return UsageError("day expects YYYY-MM-DD");
+  const std::optional<int64_t> day = args.size() == 1 ? ParseDay(args[0]) : std::nullopt;
+  if (!day) return UsageError("day expects YYYY-MM-DD");
+  const CivilDate date = CivilFromDays(*day);
   if (int rc = StartServiceSession(options, Saved::Readable)) return rc;
   PageWindow page;
   BrowseContext context;

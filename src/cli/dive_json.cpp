@@ -4,7 +4,7 @@
 
 #include <iostream>
 
-#include "divelog/value_text.h"
+#include "values/value_text.h"
 
 namespace orv::cli {
 

@@ -13,8 +13,8 @@
 #include "cli/dive_json.h"
 #include "cli/service_session.h"
 #include "divelog/dive_values.h"
-#include "divelog/units.h"
-#include "divelog/value_text.h"
+#include "values/units.h"
+#include "values/value_text.h"
 #include "explore/dive_statistics.h"
 #include "logbook/copy_place.h"
 

@@ -8,6 +8,7 @@
 #include "cli/progress_line.h"
 #include "cli/service_session.h"
 #include "export/log_book_export.h"
+#include "values/months.h"
 
 namespace orv::cli {
 

@@ -9,8 +9,8 @@
 #include "cli/service_session.h"
 #include "logbook/copy_place.h"
 #include "logbook/log_book_sync.h"
-#include "logbook/month_summary.h"
 #include "logbook/write_through.h"
+#include "values/months.h"
 
 namespace orv::cli {
 

@@ -4,9 +4,9 @@
 #include <limits>
 
 #include "app/string_table.h"
-#include "divelog/civil_date.h"
-#include "divelog/units.h"
-#include "divelog/value_text.h"
+#include "values/civil_date.h"
+#include "values/units.h"
+#include "values/value_text.h"
 
 namespace orv {
 

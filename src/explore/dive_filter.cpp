@@ -1,6 +1,6 @@
 #include "explore/dive_filter.h"
 
-#include "divelog/civil_date.h"
+#include "values/civil_date.h"
 #include "logbook/dive_summary.h"
 
 namespace orv {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "divelog/civil_date.h"
-#include "divelog/units.h"
+#include "values/civil_date.h"
+#include "values/units.h"
 
 namespace orv {
 

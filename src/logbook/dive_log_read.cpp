@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "cloud/json_read.h"
-#include "divelog/units.h"
+#include "values/units.h"
 
 namespace orv {
 

@@ -9,7 +9,7 @@
 #include "app/app_state.h"
 #include "cloud/json_read.h"
 #include "divelog/dive_map_draw.h"
-#include "divelog/units.h"
+#include "values/units.h"
 #include "logbook/saved_copy.h"
 
 namespace orv {
