@@ -2,7 +2,8 @@
 
 #include "app/program_messages.h"
 #include "app/wait_purpose.h"
-#include "divelog/value_text.h"
+#include "values/months.h"
+#include "values/value_text.h"
 
 namespace orv {
 

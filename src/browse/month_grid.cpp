@@ -1,9 +1,6 @@
 #include "browse/month_grid.h"
 
-#include <ctime>
-
 #include "cloud/json_read.h"
-#include "divelog/value_text.h"
 
 namespace orv {
 
@@ -54,7 +51,5 @@ MonthGrid BuildMonthGrid(int64_t year, int month, const std::vector<MonthSummary
   }
   return grid;
 }
-
-std::string MonthLabel(int64_t year, int month) { return PaddedInt(year, 4) + "-" + PaddedInt(month, 2); }
 
 }  // namespace orv

@@ -11,7 +11,7 @@
 
 #include <json/value.h>
 
-#include "divelog/civil_date.h"
+#include "values/civil_date.h"
 #include "logbook/month_summary.h"
 
 namespace orv {
@@ -45,8 +45,5 @@ int64_t FirstCellDay(int64_t year, int month);
 // The 42 dates from FirstCellDay with their classes: the first summary entry
 // of a date decides; a date with dives is marked whatever its month.
 MonthGrid BuildMonthGrid(int64_t year, int month, const std::vector<MonthSummaryEntry>& summary);
-
-// The month label, "%.4d-%.2d".
-std::string MonthLabel(int64_t year, int month);
 
 }  // namespace orv

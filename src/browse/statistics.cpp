@@ -1,8 +1,8 @@
 #include "browse/statistics.h"
 
 #include "cloud/json_read.h"
-#include "divelog/units.h"
-#include "divelog/value_text.h"
+#include "values/units.h"
+#include "values/value_text.h"
 
 namespace orv {
 

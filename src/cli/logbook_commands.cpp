@@ -9,8 +9,8 @@
 #include "cli/service_session.h"
 #include "logbook/copy_place.h"
 #include "logbook/log_book_sync.h"
-#include "logbook/month_summary.h"
 #include "logbook/write_through.h"
+#include "values/months.h"
 
 namespace orv::cli {
 
@@ -98,8 +98,8 @@ int Forget(const Options& options, const std::vector<std::string>& args) {
 
 std::vector<Command> LogBookCommands() {
   return {
-      {"sync", "[--from YYYY-MM] [--full]   save the log book on this computer", Sync},
-      {"forget", "                remove the log book saved on this computer for --email", Forget},
+      {"sync", "[--from YYYY-MM] [--full]", "save the log book on this computer", Sync},
+      {"forget", "", "remove the log book saved on this computer for --email", Forget},
   };
 }
 

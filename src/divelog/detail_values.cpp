@@ -1,7 +1,7 @@
 // The texts of the detail page for one dive.
 #include "cloud/json_read.h"
 #include "divelog/dive_map_draw.h"
-#include "divelog/units.h"
+#include "values/units.h"
 
 namespace orv {
 

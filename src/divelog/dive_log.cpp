@@ -5,7 +5,7 @@
 #include <json/writer.h>
 
 #include "cloud/json_read.h"
-#include "divelog/value_text.h"
+#include "values/value_text.h"
 
 namespace orv {
 

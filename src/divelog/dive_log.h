@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "divelog/dive_log_read.h"
+#include "logbook/dive_log_read.h"
 #include "divelog/dive_values.h"
 
 namespace orv {

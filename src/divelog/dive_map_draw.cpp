@@ -9,8 +9,8 @@
 #include <limits>
 #include <vector>
 
-#include "divelog/units.h"
-#include "divelog/value_text.h"
+#include "values/units.h"
+#include "values/value_text.h"
 
 namespace orv {
 

@@ -8,7 +8,7 @@
 #include "cloud/json_read.h"
 #include "divelog/dive_map_draw.h"
 #include "divelog/poi_search.h"
-#include "divelog/units.h"
+#include "values/units.h"
 
 namespace orv {
 

@@ -1,7 +1,7 @@
 #include "export/csv_writer.h"
 
-#include "divelog/units.h"
-#include "divelog/value_text.h"
+#include "values/units.h"
+#include "values/value_text.h"
 #include "export/uddf_writer.h"
 
 namespace orv {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "cloud/json_read.h"
-#include "divelog/civil_date.h"
+#include "values/civil_date.h"
 
 namespace orv {
 

@@ -3,6 +3,7 @@
 #include "app/string_table.h"
 #include "browse/month_grid.h"
 #include "cloud/transfer_runner.h"
+#include "values/months.h"
 
 namespace orv {
 

@@ -11,6 +11,7 @@
 #include "app/dialogs.h"
 #include "app/func_base.h"
 #include "export/log_book_export.h"
+#include "values/months.h"
 
 namespace orv {
 

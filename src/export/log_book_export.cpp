@@ -6,7 +6,7 @@
 #include "app/app_state.h"
 #include "app/safe_file.h"
 #include "app/string_table.h"
-#include "divelog/value_text.h"
+#include "values/value_text.h"
 #include "export/csv_writer.h"
 
 #ifndef ORVELLE_VERSION

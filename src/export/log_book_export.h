@@ -8,6 +8,7 @@
 
 #include "export/log_book_walk.h"
 #include "export/uddf_writer.h"
+#include "values/months.h"
 
 namespace orv {
 

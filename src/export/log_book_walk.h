@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "export/export_dive.h"
-#include "logbook/month_summary.h"
+#include "values/months.h"
 
 namespace orv {
 

@@ -6,8 +6,8 @@
 #include <map>
 
 #include "app/string_table.h"
-#include "divelog/units.h"
-#include "divelog/value_text.h"
+#include "values/units.h"
+#include "values/value_text.h"
 
 namespace orv {
 

@@ -6,9 +6,9 @@
 #include "app/app_state.h"
 #include "app/stop_request.h"
 #include "cloud/json_read.h"
-#include "logbook/month_summary.h"
 #include "logbook/month_walk.h"
 #include "logbook/write_through.h"
+#include "values/months.h"
 
 namespace orv {
 
@@ -39,8 +39,8 @@ class Sync {
       found += count;
       empty_run = count ? 0 : empty_run + 1;
       if (options_.has_from
-              ? year * 12 + month <= options_.from_year * 12 + options_.from_month
-              : (found >= target && empty_run >= kSyncEmptyMonths) || year * 12 + month <= kSyncFloorYear * 12 + 1)
+              ? MonthIndex(year, month) <= MonthIndex(options_.from_year, options_.from_month)
+              : (found >= target && empty_run >= kSyncEmptyMonths) || MonthIndex(year, month) <= MonthIndex(kSyncFloorYear, 1))
         return {};
       StepMonth(year, month, -1);
     }

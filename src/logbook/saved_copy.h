@@ -12,12 +12,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
+
+#include "logbook/dive_summary.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -26,7 +30,9 @@ namespace orv {
 
 // Bumped whenever the tables change; a copy written by a newer program is
 // refused, never rewritten.
-inline constexpr int kSavedCopySchema = 1;
+// Version 2 added the dive summaries; a version-1 copy gains them in place,
+// from its own records, when it is opened.
+inline constexpr int kSavedCopySchema = 2;
 
 // What one saved reply stands for.
 enum class SavedKind { Month, Day, Dive, Statistics };
@@ -74,6 +80,22 @@ class SavedCopy {
   // The latest fetch time of anything saved; 0 when nothing is.
   int64_t LastSaved() const;
   int64_t DiveCount() const;
+
+  // The dive summaries (one per saved dive, written in the record's own
+  // transaction). `tail` follows "SELECT <summary columns> FROM
+  // dive_summaries": a WHERE over the columns (divelog_id, local_start, mode,
+  // max_depth_m, average_depth_m, duration_s, water_temp_c, air_lpm,
+  // air_cuft, site, region, search_text), ORDER BY, LIMIT, with ?1.. bound
+  // from `arguments`. Rows stream into `each` until it returns false. False
+  // when the copy could not be read.
+  using SqlArgument = std::variant<int64_t, double, std::string>;
+  bool EachSummary(const std::string& tail, const std::vector<SqlArgument>& arguments,
+                   const std::function<bool(const DiveSummary&)>& each) const;
+  // One row of numbers: `select` is a whole SELECT over dive_summaries
+  // (aggregates, say) with ?1.. from `arguments`; NULLs read as 0. Nothing
+  // when the copy could not be read.
+  std::optional<std::vector<double>> SummaryFigures(const std::string& select,
+                                                    const std::vector<SqlArgument>& arguments) const;
   const std::string& path() const { return path_; }
   // Where the damaged file went when Open reported "SAVED_COPY_BROKEN".
   const std::string& broken_aside() const { return broken_aside_; }
@@ -81,6 +103,8 @@ class SavedCopy {
  private:
   SavedCopy() = default;
   bool Exec(const char* sql) const;
+  // Brings an older copy (or a new empty file) to kSavedCopySchema.
+  bool Upgrade();
   // The prepared statement for `sql`, prepared once per connection: a sync
   // asks the same few things for every dive. Null when it cannot be prepared.
   sqlite3_stmt* Prepared(const std::string& sql) const;

@@ -10,7 +10,7 @@
 #include "device/device_identity.h"
 #include "device/device_session.h"
 #include "divelog/dive_log.h"
-#include "divelog/dive_log_read.h"
+#include "logbook/dive_log_read.h"
 #include "divelog/dive_values.h"
 
 namespace orv {

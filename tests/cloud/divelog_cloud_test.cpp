@@ -16,7 +16,7 @@
 #include "cloud/json_read.h"
 #include "cloud/reply_check.h"
 #include "divelog/dive_log.h"
-#include "divelog/units.h"
+#include "values/units.h"
 #include "seed.h"
 #include "shared_sim_test.h"
 

@@ -20,6 +20,7 @@
 #include "desktop/main_frame.h"
 #include "e2e/gui_sim_test.h"
 #include "seed.h"
+#include "values/months.h"
 
 namespace orv {
 namespace {

@@ -15,6 +15,7 @@
 #include "app/wait_purpose.h"
 #include "browse/calendar_func.h"
 #include "browse/history_func.h"
+#include "values/months.h"
 
 namespace orv {
 namespace {

@@ -9,6 +9,7 @@
 #include "app/string_table.h"
 #include "browse/month_grid.h"
 #include "browse/statistics.h"
+#include "values/months.h"
 
 namespace orv {
 namespace {
@@ -112,23 +113,6 @@ TEST(MonthGridTest, OnlyPlainEightDigitDatesMatch) {
   for (const auto& cell : g) EXPECT_NE(cell.cls, kClassDiveDay);
   EXPECT_TRUE(Summary("{}").empty());
   EXPECT_TRUE(ParseMonthSummary(Json::Value()).empty());
-}
-
-TEST(MonthGridTest, StepsAndLabels) {
-  int64_t y = 2020;
-  int m = 1;
-  StepMonth(y, m, -1);
-  EXPECT_EQ(MonthLabel(y, m), "2019-12");
-  StepMonth(y, m, +1);
-  EXPECT_EQ(MonthLabel(y, m), "2020-01");
-  y = 2020, m = 12;
-  StepMonth(y, m, +1);
-  EXPECT_EQ(MonthLabel(y, m), "2021-01");
-  y = 0, m = 1;
-  StepMonth(y, m, -1);
-  EXPECT_EQ(y, -1);
-  EXPECT_EQ(m, 12);
-  EXPECT_EQ(MonthLabel(987, 3), "0987-03");
 }
 
 class UnitSettingTest : public ::testing::Test {

@@ -1,5 +1,5 @@
-// Display rules, back-conversions, time texts, the two dive calculations, the
-// dive type and the condition words, in both unit systems.
+// Time texts, the two dive calculations, the dive type and the condition
+// words, in both unit systems and under a desktop locale.
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -10,7 +10,7 @@
 #include "app/app_state.h"
 #include "app/string_table.h"
 #include "divelog/dive_values.h"
-#include "divelog/units.h"
+#include "values/units.h"
 
 namespace orv {
 namespace {
@@ -23,43 +23,6 @@ class UnitsTest : public ::testing::Test {
   static void Imperial() { State().unit = 1; }
   int32_t saved_ = 0;
 };
-
-TEST_F(UnitsTest, QuantitiesInBothSystems) {
-  Metric();
-  EXPECT_EQ(DisplayUnits::Depth(18.26f), "18.3");
-  EXPECT_EQ(DisplayUnits::DepthWord(), "m");
-  EXPECT_EQ(DisplayUnits::Weight(7.5), "7.5");
-  EXPECT_EQ(DisplayUnits::WeightWord(), "kg");
-  EXPECT_EQ(DisplayUnits::Temperature(25.0), "25.0");
-  EXPECT_EQ(DisplayUnits::TemperatureWord(), "c");
-  EXPECT_EQ(DisplayUnits::Pressure(200), "200");
-  EXPECT_EQ(DisplayUnits::PressureWord(), "bar");
-  EXPECT_EQ(DisplayUnits::Volume(12) + " " + DisplayUnits::VolumeWord(), "12 L");
-  EXPECT_EQ(DisplayUnits::AirConsumption(22.5) + " " + DisplayUnits::AirConsumptionWord(), "22.5 L/min");
-  EXPECT_EQ(DisplayUnits::SuitThickness(5.0) + " " + DisplayUnits::SuitThicknessWord(), "5 mm");
-
-  Imperial();
-  EXPECT_EQ(DisplayUnits::Depth(18.26f), "59.9");
-  EXPECT_EQ(DisplayUnits::DepthWord(), "ft");
-  EXPECT_EQ(DisplayUnits::Weight(7.5), "16.5");
-  EXPECT_EQ(DisplayUnits::WeightWord(), "lbs");
-  EXPECT_EQ(DisplayUnits::Temperature(25.0), "77.0");
-  EXPECT_EQ(DisplayUnits::TemperatureWord(), "F");
-  EXPECT_EQ(DisplayUnits::Pressure(200), "2901");
-  EXPECT_EQ(DisplayUnits::PressureWord(), "psi");
-  // The volume is never converted, only its word changes.
-  EXPECT_EQ(DisplayUnits::Volume(12) + " " + DisplayUnits::VolumeWord(), "12 cuft");
-  EXPECT_EQ(DisplayUnits::AirConsumption(0.5) + " " + DisplayUnits::AirConsumptionWord(), "0.50 cuft/min");
-  EXPECT_EQ(DisplayUnits::SuitThickness(5.0) + " " + DisplayUnits::SuitThicknessWord(), "5 mm");
-  // Any non-zero setting is imperial.
-  State().unit = 7;
-  EXPECT_EQ(DisplayUnits::DepthWord(), "ft");
-}
-
-TEST_F(UnitsTest, BackConversions) {
-  EXPECT_NEAR(PsiToBar(2901), 200.0169, 1e-4);
-  EXPECT_NEAR(PoundsToKilograms(16.5), 7.484, 1e-3);
-}
 
 TEST_F(UnitsTest, TextsIgnoreTheDesktopLocale) {
   // GTK programs run under the diver's locale; a comma as decimal mark must
@@ -81,23 +44,6 @@ TEST_F(UnitsTest, TextsIgnoreTheDesktopLocale) {
   std::setlocale(LC_NUMERIC, "C");
   unsetenv("LOCPATH");
   std::filesystem::remove_all(dir);
-}
-
-TEST(ReadDecimalTest, LeadingNumberAsStrtofReadsIt) {
-  EXPECT_FLOAT_EQ(ReadDecimal("18.26"), 18.26f);
-  EXPECT_FLOAT_EQ(ReadDecimal("  35.26m"), 35.26f);
-  EXPECT_FLOAT_EQ(ReadDecimal("+3.5"), 3.5f);
-  EXPECT_FLOAT_EQ(ReadDecimal("-2"), -2.0f);
-  EXPECT_FLOAT_EQ(ReadDecimal(".5"), 0.5f);
-  EXPECT_FLOAT_EQ(ReadDecimal("1e1"), 10.0f);
-  EXPECT_EQ(ReadDecimal(""), 0.0f);
-  EXPECT_EQ(ReadDecimal("abc"), 0.0f);
-  EXPECT_EQ(ReadDecimal("+-1"), 0.0f);
-  // Values no dive can have never reach a page as "inf" or "nan".
-  EXPECT_EQ(ReadDecimal("nan"), 0.0f);
-  EXPECT_EQ(ReadDecimal("1e999"), 0.0f);
-  std::string unterminated = "12.5";
-  EXPECT_FLOAT_EQ(ReadDecimal(std::string_view(unterminated.data(), 2)), 12.0f);
 }
 
 TEST(TimeTextTest, StartAndDuration) {

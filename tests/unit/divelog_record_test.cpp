@@ -11,7 +11,7 @@
 #include "app/app_state.h"
 #include "cloud/http_post.h"
 #include "divelog/dive_log.h"
-#include "divelog/units.h"
+#include "values/units.h"
 
 namespace orv {
 namespace {

@@ -1,11 +1,11 @@
-#include "divelog/dive_log_read.h"
+#include "logbook/dive_log_read.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
 
 #include "cloud/json_read.h"
-#include "divelog/units.h"
+#include "values/units.h"
 
 namespace orv {
 

@@ -1,10 +1,10 @@
-#include "divelog/units.h"
+#include "values/units.h"
 
 #include <charconv>
 #include <cmath>
 
 #include "app/app_state.h"
-#include "divelog/value_text.h"
+#include "values/value_text.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "divelog/value_text.h"
+#include "values/value_text.h"
 
 #include <charconv>
 #include <cmath>
