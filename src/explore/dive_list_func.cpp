@@ -4,8 +4,8 @@
 
 #include "app/settings.h"
 #include "app/string_table.h"
-#include "divelog/civil_date.h"
-#include "divelog/units.h"
+#include "values/civil_date.h"
+#include "values/units.h"
 #include "explore/dive_list.h"
 #include "explore/dive_rows.h"
 #include "explore/filter_form.h"
@@ -138,7 +138,7 @@ void DiveListFunc::Redraw() {
     });
   }
   InPage("dive_grid").SetAttr("data-rows", rows.Json());
-  const DiveTotals totals = copy ? TotalsOf(*copy, filter_).value_or(DiveTotals{}) : DiveTotals{};
+  const ListTotals totals = copy ? TotalsOf(*copy, filter_).value_or(ListTotals{}) : ListTotals{};
   for (const auto& [id, text] : TotalsTexts(totals)) InPage(id).SetText(text);
   MarkSortHeaders();
   if (stats_shown_) DrawStatistics();

@@ -1,9 +1,9 @@
 #include "explore/dive_rows.h"
 
 #include "app/string_table.h"
-#include "divelog/civil_date.h"
-#include "divelog/units.h"
-#include "divelog/value_text.h"
+#include "values/civil_date.h"
+#include "values/units.h"
+#include "values/value_text.h"
 
 namespace orv {
 
@@ -45,7 +45,7 @@ std::string HoursText(int64_t seconds) {
   return std::to_string(minutes / 60) + ":" + PaddedInt(minutes % 60, 2);
 }
 
-std::string DurationText(int64_t seconds) { return std::to_string(seconds / 60) + ":" + PaddedInt(seconds % 60, 2); }
+std::string MinutesText(int64_t seconds) { return std::to_string(seconds / 60) + ":" + PaddedInt(seconds % 60, 2); }
 
 std::string TemperatureText(double celsius) {
   return DisplayUnits::Temperature(celsius) + (DisplayUnits::Imperial() ? " °F" : " °C");
@@ -65,7 +65,7 @@ void ListedRows::Add(const DiveSummary& dive) {
       ModeName(dive.mode),
       Tr(dive.mode == DiveType::Free ? "FREEDIVE" : dive.mode == DiveType::Gauge ? "GAUGE" : "SCUBA"),
       DisplayUnits::Depth(dive.max_depth_m) + " " + DisplayUnits::DepthWord(),
-      DurationText(dive.duration_s),
+      MinutesText(dive.duration_s),
       TemperatureText(dive.water_temp_c),
       air ? DisplayUnits::AirConsumption(*air) + " " + DisplayUnits::AirConsumptionWord() : std::string(),
   };
@@ -76,7 +76,7 @@ void ListedRows::Add(const DiveSummary& dive) {
   text_ += ']';
 }
 
-std::vector<std::pair<std::string, std::string>> TotalsTexts(const DiveTotals& totals) {
+std::vector<std::pair<std::string, std::string>> TotalsTexts(const ListTotals& totals) {
   return {{"dives_count", std::to_string(totals.dives)},
           {"dives_hours", HoursText(totals.seconds)},
           {"dives_deepest", totals.dives ? DisplayUnits::Depth(totals.deepest_m) + " " + DisplayUnits::DepthWord()

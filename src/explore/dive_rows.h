@@ -24,12 +24,12 @@ class ListedRows {
 
 // "12345" dives, hours as "h:mm" however many hours, the deepest with its
 // unit; by the ids of the tab's total fields.
-std::vector<std::pair<std::string, std::string>> TotalsTexts(const DiveTotals& totals);
+std::vector<std::pair<std::string, std::string>> TotalsTexts(const ListTotals& totals);
 
 // Hours and minutes of `seconds`, "3640:50"; minutes and seconds of a dive,
 // "45:07".
 std::string HoursText(int64_t seconds);
-std::string DurationText(int64_t seconds);
+std::string MinutesText(int64_t seconds);
 std::string TemperatureText(double celsius);
 
 }  // namespace orv

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <optional>
 
-#include "divelog/units.h"
+#include "values/units.h"
 
 namespace orv {
 

@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "app/string_table.h"
-#include "divelog/civil_date.h"
-#include "divelog/units.h"
-#include "divelog/value_text.h"
+#include "values/civil_date.h"
+#include "values/units.h"
+#include "values/value_text.h"
 #include "explore/dive_rows.h"
 
 namespace orv {
@@ -86,7 +86,7 @@ StatisticsTables MakeStatisticsTables(const DiveStatistics& stats) {
   };
   record("rec_deepest", stats.deepest,
          stats.deepest ? DisplayUnits::Depth(stats.deepest->max_depth_m) + " " + depth_word : "");
-  record("rec_longest", stats.longest, stats.longest ? DurationText(stats.longest->duration_s) + " min" : "");
+  record("rec_longest", stats.longest, stats.longest ? MinutesText(stats.longest->duration_s) + " min" : "");
   record("rec_coldest", stats.coldest, stats.coldest ? TemperatureText(stats.coldest->water_temp_c) : "");
   t.texts.emplace_back("rec_site", stats.top_site.empty() ? std::string("—") : stats.top_site);
   std::string count = Tr("DIVES_COUNT");
