@@ -25,8 +25,8 @@ class DiveListFunc : public func_base {
   // Opens a dive from the list: its id and the local day it started.
   using OpenDive = std::function<void(const std::string& id, const CivilDate& day)>;
   // Turns "Keep the log book on this computer" on and starts filling it.
-  using KeepLogBook = std::function<void()>;
-  DiveListFunc(OpenDive open, KeepLogBook keep) : open_(std::move(open)), keep_(std::move(keep)) {}
+  using TurnKeepingOn = std::function<void()>;
+  DiveListFunc(OpenDive open, TurnKeepingOn keep) : open_(std::move(open)), keep_(std::move(keep)) {}
 
   void on_event(const ElementRef& element, const PageEvent& event) override;
 
@@ -55,7 +55,7 @@ class DiveListFunc : public func_base {
   void Open(const std::string& id);
 
   OpenDive open_;
-  KeepLogBook keep_;
+  TurnKeepingOn keep_;
   DiveFilter filter_;
   DiveOrder order_;
   bool stats_shown_ = false;

@@ -84,7 +84,10 @@ class ExplorePageTest : public ::testing::Test {
     ASSERT_TRUE(win.LoadFile(kBin + "/ENG/main.htm"));
     auto func = std::make_unique<DiveListFunc>(
         [this](const std::string& id, const CivilDate& day) { opened.emplace_back(id, day); },
-        [this] { ++keep_asked; });
+        [this] {
+          ++keep_asked;
+          WriteKeepLogBook(true);
+        });
     list = func.get();
     handlers.push_back(std::move(func));
     win.SetEventSink(&sink);
@@ -265,6 +268,8 @@ TEST_F(ExplorePageTest, EnterOpensTheDiveOnItsDayAndTheListNeedsTheCopyKept) {
   EXPECT_TRUE(Hidden("dives_view"));
   win.ClickInFrame("framepage3", "dives_keep_on");
   EXPECT_EQ(keep_asked, 1);
+  EXPECT_FALSE(Hidden("dives_view"));
+  EXPECT_TRUE(Hidden("dives_need_copy"));
   SetSettingsPath("");
   std::filesystem::remove(settings);
 }
