@@ -103,6 +103,17 @@ TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
     EXPECT_EQ(In(page, "framepage1", "d.querySelector('[aria-selected=\"true\"]') !== null"), "true");
     e2e::SaveScreenshot(page, "dives_opened_" + lang);
 
+    // A professional's lifetime totals stay inside their columns.
+    In(page, "framepage1",
+       "[['scuba_total_dive', '12345'], ['scuba_total_time', '3640:50'], ['scuba_max_depth', '1234.5'],"
+       " ['free_total_dive', '10234'], ['free_total_time', '1250:05']]"
+       ".forEach(([id, t]) => { d.getElementById(id).textContent = t; })");
+    EXPECT_TRUE(e2e::WaitFor(
+        [&] { return In(page, "framepage1", "[...d.querySelectorAll('.stat_cols > div')]"
+                                            ".every(e => e.scrollWidth <= e.clientWidth)") == "true"; },
+        2000));
+    e2e::SaveScreenshot(page, "dives_large_totals_" + lang);
+
     // The statistics follow the same filter, every chart drawn.
     e2e::ClickInPage(page, "page3");
     e2e::ClickInPage(page, "show_stats", "framepage3");
