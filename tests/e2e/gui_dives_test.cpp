@@ -3,20 +3,14 @@
 // site's name, sorted by depth, a dive opened with Enter from the list and
 // its detail shown on its day; then the statistics drawn.
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
 #include "app/page_folder.h"
 #include "app/settings.h"
-#include "desktop/background_sync.h"
 #include "desktop/main_frame.h"
 #include "e2e/gui_sim_test.h"
 #include "e2e/gui_support.h"
-#include "logbook/write_through.h"
 #include "seed.h"
 
 namespace orv {
@@ -32,32 +26,21 @@ std::string Dives(gtk::WebKitWindow& page, const std::string& expr) { return In(
 
 class GuiDives : public e2e::GuiSimTest {
  protected:
-  void SetUp() override {
-    GuiSimTest::SetUp();
-    if (IsSkipped()) return;
-    home_ = ::testing::TempDir() + "/gui_dives." + std::to_string(::getpid());
-    std::filesystem::remove_all(home_);
-    setenv("XDG_DATA_HOME", (home_ + "/data").c_str(), 1);
-  }
   void TearDown() override {
-    gtk::StopBackgroundSync();
-    CloseSavedCopy();
     SetSettingsPath("");
     LanguageCode = "ENG";
   }
-  std::string home_;
 };
 
 TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
   for (const std::string lang : {"ENG", "CHT"}) {
     e2e::FreshState("gui_dives", lang);
     ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
-    ASSERT_EQ(OpenSavedCopyOnline({State().email, State().user_id, State().display_name}), "");
     gtk::MainFrame frame;
     ASSERT_TRUE(frame.Create(PagePath("main.htm")));
     auto& page = frame.page();
-    gtk::StartBackgroundSync(&page);
-    ASSERT_TRUE(e2e::WaitFor([&] { return ActiveSavedCopy()->DiveCount() == 80; }, 30000));
+    e2e::SavedBookScope book(&page, "gui_dives_" + lang);
+    ASSERT_TRUE(book.ready);
 
     e2e::ClickInPage(page, "page3");
     ASSERT_TRUE(e2e::WaitFor([&] { return Dives(page, "d.querySelectorAll('.grid_row').length") != "0"; }, 5000));
@@ -122,8 +105,6 @@ TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
                           ".reduce((n, r) => n + [1, 2, 3].reduce((s, c) => s + Number(r.cells[c].dataset.v), 0), 0)"),
               std::to_string(shown));
     e2e::SaveScreenshot(page, "dives_stats_" + lang);
-    gtk::StopBackgroundSync();
-    CloseSavedCopy();
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }
 }

@@ -3,10 +3,6 @@
 // script), and the test only reads what the pages show.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 
 #include "account/sign_in.h"
@@ -15,12 +11,10 @@
 #include "app/settings.h"
 #include "app/string_table.h"
 #include "browse/calendar_func.h"
-#include "desktop/background_sync.h"
 #include "desktop/generic_dialogs.h"
 #include "desktop/main_frame.h"
 #include "e2e/gui_sim_test.h"
 #include "e2e/gui_support.h"
-#include "logbook/write_through.h"
 #include "seed.h"
 
 namespace orv {
@@ -272,14 +266,8 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
       return page.EvalForTest("const d = document.getElementById('framepage3').contentDocument; return String(" + expr +
                               ");");
     };
-    // A copy of its own, so the walk meets exactly the demo diver's 80 dives.
-    const std::string data = ::testing::TempDir() + "/gui_keys_data." + std::to_string(::getpid()) + lang;
-    std::filesystem::remove_all(data);
-    const std::string outer = getenv("XDG_DATA_HOME") ? getenv("XDG_DATA_HOME") : "";
-    setenv("XDG_DATA_HOME", data.c_str(), 1);
-    ASSERT_EQ(OpenSavedCopyOnline({State().email, State().user_id, State().display_name}), "");
-    gtk::StartBackgroundSync(&page);
-    ASSERT_TRUE(e2e::WaitFor([&] { return ActiveSavedCopy()->DiveCount() == 80; }, 30000));
+    e2e::SavedBookScope book(&page, "gui_keys_book_" + lang);
+    ASSERT_TRUE(book.ready);
     Press(view, GDK_KEY_3, GDK_MOD1_MASK);
     ASSERT_TRUE(e2e::WaitFor([&] { return dives("d.getElementById('dives_count').textContent") == "80"; }, 8000));
     ASSERT_TRUE(TabTo(page, "filter_text|", hidden_stops));
@@ -315,9 +303,6 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
     EXPECT_TRUE(e2e::WaitFor([&] { return dives("d.activeElement.getAttribute('aria-pressed')") == "true"; }, 3000));
     EXPECT_GT(std::stoi(dives("d.getElementById('stat_years').getBoundingClientRect().height")), 40);
     e2e::SaveScreenshot(page, "keys_dives_stats_" + lang);
-    gtk::StopBackgroundSync();
-    CloseSavedCopy();
-    outer.empty() ? unsetenv("XDG_DATA_HOME") : setenv("XDG_DATA_HOME", outer.c_str(), 1);
     EXPECT_EQ(hidden_stops, "");
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }
