@@ -90,7 +90,9 @@ TEST_F(CliListTest, JsonSaysWhatTheTextSays) {
       // Text in the chosen unit, JSON in metres whatever it is.
       EXPECT_EQ(row[2], FixedText(d["max_depth_m"].asDouble() * (imperial ? kFeetPerMetre : 1.0), 1));
       EXPECT_EQ(row[5].empty(), d["air_use_l_min"].isNull());
-      if (!imperial && !row[5].empty()) EXPECT_EQ(row[5], FixedText(d["air_use_l_min"].asDouble(), 1));
+      if (!imperial && !row[5].empty()) {
+        EXPECT_EQ(row[5], FixedText(d["air_use_l_min"].asDouble(), 1));
+      }
       EXPECT_EQ(row[6], d["site"].asString());
     }
   }
