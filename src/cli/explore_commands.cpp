@@ -1,6 +1,7 @@
 // orvelle-cli list and stats --by: the whole log book from the copy saved on
 // this computer, filtered and sorted as the Dives tab does. Nothing is sent:
 // the copy answers whether the service can be reached or not.
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -38,14 +39,16 @@ struct ListArgs {
   std::optional<int64_t> month_year;  // stats --by month --year
 };
 
-// Reads the filter options shared by list and stats --by; `extra` takes the
-// command's own. Returns 0, or 2 after a usage message naming the value.
+// Reads the filter options shared by list and stats --by, and the command's
+// own (`stats` tells which). Returns 0, or 2 after a usage message naming
+// the value.
 int ReadListArgs(const std::vector<std::string>& args, ListArgs& out, bool stats) {
   DiveFilter& f = out.query.filter;
   const bool imperial = DisplayUnits::Imperial();
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& name = args[i];
-    if (name == "--reverse" && !stats) {
+    if (name == "--reverse") {
+      if (stats) return UsageError("unknown option --reverse");
       out.query.order.reverse = true;
       continue;
     }
@@ -238,9 +241,10 @@ int RunStatsBy(const Options& options, const std::vector<std::string>& args) {
   using U = DisplayUnits;
   if (a.by == "month") {
     std::cout << "month\tdives\tscuba\tfree\tgauge\thours\n";
-    for (size_t m = 0; m < st->months.size(); ++m)
-      PrintPeriod(PaddedInt(st->month_year, 4) + "-" + PaddedInt(static_cast<long long>(m + 1), 2), st->months[m]),
-          std::cout << '\n';
+    for (size_t m = 0; m < st->months.size(); ++m) {
+      PrintPeriod(PaddedInt(st->month_year, 4) + "-" + PaddedInt(static_cast<long long>(m + 1), 2), st->months[m]);
+      std::cout << '\n';
+    }
     return 0;
   }
   const bool imperial = U::Imperial();

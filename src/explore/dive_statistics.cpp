@@ -89,8 +89,11 @@ std::optional<DiveStatistics> StatisticsOf(const SavedCopy& copy, const DiveFilt
   }
   st.month_year = month_year ? *month_year : (years.empty() ? 0 : years.rbegin()->first);
   if (auto it = years.find(st.month_year); it != years.end()) st.months = it->second.months;
-  for (const auto& [site, count] : sites)
-    if (count > st.top_site_dives) st.top_site = site, st.top_site_dives = count;
+  for (const auto& [site, count] : sites) {
+    if (count <= st.top_site_dives) continue;
+    st.top_site = site;
+    st.top_site_dives = count;
+  }
   return st;
 }
 

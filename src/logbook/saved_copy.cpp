@@ -257,7 +257,7 @@ bool SavedCopy::Upgrade() {
   if (!ok && Exec(kSchema)) {
     Statement records(db_, "SELECT divelog_id, record FROM dives");
     Statement insert(db_, kInsertSummary), remove(db_, kRemoveSummary);
-    int rc;
+    int rc = SQLITE_DONE;
     ok = insert && remove;
     while (ok && (rc = records.Step()) == SQLITE_ROW) {
       ok = WriteSummary(insert, remove, records.Text(0), records.Text(1));
@@ -379,7 +379,7 @@ bool SavedCopy::EachSummary(const std::string& tail, const std::vector<SqlArgume
   Statement s(Prepared(std::string("SELECT ") + kSummaryColumns + " FROM dive_summaries " + tail));
   if (!s) return false;
   for (size_t i = 0; i < arguments.size(); ++i) s.Bind(static_cast<int>(i + 1), arguments[i]);
-  int rc;
+  int rc = SQLITE_DONE;
   while ((rc = s.Step()) == SQLITE_ROW) {
     DiveSummary d;
     d.id = s.Text(0);

@@ -74,7 +74,11 @@ class ExploreTest : public ::testing::Test {
   static inline SavedCopy* copy_ = nullptr;
 };
 
-DiveFilter Text(const char* t) { return DiveFilter{t}; }
+DiveFilter Text(const char* t) {
+  DiveFilter f;
+  f.text = t;
+  return f;
+}
 DiveFilter Days(const char* from, const char* to) {
   DiveFilter f;
   if (*from) f.from_day = ParseDay(from);
@@ -117,7 +121,7 @@ TEST_F(ExploreTest, FiltersAndSortsAsOneTable) {
       {"all filters at once", deep_scuba_2022, {}, 0, -1, "c"},
       {"deepest first", {}, {DiveColumn::Depth}, 0, -1, "cbeafgd"},
       {"shallowest first", {}, {DiveColumn::Depth, true}, 0, -1, "dgfaebc"},
-      {"longest first", {}, {DiveColumn::Duration}, 0, -1, "dcefabg"},
+      {"longest first", {}, {DiveColumn::Duration}, 0, -1, "dceafbg"},
       {"warmest first", {}, {DiveColumn::Temp}, 0, -1, "dbagfce"},
       {"most air first, none last", {}, {DiveColumn::Air}, 0, -1, "acegfdb"},
       {"least air first, none still last", {}, {DiveColumn::Air, true}, 0, -1, "ecagfdb"},
@@ -172,8 +176,8 @@ TEST(ExploreFilter, ValuesThatCannotBeMeant) {
   } cases[] = {
       {Days("2023-02-01", "2023-01-31"), FilterFault::DaysReversed},
       {Days("2023-02-01", "2023-02-01"), FilterFault::None},
-      {DiveFilter{"", {}, {}, {}, 30.0, 20.0}, FilterFault::DepthsReversed},
-      {DiveFilter{"", {}, {}, {}, {}, -1.0}, FilterFault::Negative},
+      {DiveFilter{"", {}, {}, {}, 30.0, 20.0, {}, {}}, FilterFault::DepthsReversed},
+      {DiveFilter{"", {}, {}, {}, {}, -1.0, {}, {}}, FilterFault::Negative},
       {DiveFilter{"", {}, {}, {}, {}, {}, 600, 60}, FilterFault::DurationsReversed},
   };
   for (const auto& c : cases) EXPECT_EQ(CheckFilter(c.filter), c.fault);

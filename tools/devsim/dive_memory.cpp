@@ -48,7 +48,21 @@ void EncodeHeader(const DeviceDive& d, uint32_t profile_addr, uint8_t* h) {
   }
 }
 
+void EncodeSamples(const DeviceDive& d, uint8_t* out) {
+  for (size_t s = 0; s < d.samples.size(); ++s) {
+    Put16(out + s * kLogSampleSize, d.samples[s].depth_cm);
+    Put16(out + s * kLogSampleSize + 2, static_cast<uint16_t>(d.samples[s].temp_dc));
+  }
+}
+
 }  // namespace
+
+std::vector<uint8_t> EncodeDiveRecord(const DeviceDive& dive, uint32_t profile_addr) {
+  std::vector<uint8_t> record(kLogHeaderSize + dive.samples.size() * kLogSampleSize);
+  EncodeHeader(dive, profile_addr, record.data());
+  EncodeSamples(dive, record.data() + kLogHeaderSize);
+  return record;
+}
 
 bool WriteDiveMemory(MemoryImage& image, const std::vector<DeviceDive>& dives) {
   if (dives.size() > kLogMaxDives) return false;
@@ -65,10 +79,7 @@ bool WriteDiveMemory(MemoryImage& image, const std::vector<DeviceDive>& dives) {
     const uint32_t length = static_cast<uint32_t>(d.samples.size() * kLogSampleSize);
     if (profile_addr + length > kLogProfileEnd) return false;
     std::vector<uint8_t> profile(length);
-    for (size_t s = 0; s < d.samples.size(); ++s) {
-      Put16(&profile[s * 4], d.samples[s].depth_cm);
-      Put16(&profile[s * 4 + 2], static_cast<uint16_t>(d.samples[s].temp_dc));
-    }
+    EncodeSamples(d, profile.data());
     if (!image.Write(profile_addr, profile)) return false;
     EncodeHeader(d, profile_addr, &headers[i * kLogHeaderSize]);
     uint8_t* entry = &directory[16 + 16 * i];
@@ -91,9 +102,10 @@ uint32_t Utc(int year, int month, int day, int hour, int minute, int timezone) {
   return static_cast<uint32_t>(sim::UtcSeconds(year, month, day, hour, minute) + int64_t{timezone} * 60);
 }
 
-// A dive profile from a few (time, depth m) corners, sampled every `interval`
-// seconds, with a thermocline below 12 m.
-DeviceDive Shape(uint8_t mode, uint16_t interval, std::vector<std::pair<double, double>> corners, double surface_c) {
+}  // namespace
+
+DeviceDive ShapeDive(uint8_t mode, uint16_t interval, const std::vector<std::pair<double, double>>& corners,
+                     double surface_c) {
   DeviceDive d;
   d.mode = mode;
   d.interval = interval;
@@ -121,9 +133,11 @@ DeviceDive Shape(uint8_t mode, uint16_t interval, std::vector<std::pair<double, 
   return d;
 }
 
+namespace {
+
 DeviceDive Scuba(double depth, int minutes, double surface_c) {
   const double t = minutes * 60.0;
-  return Shape(0, 10,
+  return ShapeDive(0, 10,
                {{0, 0},
                 {depth / 15 * 60, depth},
                 {t * 0.4, depth * 0.95},
@@ -157,13 +171,13 @@ std::vector<DeviceDive> SampleDives() {
     DeviceDive d;
     if (p.kind == 'f') {
       const double down = p.length * 0.48;
-      d = Shape(2, 1, {{0, 0}, {down, p.depth}, {down + 2, p.depth}, {double(p.length), 0}}, 28.5);
+      d = ShapeDive(2, 1, {{0, 0}, {down, p.depth}, {down + 2, p.depth}, {double(p.length), 0}}, 28.5);
       d.o2 = 0;
       d.events.push_back({static_cast<uint16_t>(down), 18, static_cast<uint8_t>(p.depth)});
     } else if (p.kind == 'g') {
       // A long, shallow gauge dive at 5 s: its profile spans more than one block.
       const double t = p.length * 60.0;
-      d = Shape(1, 5, {{0, 0}, {60, p.depth}, {t * 0.5, p.depth * 0.8}, {t - 180, 4}, {t, 0}}, 28.0);
+      d = ShapeDive(1, 5, {{0, 0}, {60, p.depth}, {t * 0.5, p.depth * 0.8}, {t - 180, 4}, {t, 0}}, 28.0);
       d.tank_start_bar = 205;
       d.tank_end_bar = 60;
     } else {

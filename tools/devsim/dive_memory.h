@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "memory_image.h"
@@ -46,6 +47,14 @@ struct DeviceDive {
   std::vector<LogEvent> events;  // at most 4 are stored
   std::vector<LogSample> samples;
 };
+
+// One dive's header (naming `profile_addr`) followed by its samples: the
+// bytes the upload relay posts for it.
+std::vector<uint8_t> EncodeDiveRecord(const DeviceDive& dive, uint32_t profile_addr = kLogProfileArea);
+// A dive sampled every `interval` seconds along (time s, depth m) corners,
+// with a thermocline below 12 m; depth and temperature summaries filled in.
+DeviceDive ShapeDive(uint8_t mode, uint16_t interval, const std::vector<std::pair<double, double>>& corners,
+                     double surface_c);
 
 // Writes `dives` (at most kLogMaxDives) into the image: directory, headers,
 // profiles. False when they do not fit the profile area.
