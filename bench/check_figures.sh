@@ -8,7 +8,7 @@ echo "$out"
 [ $status -eq 0 ] || exit $status
 missing=0
 for f in readblock writeblock httppost start signin month day50 detail10k detail100k upload100 memory sync80 offline_month \
-    cli_list5000 cli_list5000_json; do
+    cli_list5000 cli_list5000_json dives_tab dives_key dives_stats; do
   grep -Eq "^$f  [0-9.]+ [^ ]+  ratio ([0-9.]+|-)  target (<=|>=)[0-9.]+  (ok|over)$" <<<"$out" ||
     { echo "no figure line for $f"; missing=1; }
 done

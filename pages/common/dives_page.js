@@ -1,5 +1,5 @@
 /* The Dives tab: the program hands over the whole filtered list at once (the
-   grid's data-rows, texts already in the diver's units and language) and
+   JSON in dive_data, texts already in the diver's units and language) and
    this script draws only the rows in view, so 5,000 dives scroll as lightly
    as 50. It also draws the statistics charts from the tables the program
    fills; the tables stay the screen reader's and keyboard's way in. Every
@@ -10,6 +10,7 @@
   const grid = doc.getElementById('dive_grid');
   if (!grid) return;
   const body = doc.getElementById('dive_rows');
+  const data = doc.getElementById('dive_data');
   const spacer = body.querySelector('.grid_spacer');
   const heads = Array.from(grid.querySelectorAll('[role="columnheader"]'));
   const ROW_H = 30, COLS = heads.length;
@@ -23,7 +24,7 @@
   const cellText = (r, c) => (c === 0 ? r[2] : c === 1 ? r[3] : r[c + 3]);
 
   function readRows() {
-    try { rows = JSON.parse(grid.dataset.rows || '[]'); } catch (e) { rows = []; }
+    try { rows = JSON.parse(data.textContent || '[]'); } catch (e) { rows = []; }
     if (!Array.isArray(rows)) rows = [];
     version++;
     grid.setAttribute('aria-rowcount', String(rows.length + 1));
@@ -134,7 +135,7 @@
     if (tr) open(Number(tr.dataset.index));
   });
   heads.forEach((h, c) => h.addEventListener('focus', () => { active = { row: -1, col: c }; }));
-  new MutationObserver(readRows).observe(grid, { attributeFilter: ['data-rows'] });
+  new MutationObserver(readRows).observe(data, { childList: true, characterData: true, subtree: true });
   new ResizeObserver(() => { drawn.version = -1; draw(); }).observe(body);
 
   // ---- The filter: each change goes to the program as a click on the bar.

@@ -35,7 +35,14 @@ constexpr const char* kFilterFields[] = {"filter_text",      "filter_from",     
 
 }  // namespace
 
-ElementRef DiveListFunc::InPage(const std::string& id) const { return FindInFrame(window(), kFrame, id); }
+// Each lookup is a round trip to the web process; a keystroke in the filter
+// would otherwise pay for some forty of them. Show() starts afresh, since a
+// new main page (another language) brings new elements.
+ElementRef DiveListFunc::InPage(const std::string& id) const {
+  auto it = elements_.find(id);
+  if (it == elements_.end()) it = elements_.emplace(id, FindInFrame(window(), kFrame, id)).first;
+  return it->second;
+}
 
 void DiveListFunc::on_event(const ElementRef& element, const PageEvent& event) {
   const std::string id = event.target ? event.target.Attr("id") : std::string();
@@ -69,6 +76,9 @@ void DiveListFunc::on_event(const ElementRef& element, const PageEvent& event) {
 }
 
 void DiveListFunc::Show() {
+  elements_.clear();
+  marked_bad_.clear();
+  for (const char* field : kFilterFields) marked_bad_.push_back(field);
   // Offline the copy is all there is; online the list needs it kept whole.
   const bool usable = ReadingSavedCopy() || KeepLogBook();
   usable ? InPage("dives_need_copy").Hide() : InPage("dives_need_copy").Show();
@@ -85,11 +95,16 @@ bool DiveListFunc::ApplyFilter() {
                   InPage("filter_depth_min").Value(), InPage("filter_depth_max").Value(),
                   InPage("filter_time_min").Value(),  InPage("filter_time_max").Value()};
   FilterReading reading = ReadFilterForm(form, DisplayUnits::Imperial());
-  for (const char* field : kFilterFields) {
-    const bool bad = std::find(reading.bad_fields.begin(), reading.bad_fields.end(), field) != reading.bad_fields.end();
-    bad ? InPage(field).SetAttr("aria-invalid", "true") : InPage(field).RemoveAttr("aria-invalid");
+  // Marks change only when a field turns bad or good again.
+  if (reading.bad_fields != marked_bad_) {
+    for (const char* field : kFilterFields) {
+      const auto& bad = reading.bad_fields;
+      std::find(bad.begin(), bad.end(), field) != bad.end() ? InPage(field).SetAttr("aria-invalid", "true")
+                                                             : InPage(field).RemoveAttr("aria-invalid");
+    }
+    InPage("filter_error").SetText(reading.key.empty() ? std::string() : Tr(reading.key));
+    marked_bad_ = reading.bad_fields;
   }
-  InPage("filter_error").SetText(reading.key.empty() ? std::string() : Tr(reading.key));
   // The last good list stays while a value cannot be meant.
   if (!reading.key.empty()) return false;
   filter_ = std::move(reading.filter);
@@ -137,7 +152,7 @@ void DiveListFunc::Redraw() {
       return true;
     });
   }
-  InPage("dive_grid").SetAttr("data-rows", rows.Json());
+  InPage("dive_data").SetText(rows.Json());
   const ListTotals totals = copy ? TotalsOf(*copy, filter_).value_or(ListTotals{}) : ListTotals{};
   for (const auto& [id, text] : TotalsTexts(totals)) InPage(id).SetText(text);
   MarkSortHeaders();

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,8 @@ class DiveListFunc : public func_base {
   int64_t stats_year_ = 0;  // 0: the newest year with dives
   std::vector<std::string> ids_;
   std::vector<int64_t> starts_;  // local start of each listed dive
+  mutable std::map<std::string, ElementRef> elements_;
+  std::vector<std::string> marked_bad_;  // the fields last marked aria-invalid
 };
 
 }  // namespace orv

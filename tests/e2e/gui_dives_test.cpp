@@ -57,17 +57,17 @@ TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
     ASSERT_TRUE(e2e::WaitFor([&] { return Dives(page, "d.getElementById('dives_count').textContent") != "80"; }, 5000));
     const int shown = std::stoi(Dives(page, "d.getElementById('dives_count').textContent"));
     EXPECT_GT(shown, 0);
-    EXPECT_EQ(Dives(page, "JSON.parse(d.getElementById('dive_grid').dataset.rows)"
+    EXPECT_EQ(Dives(page, "JSON.parse(d.getElementById('dive_data').textContent)"
                           ".every(r => /cave/i.test(r[3]))"),
               "true");
 
     // Sorted by depth, deepest first; the header says so.
     e2e::ClickInPage(page, "sort_depth", "framepage3");
     EXPECT_EQ(Dives(page, "d.getElementById('sort_depth').getAttribute('aria-sort')"), "descending");
-    const std::string depths = "JSON.parse(d.getElementById('dive_grid').dataset.rows).map(r => parseFloat(r[6]))";
+    const std::string depths = "JSON.parse(d.getElementById('dive_data').textContent).map(r => parseFloat(r[6]))";
     EXPECT_EQ(Dives(page, depths + ".every((v, i, a) => i === 0 || a[i - 1] >= v)"), "true");
-    const std::string deepest = Dives(page, "JSON.parse(d.getElementById('dive_grid').dataset.rows)[0][6]");
-    const std::string day = Dives(page, "JSON.parse(d.getElementById('dive_grid').dataset.rows)[0][1]");
+    const std::string deepest = Dives(page, "JSON.parse(d.getElementById('dive_data').textContent)[0][6]");
+    const std::string day = Dives(page, "JSON.parse(d.getElementById('dive_data').textContent)[0][1]");
     e2e::SaveScreenshot(page, "dives_list_" + lang);
 
     // The keyboard: into the grid, down to the first dive, Enter opens it.

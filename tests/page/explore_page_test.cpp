@@ -112,10 +112,10 @@ class ExplorePageTest : public ::testing::Test {
     In(id).SetValue(value);
     win.ClickInFrame("framepage3", "dive_filter");
   }
-  // The listed ids as the page's grid reads them from data-rows.
+  // The listed ids as the page's grid reads them.
   std::string Shown() {
     Json::Value rows;
-    std::istringstream in(In("dive_grid").Attr("data-rows"));
+    std::istringstream in(win.TextOf(In("dive_data")));
     std::string errors;
     EXPECT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &rows, &errors)) << errors;
     std::string ids;
