@@ -158,7 +158,8 @@ double TreeRss(pid_t root) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 9) return std::fprintf(stderr, "usage: gui_bench BIN HOST:PORT CA WORK BENCH_MONTH PAIRS DIVES SAMPLES\n"), 2;
+  if (argc != 9)
+    return std::fprintf(stderr, "usage: gui_bench BIN HOST:PORT CA WORK BENCH_MONTH PAIRS DIVES SAMPLES\n"), 2;
   const std::string bin = argv[1], service = argv[2], ca = argv[3], work = argv[4], bench_month = argv[5];
   const int pairs = std::max(1, std::atoi(argv[6]));
   gui_log = std::fopen((work + "/gui.log").c_str(), "w");

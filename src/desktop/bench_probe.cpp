@@ -137,9 +137,10 @@ bool DivesCommand(WebKitWindow& window, CountingSink& sink, const std::string& c
     const int before = sink.handled;
     const std::string text = command == "dives_key" ? "" : arg;
     t = Now();
-    window.EvalForTest("const f = document.getElementById('framepage3').contentDocument.getElementById('filter_text');"
-                       "f.value = " + Json::valueToQuotedString(text.c_str()) +
-                       "; f.dispatchEvent(new Event('input', {bubbles: true})); return '';");
+    window.EvalForTest(
+        "const f = document.getElementById('framepage3').contentDocument.getElementById('filter_text');"
+        "f.value = " +
+        Json::valueToQuotedString(text.c_str()) + "; f.dispatchEvent(new Event('input', {bubbles: true})); return '';");
     UiWait::Get().SpinUntil([&] { return sink.handled != before; }, 60000);
     WaitPainted(window);
     Mark("dives_key", Now() - t, InDives(window, "d.getElementById('dives_count').textContent"));

@@ -4,13 +4,13 @@
 
 #include "app/settings.h"
 #include "app/string_table.h"
-#include "values/civil_date.h"
-#include "values/units.h"
 #include "explore/dive_list.h"
 #include "explore/dive_rows.h"
 #include "explore/filter_form.h"
 #include "explore/statistics_tables.h"
 #include "logbook/write_through.h"
+#include "values/civil_date.h"
+#include "values/units.h"
 
 namespace orv {
 
@@ -24,13 +24,13 @@ struct SortHeader {
   bool a_to_z;  // its own order is ascending (site, mode); the rest largest first
 };
 constexpr SortHeader kHeaders[] = {
-    {"sort_date", DiveColumn::Date, false},   {"sort_site", DiveColumn::Site, true},
-    {"sort_mode", DiveColumn::Mode, true},    {"sort_depth", DiveColumn::Depth, false},
+    {"sort_date", DiveColumn::Date, false},         {"sort_site", DiveColumn::Site, true},
+    {"sort_mode", DiveColumn::Mode, true},          {"sort_depth", DiveColumn::Depth, false},
     {"sort_duration", DiveColumn::Duration, false}, {"sort_temp", DiveColumn::Temp, false},
     {"sort_air", DiveColumn::Air, false},
 };
 
-constexpr const char* kFilterFields[] = {"filter_text",      "filter_from",     "filter_to",       "filter_mode",
+constexpr const char* kFilterFields[] = {"filter_text",      "filter_from",      "filter_to",       "filter_mode",
                                          "filter_depth_min", "filter_depth_max", "filter_time_min", "filter_time_max"};
 
 }  // namespace
@@ -100,7 +100,7 @@ bool DiveListFunc::ApplyFilter() {
     for (const char* field : kFilterFields) {
       const auto& bad = reading.bad_fields;
       std::find(bad.begin(), bad.end(), field) != bad.end() ? InPage(field).SetAttr("aria-invalid", "true")
-                                                             : InPage(field).RemoveAttr("aria-invalid");
+                                                            : InPage(field).RemoveAttr("aria-invalid");
     }
     InPage("filter_error").SetText(reading.key.empty() ? std::string() : Tr(reading.key));
     marked_bad_ = reading.bad_fields;

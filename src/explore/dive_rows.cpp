@@ -61,9 +61,13 @@ void ListedRows::Add(const DiveSummary& dive) {
       dive.id,
       DayText(day),
       DayText(day) + " " + PaddedInt(in_day / 3600, 2) + ":" + PaddedInt(in_day / 60 % 60, 2),
-      dive.site.empty() ? dive.region : dive.region.empty() ? dive.site : dive.site + ", " + dive.region,
+      dive.site.empty()     ? dive.region
+      : dive.region.empty() ? dive.site
+                            : dive.site + ", " + dive.region,
       ModeName(dive.mode),
-      Tr(dive.mode == DiveType::Free ? "FREEDIVE" : dive.mode == DiveType::Gauge ? "GAUGE" : "SCUBA"),
+      Tr(dive.mode == DiveType::Free    ? "FREEDIVE"
+         : dive.mode == DiveType::Gauge ? "GAUGE"
+                                        : "SCUBA"),
       DisplayUnits::Depth(dive.max_depth_m) + " " + DisplayUnits::DepthWord(),
       MinutesText(dive.duration_s),
       TemperatureText(dive.water_temp_c),
@@ -79,8 +83,8 @@ void ListedRows::Add(const DiveSummary& dive) {
 std::vector<std::pair<std::string, std::string>> TotalsTexts(const ListTotals& totals) {
   return {{"dives_count", std::to_string(totals.dives)},
           {"dives_hours", HoursText(totals.seconds)},
-          {"dives_deepest", totals.dives ? DisplayUnits::Depth(totals.deepest_m) + " " + DisplayUnits::DepthWord()
-                                         : std::string("—")}};
+          {"dives_deepest",
+           totals.dives ? DisplayUnits::Depth(totals.deepest_m) + " " + DisplayUnits::DepthWord() : std::string("—")}};
 }
 
 }  // namespace orv

@@ -48,8 +48,10 @@ FilterReading ReadFilterForm(const FilterForm& form, bool imperial) {
     const std::string t = Trimmed(*text);
     if (t.empty()) continue;
     const auto n = Number(t);
-    if (n) *depth = *n / per_metre;
-    else bad(field, "FILTER_BAD_NUMBER");
+    if (n)
+      *depth = *n / per_metre;
+    else
+      bad(field, "FILTER_BAD_NUMBER");
   }
   for (const auto& [text, field, secs] : {std::tuple{&form.minutes_min, "filter_time_min", &r.filter.min_duration_s},
                                           std::tuple{&form.minutes_max, "filter_time_max", &r.filter.max_duration_s}}) {
@@ -57,16 +59,27 @@ FilterReading ReadFilterForm(const FilterForm& form, bool imperial) {
     if (t.empty()) continue;
     const auto n = Number(t);
     // A bound past a century of minutes is a typing slip, not a dive.
-    if (n && *n < 1e7) *secs = static_cast<int64_t>(std::llround(*n * 60));
-    else bad(field, "FILTER_BAD_NUMBER");
+    if (n && *n < 1e7)
+      *secs = static_cast<int64_t>(std::llround(*n * 60));
+    else
+      bad(field, "FILTER_BAD_NUMBER");
   }
   if (!r.key.empty()) return r;
   switch (CheckFilter(r.filter)) {
-    case FilterFault::None: break;
-    case FilterFault::DaysReversed: r.bad_fields = {"filter_from", "filter_to"}; break;
-    case FilterFault::DepthsReversed: r.bad_fields = {"filter_depth_min", "filter_depth_max"}; break;
-    case FilterFault::DurationsReversed: r.bad_fields = {"filter_time_min", "filter_time_max"}; break;
-    case FilterFault::Negative: r.bad_fields = {"filter_depth_min"}; break;
+    case FilterFault::None:
+      break;
+    case FilterFault::DaysReversed:
+      r.bad_fields = {"filter_from", "filter_to"};
+      break;
+    case FilterFault::DepthsReversed:
+      r.bad_fields = {"filter_depth_min", "filter_depth_max"};
+      break;
+    case FilterFault::DurationsReversed:
+      r.bad_fields = {"filter_time_min", "filter_time_max"};
+      break;
+    case FilterFault::Negative:
+      r.bad_fields = {"filter_depth_min"};
+      break;
   }
   if (!r.bad_fields.empty()) r.key = "FILTER_REVERSED";
   return r;

@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "app/string_table.h"
+#include "explore/dive_rows.h"
 #include "values/civil_date.h"
 #include "values/units.h"
 #include "values/value_text.h"
-#include "explore/dive_rows.h"
 
 namespace orv {
 
@@ -18,9 +18,7 @@ std::string Cell(const std::optional<double>& value, const std::string& text) {
   return "<td data-v=\"" + (value ? FixedText(*value, 3) : std::string()) + "\">" + text + "</td>";
 }
 std::string Count(int64_t n) { return Cell(static_cast<double>(n), std::to_string(n)); }
-std::string Depth(double metres) {
-  return Cell(DisplayUnits::DepthValue(metres), DisplayUnits::Depth(metres));
-}
+std::string Depth(double metres) { return Cell(DisplayUnits::DepthValue(metres), DisplayUnits::Depth(metres)); }
 std::string Hours(int64_t seconds) { return Cell(seconds / 3600.0, HoursText(seconds)); }
 
 std::string PeriodRow(const std::string& label, const PeriodFigures& f) {
@@ -70,15 +68,17 @@ StatisticsTables MakeStatisticsTables(const DiveStatistics& stats) {
   }
   for (size_t i = 0; i < stats.duration_bins.size(); ++i) {
     const int64_t from = static_cast<int64_t>(i) * kDurationBinSeconds / 60;
-    duration_bins += BinRow(std::to_string(from) + "–" + std::to_string(from + kDurationBinSeconds / 60),
-                            stats.duration_bins[i]);
+    duration_bins +=
+        BinRow(std::to_string(from) + "–" + std::to_string(from + kDurationBinSeconds / 60), stats.duration_bins[i]);
   }
   t.bodies = {{"stat_years_body", years},           {"stat_months_body", months},
               {"stat_depth_years_body", depths},    {"stat_air_years_body", air},
               {"stat_depth_bins_body", depth_bins}, {"stat_time_bins_body", duration_bins}};
 
   const std::string depth_word = DisplayUnits::DepthWord();
-  t.texts = {{"unit_deepest", depth_word}, {"unit_mean", depth_word}, {"unit_depth_bins", depth_word},
+  t.texts = {{"unit_deepest", depth_word},
+             {"unit_mean", depth_word},
+             {"unit_depth_bins", depth_word},
              {"air_unit", DisplayUnits::AirConsumptionWord()}};
   const auto record = [&t](const char* id, const std::optional<DiveSummary>& dive, const std::string& value) {
     t.texts.emplace_back(id, dive ? value : std::string("—"));
@@ -90,7 +90,8 @@ StatisticsTables MakeStatisticsTables(const DiveStatistics& stats) {
   record("rec_coldest", stats.coldest, stats.coldest ? TemperatureText(stats.coldest->water_temp_c) : "");
   t.texts.emplace_back("rec_site", stats.top_site.empty() ? std::string("—") : stats.top_site);
   std::string count = Tr("DIVES_COUNT");
-  if (const auto at = count.find("%s"); at != std::string::npos) count.replace(at, 2, std::to_string(stats.top_site_dives));
+  if (const auto at = count.find("%s"); at != std::string::npos)
+    count.replace(at, 2, std::to_string(stats.top_site_dives));
   t.texts.emplace_back("rec_site_count", stats.top_site.empty() ? std::string() : count);
   return t;
 }

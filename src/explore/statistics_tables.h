@@ -13,7 +13,7 @@
 namespace orv {
 
 struct StatisticsTables {
-  int64_t year = 0;  // the year whose months are shown
+  int64_t year = 0;                                         // the year whose months are shown
   std::vector<std::pair<std::string, std::string>> bodies;  // tbody id, rows
   std::string year_options;
   std::vector<std::pair<std::string, std::string>> texts;  // element id, text

@@ -354,7 +354,8 @@ TEST_F(GuiA11y, ScreenReaderNamesEveryWindowAndReadsEveryText) {
     }
     // Every text the Dive Sites page shows is read, its card titles too.
     e2e::ClickInPage(page, "page2");
-    e2e::WaitFor([&] { return InFrame(page, "framepage2", "d.getElementById('cell_tbody') !== null") == "true"; }, 5000);
+    e2e::WaitFor([&] { return InFrame(page, "framepage2", "d.getElementById('cell_tbody') !== null") == "true"; },
+                 5000);
     const std::string sites_shown = InFrame(page, "framepage2", std::string(kShownTexts) + "(d)");
     EXPECT_NE(sites_shown.find(InFrame(page, "framepage2", "d.querySelector('.card_title').textContent")),
               std::string::npos);

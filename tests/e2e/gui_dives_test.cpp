@@ -46,19 +46,22 @@ TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
     ASSERT_TRUE(e2e::WaitFor([&] { return Dives(page, "d.querySelectorAll('.grid_row').length") != "0"; }, 5000));
     EXPECT_EQ(Dives(page, "d.getElementById('dives_count').textContent"), "80");
     // Newest first: every drawn row's date is no later than the one above.
-    EXPECT_EQ(Dives(page, "[...d.querySelectorAll('.grid_row .c_date')].map(e => e.textContent)"
-                          ".every((t, i, a) => i === 0 || a[i - 1] >= t)"),
+    EXPECT_EQ(Dives(page,
+                    "[...d.querySelectorAll('.grid_row .c_date')].map(e => e.textContent)"
+                    ".every((t, i, a) => i === 0 || a[i - 1] >= t)"),
               "true");
 
     // Part of a site's name, in any case: only those sites remain.
-    page.EvalForTest("const d = document.getElementById('framepage3').contentDocument;"
-                     "const f = d.getElementById('filter_text'); f.value = 'cAvE';"
-                     "f.dispatchEvent(new Event('input', {bubbles: true})); return '';");
+    page.EvalForTest(
+        "const d = document.getElementById('framepage3').contentDocument;"
+        "const f = d.getElementById('filter_text'); f.value = 'cAvE';"
+        "f.dispatchEvent(new Event('input', {bubbles: true})); return '';");
     ASSERT_TRUE(e2e::WaitFor([&] { return Dives(page, "d.getElementById('dives_count').textContent") != "80"; }, 5000));
     const int shown = std::stoi(Dives(page, "d.getElementById('dives_count').textContent"));
     EXPECT_GT(shown, 0);
-    EXPECT_EQ(Dives(page, "JSON.parse(d.getElementById('dive_data').textContent)"
-                          ".every(r => /cave/i.test(r[3]))"),
+    EXPECT_EQ(Dives(page,
+                    "JSON.parse(d.getElementById('dive_data').textContent)"
+                    ".every(r => /cave/i.test(r[3]))"),
               "true");
 
     // Sorted by depth, deepest first; the header says so.
@@ -71,17 +74,21 @@ TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
     e2e::SaveScreenshot(page, "dives_list_" + lang);
 
     // The keyboard: into the grid, down to the first dive, Enter opens it.
-    page.EvalForTest("const d = document.getElementById('framepage3').contentDocument;"
-                     "d.getElementById('sort_depth').focus();"
-                     "for (const key of ['ArrowDown', 'Enter']) d.activeElement.dispatchEvent("
-                     "new KeyboardEvent('keydown', {key, bubbles: true})); return '';");
-    ASSERT_TRUE(e2e::WaitFor([&] { return In(page, "framepage1", "w && w.getElementById('log_max_depth').textContent") ==
-                                          deepest.substr(0, deepest.find(' ')); },
-                             10000))
+    page.EvalForTest(
+        "const d = document.getElementById('framepage3').contentDocument;"
+        "d.getElementById('sort_depth').focus();"
+        "for (const key of ['ArrowDown', 'Enter']) d.activeElement.dispatchEvent("
+        "new KeyboardEvent('keydown', {key, bubbles: true})); return '';");
+    ASSERT_TRUE(e2e::WaitFor(
+        [&] {
+          return In(page, "framepage1", "w && w.getElementById('log_max_depth').textContent") ==
+                 deepest.substr(0, deepest.find(' '));
+        },
+        10000))
         << deepest;
-    EXPECT_EQ(page.EvalForTest("return document.getElementById('page1').className;").find("back_gold") !=
-                  std::string::npos,
-              true);
+    EXPECT_EQ(
+        page.EvalForTest("return document.getElementById('page1').className;").find("back_gold") != std::string::npos,
+        true);
     EXPECT_EQ(In(page, "framepage1", "d.getElementById('calendardate').textContent"), day.substr(0, 7));
     EXPECT_EQ(In(page, "framepage1", "d.querySelector('[aria-selected=\"true\"]') !== null"), "true");
     e2e::SaveScreenshot(page, "dives_opened_" + lang);
@@ -92,8 +99,11 @@ TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
        " ['free_total_dive', '10234'], ['free_total_time', '1250:05']]"
        ".forEach(([id, t]) => { d.getElementById(id).textContent = t; })");
     EXPECT_TRUE(e2e::WaitFor(
-        [&] { return In(page, "framepage1", "[...d.querySelectorAll('.stat_cols > div')]"
-                                            ".every(e => e.scrollWidth <= e.clientWidth)") == "true"; },
+        [&] {
+          return In(page, "framepage1",
+                    "[...d.querySelectorAll('.stat_cols > div')]"
+                    ".every(e => e.scrollWidth <= e.clientWidth)") == "true";
+        },
         2000));
     e2e::SaveScreenshot(page, "dives_large_totals_" + lang);
 
@@ -101,8 +111,9 @@ TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
     e2e::ClickInPage(page, "page3");
     e2e::ClickInPage(page, "show_stats", "framepage3");
     ASSERT_TRUE(e2e::WaitFor([&] { return Dives(page, "d.querySelectorAll('.chart canvas').length") == "6"; }, 5000));
-    EXPECT_EQ(Dives(page, "[...d.querySelectorAll('#stat_years_body tr')]"
-                          ".reduce((n, r) => n + [1, 2, 3].reduce((s, c) => s + Number(r.cells[c].dataset.v), 0), 0)"),
+    EXPECT_EQ(Dives(page,
+                    "[...d.querySelectorAll('#stat_years_body tr')]"
+                    ".reduce((n, r) => n + [1, 2, 3].reduce((s, c) => s + Number(r.cells[c].dataset.v), 0), 0)"),
               std::to_string(shown));
     e2e::SaveScreenshot(page, "dives_stats_" + lang);
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));

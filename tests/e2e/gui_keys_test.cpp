@@ -278,9 +278,9 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
       guint key;
       const char* focused;
       const char* row;  // aria-rowindex of the focused cell's row
-    } grid_keys[] = {{GDK_KEY_Down, "c_date|v", "2"},     {GDK_KEY_End, "c_num|v", "2"},
-                     {GDK_KEY_Home, "c_date|v", "2"},     {GDK_KEY_Page_Down, "c_date|v", ""},
-                     {GDK_KEY_Up, "c_date|v", ""},        {GDK_KEY_Right, "c_site|v", ""}};
+    } grid_keys[] = {{GDK_KEY_Down, "c_date|v", "2"}, {GDK_KEY_End, "c_num|v", "2"},
+                     {GDK_KEY_Home, "c_date|v", "2"}, {GDK_KEY_Page_Down, "c_date|v", ""},
+                     {GDK_KEY_Up, "c_date|v", ""},    {GDK_KEY_Right, "c_site|v", ""}};
     for (const auto& k : grid_keys) {
       Press(view, k.key);
       EXPECT_TRUE(e2e::WaitFor([&] { return Focused(page) == k.focused; }, 3000)) << k.key << " " << Focused(page);
@@ -290,9 +290,12 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
     const std::string site = dives("d.activeElement.textContent");
     e2e::SaveScreenshot(page, "keys_dives_" + lang);
     Press(view, GDK_KEY_Return);
-    EXPECT_TRUE(e2e::WaitFor([&] { return Js(page, "m && m.getElementById('log_max_depth').textContent") != "--" &&
-                                          page.EvalForTest("return String(document.getElementById('framepage1').hidden);") == "false"; },
-                             8000));
+    EXPECT_TRUE(e2e::WaitFor(
+        [&] {
+          return Js(page, "m && m.getElementById('log_max_depth').textContent") != "--" &&
+                 page.EvalForTest("return String(document.getElementById('framepage1').hidden);") == "false";
+        },
+        8000));
     EXPECT_NE(site.find("Blue"), std::string::npos) << site;
     Press(view, GDK_KEY_3, GDK_MOD1_MASK);
     ASSERT_TRUE(TabTo(page, "show_list|", hidden_stops));

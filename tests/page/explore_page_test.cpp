@@ -196,7 +196,7 @@ TEST_F(ExplorePageTest, FiltersSortsAndKeepsTheLastGoodListOnAValueThatCannotBeM
     const char* sort;
   } sorts[] = {{"sort_depth", "dfeabc", "descending"}, {"sort_depth", "cbaefd", "ascending"},
                {"sort_site", "cdaefb", "ascending"},   {"sort_duration", "cdeafb", "descending"},
-               {"sort_temp", "fcbade", "descending"}, {"sort_date", "fedcba", "descending"}};
+               {"sort_temp", "fcbade", "descending"},  {"sort_date", "fedcba", "descending"}};
   for (const auto& s : sorts) {
     win.ClickInFrame("framepage3", s.header);
     EXPECT_EQ(Shown(), s.shown) << s.header;
@@ -212,8 +212,9 @@ TEST_F(ExplorePageTest, StatisticsOfTheKnownBookInBothUnits) {
   EXPECT_EQ(In("show_stats").Attr("aria-selected"), "true");
   EXPECT_EQ(Table("stat_years_body"), "2022|1|1|1|1:47 / 2023|2|1|0|1:46");
   EXPECT_EQ(Table("stat_depth_years_body"), "2022|18.0|12.5 / 2023|42.0|33.3");
-  EXPECT_EQ(Table("stat_depth_bins_body"), "0–5|0 / 5–10|1 / 10–15|1 / 15–20|1 / 20–25|0 / 25–30|1 / 30–35|1 / "
-                                           "35–40|0 / 40–45|1");
+  EXPECT_EQ(Table("stat_depth_bins_body"),
+            "0–5|0 / 5–10|1 / 10–15|1 / 15–20|1 / 20–25|0 / 25–30|1 / 30–35|1 / "
+            "35–40|0 / 40–45|1");
   EXPECT_EQ(Table("stat_time_bins_body"), "0–10|2 / 10–20|0 / 20–30|0 / 30–40|0 / 40–50|2 / 50–60|1 / 60–70|1");
   const std::string months = Table("stat_months_body");
   EXPECT_NE(months.find("03|2|0|0|1:43"), std::string::npos) << months;
@@ -221,9 +222,8 @@ TEST_F(ExplorePageTest, StatisticsOfTheKnownBookInBothUnits) {
   EXPECT_EQ(In("stat_year").Value(), "2023");
   EXPECT_EQ(In("stat_air_years_body").Child(0).Child(1).Attr("data-v").empty(), false);
   const std::pair<const char*, const char*> records[] = {
-      {"rec_deepest", "42.0 m"},         {"rec_deepest_at", "2023-03-10 · Chai Kou"},
-      {"rec_longest", "65:00 min"},      {"rec_coldest", "16.0 °C"},
-      {"rec_coldest_at", "2023-03-11 · Shark Reef"}, {"rec_site", "Chai Kou"},
+      {"rec_deepest", "42.0 m"},    {"rec_deepest_at", "2023-03-10 · Chai Kou"},   {"rec_longest", "65:00 min"},
+      {"rec_coldest", "16.0 °C"},   {"rec_coldest_at", "2023-03-11 · Shark Reef"}, {"rec_site", "Chai Kou"},
       {"rec_site_count", "2 dives"}};
   for (const auto& [id, text] : records) EXPECT_EQ(Text(id), text) << id;
 
