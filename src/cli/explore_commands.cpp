@@ -117,13 +117,16 @@ int List(const Options& options, const std::vector<std::string>& args) {
   if (int rc = OpenCopy(options, copy)) return rc;
   using U = DisplayUnits;
   const bool imperial = U::Imperial();
-  Json::Value dives(Json::arrayValue);
-  if (!options.json)
+  int64_t count = 0;
+  if (options.json)
+    std::cout << "{\"dives\": [";
+  else
     std::cout << "date\tmode\tmax_depth_" << (imperial ? "ft" : "m") << "\tduration\twater_temp_"
               << (imperial ? "f" : "c") << "\tair_" << (imperial ? "cuft_min" : "l_min") << "\tsite\tregion\tid\n";
   const bool ok = EachListedDive(*copy, a.query, [&](const DiveSummary& d) {
     if (options.json) {
-      dives.append(SummaryJson(d));
+      // Each dive as it comes: the list never stands whole in memory.
+      std::cout << (count++ ? ",\n  " : "\n  ") << SummaryJsonText(d);
       return true;
     }
     const std::optional<double> air = imperial ? d.air_cuft : d.air_lpm;
@@ -134,12 +137,7 @@ int List(const Options& options, const std::vector<std::string>& args) {
     return true;
   });
   if (!ok) return Fail("SAVED_COPY_WRITE");
-  if (options.json) {
-    Json::Value doc(Json::objectValue);
-    doc["count"] = dives.size();
-    doc["dives"] = std::move(dives);
-    PrintJson(doc);
-  }
+  if (options.json) std::cout << (count ? "\n]" : "]") << ",\n\"count\": " << count << "\n}\n";
   return 0;
 }
 
