@@ -74,7 +74,11 @@ int main(int argc, char** argv) {
   json.insert(json.begin() + 1, "--json");
   // The rows and columns the text run prints, in its order.
   const std::vector<std::string> floor = {
-      OnPath("sqlite3"), "-readonly", "-separator", "\t", copy,
+      OnPath("sqlite3"),
+      "-readonly",
+      "-separator",
+      "\t",
+      copy,
       "SELECT local_start, mode, max_depth_m, duration_s, water_temp_c, air_lpm, site, region, divelog_id "
       "FROM dive_summaries ORDER BY local_start DESC, divelog_id DESC"};
   Run(list);  // the first run pays for the page cache on both sides

@@ -14,10 +14,10 @@
 #include "cli/dive_json.h"
 #include "cli/service_session.h"
 #include "divelog/dive_values.h"
-#include "values/units.h"
-#include "values/value_text.h"
 #include "explore/dive_statistics.h"
 #include "logbook/copy_place.h"
+#include "values/units.h"
+#include "values/value_text.h"
 
 namespace orv::cli {
 
@@ -35,7 +35,7 @@ std::optional<double> ReadNumber(const std::string& text) {
 
 struct ListArgs {
   DiveListQuery query;
-  std::string by;                    // stats: "year" or "month"
+  std::string by;                     // stats: "year" or "month"
   std::optional<int64_t> month_year;  // stats --by month --year
 };
 

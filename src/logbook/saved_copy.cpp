@@ -264,8 +264,7 @@ bool SavedCopy::Upgrade() {
       sqlite3_reset(insert.get());
       sqlite3_reset(remove.get());
     }
-    ok = ok && rc == SQLITE_DONE &&
-         Exec(("PRAGMA user_version=" + std::to_string(kSavedCopySchema)).c_str());
+    ok = ok && rc == SQLITE_DONE && Exec(("PRAGMA user_version=" + std::to_string(kSavedCopySchema)).c_str());
   }
   if (ok && Exec("COMMIT")) return true;
   Exec("ROLLBACK");
