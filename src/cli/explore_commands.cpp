@@ -16,6 +16,7 @@
 #include "divelog/dive_values.h"
 #include "explore/dive_statistics.h"
 #include "logbook/copy_place.h"
+#include "values/months.h"
 #include "values/units.h"
 #include "values/value_text.h"
 
@@ -239,8 +240,8 @@ int RunStatsBy(const Options& options, const std::vector<std::string>& args) {
   using U = DisplayUnits;
   if (a.by == "month") {
     std::cout << "month\tdives\tscuba\tfree\tgauge\thours\n";
-    for (size_t m = 0; m < st->months.size(); ++m) {
-      PrintPeriod(PaddedInt(st->month_year, 4) + "-" + PaddedInt(static_cast<long long>(m + 1), 2), st->months[m]);
+    for (int m = 1; m <= 12; ++m) {
+      PrintPeriod(MonthLabel(st->month_year, m), st->months[static_cast<size_t>(m - 1)]);
       std::cout << '\n';
     }
     return 0;
