@@ -5,6 +5,8 @@
 
 #include <json/value.h>
 
+#include <string>
+
 #include "logbook/dive_summary.h"
 
 namespace orv::cli {
@@ -19,6 +21,9 @@ std::string LocalStartText(int64_t local_start);
 // max_depth_m, average_depth_m, duration_s, water_temp_c, air_use_l_min
 // (null where none), site, region, entry ({latitude_deg, longitude_deg} or
 // null).
+// Written directly as compact text (a list of thousands of dives prints them
+// as they come, without a document tree); SummaryJson is the same parsed.
+std::string SummaryJsonText(const DiveSummary& dive);
 Json::Value SummaryJson(const DiveSummary& dive);
 // A number that may be absent: null then.
 Json::Value OptionalNumber(const std::optional<double>& value);

@@ -14,10 +14,11 @@
 #include "cli/dive_json.h"
 #include "cli/service_session.h"
 #include "divelog/dive_values.h"
-#include "values/units.h"
-#include "values/value_text.h"
 #include "explore/dive_statistics.h"
 #include "logbook/copy_place.h"
+#include "values/months.h"
+#include "values/units.h"
+#include "values/value_text.h"
 
 namespace orv::cli {
 
@@ -35,7 +36,7 @@ std::optional<double> ReadNumber(const std::string& text) {
 
 struct ListArgs {
   DiveListQuery query;
-  std::string by;                    // stats: "year" or "month"
+  std::string by;                     // stats: "year" or "month"
   std::optional<int64_t> month_year;  // stats --by month --year
 };
 
@@ -117,13 +118,16 @@ int List(const Options& options, const std::vector<std::string>& args) {
   if (int rc = OpenCopy(options, copy)) return rc;
   using U = DisplayUnits;
   const bool imperial = U::Imperial();
-  Json::Value dives(Json::arrayValue);
-  if (!options.json)
+  int64_t count = 0;
+  if (options.json)
+    std::cout << "{\"dives\": [";
+  else
     std::cout << "date\tmode\tmax_depth_" << (imperial ? "ft" : "m") << "\tduration\twater_temp_"
               << (imperial ? "f" : "c") << "\tair_" << (imperial ? "cuft_min" : "l_min") << "\tsite\tregion\tid\n";
   const bool ok = EachListedDive(*copy, a.query, [&](const DiveSummary& d) {
     if (options.json) {
-      dives.append(SummaryJson(d));
+      // Each dive as it comes: the list never stands whole in memory.
+      std::cout << (count++ ? ",\n  " : "\n  ") << SummaryJsonText(d);
       return true;
     }
     const std::optional<double> air = imperial ? d.air_cuft : d.air_lpm;
@@ -134,12 +138,7 @@ int List(const Options& options, const std::vector<std::string>& args) {
     return true;
   });
   if (!ok) return Fail("SAVED_COPY_WRITE");
-  if (options.json) {
-    Json::Value doc(Json::objectValue);
-    doc["count"] = dives.size();
-    doc["dives"] = std::move(dives);
-    PrintJson(doc);
-  }
+  if (options.json) std::cout << (count ? "\n]" : "]") << ",\n\"count\": " << count << "\n}\n";
   return 0;
 }
 
@@ -241,8 +240,8 @@ int RunStatsBy(const Options& options, const std::vector<std::string>& args) {
   using U = DisplayUnits;
   if (a.by == "month") {
     std::cout << "month\tdives\tscuba\tfree\tgauge\thours\n";
-    for (size_t m = 0; m < st->months.size(); ++m) {
-      PrintPeriod(PaddedInt(st->month_year, 4) + "-" + PaddedInt(static_cast<long long>(m + 1), 2), st->months[m]);
+    for (int m = 1; m <= 12; ++m) {
+      PrintPeriod(MonthLabel(st->month_year, m), st->months[static_cast<size_t>(m - 1)]);
       std::cout << '\n';
     }
     return 0;

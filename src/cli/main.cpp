@@ -17,9 +17,9 @@
 // SIGINT, SIGTERM or SIGHUP during a device operation stops it cleanly: the
 // end command it owes goes out, the port is released, temporary files are
 // removed, and the program exits with 128 + the signal (130, 143, 129).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <iostream>
 
@@ -96,7 +96,8 @@ void PrintHelp() {
   const std::vector<Command> all = AllCommands();
   size_t width = 0;
   for (const auto& c : all) width = std::max(width, c.name.size());
-  for (const auto& c : all) std::cout << "  " << c.name << std::string(width + 2 - c.name.size(), ' ') << c.description << "\n";
+  for (const auto& c : all)
+    std::cout << "  " << c.name << std::string(width + 2 - c.name.size(), ' ') << c.description << "\n";
   std::cout << "\narguments:\n";
   for (const auto& c : all)
     if (!c.usage.empty()) std::cout << "  " << c.name << std::string(width + 2 - c.name.size(), ' ') << c.usage << "\n";

@@ -159,8 +159,10 @@ std::vector<Command> TransferCommands() {
       {"upload", "", "send the dive computer's new dives to the service", Upload},
       {"update-fw", "[--yes before the command]", "update the dive computer's firmware", UpdateFirmware},
       {"update-ds", "[--yes before the command]", "update the dive computer's dive-site database", UpdateDiveSites},
-      {"sites-read", "FILE.ds  [--yes before the command]", "read the dive computer's dive sites into FILE.ds", SitesRead},
-      {"sites-write", "FILE.ds  [--yes before the command]", "write the dive sites of FILE.ds to the dive computer", SitesWrite},
+      {"sites-read", "FILE.ds  [--yes before the command]", "read the dive computer's dive sites into FILE.ds",
+       SitesRead},
+      {"sites-write", "FILE.ds  [--yes before the command]", "write the dive sites of FILE.ds to the dive computer",
+       SitesWrite},
   };
 }
 

@@ -1,15 +1,15 @@
 #include "explore/dive_filter.h"
 
-#include "values/civil_date.h"
 #include "logbook/dive_summary.h"
+#include "values/civil_date.h"
 
 namespace orv {
 
 std::optional<DiveColumn> ParseDiveColumn(const std::string& name) {
   static const std::pair<const char*, DiveColumn> kNames[] = {
-      {"date", DiveColumn::Date},         {"site", DiveColumn::Site}, {"mode", DiveColumn::Mode},
-      {"depth", DiveColumn::Depth},       {"duration", DiveColumn::Duration},
-      {"temp", DiveColumn::Temp},         {"air", DiveColumn::Air}};
+      {"date", DiveColumn::Date},   {"site", DiveColumn::Site},         {"mode", DiveColumn::Mode},
+      {"depth", DiveColumn::Depth}, {"duration", DiveColumn::Duration}, {"temp", DiveColumn::Temp},
+      {"air", DiveColumn::Air}};
   for (const auto& [text, column] : kNames)
     if (name == text) return column;
   return std::nullopt;
@@ -40,8 +40,7 @@ std::optional<int64_t> ParseDay(const std::string& text) {
 
 FilterFault CheckFilter(const DiveFilter& f) {
   auto negative = [](const auto& v) { return v && *v < 0; };
-  if (negative(f.min_depth_m) || negative(f.max_depth_m) || negative(f.min_duration_s) ||
-      negative(f.max_duration_s))
+  if (negative(f.min_depth_m) || negative(f.max_depth_m) || negative(f.min_duration_s) || negative(f.max_duration_s))
     return FilterFault::Negative;
   auto reversed = [](const auto& lo, const auto& hi) { return lo && hi && *lo > *hi; };
   if (reversed(f.from_day, f.to_day)) return FilterFault::DaysReversed;

@@ -24,8 +24,8 @@
 namespace orv {
 
 struct DiveFilter {
-  std::string text;                          // part of the site or region name
-  std::optional<int64_t> from_day, to_day;   // days since 1970-01-01, local start
+  std::string text;                         // part of the site or region name
+  std::optional<int64_t> from_day, to_day;  // days since 1970-01-01, local start
   std::optional<DiveType> mode;
   std::optional<double> min_depth_m, max_depth_m;
   std::optional<int64_t> min_duration_s, max_duration_s;

@@ -8,9 +8,7 @@ namespace orv {
 
 namespace {
 
-std::optional<double> PositiveRate(std::optional<double> rate) {
-  return rate && *rate > 0.0 ? rate : std::nullopt;
-}
+std::optional<double> PositiveRate(std::optional<double> rate) { return rate && *rate > 0.0 ? rate : std::nullopt; }
 
 }  // namespace
 

@@ -130,11 +130,7 @@ class Statement {
 // The summary row of one saved record: written with the record, in its
 // transaction, so the list never shows a dive the copy does not hold. A
 // record that is not a JSON object holds no dive and leaves no row.
-bool WriteSummary(Statement& insert, Statement& remove, const std::string& id, const std::string& record) {
-  Json::Value log;
-  if (!ParseOutsideJson(record, log, JsonStrictness::Strict) || !log.isObject())
-    return remove.Bind(1, id).Step() == SQLITE_DONE;
-  const DiveSummary d = SummarizeDive(id, log);
+bool WriteSummary(Statement& insert, const DiveSummary& d) {
   insert.Bind(1, d.id).Bind(2, d.local_start).Bind(3, std::string(DiveTypeName(d.mode)));
   insert.Bind(4, d.max_depth_m).Bind(5, d.average_depth_m).Bind(6, d.duration_s).Bind(7, d.water_temp_c);
   insert.Bind(8, d.air_lpm).Bind(9, d.air_cuft).Bind(10, d.site).Bind(11, d.region);
@@ -142,6 +138,13 @@ bool WriteSummary(Statement& insert, Statement& remove, const std::string& id, c
   insert.Bind(13, d.entry ? std::optional(d.entry->longitude) : std::nullopt);
   insert.Bind(14, FoldForSearch(d.site) + "\n" + FoldForSearch(d.region));
   return insert.Step() == SQLITE_DONE;
+}
+
+bool WriteSummary(Statement& insert, Statement& remove, const std::string& id, const std::string& record) {
+  Json::Value log;
+  if (!ParseOutsideJson(record, log, JsonStrictness::Strict) || !log.isObject())
+    return remove.Bind(1, id).Step() == SQLITE_DONE;
+  return WriteSummary(insert, SummarizeDive(id, log));
 }
 
 const std::string kInsertSummary = std::string("INSERT OR REPLACE INTO dive_summaries(") + kSummaryColumns +
@@ -264,8 +267,7 @@ bool SavedCopy::Upgrade() {
       sqlite3_reset(insert.get());
       sqlite3_reset(remove.get());
     }
-    ok = ok && rc == SQLITE_DONE &&
-         Exec(("PRAGMA user_version=" + std::to_string(kSavedCopySchema)).c_str());
+    ok = ok && rc == SQLITE_DONE && Exec(("PRAGMA user_version=" + std::to_string(kSavedCopySchema)).c_str());
   }
   if (ok && Exec("COMMIT")) return true;
   Exec("ROLLBACK");
@@ -317,7 +319,7 @@ std::string SavedCopy::Commit(const SavedBatch& batch, int64_t fetched_at) {
     }
     if (kind == SavedKind::Dive) {
       Statement insert(Prepared(kInsertSummary)), remove(Prepared(kRemoveSummary));
-      if (!WriteSummary(insert, remove, w.item.key, w.json)) {
+      if (!(w.summary ? WriteSummary(insert, *w.summary) : WriteSummary(insert, remove, w.item.key, w.json))) {
         ok = false;
         break;
       }

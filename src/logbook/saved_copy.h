@@ -45,6 +45,9 @@ struct SavedWrite {
   SavedItem item;
   std::string json;      // `response` (`divelog` for a dive) as compact JSON text
   std::string list_row;  // a dive: the day-list row it was fetched for, else empty
+  // A dive's summary where the writer holds the record parsed already; the
+  // copy reads it from `json` otherwise.
+  std::optional<DiveSummary> summary = std::nullopt;
 };
 using SavedBatch = std::vector<SavedWrite>;
 

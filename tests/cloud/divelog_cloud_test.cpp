@@ -16,9 +16,9 @@
 #include "cloud/json_read.h"
 #include "cloud/reply_check.h"
 #include "divelog/dive_log.h"
-#include "values/units.h"
 #include "seed.h"
 #include "shared_sim_test.h"
+#include "values/units.h"
 
 namespace orv {
 namespace {

@@ -50,12 +50,20 @@ class CliListTest : public ::testing::Test {
       const std::string record =
           std::string(R"({"dive_datetime":)") + std::to_string(1600000000 + i * 2000000) + R"(,"timezone":-480,)" +
           R"("dive_type":")" + modes[i % 3] + R"(","max_depth":")" + std::to_string(5 + (i * 7) % 40) +
-          R"(.25","average_depth":"8","dive_duration":)" + std::to_string(600 + i * 300) +
-          R"(,"min_temperature":")" + std::to_string(18 + i % 5) + R"(.5","air_in_text":"200","air_out_text":")" +
-          std::to_string(40 + i) + R"(","cylinder_size_text":"12","poi":{"poi_name":")" + sites[i % 3] + R"("}})";
+          R"(.25","average_depth":"8","dive_duration":)" + std::to_string(600 + i * 300) + R"(,"min_temperature":")" +
+          std::to_string(18 + i % 5) + R"(.5","air_in_text":"200","air_out_text":")" + std::to_string(40 + i) +
+          R"(","cylinder_size_text":"12","poi":{"poi_name":")" + sites[i % 3] + R"("}})";
       batch.push_back({{SavedKind::Dive, "d" + std::to_string(i)}, record, ""});
     }
+    // A day list and a month as the service sent them, for --offline.
+    batch.push_back({{SavedKind::Day, "20200913"},
+                     R"({"divelogs":[{"divelog_id":"x1","dive_datetime":1600000000,"timezone":-480,"dive_type":"free",)"
+                     R"("max_depth":"31.25","dive_duration":4000},{"divelog_id":"x2","dive_datetime":1600010000,)"
+                     R"("timezone":-480,"dive_type":"scuba","max_depth":"12.5","dive_duration":95}]})",
+                     ""});
+    batch.push_back({{SavedKind::Month, "202009"}, R"({"month_summary":[{"date":"20200913","scuba":1,"free":1}]})", ""});
     ASSERT_EQ(copy->Commit(batch, 1), "");
+    ASSERT_EQ(copy->SetAccount({"diver@example.test", "u1", "Diver"}), "");
   }
   static void TearDownTestSuite() { fs::remove_all(home_); }
   static test::CliResult Run(const std::string& args, const std::string& email = "diver@example.test") {
@@ -94,6 +102,30 @@ TEST_F(CliListTest, JsonSaysWhatTheTextSays) {
         EXPECT_EQ(row[5], FixedText(d["air_use_l_min"].asDouble(), 1));
       }
       EXPECT_EQ(row[6], d["site"].asString());
+    }
+  }
+  {
+    const test::CliResult text = Run("--offline day 2020-09-13"), json = Run("--offline --json day 2020-09-13");
+    ASSERT_EQ(text.exit_code, 0) << text.err;
+    Json::Value doc;
+    ASSERT_TRUE(ParseOutsideJson(json.out, doc, JsonStrictness::Strict)) << json.out;
+    const auto rows = Lines(text.out);
+    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(doc["dives"].size(), 2u);
+    for (Json::ArrayIndex i = 0; i < 2; ++i) {
+      EXPECT_EQ(rows[i][5], doc["dives"][i]["id"].asString());
+      EXPECT_EQ(rows[i][2], FixedText(doc["dives"][i]["max_depth_m"].asDouble(), 1));
+    }
+    EXPECT_EQ(doc["dives"][0]["duration_s"].asInt(), 4000);  // the text says only 01:06
+    EXPECT_EQ(doc["dives"][0]["start_local"].asString(), "2020-09-13T20:26");
+    const test::CliResult month = Run("--offline month 2020-09"), month_json = Run("--offline --json month 2020-09");
+    ASSERT_TRUE(ParseOutsideJson(month_json.out, doc, JsonStrictness::Strict)) << month_json.out;
+    const auto cells = Lines(month.out);
+    ASSERT_EQ(cells.size(), 42u);
+    ASSERT_EQ(doc["cells"].size(), 42u);
+    for (Json::ArrayIndex i = 0; i < 42; ++i) {
+      EXPECT_EQ(cells[i][0], doc["cells"][i]["date"].asString());
+      EXPECT_EQ(cells[i][1], doc["cells"][i]["class"].asString());
     }
   }
   const test::CliResult text = Run("stats --by year --mode scuba"), json = Run("--json stats --by year --mode scuba");

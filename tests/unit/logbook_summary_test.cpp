@@ -9,8 +9,8 @@
 #include "app/app_state.h"
 #include "cloud/json_read.h"
 #include "divelog/dive_map_draw.h"
-#include "values/units.h"
 #include "logbook/saved_copy.h"
+#include "values/units.h"
 
 namespace orv {
 namespace {
@@ -114,8 +114,9 @@ TEST_F(DiveSummaryTest, SummaryShowsWhatTheDetailShowsInBothUnits) {
       EXPECT_EQ(v["log_water_temp"].asString(), U::Temperature(s.water_temp_c));
       const std::optional<double> air = unit ? s.air_cuft : s.air_lpm;
       // Where the summary keeps no air use the detail shows no rate at all.
-      EXPECT_EQ(v["log_sac"].asString(),
-                air ? U::AirConsumption(*air) : s.mode == DiveType::Free ? "N/A" : U::AirConsumption(0));
+      EXPECT_EQ(v["log_sac"].asString(), air                        ? U::AirConsumption(*air)
+                                         : s.mode == DiveType::Free ? "N/A"
+                                                                    : U::AirConsumption(0));
     }
   }
   State().unit = 0;
@@ -166,9 +167,8 @@ TEST_F(DiveSummaryTest, EachCommittedRecordCarriesItsSummary) {
   std::string key;
   auto copy = SavedCopy::Open(Path(), true, key);
   ASSERT_TRUE(copy);
-  ASSERT_EQ(copy->Commit({{{SavedKind::Dive, "d0"}, kRecords[0], "row"}, {{SavedKind::Dive, "d1"}, kRecords[1], ""}},
-                         7),
-            "");
+  ASSERT_EQ(
+      copy->Commit({{{SavedKind::Dive, "d0"}, kRecords[0], "row"}, {{SavedKind::Dive, "d1"}, kRecords[1], ""}}, 7), "");
   EXPECT_EQ(Summaries(*copy).size(), 2u);
   // A record replaced by one that holds no dive takes its summary with it;
   // an edited record replaces its summary.
