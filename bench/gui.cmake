@@ -4,7 +4,11 @@ if(ORVELLE_GUI)
   add_executable(bench_bare_view ${CMAKE_CURRENT_LIST_DIR}/bare_view.cpp)
   target_link_libraries(bench_bare_view PRIVATE orvelle_cloud PkgConfig::GTK3 PkgConfig::WEBKIT PkgConfig::CURL PkgConfig::JSONCPP)
   add_executable(gui_bench ${CMAKE_CURRENT_LIST_DIR}/gui_bench.cpp)
+  target_link_libraries(gui_bench PRIVATE orvelle_logbook)
   add_dependencies(gui_bench bench_bare_view orvelle-pc-tool orvelle-cloudsim)
+  if(TARGET orvelle-bookgen)
+    add_dependencies(gui_bench orvelle-bookgen)
+  endif()
 endif()
 
 # scripts/bench --quick prints every figure; only the lines are checked.

@@ -1,7 +1,9 @@
 // Drives the desktop program and the bare view (bench_bare_view) in turns
 // against a running orvelle-cloudsim and prints the desktop figures: start,
-// signin, month, day50, detail10k, detail100k and memory.
-//   gui_bench BIN_DIR HOST:PORT CA_FILE WORK_DIR BENCH_MONTH(YYYY-MM) PAIRS
+// signin, month, day50, detail10k, detail100k and memory; then, over a
+// generated log book of BOOK_DIVES dives of BOOK_SAMPLES samples, the Dives
+// tab's dives_tab, dives_key and dives_stats.
+//   gui_bench BIN_DIR HOST:PORT CA_FILE WORK_DIR BENCH_MONTH(YYYY-MM) PAIRS BOOK_DIVES BOOK_SAMPLES
 // Each process is driven through stdin; it answers with "bench" lines on
 // stderr (the program's timing marks). Everything else they print goes to
 // WORK_DIR/gui.log.
@@ -21,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "logbook/copy_place.h"
 #include "pairs.h"
 
 namespace {
@@ -155,7 +158,8 @@ double TreeRss(pid_t root) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 7) return std::fprintf(stderr, "usage: gui_bench BIN HOST:PORT CA WORK BENCH_MONTH PAIRS\n"), 2;
+  if (argc != 9)
+    return std::fprintf(stderr, "usage: gui_bench BIN HOST:PORT CA WORK BENCH_MONTH PAIRS DIVES SAMPLES\n"), 2;
   const std::string bin = argv[1], service = argv[2], ca = argv[3], work = argv[4], bench_month = argv[5];
   const int pairs = std::max(1, std::atoi(argv[6]));
   gui_log = std::fopen((work + "/gui.log").c_str(), "w");
@@ -210,6 +214,35 @@ int main(int argc, char** argv) {
   }
   p.Send("quit");
   b.Send("quit");
+
+  // The Dives tab over the generated book, saved where the program keeps
+  // the demo diver's copy; it ends before the demo diver's own months, which
+  // the background save adds beside it before anything is timed.
+  const std::string data = work + "/book-data";
+  ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+  orv::SavedCopyFolder(true);
+  const std::string book = orv::SavedCopyPath("demo@orvelle.test");
+  ::unsetenv("XDG_DATA_HOME");
+  const std::string make = "'" + bin + "/orvelle-bookgen' --out '" + book + "' --dives " + argv[7] + " --samples " +
+                           argv[8] + " --end 2019-12 >>'" + work + "/gui.log' 2>&1";
+  if (std::system(make.c_str()) != 0) return std::fprintf(stderr, "orvelle-bookgen failed\n"), 1;
+  orv::bench::Pairs tab, key, stats;
+  {
+    Child d(program, {config, "XDG_DATA_HOME=" + data, "ORVELLE_BENCH=1"});
+    d.Expect("signin");
+    d.Ask("saved", "saved");
+    std::string shown, narrowed, charts;
+    for (int i = 0; i < pairs; ++i) {
+      tab.Add(d.Ask("dives", "dives", &shown) * 1000, 1);
+      // A keystroke that narrows the list, then one that brings it all back.
+      key.Add(d.Ask("dives_key o", "dives_key", &narrowed) * 1000, 1);
+      key.Add(d.Ask("dives_key", "dives_key") * 1000, 1);
+      stats.Add(d.Ask("dives_stats", "dives_stats", &charts) * 1000, 1);
+    }
+    d.Send("quit");
+    std::fprintf(stderr, "dives: %s listed, %s after one keystroke, %s charts\n", shown.c_str(), narrowed.c_str(),
+                 charts.c_str());
+  }
   std::fprintf(stderr,
                "gui: %d pairs; day rows %s (bare %s); bare start %.0f ms, signin %.0f ms, month %.1f ms, "
                "day %.1f ms, memory %.0f MiB\n",
@@ -222,5 +255,8 @@ int main(int argc, char** argv) {
   orv::bench::PrintFigure("detail10k", detail10k.Value(), "ms", -1, "<=", 100);
   orv::bench::PrintFigure("detail100k", detail100k.Value(), "ms", detail100k.Ratio(), "<=", 12);
   orv::bench::PrintFigure("memory", memory.Value(), "MiB", memory.Ratio(), "<=", 1.3);
+  orv::bench::PrintFigure("dives_tab", tab.Value(), "ms", -1, "<=", 200);
+  orv::bench::PrintFigure("dives_key", key.Value(), "ms", -1, "<=", 50);
+  orv::bench::PrintFigure("dives_stats", stats.Value(), "ms", -1, "<=", 300);
   return 0;
 }

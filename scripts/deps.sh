@@ -9,7 +9,7 @@ ORVELLE_PACKAGES=(
   libgtk-3-dev libwebkit2gtk-4.1-dev
   libboost-dev libboost-system-dev libboost-thread-dev
   libjsoncpp-dev libtinyxml2-dev libcurl4-openssl-dev libudev-dev libsecret-1-dev
-  libxml2-dev libxml2-utils libsqlite3-dev libcpp-httplib-dev libssl-dev
+  libxml2-dev libxml2-utils libsqlite3-dev sqlite3 libcpp-httplib-dev libssl-dev
   libgtest-dev libgmock-dev googletest
   xvfb xauth umockdev libumockdev-dev clang libclang-rt-14-dev gnome-keyring
   openssl imagemagick fonts-noto-cjk fonts-dejavu-core ccache dbus-daemon

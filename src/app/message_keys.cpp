@@ -113,6 +113,11 @@ const std::vector<std::pair<Msg, std::string>>& AllMessageKeys() {
       {Msg::SavedCopyFull, "SAVED_COPY_FULL"},
       {Msg::SavedCopyReadOnly, "SAVED_COPY_READ_ONLY"},
       {Msg::SavedCopyDamaged, "SAVED_COPY_DAMAGED"},
+      {Msg::SavedCopyEmpty, "SAVED_COPY_EMPTY"},
+      {Msg::FilterBadDate, "FILTER_BAD_DATE"},
+      {Msg::FilterBadNumber, "FILTER_BAD_NUMBER"},
+      {Msg::FilterReversed, "FILTER_REVERSED"},
+      {Msg::DivesCount, "DIVES_COUNT"},
   };
   return table;
 }

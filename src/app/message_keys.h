@@ -120,6 +120,11 @@ enum class Msg : uint8_t {
   SavedCopyFull,
   SavedCopyReadOnly,
   SavedCopyDamaged,
+  SavedCopyEmpty,
+  FilterBadDate,
+  FilterBadNumber,
+  FilterReversed,
+  DivesCount,
 };
 
 // The key's text in string.json; empty for Msg::None.

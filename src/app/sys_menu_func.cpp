@@ -11,10 +11,8 @@ constexpr const char* kUnselected = "page_func btnctrl back_white";
 
 void SysMenuFunc::on_event(const ElementRef&, const PageEvent& event) {
   const std::string id = ClickedId(event);
-  if (id == "page1") {
-    ShowTab(1);
-  } else if (id == "page2") {
-    ShowTab(2);
+  if (id == "page1" || id == "page2" || id == "page3") {
+    ShowTab(id[4] - '0');
   } else if (id == "setting") {
     if (on_setting) on_setting();
   } else if (id == "about") {
@@ -23,11 +21,12 @@ void SysMenuFunc::on_event(const ElementRef&, const PageEvent& event) {
 }
 
 void SysMenuFunc::ShowTab(int tab) {
-  const bool first = tab == 1;
-  Find("page1").SetAttr("class", first ? kSelected : kUnselected);
-  Find("page2").SetAttr("class", first ? kUnselected : kSelected);
-  for (const char* id : {"framepage1", "page1_func"}) first ? Find(id).Show() : Find(id).Hide();
-  for (const char* id : {"framepage2", "page2_func"}) first ? Find(id).Hide() : Find(id).Show();
+  for (int n = 1; n <= kTabs; ++n) {
+    const std::string page = "page" + std::to_string(n);
+    const bool shown = n == tab;
+    Find(page).SetAttr("class", shown ? kSelected : kUnselected);
+    for (const std::string& id : {"frame" + page, page + "_func"}) shown ? Find(id).Show() : Find(id).Hide();
+  }
   if (on_tab_shown) on_tab_shown(tab);
 }
 

@@ -1,4 +1,4 @@
-// The main page's own controls: the two tabs, the settings button and the
+// The main page's own controls: the three tabs, the settings button and the
 // about box.
 #pragma once
 
@@ -13,10 +13,9 @@ class SysMenuFunc : public func_base {
   void on_event(const ElementRef& element, const PageEvent& event) override;
   // The settings dialog is plugged in by the desktop program.
   std::function<void()> on_setting;
-  // Told after a tab was switched to (1: log book, 2: dive sites).
+  // Told after a tab was switched to (1: log book, 2: dive sites, 3: dives).
   std::function<void(int)> on_tab_shown;
-
- private:
+  static constexpr int kTabs = 3;
   void ShowTab(int tab);
 };
 

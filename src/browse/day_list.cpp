@@ -4,6 +4,7 @@
 #include "app/row_markup.h"
 #include "cloud/json_read.h"
 #include "divelog/dive_values.h"
+#include "logbook/dive_log_read.h"
 #include "values/units.h"
 
 namespace orv {
@@ -26,6 +27,10 @@ DayRow MakeDayRow(const Json::Value& dive) {
   row.depth = DisplayUnits::Depth(depth);
   row.depth_unit = DisplayUnits::DepthWord();
   row.time = DurationText(JsonInt(dive, "dive_duration"));
+  row.local_start = LocalStartSeconds(JsonInt64(dive, "dive_datetime"), JsonInt64(dive, "timezone"));
+  row.type = type;
+  row.max_depth_m = WidenDecimal(depth);
+  row.duration_s = JsonInt(dive, "dive_duration");
   return row;
 }
 

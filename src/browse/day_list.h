@@ -2,12 +2,14 @@
 // the row template "dive_log_cell.htm" in `cell_tbody` of frame `framepage1`.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include <json/value.h>
 
 #include "browse/browse_service.h"
+#include "logbook/dive_figures.h"
 #include "values/civil_date.h"
 
 namespace orv {
@@ -21,6 +23,11 @@ struct DayRow {
   std::string depth;       // "%.1f" in the diver's unit
   std::string depth_unit;  // "m" or "ft"
   std::string time;        // duration text
+  // The same figures as numbers, SI, for scripts.
+  int64_t local_start = 0;  // seconds since 1970 of the local start, read as UTC
+  DiveType type = DiveType::Scuba;
+  double max_depth_m = 0.0;
+  int64_t duration_s = 0;
 };
 
 // One element of `divelogs`; missing members read as empty text or 0.

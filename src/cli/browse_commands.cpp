@@ -12,40 +12,15 @@
 #include "browse/day_list.h"
 #include "browse/history_func.h"
 #include "cli/cli.h"
+#include "cli/dive_json.h"
 #include "cli/service_session.h"
+#include "explore/dive_filter.h"
+#include "logbook/dive_log_read.h"
 #include "values/months.h"
 
 namespace orv::cli {
 
 namespace {
-
-// Digits only, exactly `count` of them.
-bool ReadDigits(const std::string& text, size_t pos, size_t count, int& out) {
-  if (pos + count > text.size()) return false;
-  out = 0;
-  for (size_t i = pos; i < pos + count; ++i) {
-    if (text[i] < '0' || text[i] > '9') return false;
-    out = out * 10 + (text[i] - '0');
-  }
-  return true;
-}
-
-// "YYYY-MM" or "YYYY-MM-DD" with a real month and (when asked) a real day.
-bool ParseDate(const std::string& text, bool with_day, CivilDate& date) {
-  const size_t length = with_day ? 10 : 7;
-  int year = 0, month = 0, day = 1;
-  if (text.size() != length || text[4] != '-' || !ReadDigits(text, 0, 4, year) || !ReadDigits(text, 5, 2, month) ||
-      month < 1 || month > 12)
-    return false;
-  if (with_day) {
-    if (text[7] != '-' || !ReadDigits(text, 8, 2, day) || day < 1) return false;
-    // The day must exist in that month: a day past the month's end would
-    // roll over into the next month.
-    if (CivilFromDays(DaysFromCivil(year, month, day)).month != month) return false;
-  }
-  date = CivilDate{year, month, day};
-  return true;
-}
 
 // The headless main window with the first tab's page in its frame.
 struct PageWindow {
@@ -58,12 +33,26 @@ struct PageWindow {
 
 int RunMonth(const Options& options, const std::vector<std::string>& args) {
   CivilDate date;
-  if (args.size() != 1 || !ParseDate(args[0], false, date)) return UsageError("month expects YYYY-MM");
+  if (args.size() != 1 || !ParseMonthLabel(args[0], date.year, date.month)) return UsageError("month expects YYYY-MM");
   if (int rc = StartServiceSession(options, Saved::Readable)) return rc;
   PageWindow page;
   CalendarFunc calendar;
   calendar.Bind(&page.window);
   if (std::string key = calendar.ShowMonth(date.year, date.month); !key.empty()) return Fail(key);
+  if (options.json) {
+    Json::Value doc(Json::objectValue), cells(Json::arrayValue);
+    doc["year_month"] = args[0];
+    for (const DateCell& cell : calendar.month().cells) {
+      Json::Value c(Json::objectValue);
+      c["date"] = MonthLabel(cell.date.year, cell.date.month) + "-" + (cell.date.day < 10 ? "0" : "") +
+                  std::to_string(cell.date.day);
+      c["class"] = cell.cls;
+      cells.append(c);
+    }
+    doc["cells"] = cells;
+    PrintJson(doc);
+    return 0;
+  }
   for (const DateCell& cell : calendar.month().cells)
     std::cout << MonthLabel(cell.date.year, cell.date.month) << "-" << (cell.date.day < 10 ? "0" : "") << cell.date.day
               << "\t" << cell.cls << "\n";
@@ -71,8 +60,9 @@ int RunMonth(const Options& options, const std::vector<std::string>& args) {
 }
 
 int RunDay(const Options& options, const std::vector<std::string>& args) {
-  CivilDate date;
-  if (args.size() != 1 || !ParseDate(args[0], true, date)) return UsageError("day expects YYYY-MM-DD");
+  const std::optional<int64_t> day = args.size() == 1 ? ParseDay(args[0]) : std::nullopt;
+  if (!day) return UsageError("day expects YYYY-MM-DD");
+  const CivilDate date = CivilFromDays(*day);
   if (int rc = StartServiceSession(options, Saved::Readable)) return rc;
   PageWindow page;
   BrowseContext context;
@@ -80,19 +70,51 @@ int RunDay(const Options& options, const std::vector<std::string>& args) {
   DayLogList list(context);
   std::vector<DayRow> rows;
   if (std::string key = list.Open(date, &rows); !key.empty()) return Fail(key);
+  if (options.json) {
+    Json::Value doc(Json::objectValue), dives(Json::arrayValue);
+    doc["date"] = args[0];
+    for (const DayRow& r : rows) {
+      Json::Value d(Json::objectValue);
+      d["id"] = r.id;
+      d["start_local"] = LocalStartText(r.local_start);
+      d["mode"] = DiveTypeName(r.type);
+      d["max_depth_m"] = r.max_depth_m;
+      d["duration_s"] = Json::Int64(r.duration_s);
+      dives.append(d);
+    }
+    doc["dives"] = dives;
+    PrintJson(doc);
+    return 0;
+  }
   for (const DayRow& r : rows)
     std::cout << r.date_title << "\t" << r.type_word << "\t" << r.depth << "\t" << r.depth_unit << "\t" << r.time
               << "\t" << r.id << "\n";
   return 0;
 }
 
+Json::Value ModeTotals(int32_t count, int32_t minutes, float max_depth) {
+  Json::Value v(Json::objectValue);
+  v["dives"] = count;
+  v["duration_s"] = Json::Int64(int64_t{minutes} * 60);
+  v["max_depth_m"] = WidenDecimal(max_depth);
+  return v;
+}
+
 int RunStats(const Options& options, const std::vector<std::string>& args) {
-  if (!args.empty()) return UsageError("stats takes no arguments");
+  if (!args.empty()) return RunStatsBy(options, args);
   if (int rc = StartServiceSession(options, Saved::Readable)) return rc;
   PageWindow page;
   HistoryFunc history;
   history.Bind(&page.window);
   if (std::string key = history.Reload(); !key.empty()) return Fail(key);
+  if (options.json) {
+    const DiveTotals& t = history.totals();
+    Json::Value doc(Json::objectValue);
+    doc["scuba"] = ModeTotals(t.scuba_count, t.scuba_minutes, t.scuba_max_depth);
+    doc["free"] = ModeTotals(t.free_count, t.free_minutes, t.free_max_depth);
+    PrintJson(doc);
+    return 0;
+  }
   for (const auto& [id, text] : MakeStatisticsTexts(history.totals())) std::cout << id << "\t" << text << "\n";
   return 0;
 }
@@ -101,9 +123,10 @@ int RunStats(const Options& options, const std::vector<std::string>& args) {
 
 std::vector<Command> BrowseCommands() {
   return {
-      {"month", "YYYY-MM           the 42 calendar cells of a month: DATE<TAB>CLASS", RunMonth},
-      {"day", "YYYY-MM-DD          one day's dives as the day list shows them", RunDay},
-      {"stats", "                  the lifetime totals as the statistics show them", RunStats},
+      {"month", "YYYY-MM", "the 42 calendar cells of a month: DATE<TAB>CLASS", RunMonth},
+      {"day", "YYYY-MM-DD", "one day's dives as the day list shows them", RunDay},
+      {"stats", "[--by year|month [--year YYYY] [the filters of list]]",
+       "the lifetime totals, or the saved dives' figures per year or month", RunStats},
   };
 }
 

@@ -18,11 +18,13 @@ struct Options {
   std::string lang;      // "" = from settings
   bool yes = false;      // --yes: confirm questions (writes to the dive computer)
   bool offline = false;  // --offline: read the log book saved on this computer
+  bool json = false;     // --json: list, stats, month, day and log print one JSON document
 };
 
 struct Command {
   std::string name;
-  std::string usage;  // argument synopsis, shown by --help
+  std::string usage;        // argument synopsis, shown by --help
+  std::string description;  // one line, shown by --help
   int (*run)(const Options& options, const std::vector<std::string>& args);
 };
 
@@ -33,6 +35,10 @@ std::vector<Command> BrowseCommands();
 std::vector<Command> TransferCommands();
 std::vector<Command> ExportCommands();
 std::vector<Command> LogBookCommands();
+std::vector<Command> ExploreCommands();
+
+// `stats --by year|month [filters]`: the statistics over the saved copy.
+int RunStatsBy(const Options& options, const std::vector<std::string>& args);
 
 // After an upload added dives: the saved copy learns them through the same
 // sync as `sync` (counts on stderr), as the desktop's background save does,

@@ -9,6 +9,7 @@
 #include "app/app_state.h"
 #include "app/settings.h"
 #include "cli/cli.h"
+#include "cli/dive_json.h"
 #include "cli/service_session.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
@@ -41,6 +42,13 @@ int ShowLog(const Options& options, const std::vector<std::string>& args) {
   if (int rc = StartServiceSession(options, Saved::Readable)) return rc;
   SourceReply reply;
   if (int rc = Call(DiveLogEndpoint(args[0]), CallKind::DiveLogDetail, reply)) return rc;
+  if (options.json) {
+    const DiveLog& log = JsonMember(reply.response(), "divelog");
+    Json::Value doc = SummaryJson(SummarizeDive(args[0], log));
+    doc["record"] = log;
+    PrintJson(doc);
+    return 0;
+  }
   Json::StreamWriterBuilder writer;
   writer["indentation"] = "   ";
   writer["emitUTF8"] = true;
@@ -71,9 +79,9 @@ int Search(const Options& options, const std::vector<std::string>& args) {
 
 std::vector<Command> CloudCommands() {
   return {
-      {"login", "", Login},
-      {"log", "ID", ShowLog},
-      {"search", "TEXT", Search},
+      {"login", "", "sign in and remember the account for the desktop program", Login},
+      {"log", "ID", "one dive's record as the service keeps it", ShowLog},
+      {"search", "TEXT", "find dive sites in the catalogue: ID<TAB>NAME<TAB>REGION<TAB>LAT<TAB>LON", Search},
   };
 }
 

@@ -102,8 +102,8 @@ int Dump(const Options& options, const std::vector<std::string>& args) {
 
 std::vector<Command> DeviceCommands() {
   return {
-      {"identify", "                print FIRMWARE<TAB>IDENTITY<TAB>MODEL of the dive computer", Identify},
-      {"dump", "ADDR SIZE FILE      read SIZE bytes of device memory from ADDR into FILE", Dump},
+      {"identify", "", "print FIRMWARE<TAB>IDENTITY<TAB>MODEL of the dive computer", Identify},
+      {"dump", "ADDR SIZE FILE", "read SIZE bytes of device memory from ADDR into FILE", Dump},
   };
 }
 

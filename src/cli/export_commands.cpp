@@ -73,7 +73,7 @@ int Export(const Options& options, const std::vector<std::string>& args) {
 
 std::vector<Command> ExportCommands() {
   return {
-      {"export", "--from YYYY-MM --to YYYY-MM FILE.uddf|FILE.csv   the logbook in an open format", Export},
+      {"export", "--from YYYY-MM --to YYYY-MM FILE.uddf|FILE.csv", "the log book in an open format", Export},
   };
 }
 

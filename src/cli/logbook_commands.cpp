@@ -99,8 +99,8 @@ int Forget(const Options& options, const std::vector<std::string>& args) {
 
 std::vector<Command> LogBookCommands() {
   return {
-      {"sync", "[--from YYYY-MM] [--full]   save the log book on this computer", Sync},
-      {"forget", "                remove the log book saved on this computer for --email", Forget},
+      {"sync", "[--from YYYY-MM] [--full]", "save the log book on this computer", Sync},
+      {"forget", "", "remove the log book saved on this computer for --email", Forget},
   };
 }
 

@@ -9,10 +9,15 @@
 //                          remembered is used, else it is asked at the terminal
 //   --unit metric|imperial, --lang ENG|CHT   override the saved settings
 //   --offline              month, day, log, stats and export read the saved log book
+//   --json                 list, stats, month, day and log print one JSON document
+//
+// Exit codes: 0 done, 1 failed (a "KEY: text" line on stderr says why),
+// 2 usage (a line naming the argument), 128 + N stopped by signal N.
 //
 // SIGINT, SIGTERM or SIGHUP during a device operation stops it cleanly: the
 // end command it owes goes out, the port is released, temporary files are
 // removed, and the program exits with 128 + the signal (130, 143, 129).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -57,13 +62,17 @@ namespace {
 
 std::vector<Command> AllCommands() {
   std::vector<Command> all;
-  for (auto group :
-       {CloudCommands, DeviceCommands, BrowseCommands, TransferCommands, ExportCommands, LogBookCommands}) {
+  for (auto group : {CloudCommands, DeviceCommands, BrowseCommands, ExploreCommands, TransferCommands, ExportCommands,
+                     LogBookCommands}) {
     auto cmds = group();
     all.insert(all.end(), cmds.begin(), cmds.end());
   }
   return all;
 }
+
+#ifndef ORVELLE_VERSION
+#define ORVELLE_VERSION "0"
+#endif
 
 void PrintHelp() {
   std::cout << "usage: orvelle-cli [options] COMMAND [ARGS]\n\n"
@@ -79,8 +88,19 @@ void PrintHelp() {
                "  --unit metric|imperial  units of printed values\n"
                "  --lang ENG|CHT          language of messages\n"
                "  --yes                   confirm writes to the dive computer\n"
-               "  --offline               read the log book saved on this computer, send nothing\n\ncommands:\n";
-  for (const auto& c : AllCommands()) std::cout << "  " << c.name << " " << c.usage << "\n";
+               "  --offline               read the log book saved on this computer, send nothing\n"
+               "  --json                  list, stats, month, day, log: one JSON document, SI units\n"
+               "  --version               print the program's version\n"
+               "  --help                  print this help\n\ncommands:\n";
+  const std::vector<Command> all = AllCommands();
+  size_t width = 0;
+  for (const auto& c : all) width = std::max(width, c.name.size());
+  for (const auto& c : all)
+    std::cout << "  " << c.name << std::string(width + 2 - c.name.size(), ' ') << c.description << "\n";
+  std::cout << "\narguments:\n";
+  for (const auto& c : all)
+    if (!c.usage.empty()) std::cout << "  " << c.name << std::string(width + 2 - c.name.size(), ' ') << c.usage << "\n";
+  std::cout << "\nexit status: 0 done, 1 failed (KEY: text on stderr), 2 usage error, 128+N stopped by signal N\n";
 }
 
 }  // namespace
@@ -108,6 +128,11 @@ int main(int argc, char** argv) {
     if (a == "--help" || a == "-h") {
       PrintHelp();
       return 0;
+    } else if (a == "--version") {
+      std::cout << "orvelle-cli " << ORVELLE_VERSION << "\n";
+      return 0;
+    } else if (a == "--json") {
+      opt.json = true;
     } else if (a == "--service") {
       if (!value(opt.service)) return UsageError("--service needs a value");
     } else if (a == "--ca-file") {

@@ -157,11 +157,13 @@ int SitesWrite(const Options& options, const std::vector<std::string>& args) {
 
 std::vector<Command> TransferCommands() {
   return {
-      {"upload", "", Upload},
-      {"update-fw", "[--yes before the command]", UpdateFirmware},
-      {"update-ds", "[--yes before the command]", UpdateDiveSites},
-      {"sites-read", "FILE.ds  [--yes before the command]", SitesRead},
-      {"sites-write", "FILE.ds  [--yes before the command]", SitesWrite},
+      {"upload", "", "send the dive computer's new dives to the service", Upload},
+      {"update-fw", "[--yes before the command]", "update the dive computer's firmware", UpdateFirmware},
+      {"update-ds", "[--yes before the command]", "update the dive computer's dive-site database", UpdateDiveSites},
+      {"sites-read", "FILE.ds  [--yes before the command]", "read the dive computer's dive sites into FILE.ds",
+       SitesRead},
+      {"sites-write", "FILE.ds  [--yes before the command]", "write the dive sites of FILE.ds to the dive computer",
+       SitesWrite},
   };
 }
 

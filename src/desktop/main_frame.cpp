@@ -17,6 +17,7 @@
 #include "desktop/setting_dlg.h"
 #include "desktop/ui_wait.h"
 #include "divelog/dive_map_func.h"
+#include "explore/dive_list_func.h"
 #include "logbook/write_through.h"
 #include "sites/dive_site_func.h"
 
@@ -118,8 +119,9 @@ void MainFrame::PageReady() {
       SettingsResult r = RunPageDialog(dlg);
       if (r != kSettingsUnchanged) PostProgramMessage(ProgramMessage{kMsgSettingsChanged, r});
     };
-    menu->on_tab_shown = [site_page = Handler<sites::DiveSiteFunc>()](int tab) {
+    menu->on_tab_shown = [site_page = Handler<sites::DiveSiteFunc>(), dives = Handler<DiveListFunc>()](int tab) {
       if (tab == 2 && site_page) site_page->ShowPage();
+      if (tab == 3 && dives) dives->Show();
     };
   }
   OnProgramMessage(kMsgSettingsChanged, [this](const ProgramMessage& m) { Refresh(static_cast<int>(m.word)); });
@@ -151,6 +153,8 @@ void MainFrame::Refresh(int settings_result) {
   // The dive site map shows no units; only a new main page needs it again.
   if (auto* site_page = Handler<sites::DiveSiteFunc>(); site_page && settings_result != kSettingsUnit)
     site_page->Restart();
+  // The list's texts carry the unit and the language; a new main page starts on the log book.
+  if (auto* dives = Handler<DiveListFunc>(); dives && settings_result == kSettingsUnit) dives->Show();
 }
 
 void MainFrame::FillAccountFields() {

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "divelog/dive_log_read.h"
 #include "divelog/dive_values.h"
+#include "logbook/dive_log_read.h"
 
 namespace orv {
 

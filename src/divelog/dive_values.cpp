@@ -11,34 +11,6 @@
 
 namespace orv {
 
-CivilTime BreakDownUtc(int64_t seconds) {
-  const int64_t days = FloorDiv(seconds, 86400);
-  // The remainder taken directly: days × 86400 leaves the 64-bit range for
-  // the earliest seconds of all.
-  int64_t rest = seconds % 86400;
-  if (rest < 0) rest += 86400;
-  const CivilDate date = CivilFromDays(days);
-  CivilTime t;
-  t.year = date.year;
-  t.month = date.month;
-  t.day = date.day;
-  t.hour = static_cast<int>(rest / 3600);
-  t.minute = static_cast<int>(rest % 3600 / 60);
-  t.second = static_cast<int>(rest % 60);
-  return t;
-}
-
-int64_t LocalStartSeconds(int64_t dive_datetime, int64_t timezone_minutes) {
-  // Both values come from the service as any 64-bit number; a result beyond
-  // 64 bits stops at the end of the range instead of wrapping round to some
-  // unrelated date (and signed overflow is undefined besides).
-  int64_t shift = 0, local = 0;
-  if (__builtin_mul_overflow(timezone_minutes, int64_t{60}, &shift) ||
-      __builtin_sub_overflow(dive_datetime, shift, &local))
-    return timezone_minutes > 0 ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
-  return local;
-}
-
 std::string StartTimeText(int64_t dive_datetime, int64_t timezone_minutes) {
   const CivilTime t = BreakDownUtc(LocalStartSeconds(dive_datetime, timezone_minutes));
   return PaddedInt(t.year, 4) + "-" + PaddedInt(t.month, 2) + "-" + PaddedInt(t.day, 2) + " " + PaddedInt(t.hour, 2) +
@@ -59,20 +31,9 @@ std::string DurationText(int64_t seconds) {
 
 float SacRate(double average_depth_m, int32_t dive_seconds, int32_t water_type, double start_bar, double end_bar,
               int32_t cylinder_volume) {
-  // A dive without time (or a record missing it) has no rate; dividing would
-  // show "inf" or "nan" in the detail page.
-  if (dive_seconds == 0) return 0.0f;
-  const double minutes = dive_seconds / 60.0;
-  double rate;
-  if (DisplayUnits::Imperial()) {
-    const double feet_per_atm = water_type == 0 ? 33.0 : 34.0;
-    rate = ((start_bar * kPsiPerBar - end_bar * kPsiPerBar) / minutes) /
-           (average_depth_m * kFeetPerMetre / feet_per_atm + 1.0) * (cylinder_volume / 3000.0);
-  } else {
-    rate = ((start_bar - end_bar) * cylinder_volume / (average_depth_m / 10.0 + 1.0)) / minutes;
-  }
-  if (!std::isfinite(rate)) return 0.0f;
-  return static_cast<float>(rate);
+  return static_cast<float>(AirUseRate(average_depth_m, dive_seconds, water_type, start_bar, end_bar, cylinder_volume,
+                                       DisplayUnits::Imperial())
+                                .value_or(0.0));
 }
 
 double UsableSurfacePressure(double surface_mbar) {
@@ -89,12 +50,6 @@ float DepthFromPressure(double surface_mbar, double sample_mbar, int32_t water_t
 
 bool IsMarkedEvent(int32_t code, int32_t value) {
   return (code == kEventDecoNeeded && value == 0) || code == kEventAscentAlarm || code == kEventDepthAlarm;
-}
-
-DiveType DecodeDiveType(std::string_view text) {
-  if (text == "gauge") return DiveType::Gauge;
-  if (text == "free") return DiveType::Free;
-  return DiveType::Scuba;
 }
 
 std::string DiveTypeKey(DiveType type) {

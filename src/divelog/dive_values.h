@@ -7,17 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "logbook/dive_figures.h"
+
 namespace orv {
 
-// Broken-down UTC time of `seconds` since 1970, for any 64-bit value.
-struct CivilTime {
-  int64_t year = 1970;
-  int month = 1, day = 1, hour = 0, minute = 0, second = 0;
-};
-CivilTime BreakDownUtc(int64_t seconds);
-
-// The dive's local start: `dive_datetime` − `timezone` × 60, read as UTC.
-int64_t LocalStartSeconds(int64_t dive_datetime, int64_t timezone_minutes);
 // "%.4d-%.2d-%.2d %.2d:%.2d" of the local start.
 std::string StartTimeText(int64_t dive_datetime, int64_t timezone_minutes);
 // "%.2d-%.2d %.2d:%.2d" (month, day, hour, minute), the day list's title.
@@ -26,8 +19,7 @@ std::string StartTitleText(int64_t dive_datetime, int64_t timezone_minutes);
 // and seconds.
 std::string DurationText(int64_t seconds);
 
-// Surface air consumption in the diver's unit (L/min or cuft/min); 0 when the
-// dive time is 0 or the inputs give no finite rate.
+// AirUseRate in the diver's unit (L/min or cuft/min); 0 where it has none.
 float SacRate(double average_depth_m, int32_t dive_seconds, int32_t water_type, double start_bar, double end_bar,
               int32_t cylinder_volume);
 // The surface pressure a dive's depths start from, in millibar: a logged
@@ -47,10 +39,7 @@ inline constexpr int32_t kEventAscentAlarm = 3;
 inline constexpr int32_t kEventDepthAlarm = 18;
 bool IsMarkedEvent(int32_t code, int32_t value);
 
-enum class DiveType : int32_t { Scuba = 0, Gauge = 1, Free = 2 };
-// Exact, case-sensitive: "scuba", "gauge", "free"; anything else is scuba.
-DiveType DecodeDiveType(std::string_view text);
-// The language key of the type's word: SCUBA, GAUGE or FREEDIVE.
+// The language key of the type's word: "SCUBA", "GAUGE" or "FREEDIVE".
 std::string DiveTypeKey(DiveType type);
 // The word in the current language.
 std::string DiveTypeWord(DiveType type);

@@ -10,7 +10,7 @@
 #include "cloud/http_post.h"
 #include "cloud/json_read.h"
 #include "cloud/reply_check.h"
-#include "divelog/dive_log_read.h"
+#include "logbook/dive_log_read.h"
 #include "logbook/write_through.h"
 
 namespace orv {

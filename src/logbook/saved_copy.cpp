@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "cloud/json_read.h"
+
 namespace orv {
 
 namespace {
@@ -28,7 +30,17 @@ CREATE TABLE IF NOT EXISTS dives(
   fetched_at INTEGER NOT NULL);
 CREATE TABLE IF NOT EXISTS statistics(
   user_id TEXT PRIMARY KEY, response TEXT NOT NULL, fetched_at INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS dive_summaries(
+  divelog_id TEXT PRIMARY KEY, local_start INTEGER NOT NULL, mode TEXT NOT NULL,
+  max_depth_m REAL NOT NULL, average_depth_m REAL NOT NULL, duration_s INTEGER NOT NULL,
+  water_temp_c REAL NOT NULL, air_lpm REAL, air_cuft REAL, site TEXT NOT NULL, region TEXT NOT NULL,
+  entry_latitude REAL, entry_longitude REAL, search_text TEXT NOT NULL);
+CREATE INDEX IF NOT EXISTS dive_summaries_by_start ON dive_summaries(local_start);
 )";
+
+constexpr const char* kSummaryColumns =
+    "divelog_id,local_start,mode,max_depth_m,average_depth_m,duration_s,water_temp_c,air_lpm,air_cuft,site,region,"
+    "entry_latitude,entry_longitude";
 
 // Each kind's table and key column, in SavedKind order.
 struct KindTable {
@@ -59,6 +71,7 @@ class Statement {
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
   explicit operator bool() const { return stmt_ != nullptr; }
+  sqlite3_stmt* get() const { return stmt_; }
   Statement& Bind(int i, const std::string& text) {
     sqlite3_bind_text(stmt_, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     return *this;
@@ -67,7 +80,25 @@ class Statement {
     sqlite3_bind_int64(stmt_, i, value);
     return *this;
   }
+  Statement& Bind(int i, double value) {
+    sqlite3_bind_double(stmt_, i, value);
+    return *this;
+  }
+  Statement& Bind(int i, const std::optional<double>& value) {
+    if (value) return Bind(i, *value);
+    sqlite3_bind_null(stmt_, i);
+    return *this;
+  }
+  Statement& Bind(int i, const SavedCopy::SqlArgument& value) {
+    std::visit([&](const auto& v) { Bind(i, v); }, value);
+    return *this;
+  }
   int Step() { return stmt_ ? sqlite3_step(stmt_) : SQLITE_ERROR; }
+  double Real(int column) const { return sqlite3_column_double(stmt_, column); }
+  std::optional<double> MaybeReal(int column) const {
+    if (sqlite3_column_type(stmt_, column) == SQLITE_NULL) return std::nullopt;
+    return Real(column);
+  }
   std::string Text(int column) const {
     const unsigned char* p = sqlite3_column_text(stmt_, column);
     return p ? std::string(reinterpret_cast<const char*>(p), sqlite3_column_bytes(stmt_, column)) : std::string();
@@ -78,6 +109,30 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
   bool kept_ = false;
 };
+
+// The summary row of one saved record: written with the record, in its
+// transaction, so the list never shows a dive the copy does not hold. A
+// record that is not a JSON object holds no dive and leaves no row.
+bool WriteSummary(Statement& insert, const DiveSummary& d) {
+  insert.Bind(1, d.id).Bind(2, d.local_start).Bind(3, std::string(DiveTypeName(d.mode)));
+  insert.Bind(4, d.max_depth_m).Bind(5, d.average_depth_m).Bind(6, d.duration_s).Bind(7, d.water_temp_c);
+  insert.Bind(8, d.air_lpm).Bind(9, d.air_cuft).Bind(10, d.site).Bind(11, d.region);
+  insert.Bind(12, d.entry ? std::optional(d.entry->latitude) : std::nullopt);
+  insert.Bind(13, d.entry ? std::optional(d.entry->longitude) : std::nullopt);
+  insert.Bind(14, FoldForSearch(d.site) + "\n" + FoldForSearch(d.region));
+  return insert.Step() == SQLITE_DONE;
+}
+
+bool WriteSummary(Statement& insert, Statement& remove, const std::string& id, const std::string& record) {
+  Json::Value log;
+  if (!ParseOutsideJson(record, log, JsonStrictness::Strict) || !log.isObject())
+    return remove.Bind(1, id).Step() == SQLITE_DONE;
+  return WriteSummary(insert, SummarizeDive(id, log));
+}
+
+const std::string kInsertSummary = std::string("INSERT OR REPLACE INTO dive_summaries(") + kSummaryColumns +
+                                   ",search_text) VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14)";
+constexpr const char* kRemoveSummary = "DELETE FROM dive_summaries WHERE divelog_id=?1";
 
 int64_t ScalarInt(sqlite3* db, const char* sql) {
   Statement s(db, sql);
@@ -215,15 +270,34 @@ Result<std::unique_ptr<SavedCopy>> SavedCopy::Open(const std::string& path, bool
   // copy: it is folded into the file once it passes a megabyte.
   copy->Exec("PRAGMA wal_autocheckpoint=256");
   if (ScalarInt(copy->db_, "PRAGMA user_version") < kSavedCopySchema) {
-    const std::string setup = std::string("BEGIN IMMEDIATE;") + kSchema +
-                              "PRAGMA user_version=" + std::to_string(kSavedCopySchema) + ";COMMIT;";
-    if (!copy->Exec(setup.c_str())) {
-      Failure failure = LastFailure(copy->db_);
-      copy->Exec("ROLLBACK");
-      return failure;
-    }
+    if (Failure failure = copy->Upgrade()) return failure;
   }
   return copy;
+}
+
+Failure SavedCopy::Upgrade() {
+  // One transaction: a copy that cannot be brought up to date stays exactly
+  // the older copy it was, still readable by the program that wrote it.
+  if (!Exec("BEGIN IMMEDIATE")) return LastFailure(db_);
+  // Another process may have upgraded it while this one waited for the lock.
+  bool ok = ScalarInt(db_, "PRAGMA user_version") >= kSavedCopySchema;
+  if (!ok && Exec(kSchema)) {
+    Statement records(db_, "SELECT divelog_id, record FROM dives");
+    Statement insert(db_, kInsertSummary), remove(db_, kRemoveSummary);
+    int rc = SQLITE_DONE;
+    ok = insert && remove;
+    while (ok && (rc = records.Step()) == SQLITE_ROW) {
+      ok = WriteSummary(insert, remove, records.Text(0), records.Text(1));
+      sqlite3_reset(insert.get());
+      sqlite3_reset(remove.get());
+    }
+    ok = ok && rc == SQLITE_DONE && Exec(("PRAGMA user_version=" + std::to_string(kSavedCopySchema)).c_str());
+  }
+  if (ok && Exec("COMMIT")) return {};
+  // Read before the rollback, which would put its own result in its place.
+  Failure failure = LastFailure(db_);
+  Exec("ROLLBACK");
+  return failure;
 }
 
 SavedCopy::~SavedCopy() {
@@ -320,6 +394,13 @@ Failure SavedCopy::Commit(const SavedBatch& batch, int64_t fetched_at) {
       ok = false;
       break;
     }
+    if (kind == SavedKind::Dive) {
+      Statement insert(Prepared(kInsertSummary)), remove(Prepared(kRemoveSummary));
+      if (!(w.summary ? WriteSummary(insert, *w.summary) : WriteSummary(insert, remove, w.item.key, w.json))) {
+        ok = false;
+        break;
+      }
+    }
   }
   if (ok && Exec("COMMIT")) return {};
   // Read before the rollback, which would put its own result in its place.
@@ -398,6 +479,49 @@ int64_t SavedCopy::DiveCount() const {
   const int64_t count = ScalarInt(db_, "SELECT count(*) FROM dives");
   if (count < 0) Note(sqlite3_errcode(db_));
   return count;
+}
+
+bool SavedCopy::EachSummary(const std::string& tail, const std::vector<SqlArgument>& arguments,
+                            const std::function<bool(const DiveSummary&)>& each) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  AsideWhenDamaged aside(*this);
+  if (!db_) return false;
+  Statement s(Prepared(std::string("SELECT ") + kSummaryColumns + " FROM dive_summaries " + tail));
+  if (!s) return false;
+  for (size_t i = 0; i < arguments.size(); ++i) s.Bind(static_cast<int>(i + 1), arguments[i]);
+  int rc = SQLITE_DONE;
+  while ((rc = s.Step()) == SQLITE_ROW) {
+    DiveSummary d;
+    d.id = s.Text(0);
+    d.local_start = s.Int(1);
+    d.mode = DecodeDiveType(s.Text(2));
+    d.max_depth_m = s.Real(3);
+    d.average_depth_m = s.Real(4);
+    d.duration_s = s.Int(5);
+    d.water_temp_c = s.Real(6);
+    d.air_lpm = s.MaybeReal(7);
+    d.air_cuft = s.MaybeReal(8);
+    d.site = s.Text(9);
+    d.region = s.Text(10);
+    if (const auto latitude = s.MaybeReal(11)) d.entry = GeoPoint{*latitude, s.MaybeReal(12).value_or(0.0)};
+    if (!each(d)) return true;
+  }
+  Note(rc);
+  return rc == SQLITE_DONE;
+}
+
+std::optional<std::vector<double>> SavedCopy::SummaryFigures(const std::string& select,
+                                                             const std::vector<SqlArgument>& arguments) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  AsideWhenDamaged aside(*this);
+  if (!db_) return std::nullopt;
+  Statement s(Prepared(select));
+  if (!s) return std::nullopt;
+  for (size_t i = 0; i < arguments.size(); ++i) s.Bind(static_cast<int>(i + 1), arguments[i]);
+  if (const int rc = s.Step(); rc != SQLITE_ROW) return Note(rc), std::nullopt;
+  std::vector<double> row(static_cast<size_t>(sqlite3_column_count(s.get())));
+  for (size_t i = 0; i < row.size(); ++i) row[i] = s.Real(static_cast<int>(i));
+  return row;
 }
 
 }  // namespace orv

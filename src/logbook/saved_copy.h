@@ -12,15 +12,18 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "app/failure.h"
 #include "cloud/endpoints.h"  // SavedItem: what one saved reply stands for
+#include "logbook/dive_summary.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -29,12 +32,17 @@ namespace orv {
 
 // Bumped whenever the tables change; a copy written by a newer program is
 // refused, never rewritten.
-inline constexpr int kSavedCopySchema = 1;
+// Version 2 added the dive summaries; a version-1 copy gains them in place,
+// from its own records, when it is opened.
+inline constexpr int kSavedCopySchema = 2;
 
 struct SavedWrite {
   SavedItem item;
   std::string json;      // `response` (`divelog` for a dive) as compact JSON text
   std::string list_row;  // a dive: the day-list row it was fetched for, else empty
+  // A dive's summary where the writer holds the record parsed already; the
+  // copy reads it from `json` otherwise.
+  std::optional<DiveSummary> summary = std::nullopt;
 };
 using SavedBatch = std::vector<SavedWrite>;
 
@@ -80,6 +88,22 @@ class SavedCopy {
   // with SAVED_COPY_BROKEN; a copy opened to be written goes on in a
   // fresh file, one opened to be read has nothing more to give.
   bool damaged() const;
+
+  // The dive summaries (one per saved dive, written in the record's own
+  // transaction). `tail` follows "SELECT <summary columns> FROM
+  // dive_summaries": a WHERE over the columns (divelog_id, local_start, mode,
+  // max_depth_m, average_depth_m, duration_s, water_temp_c, air_lpm,
+  // air_cuft, site, region, search_text), ORDER BY, LIMIT, with ?1.. bound
+  // from `arguments`. Rows stream into `each` until it returns false. False
+  // when the copy could not be read.
+  using SqlArgument = std::variant<int64_t, double, std::string>;
+  bool EachSummary(const std::string& tail, const std::vector<SqlArgument>& arguments,
+                   const std::function<bool(const DiveSummary&)>& each) const;
+  // One row of numbers: `select` is a whole SELECT over dive_summaries
+  // (aggregates, say) with ?1.. from `arguments`; NULLs read as 0. Nothing
+  // when the copy could not be read.
+  std::optional<std::vector<double>> SummaryFigures(const std::string& select,
+                                                    const std::vector<SqlArgument>& arguments) const;
   const std::string& path() const { return path_; }
   // Where the damaged file went when Open or later use reported
   // SAVED_COPY_BROKEN.
@@ -93,6 +117,8 @@ class SavedCopy {
   // statements that saw it are done (AsideWhenDamaged).
   void Note(int rc) const;
   void SetAside() const;
+  // Brings an older copy (or a new empty file) to kSavedCopySchema.
+  Failure Upgrade();
   // The prepared statement for `sql`, prepared once per connection: a sync
   // asks the same few things for every dive. Null when it cannot be prepared.
   sqlite3_stmt* Prepared(const std::string& sql) const;

@@ -99,7 +99,7 @@ std::optional<SavedWrite> WriteOf(const Endpoint& endpoint, const Json::Value& r
   if (item->kind != SavedKind::Dive) return SavedWrite{*item, CompactJson(response), {}};
   const Json::Value& record = JsonMember(response, "divelog");
   if (!record.isObject()) return std::nullopt;
-  return SavedWrite{*item, CompactJson(record), {}};
+  return SavedWrite{*item, CompactJson(record), {}, SummarizeDive(item->key, record)};
 }
 
 void SaveReply(const Endpoint& endpoint, const Json::Value& response) {
@@ -113,7 +113,8 @@ void SaveStoredDive(const Json::Value& divelog) {
   const std::string id = JsonText(divelog, "divelog_id");
   std::shared_ptr<SavedCopy> copy = ActiveSavedCopy();
   if (id.empty() || !copy || ReadingSavedCopy()) return;
-  copy->Commit({SavedWrite{SavedItem{SavedKind::Dive, id}, CompactJson(divelog), {}}}, std::time(nullptr));
+  copy->Commit({SavedWrite{SavedItem{SavedKind::Dive, id}, CompactJson(divelog), {}, SummarizeDive(id, divelog)}},
+               std::time(nullptr));
 }
 
 Msg NotSavedKey(SavedKind kind) {

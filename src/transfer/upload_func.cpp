@@ -11,8 +11,8 @@
 #include "device/device_identity.h"
 #include "device/device_session.h"
 #include "divelog/dive_log.h"
-#include "divelog/dive_log_read.h"
 #include "divelog/dive_values.h"
+#include "logbook/dive_log_read.h"
 
 namespace orv {
 

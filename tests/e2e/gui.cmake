@@ -34,6 +34,7 @@ if(ORVELLE_GUI)
   orvelle_gui_test(gui_sites_test orvelle_sites)
   orvelle_gui_test(gui_maps_test)
   orvelle_gui_test(gui_export_test orvelle_export)
+  orvelle_gui_test(gui_dives_test)
   # Key events go to the window that has the keyboard focus: a second GUI
   # test on the same display would take it away mid-walk.
   orvelle_gui_program(gui_keys_test)

@@ -245,10 +245,23 @@ TEST_F(GuiA11y, AxeFindsNothingSeriousOnAnyPageInEitherLanguage) {
     EXPECT_TRUE(e2e::WaitFor(
         [&] { return InFrame(page, "framepage2", "d.getElementById('pop_table').hidden") == "false"; }, 5000));
     Check(page, "sites", 3);
+
+    // The whole list, filled, and the statistics with every chart drawn.
+    e2e::SavedBookScope book(&page, "gui_a11y_book_" + lang);
+    ASSERT_TRUE(book.ready);
+    e2e::ClickInPage(page, "page3");
+    ASSERT_TRUE(e2e::WaitFor(
+        [&] { return InFrame(page, "framepage3", "d.querySelectorAll('.grid_row').length > 0") == "true"; }, 5000));
+    Check(page, "dives", 2);
+    e2e::ClickInPage(page, "show_stats", "framepage3");
+    ASSERT_TRUE(e2e::WaitFor(
+        [&] { return InFrame(page, "framepage3", "d.querySelectorAll('.chart canvas').length") == "6"; }, 5000));
+    Check(page, "dives_stats", 2);
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }
   EXPECT_EQ(findings_, "");
-  EXPECT_EQ(checks_, 2 * 11);  // sign-in, log book, 8 dialogs and the dive sites, in each language
+  // Sign-in, log book, 8 dialogs, the dive sites, the dives and their statistics, in each language.
+  EXPECT_EQ(checks_, 2 * 13);
 }
 
 // The texts a document shows, one a line: every text node with a box,
@@ -281,15 +294,17 @@ TEST_F(GuiA11y, ScreenReaderNamesEveryWindowAndReadsEveryText) {
   for (const std::string lang : {"ENG", "CHT"}) {
     e2e::FreshState("gui_a11y_atspi", lang);
     // A field keeps its label as its name while the diver types.
-    std::string login_tree, email_label;
+    std::string login_tree, email_label, login_shown;
     e2e::Observe([&](gtk::DialogPage& dlg) {
       e2e::TypeInPage(dlg.window(), "email", sim::kDemoEmail);
       email_label = dlg.window().EvalForTest("return document.getElementById('email').placeholder;");
+      login_shown = dlg.window().EvalForTest(std::string("return ") + kShownTexts + "(document);");
       login_tree = ScreenReaderView();
       e2e::ClickInPage(dlg.window(), "exit");
     });
     e2e::RunSignInDialog();
     EXPECT_NE(login_tree.find("obj\tentry\t" + email_label + "\n"), std::string::npos) << login_tree;
+    EXPECT_EQ(Unread(login_tree, login_shown), "");
 
     ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
     gtk::MainFrame frame;
@@ -337,6 +352,16 @@ TEST_F(GuiA11y, ScreenReaderNamesEveryWindowAndReadsEveryText) {
       EXPECT_NE(seen.find("window\t" + title + "\n"), std::string::npos) << d.opener << "\n" << seen;
       EXPECT_EQ(Unread(seen, shown), "") << d.opener;
     }
+    // Every text the Dive Sites page shows is read, its card titles too.
+    e2e::ClickInPage(page, "page2");
+    e2e::WaitFor([&] { return InFrame(page, "framepage2", "d.getElementById('cell_tbody') !== null") == "true"; },
+                 5000);
+    const std::string sites_shown = InFrame(page, "framepage2", std::string(kShownTexts) + "(d)");
+    EXPECT_NE(sites_shown.find(InFrame(page, "framepage2", "d.querySelector('.card_title').textContent")),
+              std::string::npos);
+    EXPECT_EQ(Unread(ScreenReaderView(), sites_shown), "");
+    e2e::ClickInPage(page, "page1");
+
     // The log dialog's typed-in fields keep their label as name.
     std::string edit_tree, edit_label;
     e2e::Observe([&](gtk::DialogPage& dlg) {

@@ -9,11 +9,11 @@
 #include "cloud/http_post.h"
 #include "desktop/main_frame.h"
 #include "divelog/dive_log.h"
-#include "divelog/dive_log_read.h"
 #include "divelog/dive_map_func.h"
 #include "divelog/dive_values.h"
 #include "e2e/gui_sim_test.h"
 #include "e2e/gui_support.h"
+#include "logbook/dive_log_read.h"
 #include "seed.h"
 
 namespace orv {

@@ -144,7 +144,10 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
                     {GDK_KEY_Page_Down, GDK_CONTROL_MASK, "framepage2"},
                     {GDK_KEY_1, GDK_MOD1_MASK, "framepage1"},
                     {GDK_KEY_2, GDK_MOD1_MASK, "framepage2"},
-                    {GDK_KEY_Tab, GDK_CONTROL_MASK, "framepage1"}};
+                    {GDK_KEY_Tab, GDK_CONTROL_MASK, "framepage3"},
+                    {GDK_KEY_Right, 0, "framepage1"},
+                    {GDK_KEY_3, GDK_MOD1_MASK, "framepage3"},
+                    {GDK_KEY_1, GDK_MOD1_MASK, "framepage1"}};
     for (const auto& s : switches) {
       Press(view, s.key, s.mods);
       EXPECT_TRUE(e2e::WaitFor(
@@ -256,6 +259,53 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
     });
     EXPECT_EQ(gtk::RunPageDialog(confirm), 0);  // Escape is Cancel, never OK
     e2e::Observe(nullptr);
+
+    // The Dives tab: the filter by typing, the grid by arrows, Home/End and
+    // Page Down, Enter opens the dive; the statistics and a chart's table.
+    const auto dives = [&](const std::string& expr) {
+      return page.EvalForTest("const d = document.getElementById('framepage3').contentDocument; return String(" + expr +
+                              ");");
+    };
+    e2e::SavedBookScope book(&page, "gui_keys_book_" + lang);
+    ASSERT_TRUE(book.ready);
+    Press(view, GDK_KEY_3, GDK_MOD1_MASK);
+    ASSERT_TRUE(e2e::WaitFor([&] { return dives("d.getElementById('dives_count').textContent") == "80"; }, 8000));
+    ASSERT_TRUE(TabTo(page, "filter_text|", hidden_stops));
+    Type(view, "blue");
+    ASSERT_TRUE(e2e::WaitFor([&] { return dives("d.getElementById('dives_count').textContent") != "80"; }, 5000));
+    ASSERT_TRUE(TabTo(page, "sort_date|", hidden_stops));
+    const struct {
+      guint key;
+      const char* focused;
+      const char* row;  // aria-rowindex of the focused cell's row
+    } grid_keys[] = {{GDK_KEY_Down, "c_date|v", "2"}, {GDK_KEY_End, "c_num|v", "2"},
+                     {GDK_KEY_Home, "c_date|v", "2"}, {GDK_KEY_Page_Down, "c_date|v", ""},
+                     {GDK_KEY_Up, "c_date|v", ""},    {GDK_KEY_Right, "c_site|v", ""}};
+    for (const auto& k : grid_keys) {
+      Press(view, k.key);
+      EXPECT_TRUE(e2e::WaitFor([&] { return Focused(page) == k.focused; }, 3000)) << k.key << " " << Focused(page);
+      if (*k.row) EXPECT_EQ(dives("d.activeElement.parentElement.getAttribute('aria-rowindex')"), k.row);
+    }
+    EXPECT_GT(std::stoi(dives("d.activeElement.parentElement.getAttribute('aria-rowindex')")), 3);
+    const std::string site = dives("d.activeElement.textContent");
+    e2e::SaveScreenshot(page, "keys_dives_" + lang);
+    Press(view, GDK_KEY_Return);
+    EXPECT_TRUE(e2e::WaitFor(
+        [&] {
+          return Js(page, "m && m.getElementById('log_max_depth').textContent") != "--" &&
+                 page.EvalForTest("return String(document.getElementById('framepage1').hidden);") == "false";
+        },
+        8000));
+    EXPECT_NE(site.find("Blue"), std::string::npos) << site;
+    Press(view, GDK_KEY_3, GDK_MOD1_MASK);
+    ASSERT_TRUE(TabTo(page, "show_list|", hidden_stops));
+    Press(view, GDK_KEY_Right);
+    ASSERT_TRUE(e2e::WaitFor([&] { return dives("d.querySelectorAll('.chart canvas').length") == "6"; }, 5000));
+    ASSERT_TRUE(TabTo(page, "btn btn_small table_toggle|", hidden_stops));
+    Press(view, GDK_KEY_Return);
+    EXPECT_TRUE(e2e::WaitFor([&] { return dives("d.activeElement.getAttribute('aria-pressed')") == "true"; }, 3000));
+    EXPECT_GT(std::stoi(dives("d.getElementById('stat_years').getBoundingClientRect().height")), 40);
+    e2e::SaveScreenshot(page, "keys_dives_stats_" + lang);
     EXPECT_EQ(hidden_stops, "");
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }

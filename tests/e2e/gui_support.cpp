@@ -11,7 +11,9 @@
 #include "app/page_folder.h"
 #include "app/settings.h"
 #include "app/string_table.h"
+#include "desktop/background_sync.h"
 #include "desktop/login_dlg.h"
+#include "logbook/write_through.h"
 
 namespace orv::e2e {
 
@@ -122,5 +124,21 @@ bool WaitFor(const std::function<bool()>& done, int timeout_ms) {
 }
 
 void WindowSize(GtkWindow* window, int& width, int& height) { gtk_window_get_size(window, &width, &height); }
+
+SavedBookScope::SavedBookScope(EngineWindow* main_page, const std::string& name) {
+  const std::string folder = ::testing::TempDir() + "/" + name + "." + std::to_string(::getpid());
+  std::filesystem::remove_all(folder);
+  if (const char* outer = getenv("XDG_DATA_HOME")) outer_ = outer, had_outer_ = true;
+  setenv("XDG_DATA_HOME", folder.c_str(), 1);
+  if (OpenSavedCopyOnline({State().email, State().user_id, State().display_name}) != "") return;
+  gtk::StartBackgroundSync(main_page);
+  ready = WaitFor([] { return ActiveSavedCopy()->DiveCount() == 80; }, 30000);
+}
+
+SavedBookScope::~SavedBookScope() {
+  gtk::StopBackgroundSync();
+  CloseSavedCopy();
+  had_outer_ ? setenv("XDG_DATA_HOME", outer_.c_str(), 1) : unsetenv("XDG_DATA_HOME");
+}
 
 }  // namespace orv::e2e

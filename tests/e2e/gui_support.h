@@ -61,4 +61,19 @@ T* HandlerOf(const gtk::MainFrame& frame) {
   return nullptr;
 }
 
+// The signed-in demo diver's whole log book (80 dives) saved in a copy of
+// its own under `name` in the test folder, as "Keep the log book on this
+// computer" saves it behind `main_page`; XDG_DATA_HOME points there while the
+// scope lives. `ready` tells whether the save completed.
+class SavedBookScope {
+ public:
+  SavedBookScope(EngineWindow* main_page, const std::string& name);
+  ~SavedBookScope();
+  bool ready = false;
+
+ private:
+  std::string outer_;
+  bool had_outer_ = false;
+};
+
 }  // namespace orv::e2e

@@ -15,11 +15,11 @@
 #include "browse/statistics.h"
 #include "cloud/json_read.h"
 #include "cloud/reply_check.h"
-#include "values/civil_date.h"
 #include "divelog/dive_values.h"
+#include "fuzz_check.h"
+#include "values/civil_date.h"
 #include "values/months.h"
 #include "values/units.h"
-#include "fuzz_check.h"
 
 using namespace orv;
 

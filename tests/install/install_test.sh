@@ -23,7 +23,8 @@ for f in bin/orvelle-pc-tool bin/orvelle-cli bin/orvelle-devsim bin/orvelle-clou
          share/orvelle-pc-tool/string.json share/orvelle-pc-tool/ENG/main.htm share/orvelle-pc-tool/CHT/main.htm \
          share/orvelle-pc-tool/vendor/leaflet/dist/leaflet.js share/icons/hicolor/scalable/apps/orvelle-pc-tool.svg \
          share/metainfo/com.orvelle_tessaro.pc_tool.metainfo.xml share/man/man1/orvelle-cli.1.gz \
-         share/man/man1/orvelle-pc-tool.1.gz lib/udev/rules.d/70-orvelle-dive-computer.rules; do
+         share/man/man1/orvelle-pc-tool.1.gz lib/udev/rules.d/70-orvelle-dive-computer.rules \
+         share/bash-completion/completions/orvelle-cli; do
   [ -e "$usr/$f" ] || fail "/usr/$f not installed"
 done
 rule="$usr/lib/udev/rules.d/70-orvelle-dive-computer.rules"

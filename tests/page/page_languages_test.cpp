@@ -32,7 +32,7 @@ std::set<fs::path> Pages(const fs::path& dir) {
 // The page's tags, with the values of the attributes that hold texts blanked.
 std::vector<std::string> Markup(const std::string& page) {
   static const std::regex kText(
-      R"(\b(title|placeholder|lang|aria-label|data-(scuba|free)-(one|many)|data-view|data-edit)="[^"]*")");
+      R"(\b(title|placeholder|lang|aria-label|data-(scuba|free)-(one|many)|data-view|data-edit|data-empty)="[^"]*")");
   static const std::regex kTag(R"(<[^>]*>)");
   std::vector<std::string> tags;
   for (std::sregex_iterator it(page.begin(), page.end(), kTag), end; it != end; ++it)

@@ -90,7 +90,7 @@ TEST_F(ShippedTable, FormatPlaceholdersMatchTheCallers) {
   const std::map<std::string, std::pair<std::string, size_t>> formats = {
       {"FIRMWARE_INFO", {"%s", 2}}, {"FIRMWARE_UPDATED", {"%s", 1}}, {"CLI_PASSWORD_PROMPT", {"%s", 1}},
       {"UPLOAD_ADDED", {"%d", 1}},  {"EXPORT_PROGRESS", {"%d", 3}},  {"EXPORT_SUMMARY", {"%d", 2}},
-      {"SYNC_SUMMARY", {"%d", 3}},
+      {"SYNC_SUMMARY", {"%d", 3}},  {"DIVES_COUNT", {"%s", 1}},
   };
   for (const auto& lang : {"ENG", "CHT"}) {
     for (const auto& key : kMessageKeys) {

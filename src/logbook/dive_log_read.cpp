@@ -1,4 +1,4 @@
-#include "divelog/dive_log_read.h"
+#include "logbook/dive_log_read.h"
 
 #include <charconv>
 #include <cmath>

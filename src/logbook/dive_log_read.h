@@ -14,7 +14,7 @@
 
 #include <json/value.h>
 
-#include "divelog/dive_values.h"
+#include "logbook/dive_figures.h"
 
 namespace orv {
 
@@ -43,6 +43,7 @@ DiveType LogDiveType(const DiveLog& log);
 struct GeoPoint {
   double latitude = 0.0;   // degrees
   double longitude = 0.0;  // degrees
+  friend bool operator==(const GeoPoint&, const GeoPoint&) = default;
 };
 // `latitude` and `longitude` of an object member such as `entry_position`;
 // 0 for absent, non-numeric or non-finite values.

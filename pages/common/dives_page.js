@@ -1,0 +1,280 @@
+/* The Dives tab: the program hands over the whole filtered list at once (the
+   JSON in dive_data, texts already in the diver's units and language) and
+   this script draws only the rows in view, so 5,000 dives scroll as lightly
+   as 50. It also draws the statistics charts from the tables the program
+   fills; the tables stay the screen reader's and keyboard's way in. Every
+   action still ends in a click on an element the program knows. */
+(function () {
+  'use strict';
+  const doc = document;
+  const grid = doc.getElementById('dive_grid');
+  if (!grid) return;
+  const body = doc.getElementById('dive_rows');
+  const data = doc.getElementById('dive_data');
+  const spacer = body.querySelector('.grid_spacer');
+  const heads = Array.from(grid.querySelectorAll('[role="columnheader"]'));
+  const ROW_H = 30, COLS = heads.length;
+  const classes = heads.map((h) => h.className);
+  let rows = [];
+  let active = { row: -1, col: 0 };  // row -1 is the header row
+  let drawn = { from: -1, to: -1, version: -1 };
+  let version = 0;
+
+  // A row: [id, day, when, site, mode, mode text, depth, duration, temp, air]
+  const cellText = (r, c) => (c === 0 ? r[2] : c === 1 ? r[3] : r[c + 3]);
+
+  function readRows() {
+    try { rows = JSON.parse(data.textContent || '[]'); } catch (e) { rows = []; }
+    if (!Array.isArray(rows)) rows = [];
+    version++;
+    grid.setAttribute('aria-rowcount', String(rows.length + 1));
+    spacer.style.height = (rows.length * ROW_H) + 'px';
+    body.classList.toggle('empty', rows.length === 0);
+    if (active.row >= rows.length) active.row = rows.length - 1;
+    draw();
+  }
+
+  function makeRow(i) {
+    const r = rows[i];
+    const tr = doc.createElement('div');
+    tr.className = 'grid_row mode_' + r[4];
+    tr.setAttribute('role', 'row');
+    tr.setAttribute('aria-rowindex', String(i + 2));
+    tr.style.top = (i * ROW_H) + 'px';
+    tr.dataset.index = String(i);
+    for (let c = 0; c < COLS; c++) {
+      const td = doc.createElement('div');
+      td.setAttribute('role', 'gridcell');
+      td.className = classes[c];
+      td.textContent = cellText(r, c);
+      if (c === 2) td.insertAdjacentHTML('afterbegin', '<i class="mode_dot"></i>');
+      td.tabIndex = -1;
+      tr.appendChild(td);
+    }
+    return tr;
+  }
+
+  // Only the rows in view and a few beyond are in the document.
+  function draw() {
+    const h = body.clientHeight || 600;
+    const from = Math.max(0, Math.floor(body.scrollTop / ROW_H) - 4);
+    const to = Math.min(rows.length, Math.ceil((body.scrollTop + h) / ROW_H) + 4);
+    if (drawn.from === from && drawn.to === to && drawn.version === version) { markActive(false); return; }
+    drawn = { from, to, version };
+    const hadFocus = grid.contains(doc.activeElement) && doc.activeElement.getAttribute('role') === 'gridcell';
+    for (const old of Array.from(body.querySelectorAll('.grid_row'))) old.remove();
+    const frag = doc.createDocumentFragment();
+    for (let i = from; i < to; i++) frag.appendChild(makeRow(i));
+    body.appendChild(frag);
+    markActive(hadFocus);
+  }
+
+  function cellAt(row, col) {
+    if (row < 0) return heads[col];
+    const tr = body.querySelector('.grid_row[data-index="' + row + '"]');
+    return tr ? tr.children[col] : null;
+  }
+
+  // One Tab stop: the active cell (or header) holds tabindex 0.
+  function markActive(focus) {
+    for (const e of grid.querySelectorAll('[tabindex="0"]')) e.tabIndex = -1;
+    const cell = cellAt(active.row, active.col) || heads[active.col] || heads[0];
+    cell.tabIndex = 0;
+    for (const tr of body.querySelectorAll('.grid_row')) tr.classList.toggle('active', Number(tr.dataset.index) === active.row);
+    if (focus) cell.focus({ preventScroll: true });
+  }
+
+  function moveTo(row, col) {
+    active.row = Math.max(-1, Math.min(rows.length - 1, row));
+    active.col = Math.max(0, Math.min(COLS - 1, col));
+    if (active.row >= 0) {
+      const top = active.row * ROW_H, h = body.clientHeight;
+      if (top < body.scrollTop) body.scrollTop = top;
+      else if (top + ROW_H > body.scrollTop + h) body.scrollTop = top + ROW_H - h;
+    }
+    drawn.version = -1;
+    draw();
+    markActive(true);
+  }
+
+  function open(i) {
+    if (i < 0 || i >= rows.length) return;
+    const button = doc.getElementById('dive_open');
+    button.dataset.id = rows[i][0];
+    button.click();
+  }
+
+  grid.addEventListener('keydown', (ev) => {
+    if (ev.altKey) return;
+    const page = Math.max(1, Math.floor(body.clientHeight / ROW_H) - 1);
+    const { row, col } = active;
+    const moves = {
+      ArrowUp: [row - 1, col], ArrowDown: [row + 1, col], ArrowLeft: [row, col - 1], ArrowRight: [row, col + 1],
+      PageUp: [Math.max(0, row - page), col], PageDown: [row + page, col],
+      Home: ev.ctrlKey ? [0, 0] : [row, 0], End: ev.ctrlKey ? [rows.length - 1, COLS - 1] : [row, COLS - 1],
+    };
+    if (moves[ev.key]) {
+      moveTo(...moves[ev.key]);
+    } else if (ev.key === 'Enter' || ev.key === ' ') {
+      if (row < 0) heads[col].click(); else open(row);
+    } else {
+      return;
+    }
+    ev.preventDefault();
+    ev.stopPropagation();
+  });
+  body.addEventListener('scroll', () => requestAnimationFrame(draw));
+  body.addEventListener('click', (ev) => {
+    const tr = ev.target.closest && ev.target.closest('.grid_row');
+    if (!tr) return;
+    const cell = ev.target.closest('[role="gridcell"]');
+    moveTo(Number(tr.dataset.index), cell ? Array.from(tr.children).indexOf(cell) : 0);
+  });
+  body.addEventListener('dblclick', (ev) => {
+    const tr = ev.target.closest && ev.target.closest('.grid_row');
+    if (tr) open(Number(tr.dataset.index));
+  });
+  heads.forEach((h, c) => h.addEventListener('focus', () => { active = { row: -1, col: c }; }));
+  new MutationObserver(readRows).observe(data, { childList: true, characterData: true, subtree: true });
+  new ResizeObserver(() => { drawn.version = -1; draw(); }).observe(body);
+
+  // ---- The filter: each change goes to the program as a click on the bar.
+  const bar = doc.getElementById('dive_filter');
+  bar.addEventListener('input', (ev) => { if (ev.target.tagName === 'INPUT') bar.click(); });
+  bar.addEventListener('keydown', (ev) => {
+    if (ev.key === 'Enter' && ev.target.tagName === 'INPUT') { ev.preventDefault(); bar.click(); }
+  });
+
+  // ---- The list / statistics switch is a tab list of two.
+  const segs = Array.from(doc.querySelectorAll('.seg_btn'));
+  doc.querySelector('.seg').addEventListener('keydown', (ev) => {
+    if (!['ArrowLeft', 'ArrowRight'].includes(ev.key)) return;
+    const next = segs[(segs.indexOf(ev.target) + 1) % segs.length];
+    next.click();
+    next.focus();
+    ev.preventDefault();
+  });
+  new MutationObserver(() => segs.forEach((s) => { s.tabIndex = s.getAttribute('aria-selected') === 'true' ? 0 : -1; }))
+    .observe(doc.querySelector('.seg'), { subtree: true, attributeFilter: ['aria-selected'] });
+
+  // ---- Charts, drawn from the tables. A table cell's data-v holds the
+  // number; its text is what the diver reads.
+  const stats = doc.getElementById('dives_stats');
+  const css = getComputedStyle(doc.documentElement);
+  const colour = (name, fallback) => (css.getPropertyValue(name) || fallback).trim();
+  const palette = [colour('--teal-500', '#13959b'), colour('--free-500', '#5a5fc8'), colour('--gold-500', '#e2b447')];
+  const charts = new Map();
+
+  function tableData(table) {
+    const labels = [], columns = [];
+    for (const tr of table.tBodies[0].rows) {
+      labels.push(tr.cells[0].textContent);
+      Array.from(tr.cells).slice(1).forEach((td, i) => {
+        (columns[i] = columns[i] || []).push(td.dataset.v === '' || td.dataset.v === undefined ? null : Number(td.dataset.v));
+      });
+    }
+    const names = Array.from(table.tHead.rows[0].cells).slice(1).map((th) => th.textContent);
+    return { labels, columns, names };
+  }
+
+  // Stacked bars are drawn as cumulative bars, the tallest first, so each
+  // mode's share shows in its own colour.
+  function chartOptions(kind, el, data) {
+    const stack = Number(el.dataset.stack || 0), lines = Number(el.dataset.lines || 0);
+    const x = data.labels.map((_, i) => i);
+    const bars = uPlot.paths.bars({ size: [0.62, 48], gap: 2 });
+    const series = [{}], values = [x];
+    let legend = [];
+    if (stack) {
+      const sums = [];
+      for (let s = 0; s < stack; s++) {
+        sums[s] = x.map((i) => data.columns.slice(0, s + 1).reduce((a, col) => a + (col[i] || 0), 0));
+      }
+      for (let s = stack - 1; s >= 0; s--) {
+        series.push({ label: data.names[s], fill: palette[s], stroke: palette[s], width: 0, paths: bars, points: { show: false } });
+        values.push(sums[s]);
+      }
+      legend = data.names.slice(0, stack).map((n, s) => [n, palette[s]]);
+      if (data.columns.length > stack && stack > 1) {
+        series.push({ label: data.names[stack], stroke: colour('--navy-700', '#123a5e'), width: 2, scale: 'h',
+                      points: { size: 5 } });
+        values.push(data.columns[stack]);
+        legend.push([data.names[stack], colour('--navy-700', '#123a5e')]);
+      }
+    } else {
+      for (let s = 0; s < lines; s++) {
+        series.push({ label: data.names[s], stroke: palette[s], width: 2, spanGaps: true, points: { size: 6, fill: palette[s] } });
+        values.push(data.columns[s] || []);
+        legend.push([data.names[s], palette[s]]);
+      }
+    }
+    const font = '11px ' + getComputedStyle(doc.body).fontFamily;
+    const axis = { font, stroke: colour('--muted', '#5b6b7c'), grid: { stroke: '#e9eef2', width: 1 }, ticks: { show: false } };
+    const count = (u, splits) => splits.map((v) => (Number.isInteger(v) ? v.toLocaleString() : ''));
+    const axes = [
+      Object.assign({}, axis, { grid: { show: false }, values: (u, splits) => splits.map((i) => data.labels[i] || ''),
+                                space: 28, gap: 4 }),
+      Object.assign({}, axis, { size: 46, values: stack ? count : undefined }),
+    ];
+    const scales = { x: { time: false, range: [-0.6, Math.max(0.6, x.length - 0.4)] } };
+    if (stack > 1 && data.columns.length > stack) {
+      axes.push(Object.assign({}, axis, { side: 1, scale: 'h', size: 46, grid: { show: false } }));
+      scales.h = { range: (u, min, max) => [0, Math.max(1, max * 1.1)] };
+    }
+    scales.y = { range: (u, min, max) => [0, Math.max(1, (max || 0) * 1.1)] };
+    return {
+      opts: {
+        width: el.clientWidth, height: el.clientHeight, legend: { show: false }, cursor: { show: false },
+        padding: [8, 8, 0, 0], scales, axes, series,
+      },
+      values, legend,
+    };
+  }
+
+  function drawChart(el) {
+    const table = el.parentElement.querySelector('table');
+    const data = tableData(table);
+    const old = charts.get(el);
+    if (old) old.destroy();
+    el.textContent = '';
+    if (!data.labels.length || typeof uPlot === 'undefined') { charts.delete(el); return; }
+    const { opts, values, legend } = chartOptions(el.dataset.chart, el, data);
+    charts.set(el, new uPlot(opts, values, el));
+    if (legend.length > 1) {
+      const box = doc.createElement('div');
+      box.className = 'chart_legend';
+      for (const [name, c] of legend) {
+        const item = doc.createElement('span');
+        item.innerHTML = '<i></i>';
+        item.firstChild.style.background = c;
+        item.appendChild(doc.createTextNode(name));
+        box.appendChild(item);
+      }
+      el.appendChild(box);
+    }
+  }
+
+  const drawCharts = (() => {
+    let queued = false;
+    return () => {
+      if (queued) return;
+      queued = true;
+      requestAnimationFrame(() => {
+        queued = false;
+        if (stats.hidden) return;
+        for (const el of stats.querySelectorAll('.chart')) if (!el.closest('.as_table')) drawChart(el);
+        stats.dataset.drawn = String(Number(stats.dataset.drawn || 0) + 1);
+      });
+    };
+  })();
+  new MutationObserver(drawCharts).observe(stats, { subtree: true, childList: true, attributeFilter: ['hidden'] });
+  for (const b of stats.querySelectorAll('.table_toggle')) {
+    b.addEventListener('click', () => {
+      const on = b.getAttribute('aria-pressed') !== 'true';
+      b.setAttribute('aria-pressed', String(on));
+      b.closest('.chart_card').classList.toggle('as_table', on);
+      if (!on) drawCharts();
+    });
+  }
+  readRows();
+})();

@@ -1,0 +1,187 @@
+#include "explore/dive_list_func.h"
+
+#include <algorithm>
+
+#include "app/settings.h"
+#include "app/string_table.h"
+#include "explore/dive_list.h"
+#include "explore/dive_rows.h"
+#include "explore/filter_form.h"
+#include "explore/statistics_tables.h"
+#include "logbook/write_through.h"
+#include "values/civil_date.h"
+#include "values/units.h"
+
+namespace orv {
+
+namespace {
+
+constexpr const char* kFrame = "framepage3";
+
+struct SortHeader {
+  const char* id;
+  DiveColumn column;
+  bool a_to_z;  // its own order is ascending (site, mode); the rest largest first
+};
+constexpr SortHeader kHeaders[] = {
+    {"sort_date", DiveColumn::Date, false},         {"sort_site", DiveColumn::Site, true},
+    {"sort_mode", DiveColumn::Mode, true},          {"sort_depth", DiveColumn::Depth, false},
+    {"sort_duration", DiveColumn::Duration, false}, {"sort_temp", DiveColumn::Temp, false},
+    {"sort_air", DiveColumn::Air, false},
+};
+
+constexpr const char* kFilterFields[] = {"filter_text",      "filter_from",      "filter_to",       "filter_mode",
+                                         "filter_depth_min", "filter_depth_max", "filter_time_min", "filter_time_max"};
+
+}  // namespace
+
+// Each lookup is a round trip to the web process; a keystroke in the filter
+// would otherwise pay for some forty of them. Show() starts afresh, since a
+// new main page (another language) brings new elements.
+ElementRef DiveListFunc::InPage(const std::string& id) const {
+  auto it = elements_.find(id);
+  if (it == elements_.end()) it = elements_.emplace(id, FindInFrame(window(), kFrame, id)).first;
+  return it->second;
+}
+
+void DiveListFunc::on_event(const ElementRef& element, const PageEvent& event) {
+  const std::string id = event.target ? event.target.Attr("id") : std::string();
+  (void)element;
+  if (event.code == kEventSelectionChanged) {
+    if (id == "filter_mode") ApplyFilter();
+    if (id == "stat_year") {
+      stats_year_ = std::atoi(InPage("stat_year").Value().c_str());
+      DrawStatistics();
+    }
+    return;
+  }
+  if (event.code != kEventClick) return;
+  const std::string clicked = ClickedId(event);
+  if (clicked == "dive_filter") {
+    ApplyFilter();
+  } else if (clicked == "filter_clear") {
+    for (const char* field : kFilterFields) InPage(field).SetValue("");
+    ApplyFilter();
+  } else if (clicked == "dive_open") {
+    Open(InPage("dive_open").Attr("data-id"));
+  } else if (clicked == "show_list" || clicked == "show_stats") {
+    ShowStatistics(clicked == "show_stats");
+  } else if (clicked == "dives_keep_on") {
+    if (keep_) keep_();
+    Show();
+  } else {
+    for (const auto& h : kHeaders)
+      if (clicked == h.id) SortBy(h.column);
+  }
+}
+
+void DiveListFunc::Show() {
+  elements_.clear();
+  marked_bad_.clear();
+  for (const char* field : kFilterFields) marked_bad_.push_back(field);
+  // Offline the copy is all there is; online the list needs it kept whole.
+  const bool usable = ReadingSavedCopy() || KeepLogBook();
+  usable ? InPage("dives_need_copy").Hide() : InPage("dives_need_copy").Show();
+  usable ? InPage("dives_view").Show() : InPage("dives_view").Hide();
+  if (!usable) return;
+  InPage("filter_depth_unit").SetText(DisplayUnits::DepthWord());
+  MarkView();
+  if (!ApplyFilter()) Redraw();
+}
+
+bool DiveListFunc::ApplyFilter() {
+  FilterForm form{InPage("filter_text").Value(),      InPage("filter_from").Value(),
+                  InPage("filter_to").Value(),        InPage("filter_mode").Value(),
+                  InPage("filter_depth_min").Value(), InPage("filter_depth_max").Value(),
+                  InPage("filter_time_min").Value(),  InPage("filter_time_max").Value()};
+  FilterReading reading = ReadFilterForm(form, DisplayUnits::Imperial());
+  // Marks change only when a field turns bad or good again.
+  if (reading.bad_fields != marked_bad_) {
+    for (const char* field : kFilterFields) {
+      const auto& bad = reading.bad_fields;
+      std::find(bad.begin(), bad.end(), field) != bad.end() ? InPage(field).SetAttr("aria-invalid", "true")
+                                                            : InPage(field).RemoveAttr("aria-invalid");
+    }
+    InPage("filter_error").SetText(reading.key.empty() ? std::string() : Tr(reading.key));
+    marked_bad_ = reading.bad_fields;
+  }
+  // The last good list stays while a value cannot be meant.
+  if (!reading.key.empty()) return false;
+  filter_ = std::move(reading.filter);
+  Redraw();
+  return true;
+}
+
+void DiveListFunc::SortBy(DiveColumn column) {
+  order_.reverse = order_.column == column ? !order_.reverse : false;
+  order_.column = column;
+  Redraw();
+}
+
+void DiveListFunc::ShowStatistics(bool on) {
+  stats_shown_ = on;
+  if (on) DrawStatistics();
+  MarkView();
+}
+
+void DiveListFunc::MarkView() {
+  InPage("show_list").SetAttr("aria-selected", stats_shown_ ? "false" : "true");
+  InPage("show_stats").SetAttr("aria-selected", stats_shown_ ? "true" : "false");
+  stats_shown_ ? InPage("dives_list").Hide() : InPage("dives_list").Show();
+  stats_shown_ ? InPage("dives_stats").Show() : InPage("dives_stats").Hide();
+}
+
+void DiveListFunc::MarkSortHeaders() {
+  for (const auto& h : kHeaders) {
+    const bool ascending = h.a_to_z != order_.reverse;
+    InPage(h.id).SetAttr("aria-sort", h.column != order_.column ? "none" : ascending ? "ascending" : "descending");
+  }
+}
+
+void DiveListFunc::Redraw() {
+  ids_.clear();
+  starts_.clear();
+  const auto copy = ActiveSavedCopy();
+  DiveListQuery query{filter_, order_};
+  ListedRows rows;
+  if (copy) {
+    EachListedDive(*copy, query, [&](const DiveSummary& dive) {
+      ids_.push_back(dive.id);
+      starts_.push_back(dive.local_start);
+      rows.Add(dive);
+      return true;
+    });
+  }
+  InPage("dive_data").SetText(rows.Json());
+  const ListTotals totals = copy ? TotalsOf(*copy, filter_).value_or(ListTotals{}) : ListTotals{};
+  for (const auto& [id, text] : TotalsTexts(totals)) InPage(id).SetText(text);
+  MarkSortHeaders();
+  if (stats_shown_) DrawStatistics();
+}
+
+void DiveListFunc::Open(const std::string& id) {
+  const auto it = std::find(ids_.begin(), ids_.end(), id);
+  if (it == ids_.end() || !open_) return;
+  const int64_t start = starts_[static_cast<size_t>(it - ids_.begin())];
+  open_(id, CivilFromDays(FloorDiv(start, 86400)));
+}
+
+void DiveListFunc::DrawStatistics() {
+  const auto copy = ActiveSavedCopy();
+  if (!copy) return;
+  const auto stats = StatisticsOf(*copy, filter_, stats_year_ ? std::optional<int64_t>(stats_year_) : std::nullopt);
+  if (!stats) return;
+  const StatisticsTables tables = MakeStatisticsTables(*stats);
+  for (const auto& [id, html] : tables.bodies) {
+    const ElementRef body = InPage(id);
+    body.Clear();
+    body.AppendHtml(html);
+  }
+  const ElementRef years = InPage("stat_year");
+  years.Clear();
+  years.AppendHtml(tables.year_options);
+  years.SetValue(std::to_string(tables.year));
+  for (const auto& [id, text] : tables.texts) InPage(id).SetText(text);
+}
+
+}  // namespace orv

@@ -1,0 +1,70 @@
+// The main window's handler for the Dives tab (frame `framepage3`): every
+// saved dive in one list with its filter bar, a header click to sort, the
+// count, hours and deepest of what is shown, the statistics over the same
+// filter, and Enter or a double click to open a dive.
+//
+// The list is read from the saved copy's summaries, never from the service,
+// so it works the same signed in or offline. The whole filtered list goes
+// to the page as one JSON text (each row's texts already in the diver's
+// units); the page draws only the rows in view.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/func_base.h"
+#include "explore/dive_filter.h"
+
+namespace orv {
+
+struct CivilDate;
+
+class DiveListFunc : public func_base {
+ public:
+  // Opens a dive from the list: its id and the local day it started.
+  using OpenDive = std::function<void(const std::string& id, const CivilDate& day)>;
+  // Turns "Keep the log book on this computer" on and starts filling it.
+  using TurnKeepingOn = std::function<void()>;
+  DiveListFunc(OpenDive open, TurnKeepingOn keep) : open_(std::move(open)), keep_(std::move(keep)) {}
+
+  void on_event(const ElementRef& element, const PageEvent& event) override;
+
+  // Shows the tab's content: the list (and the statistics when they are the
+  // shown view) from the copy as it is now, or the note that the list needs
+  // the copy kept. Run whenever the tab is shown, and after a unit or
+  // language change.
+  void Show();
+  // Reads the filter bar; a value that cannot be meant marks its field and
+  // keeps the last good list. True when the list was redrawn.
+  bool ApplyFilter();
+  void SortBy(DiveColumn column);
+  void ShowStatistics(bool on);
+
+  const DiveFilter& filter() const { return filter_; }
+  const DiveOrder& order() const { return order_; }
+  // Ids of the listed dives, in list order.
+  const std::vector<std::string>& listed() const { return ids_; }
+
+ private:
+  ElementRef InPage(const std::string& id) const;
+  void Redraw();
+  void DrawStatistics();
+  void MarkSortHeaders();
+  void MarkView();
+  void Open(const std::string& id);
+
+  OpenDive open_;
+  TurnKeepingOn keep_;
+  DiveFilter filter_;
+  DiveOrder order_;
+  bool stats_shown_ = false;
+  int64_t stats_year_ = 0;  // 0: the newest year with dives
+  std::vector<std::string> ids_;
+  std::vector<int64_t> starts_;  // local start of each listed dive
+  mutable std::map<std::string, ElementRef> elements_;
+  std::vector<std::string> marked_bad_;  // the fields last marked aria-invalid
+};
+
+}  // namespace orv

@@ -1,0 +1,2 @@
+orvelle_test(explore_page_test page ${CMAKE_CURRENT_LIST_DIR}/explore_page_test.cpp)
+target_link_libraries(explore_page_test PRIVATE orvelle_explore orvelle_headless)
