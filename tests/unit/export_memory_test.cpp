@@ -11,6 +11,7 @@
 #include "cli_runner.h"
 #include "logbook/copy_place.h"
 #include "spawn_program.h"
+#include "scratch_dir.h"
 
 namespace orv {
 namespace {
@@ -41,14 +42,9 @@ size_t Count(const std::string& text, const std::string& what) {
   return n;
 }
 
-class ExportMemoryTest : public ::testing::Test {
+class ExportMemoryTest : public ScratchDirTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("export_memory_" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  ExportMemoryTest() : ScratchDirTest("export_memory") {}
 
   // A data folder holding a generated book of `dives` dives.
   std::string Book(int dives) {
@@ -61,7 +57,6 @@ class ExportMemoryTest : public ::testing::Test {
     EXPECT_EQ(made.exit_code, 0) << test::SlurpFile((dir_ / "bookgen.err").string());
     return home;
   }
-  fs::path dir_;
 };
 
 // One book of a few thousand dives: its last quarter year (a few hundred)

@@ -11,6 +11,7 @@
 #include "divelog/dive_map_draw.h"
 #include "logbook/saved_copy.h"
 #include "values/units.h"
+#include "scratch_dir.h"
 
 namespace orv {
 namespace {
@@ -40,14 +41,9 @@ Json::Value Record(const char* text) {
   return v;
 }
 
-class DiveSummaryTest : public ::testing::Test {
+class DiveSummaryTest : public ScratchDirTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("summary_unit_" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  DiveSummaryTest() : ScratchDirTest("summary_unit") {}
   std::string Path() const { return (dir_ / "copy.sqlite").string(); }
 
   // A version-1 copy as the program before summaries wrote it.
@@ -94,7 +90,6 @@ class DiveSummaryTest : public ::testing::Test {
     }));
     return all;
   }
-  fs::path dir_;
 };
 
 TEST_F(DiveSummaryTest, SummaryShowsWhatTheDetailShowsInBothUnits) {
