@@ -16,6 +16,7 @@
 
 #include "app/func_base.h"
 #include "explore/dive_filter.h"
+#include "explore/filter_form.h"
 
 namespace orv {
 
@@ -49,6 +50,8 @@ class DiveListFunc : public func_base {
 
  private:
   ElementRef InPage(const std::string& id) const;
+  FilterForm ReadForm() const;
+  bool Apply(const FilterForm& form);
   void Redraw();
   void DrawStatistics();
   void MarkSortHeaders();
