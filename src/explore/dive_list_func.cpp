@@ -45,11 +45,17 @@ constexpr const char* kWritten[] = {"dives_need_copy", "dives_view",    "filter_
 
 // Each lookup is a round trip to the web process; a keystroke in the filter
 // would otherwise pay for some forty of them. They are kept while the main
-// page stays; Show() finds out when a new one (another language) came.
+// page stays; a new one (another language) attaches the handler again.
 ElementRef DiveListFunc::InPage(const std::string& id) const {
   auto it = elements_.find(id);
   if (it == elements_.end()) it = elements_.emplace(id, FindInFrame(window(), kFrame, id)).first;
   return it->second;
+}
+
+void DiveListFunc::attach(EngineWindow* window) {
+  func_base::attach(window);
+  elements_.clear();
+  form_ = FilterForm{};
 }
 
 void DiveListFunc::on_event(const ElementRef& element, const PageEvent& event) {
@@ -84,14 +90,13 @@ void DiveListFunc::on_event(const ElementRef& element, const PageEvent& event) {
 }
 
 void DiveListFunc::Show() {
-  // An element of an earlier main page (another language) reads as empty;
-  // then every element is looked up in the new one.
-  if (!elements_.empty() && InPage("dives_view").Attr("class").empty()) elements_.clear();
   marked_bad_.clear();
   for (const char* field : kFilterFields) marked_bad_.push_back(field);
   // Offline the copy is all there is; online the list needs it kept whole.
   const bool usable = ReadingSavedCopy() || KeepLogBook();
-  const FilterForm form = usable ? ReadForm() : FilterForm{};
+  // Every change of a field reaches ApplyFilter, so the fields hold what it
+  // read last: showing the tab reads nothing back.
+  const FilterForm form = form_;
   for (const char* id : kWritten) InPage(id);
   for (const auto& h : kHeaders) InPage(h.id);
   usable ? InPage("dives_need_copy").Hide() : InPage("dives_need_copy").Show();
@@ -112,6 +117,7 @@ FilterForm DiveListFunc::ReadForm() const {
 bool DiveListFunc::ApplyFilter() { return Apply(ReadForm()); }
 
 bool DiveListFunc::Apply(const FilterForm& form) {
+  form_ = form;
   FilterReading reading = ReadFilterForm(form, DisplayUnits::Imperial());
   // Marks change only when a field turns bad or good again.
   if (reading.bad_fields != marked_bad_) {
