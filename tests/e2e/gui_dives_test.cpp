@@ -115,6 +115,10 @@ TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
                     "[...d.querySelectorAll('#stat_years_body tr')]"
                     ".reduce((n, r) => n + [1, 2, 3].reduce((s, c) => s + Number(r.cells[c].dataset.v), 0), 0)"),
               std::to_string(shown));
+    // Drawn once, not again on every frame while the statistics show.
+    const std::string drawn = Dives(page, "d.getElementById('dives_stats').dataset.drawn");
+    e2e::WaitFor([] { return false; }, 300);
+    EXPECT_EQ(Dives(page, "d.getElementById('dives_stats').dataset.drawn"), drawn);
     e2e::SaveScreenshot(page, "dives_stats_" + lang);
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }
