@@ -179,7 +179,7 @@
 
   // Stacked bars are drawn as cumulative bars, the tallest first, so each
   // mode's share shows in its own colour.
-  function chartOptions(kind, el, data) {
+  function chartOptions(kind, el, data, size) {
     const stack = Number(el.dataset.stack || 0), lines = Number(el.dataset.lines || 0);
     const x = data.labels.map((_, i) => i);
     const bars = uPlot.paths.bars({ size: [0.62, 48], gap: 2 });
@@ -208,7 +208,7 @@
         legend.push([data.names[s], palette[s]]);
       }
     }
-    const font = '11px ' + getComputedStyle(doc.body).fontFamily;
+    font = font || '11px ' + getComputedStyle(doc.body).fontFamily;
     const axis = { font, stroke: colour('--muted', '#5b6b7c'), grid: { stroke: '#e9eef2', width: 1 }, ticks: { show: false } };
     const count = (u, splits) => splits.map((v) => (Number.isInteger(v) ? v.toLocaleString() : ''));
     const axes = [
@@ -224,21 +224,22 @@
     scales.y = { range: (u, min, max) => [0, Math.max(1, (max || 0) * 1.1)] };
     return {
       opts: {
-        width: el.clientWidth, height: el.clientHeight, legend: { show: false }, cursor: { show: false },
+        width: size[0], height: size[1], legend: { show: false }, cursor: { show: false },
         padding: [8, 8, 0, 0], scales, axes, series,
       },
       values, legend,
     };
   }
 
-  function drawChart(el) {
+  let font = '';
+  function drawChart(el, size) {
     const table = el.parentElement.querySelector('table');
     const data = tableData(table);
     const old = charts.get(el);
     if (old) old.destroy();
     el.textContent = '';
     if (!data.labels.length || typeof uPlot === 'undefined') { charts.delete(el); return; }
-    const { opts, values, legend } = chartOptions(el.dataset.chart, el, data);
+    const { opts, values, legend } = chartOptions(el.dataset.chart, el, data, size);
     charts.set(el, new uPlot(opts, values, el));
     if (legend.length > 1) {
       const box = doc.createElement('div');
@@ -254,20 +255,20 @@
     }
   }
 
-  const drawCharts = (() => {
-    let queued = false;
-    return () => {
-      if (queued) return;
-      queued = true;
-      requestAnimationFrame(() => {
-        queued = false;
-        if (stats.hidden) return;
-        for (const el of stats.querySelectorAll('.chart')) if (!el.closest('.as_table')) drawChart(el);
-        stats.dataset.drawn = String(Number(stats.dataset.drawn || 0) + 1);
-      });
-    };
-  })();
-  new MutationObserver(drawCharts).observe(stats, { subtree: true, childList: true, attributeFilter: ['hidden'] });
+  // Drawn as soon as a batch of the program's writes is in rather than a
+  // frame later, every size read before the first chart is made so the
+  // layout is computed once. The charts' own nodes are no change to redraw
+  // for: that would draw them again on every frame.
+  function drawCharts() {
+    if (stats.hidden) return;
+    const els = Array.from(stats.querySelectorAll('.chart')).filter((el) => !el.closest('.as_table'));
+    const sizes = els.map((el) => [el.clientWidth, el.clientHeight]);
+    els.forEach((el, i) => drawChart(el, sizes[i]));
+    stats.dataset.drawn = String(Number(stats.dataset.drawn || 0) + 1);
+  }
+  new MutationObserver((records) => {
+    if (records.some((r) => !(r.target.closest && r.target.closest('.chart')))) drawCharts();
+  }).observe(stats, { subtree: true, childList: true, attributeFilter: ['hidden'] });
   for (const b of stats.querySelectorAll('.table_toggle')) {
     b.addEventListener('click', () => {
       const on = b.getAttribute('aria-pressed') !== 'true';

@@ -155,6 +155,7 @@ void MainFrame::Refresh(int settings_result) {
     site_page->Restart();
   // The list's texts carry the unit and the language; a new main page starts on the log book.
   if (auto* dives = Handler<DiveListFunc>(); dives && settings_result == kSettingsUnit) dives->Show();
+  if (auto* dives = Handler<DiveListFunc>(); dives && settings_result != kSettingsUnit) dives->attach(&page_);
 }
 
 void MainFrame::FillAccountFields() {

@@ -33,15 +33,29 @@ constexpr SortHeader kHeaders[] = {
 constexpr const char* kFilterFields[] = {"filter_text",      "filter_from",      "filter_to",       "filter_mode",
                                          "filter_depth_min", "filter_depth_max", "filter_time_min", "filter_time_max"};
 
+// Every element the list and its bar write to. They are looked up before the
+// first write: a read waits until the page has taken in every write before
+// it, and after a list of thousands of rows that is most of the time the tab
+// takes to show.
+constexpr const char* kWritten[] = {"dives_need_copy", "dives_view",    "filter_depth_unit", "filter_error",
+                                    "show_list",       "show_stats",    "dives_list",        "dives_stats",
+                                    "dive_data",       "dives_count",   "dives_hours",       "dives_deepest"};
+
 }  // namespace
 
 // Each lookup is a round trip to the web process; a keystroke in the filter
-// would otherwise pay for some forty of them. Show() starts afresh, since a
-// new main page (another language) brings new elements.
+// would otherwise pay for some forty of them. They are kept while the main
+// page stays; a new one (another language) attaches the handler again.
 ElementRef DiveListFunc::InPage(const std::string& id) const {
   auto it = elements_.find(id);
   if (it == elements_.end()) it = elements_.emplace(id, FindInFrame(window(), kFrame, id)).first;
   return it->second;
+}
+
+void DiveListFunc::attach(EngineWindow* window) {
+  func_base::attach(window);
+  elements_.clear();
+  form_ = FilterForm{};
 }
 
 void DiveListFunc::on_event(const ElementRef& element, const PageEvent& event) {
@@ -61,7 +75,7 @@ void DiveListFunc::on_event(const ElementRef& element, const PageEvent& event) {
     ApplyFilter();
   } else if (clicked == "filter_clear") {
     for (const char* field : kFilterFields) InPage(field).SetValue("");
-    ApplyFilter();
+    Apply(FilterForm{});
   } else if (clicked == "dive_open") {
     Open(InPage("dive_open").Attr("data-id"));
   } else if (clicked == "show_list" || clicked == "show_stats") {
@@ -76,24 +90,34 @@ void DiveListFunc::on_event(const ElementRef& element, const PageEvent& event) {
 }
 
 void DiveListFunc::Show() {
-  elements_.clear();
   marked_bad_.clear();
   for (const char* field : kFilterFields) marked_bad_.push_back(field);
   // Offline the copy is all there is; online the list needs it kept whole.
   const bool usable = ReadingSavedCopy() || KeepLogBook();
+  // Every change of a field reaches ApplyFilter, so the fields hold what it
+  // read last: showing the tab reads nothing back.
+  const FilterForm form = form_;
+  for (const char* id : kWritten) InPage(id);
+  for (const auto& h : kHeaders) InPage(h.id);
   usable ? InPage("dives_need_copy").Hide() : InPage("dives_need_copy").Show();
   usable ? InPage("dives_view").Show() : InPage("dives_view").Hide();
   if (!usable) return;
   InPage("filter_depth_unit").SetText(DisplayUnits::DepthWord());
   MarkView();
-  if (!ApplyFilter()) Redraw();
+  if (!Apply(form)) Redraw();
 }
 
-bool DiveListFunc::ApplyFilter() {
-  FilterForm form{InPage("filter_text").Value(),      InPage("filter_from").Value(),
-                  InPage("filter_to").Value(),        InPage("filter_mode").Value(),
-                  InPage("filter_depth_min").Value(), InPage("filter_depth_max").Value(),
-                  InPage("filter_time_min").Value(),  InPage("filter_time_max").Value()};
+FilterForm DiveListFunc::ReadForm() const {
+  return FilterForm{InPage("filter_text").Value(),      InPage("filter_from").Value(),
+                    InPage("filter_to").Value(),        InPage("filter_mode").Value(),
+                    InPage("filter_depth_min").Value(), InPage("filter_depth_max").Value(),
+                    InPage("filter_time_min").Value(),  InPage("filter_time_max").Value()};
+}
+
+bool DiveListFunc::ApplyFilter() { return Apply(ReadForm()); }
+
+bool DiveListFunc::Apply(const FilterForm& form) {
+  form_ = form;
   FilterReading reading = ReadFilterForm(form, DisplayUnits::Imperial());
   // Marks change only when a field turns bad or good again.
   if (reading.bad_fields != marked_bad_) {
@@ -172,6 +196,9 @@ void DiveListFunc::DrawStatistics() {
   const auto stats = StatisticsOf(*copy, filter_, stats_year_ ? std::optional<int64_t>(stats_year_) : std::nullopt);
   if (!stats) return;
   const StatisticsTables tables = MakeStatisticsTables(*stats);
+  for (const auto& [id, html] : tables.bodies) InPage(id);
+  for (const auto& [id, text] : tables.texts) InPage(id);
+  InPage("stat_year");
   for (const auto& [id, html] : tables.bodies) {
     const ElementRef body = InPage(id);
     body.Clear();

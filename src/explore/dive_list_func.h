@@ -16,6 +16,7 @@
 
 #include "app/func_base.h"
 #include "explore/dive_filter.h"
+#include "explore/filter_form.h"
 
 namespace orv {
 
@@ -29,6 +30,8 @@ class DiveListFunc : public func_base {
   using TurnKeepingOn = std::function<void()>;
   DiveListFunc(OpenDive open, TurnKeepingOn keep) : open_(std::move(open)), keep_(std::move(keep)) {}
 
+  // A new main page starts with empty fields and new elements.
+  void attach(EngineWindow* window) override;
   void on_event(const ElementRef& element, const PageEvent& event) override;
 
   // Shows the tab's content: the list (and the statistics when they are the
@@ -49,6 +52,8 @@ class DiveListFunc : public func_base {
 
  private:
   ElementRef InPage(const std::string& id) const;
+  FilterForm ReadForm() const;
+  bool Apply(const FilterForm& form);
   void Redraw();
   void DrawStatistics();
   void MarkSortHeaders();
@@ -58,6 +63,7 @@ class DiveListFunc : public func_base {
   OpenDive open_;
   TurnKeepingOn keep_;
   DiveFilter filter_;
+  FilterForm form_;  // the fields as last read
   DiveOrder order_;
   bool stats_shown_ = false;
   int64_t stats_year_ = 0;  // 0: the newest year with dives

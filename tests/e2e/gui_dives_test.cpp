@@ -7,6 +7,8 @@
 #include "account/sign_in.h"
 #include "app/app_state.h"
 #include "app/page_folder.h"
+#include "app/program_messages.h"
+#include "app/setting_func.h"
 #include "app/settings.h"
 #include "desktop/main_frame.h"
 #include "e2e/gui_sim_test.h"
@@ -115,7 +117,20 @@ TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
                     "[...d.querySelectorAll('#stat_years_body tr')]"
                     ".reduce((n, r) => n + [1, 2, 3].reduce((s, c) => s + Number(r.cells[c].dataset.v), 0), 0)"),
               std::to_string(shown));
+    // Drawn once, not again on every frame while the statistics show.
+    const std::string drawn = Dives(page, "d.getElementById('dives_stats').dataset.drawn");
+    e2e::WaitFor([] { return false; }, 300);
+    EXPECT_EQ(Dives(page, "d.getElementById('dives_stats').dataset.drawn"), drawn);
     e2e::SaveScreenshot(page, "dives_stats_" + lang);
+    if (lang == "ENG") {
+      // A language change reloads main.htm: the tab shown again lists every dive in the new page.
+      LanguageCode = "CHT";
+      PostProgramMessage(ProgramMessage{kMsgSettingsChanged, kSettingsLanguage});
+      ASSERT_TRUE(e2e::WaitFor([&] { return Dives(page, "d.documentElement.lang") == "zh-Hant-TW"; }, 10000));
+      e2e::ClickInPage(page, "page3");
+      EXPECT_TRUE(e2e::WaitFor([&] { return Dives(page, "d.getElementById('dives_count').textContent") == "80"; }, 5000));
+      EXPECT_NE(Dives(page, "d.querySelectorAll('.grid_row').length"), "0");
+    }
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
   }
 }
