@@ -52,7 +52,7 @@ void LoginFunc::Login() {
   const std::string key = SignInWithEmail(email, password);
   if (!key.empty()) {
     // Cancelled by the diver: the card stays as it was.
-    if (!WaitCancelled()) Find("message").SetText(Tr(key));
+    if (!WaitOperation().IsCancelled()) Find("message").SetText(Tr(key));
     // Out of reach, the log book saved on this computer is still there.
     const bool offline = (key == KeyOf(Msg::NoInternet) || key == KeyOf(Msg::HostNotConn)) && SavedCopyExists(email);
     if (offline)

@@ -45,6 +45,9 @@ class Cancellable {
   // else. Waits notice it within their next slice (WaitFor
   // looks at least every 50 ms); a later Cancel() wakes them at once.
   void CancelFromSignal() { flag_.store(true); }
+  // Makes this one usable again (tests; a program that carries on after a
+  // stop). Children cancelled meanwhile stay so.
+  void Reset() { flag_.store(false); }
 
   // The thread's current operation: the innermost CurrentScope, else the
   // program-wide stop.

@@ -4,11 +4,11 @@
 // backend answers, so handlers run unchanged everywhere.
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "app/cancellable.h"
 #include "app/wait_purpose.h"
 
 namespace orv {
@@ -47,7 +47,7 @@ DialogBackend& Dialogs();
 // None once the diver has cancelled the operation's wait: what follows a
 // Cancel is the diver's own doing, not a failure to report.
 inline void ShowMessage(const std::string& text, const std::string& second = "") {
-  if (!WaitCancelled()) Dialogs().ShowMessage(text, second);
+  if (!WaitOperation().IsCancelled()) Dialogs().ShowMessage(text, second);
 }
 // Confirmation dialog; true when the diver pressed ok.
 inline bool AskYesNo(const std::string& text) { return Dialogs().AskYesNo(text); }
@@ -65,9 +65,9 @@ class ProgressSink {
   // Shows a message dialog and blocks the worker until it is closed.
   virtual void ShowMessage(const std::string& text) = 0;
   virtual void End() = 0;
-  // Set once the diver pressed the dialog's Cancel; null for dialogs that
-  // offer none (a device write must not be left half done).
-  virtual const std::atomic<bool>* CancelFlag() const { return nullptr; }
+  // The operation the dialog's Cancel cancels; null for dialogs that offer
+  // none (a device write must not be left half done).
+  virtual Cancellable* CancelButton() { return nullptr; }
 };
 
 // Runs `work` on a worker thread behind a progress dialog and returns once

@@ -5,11 +5,13 @@
 #include <atomic>
 #include <iterator>
 
+#include "app/cancellable.h"
+
 namespace orv {
 
 namespace {
 
-// -1 marks a request of the program itself; lock-free, so a handler may set it.
+// Which signal asked; lock-free, so a handler may set it.
 std::atomic<int> request{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
@@ -20,12 +22,18 @@ extern "C" void OnStopSignal(int signal_number) { RequestStop(signal_number); }
 
 }  // namespace
 
-void RequestStop(int signal_number) { request.store(signal_number > 0 ? signal_number : -1); }
-bool StopRequested() { return request.load() != 0; }
-int StopSignal() { return request.load() > 0 ? request.load() : 0; }
-void ClearStopRequest() { request.store(0); }
+void RequestStop(int signal_number) {
+  request.store(signal_number > 0 ? signal_number : 0);
+  ProgramStop().CancelFromSignal();
+}
+int StopSignal() { return request.load(); }
+void ClearStopRequest() {
+  request.store(0);
+  ProgramStop().Reset();
+}
 
 StopSignalScope::StopSignalScope() {
+  ProgramStop();  // made now: a handler must not be the first to make it
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);

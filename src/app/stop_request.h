@@ -1,11 +1,13 @@
-// Asking a running device operation to stop: on SIGINT, SIGTERM or SIGHUP,
-// or when the desktop program closes.
+// Asking the program to stop: on SIGINT, SIGTERM or SIGHUP, or when the
+// desktop program closes. The request cancels ProgramStop(), which every
+// operation's Cancellable descends from.
 //
 // A signal handler may do almost nothing safely, so it only records the
-// request. The device link looks at it between packets and before each wait
-// slice; the operation then fails like any other device fault and unwinds
-// through its scoped objects, which send the end command it owes and release
-// the port, and removes its temporary files. The program ends afterwards.
+// request (Cancellable::CancelFromSignal). The device link looks at its
+// operation between packets and before each wait slice; the operation then
+// fails like any other device fault and unwinds through its scoped objects,
+// which send the end command it owes and release the port, and removes its
+// temporary files. The program ends afterwards.
 #pragma once
 
 namespace orv {
@@ -13,7 +15,6 @@ namespace orv {
 // Records a stop request; `signal_number` 0 is a request of the program
 // itself (its window closing). Safe inside a signal handler.
 void RequestStop(int signal_number);
-bool StopRequested();
 // The signal that asked for the stop, 0 when none did.
 int StopSignal();
 // Forgets the request (tests; a program that carries on after a stop).

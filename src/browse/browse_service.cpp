@@ -31,7 +31,7 @@ Reply RequestChecked(const BrowseContext& context, const Endpoint& endpoint, con
       return asked.failure;
     case SourceStep::Refused:
       // Cancelled by the diver: no failure to tell of.
-      if (!WaitCancelled()) message.SetText(Tr(key));
+      if (!WaitOperation().IsCancelled()) message.SetText(Tr(key));
       return asked.failure;
     case SourceStep::Answered:
       break;

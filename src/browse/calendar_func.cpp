@@ -97,7 +97,7 @@ std::string CalendarFunc::ShowMonth(int64_t year, int month) {
   month_.month = month;
   month_.first_cell_day = FirstCellDay(year, month);
   std::string key = LoadMonth();
-  if (!key.empty() && WaitCancelled() && shown_year != 0) {
+  if (!key.empty() && WaitOperation().IsCancelled() && shown_year != 0) {
     // The diver gave the new month up: back to the one the grid still shows.
     month_.year = shown_year;
     month_.month = shown_month;
@@ -114,7 +114,7 @@ std::string CalendarFunc::LoadMonth() {
   Reply reply = RequestChecked(context_, CalendarMonthEndpoint(static_cast<int>(month_.year), month_.month), message);
   // Given up by the diver: the grid keeps the month it shows, and ShowMonth
   // puts that month's label back.
-  if (!reply.ok() && WaitCancelled()) return reply.key();
+  if (!reply.ok() && WaitOperation().IsCancelled()) return reply.key();
   // A failed month still gets its own days, unmarked, with the failure in
   // `message` and "synclog" to try again: the last good month's marks
   // under this month's label would show dives on the wrong dates.

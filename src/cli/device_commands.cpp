@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/cancellable.h"
 #include "app/message_keys.h"
 #include "app/safe_file.h"
 #include "app/stop_request.h"
@@ -87,13 +88,13 @@ int Dump(const Options& options, const std::vector<std::string>& args) {
   }
   if (!read) return Fail(KeyOf(Msg::UsbError));  // below the progress line, which has ended
   session.Close();
-  if (StopRequested()) return 1;
+  if (ProgramStop().IsCancelled()) return 1;
 
   // Into a side file first: a failed dump never leaves a half file that
   // looks like a good one.
   ReplacingFile out(args[2], ".part");
   if (!out.ok() || !out.Write(bytes.data(), bytes.size())) return FailWrite(out.error());
-  if (StopRequested()) return 1;  // stopped while writing: the .part goes with `out`
+  if (ProgramStop().IsCancelled()) return 1;  // stopped while writing: the .part goes with `out`
   if (!out.Commit()) return FailWrite(out.error());
   return 0;
 }

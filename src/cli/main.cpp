@@ -24,6 +24,7 @@
 #include <iostream>
 
 #include "app/app_state.h"
+#include "app/cancellable.h"
 #include "app/environment.h"
 #include "app/message_keys.h"
 #include "app/settings.h"
@@ -36,7 +37,7 @@ namespace orv::cli {
 
 int Fail(const Failure& failure) {
   // After a stop the failure is the stop's doing; main says so in one line.
-  if (StopRequested()) return 1;
+  if (ProgramStop().IsCancelled()) return 1;
   std::cerr << failure.key() << ": " << Tr(failure.key()) << "\n";
   if (!failure.detail.empty()) std::cerr << "orvelle-cli: " << failure.detail << "\n";
   // Out of reach, the diver may not know the copy is there to read.
@@ -49,7 +50,7 @@ int Fail(const std::string& key) { return Fail(Failure(MsgOf(key))); }
 
 int FailWrite(const std::string& reason) {
   const int rc = Fail(KeyOf(Msg::FileWriteError));
-  if (!StopRequested() && !reason.empty()) std::cerr << "orvelle-cli: " << reason << "\n";
+  if (!ProgramStop().IsCancelled() && !reason.empty()) std::cerr << "orvelle-cli: " << reason << "\n";
   return rc;
 }
 

@@ -2,6 +2,7 @@
 // the service: upload, the two updates, and the dive-site lists.
 #include <iostream>
 
+#include "app/cancellable.h"
 #include "app/dialogs.h"
 #include "app/message_keys.h"
 #include "app/stop_request.h"
@@ -24,7 +25,7 @@ class TerminalDialogs : public DialogBackend {
  public:
   explicit TerminalDialogs(bool yes) : yes_(yes) {}
   void ShowMessage(const std::string& text, const std::string& second) override {
-    if (StopRequested()) return;  // main reports the stop instead
+    if (ProgramStop().IsCancelled()) return;  // main reports the stop instead
     std::cerr << text << (second.empty() ? "" : "\n" + second) << "\n";
   }
   bool AskYesNo(const std::string& text) override {
@@ -58,14 +59,14 @@ class TerminalProgress : public ProgressSink {
     Show();
   }
   void ShowMessage(const std::string& text) override {
-    if (!StopRequested()) line_.Print(text);
+    if (!ProgramStop().IsCancelled()) line_.Print(text);
   }
   void End() override {}
 
  private:
   // After a stop the failure the stop caused is not news; main says why.
   void Show() {
-    if (!StopRequested()) line_.Update(status_, counts_, percent_);
+    if (!ProgramStop().IsCancelled()) line_.Update(status_, counts_, percent_);
   }
   ProgressLine line_{std::cerr};
   std::string status_, counts_;
@@ -136,7 +137,7 @@ int SitesRead(const Options& options, const std::vector<std::string>& args) {
   sites::TransferResult result = sites::ReadSitesFromDevice(lists);
   if (!result.ok()) return Finish(scope, result.key, {});
   std::string error;
-  if (StopRequested()) return 1;
+  if (ProgramStop().IsCancelled()) return 1;
   if (!sites::ExportDsFile(lists, args[0], &error)) return FailWrite(error);
   return 0;
 }

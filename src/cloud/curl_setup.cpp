@@ -5,7 +5,6 @@
 #include <mutex>
 
 #include "app/cancellable.h"
-#include "app/stop_request.h"
 #include "cloud/service_config.h"
 #include "cloud/transfer_runner.h"
 
@@ -139,11 +138,7 @@ TransferRunner& Runner() {
   return runner;
 }
 
-// The Cancel of the operation the calling thread works for, if any.
-thread_local const std::atomic<bool>* scope_cancel = nullptr;
-
-CURLcode RunOnMulti(CURLM* multi, CURL* curl, const std::atomic<bool>& cancel, const std::atomic<bool>* scope_cancel,
-                    const Cancellable& operation, bool& stopped) {
+CURLcode RunOnMulti(CURLM* multi, CURL* curl, const Cancellable& transfer, bool& stopped) {
   if (curl_multi_add_handle(multi, curl) != CURLM_OK) return CURLE_FAILED_INIT;
   CURLcode rc = CURLE_OK;
   for (bool done = false; !done;) {
@@ -164,7 +159,9 @@ CURLcode RunOnMulti(CURLM* multi, CURL* curl, const std::atomic<bool>& cancel, c
       rc = CURLE_RECV_ERROR;
       break;
     }
-    if (cancel.load() || (scope_cancel && scope_cancel->load()) || StopRequested() || operation.IsCancelled()) {
+    // The program's stop as well: an operation made without a parent still
+    // ends with the program.
+    if (transfer.IsCancelled() || ProgramStop().IsCancelled()) {
       stopped = true;
       rc = CURLE_ABORTED_BY_CALLBACK;
       break;
@@ -179,22 +176,20 @@ CURLcode RunOnMulti(CURLM* multi, CURL* curl, const std::atomic<bool>& cancel, c
 
 }  // namespace
 
-bool StopSeen() { return StopRequested() || (scope_cancel && scope_cancel->load()); }
+bool StopSeen() { return ProgramStop().IsCancelled() || Cancellable::Current().IsCancelled(); }
 
 CURLcode Perform(CURLM* multi, CURL* curl, bool& stopped) {
   stopped = false;
-  std::atomic<bool> cancel{false};
-  // Taken on the calling thread: the runner may perform elsewhere.
-  const std::atomic<bool>* scope = scope_cancel;
-  // The operation the calling thread works for; its cancel wakes the poll
-  // at once instead of at the next look.
+  // A child of the operation the calling thread works for (taken here: the
+  // runner may perform elsewhere); its cancel wakes the poll at once
+  // instead of at the next look.
   Cancellable transfer(&Cancellable::Current());
   const int wake = transfer.Connect([multi] { curl_multi_wakeup(multi); });
   CURLcode rc = CURLE_OK;
-  auto perform = [&] { rc = RunOnMulti(multi, curl, cancel, scope, transfer, stopped); };
+  auto perform = [&] { rc = RunOnMulti(multi, curl, transfer, stopped); };
   // The runner is set once at start-up, before any transfer.
   if (Runner())
-    Runner()(perform, cancel);
+    Runner()(perform, transfer);
   else
     perform();
   transfer.Disconnect(wake);
@@ -221,11 +216,5 @@ TransferOutcome Classify(CURLcode rc, bool stopped, bool any_status) {
 namespace orv {
 
 void SetTransferRunner(TransferRunner runner) { detail::Runner() = std::move(runner); }
-
-TransferCancelScope::TransferCancelScope(const std::atomic<bool>* flag) : previous_(detail::scope_cancel) {
-  detail::scope_cancel = flag;
-}
-
-TransferCancelScope::~TransferCancelScope() { detail::scope_cancel = previous_; }
 
 }  // namespace orv

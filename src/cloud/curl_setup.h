@@ -22,9 +22,9 @@ void ApplyTransportOptions(CURL* curl, const std::string& url_host);
 
 // The transfer of a prepared handle on `multi` (which keeps the connection
 // for the next transfer of the same operation), through the installed
-// TransferRunner. It looks at the runner's Cancel and at the stop request
-// (stop_request.h) every 100 ms, whatever the line does, and is woken at
-// once when the thread's current Cancellable is cancelled; it then ends the
+// TransferRunner. It looks at its Cancellable (a child of the thread's
+// current one) and the program's stop every 100 ms, whatever the line does,
+// and is woken at once when one is cancelled; it then ends the
 // transfer: `stopped` is set and the result is CURLE_ABORTED_BY_CALLBACK.
 CURLcode Perform(CURLM* multi, CURL* curl, bool& stopped);
 
@@ -63,8 +63,8 @@ curl_slist* RequestHeaders(BodyType type, std::string_view extra_headers);
 // never be read as one).
 HttpResult Finish(CURL* curl, CURLcode rc, bool stopped, BodySink& sink);
 
-// Whether the calling thread's transfers must end now: the stop request
-// (stop_request.h) or the Cancel of a TransferCancelScope.
+// Whether the calling thread's transfers must end now: the program's stop
+// or the thread's current operation cancelled.
 bool StopSeen();
 
 // How long a transfer loop sleeps in poll at most: the longest a Cancel or

@@ -5,10 +5,9 @@
 // are never judged here; callers judge the body (reply_check.h). Also the file
 // download and the authorisation header.
 //
-// Every transfer watches the stop request (stop_request.h) and its runner's
-// Cancel, and ends within a tenth of a second of either; it also belongs to
-// the calling thread's current Cancellable (cancellable.h), whose cancel
-// ends it at once.
+// Every transfer belongs to the calling thread's current Cancellable
+// (cancellable.h), whose cancel (or its runner's) ends it at once; a stop
+// from a signal, which wakes nothing, is seen within a tenth of a second.
 #pragma once
 
 #include <cstddef>

@@ -4,10 +4,10 @@
 // offers it, one HTTP/1.1 keep-alive connection each otherwise. Each request
 // is sent, bounded and read exactly as HttpPost sends, bounds and reads it.
 //
-// Driven by the thread that owns it; a stop request, the thread's
-// TransferCancelScope or the pool's own `stop` operation end every transfer
-// in flight (the operation's cancel wakes the pool at once, the others are
-// seen within a tenth of a second). Never the UI thread: it does not run
+// Driven by the thread that owns it; the program's stop, the thread's
+// current operation or the pool's own `stop` operation end every transfer
+// in flight (the pool's own cancel wakes it at once, the others are seen
+// within a tenth of a second). Never the UI thread: it does not run
 // through the TransferRunner.
 #pragma once
 

@@ -52,8 +52,8 @@ std::optional<std::string> ExportUiGtk::ChooseFile() {
 }
 
 void ExportProgressDlg::OnEvent(const ElementRef&, const PageEvent& event) {
-  if (event.code != kEventClick || event.target.Attr("id") != "cancel" || cancelled_) return;
-  cancelled_ = true;
+  if (event.code != kEventClick || event.target.Attr("id") != "cancel" || cancel_.IsCancelled()) return;
+  cancel_.Cancel();
   window().FindById("cancel").SetAttr("disabled", "disabled");
 }
 

@@ -28,10 +28,11 @@ class ExportProgressDlg : public ProgressDlg {
  public:
   std::string PageName() const override { return "export_progress.htm"; }
   void OnEvent(const ElementRef& element, const PageEvent& event) override;
-  const std::atomic<bool>* CancelFlag() const override { return &cancelled_; }
+  Cancellable* CancelButton() override { return &cancel_; }
 
  private:
-  std::atomic<bool> cancelled_{false};
+  // The end of the program reaches the export through its parent.
+  Cancellable cancel_{&ProgramStop()};
 };
 
 class ExportUiGtk : public ExportUi {

@@ -17,6 +17,7 @@
 #include "account/sign_in.h"
 #include "account/social_sign_in.h"
 #include "app/app_state.h"
+#include "app/cancellable.h"
 #include "app/dialogs.h"
 #include "app/environment.h"
 #include "app/page_folder.h"
@@ -127,7 +128,7 @@ int main(int argc, char** argv) {
     if (orv::gtk::BenchArmed()) orv::gtk::ArmBenchSignIn();
     if (orv::gtk::RunPageDialog(login) == 0) return 0;
   }
-  if (orv::StopRequested()) return orv::gtk::StopExitStatus();
+  if (orv::ProgramStop().IsCancelled()) return orv::gtk::StopExitStatus();
   // Signed in: the account's copy is written through from now on.
   if (!orv::ReadingSavedCopy()) orv::OpenCopyOfSignedIn();
 
@@ -147,7 +148,7 @@ int main(int argc, char** argv) {
   g_signal_connect(frame.gtk_window(), "destroy", G_CALLBACK(gtk_main_quit), nullptr);
   orv::gtk::StopOperationOnClose(frame.gtk_window());
   orv::gtk::StartBackgroundSync(&frame.page());
-  if (!orv::StopRequested()) gtk_main();
+  if (!orv::ProgramStop().IsCancelled()) gtk_main();
   orv::gtk::StopBackgroundSync();
   orv::CloseSavedCopy();
   orv::gtk::StopTileService();

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/cancellable.h"
 #include "app/page_folder.h"
-#include "app/stop_request.h"
 #include "desktop/ui_wait.h"
 
 namespace orv::gtk {
@@ -66,7 +66,7 @@ void EndOpenDialogs() {
 }
 
 int RunPageDialog(DialogPage& page, GtkWindow* owner) {
-  if (StopRequested() && !page.StaysOpenOnStop()) return -1;
+  if (ProgramStop().IsCancelled() && !page.StaysOpenOnStop()) return -1;
   if (!owner) owner = ActiveWindow();
   GtkWidget* dialog = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   if (!dialog) return -1;
@@ -124,7 +124,7 @@ int RunPageDialog(DialogPage& page, GtkWindow* owner) {
         },
         &watch);
   // A stop that came while the page loaded found no open dialog to end.
-  if (!page.ended_ && StopRequested() && !page.StaysOpenOnStop()) page.EndDialog(-1);
+  if (!page.ended_ && ProgramStop().IsCancelled() && !page.StaysOpenOnStop()) page.EndDialog(-1);
   if (!page.ended_) {
     open_dialogs.push_back(&page);
     UiWait::Get().SpinUntil([&page] { return page.ended_; }, 0);

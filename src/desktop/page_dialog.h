@@ -44,7 +44,7 @@ class DialogPage : public EventSink {
 
 // Runs the dialog modally over `owner` (null: the active window) and returns
 // its end result; -1 when it could not be created, or at once while the
-// program is stopping (StopRequested).
+// program is stopping (ProgramStop).
 int RunPageDialog(DialogPage& page, GtkWindow* owner = nullptr);
 // Ends every open dialog with -1 except those that stay open on a stop, so a
 // stopping program is not held in a dialog's loop.

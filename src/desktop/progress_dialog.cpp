@@ -4,7 +4,7 @@
 #include <thread>
 #include <utility>
 
-#include "app/stop_request.h"
+#include "app/cancellable.h"
 #include "desktop/generic_dialogs.h"
 #include "desktop/idle_task.h"
 #include "desktop/ui_wait.h"
@@ -81,7 +81,7 @@ void InstallProgressRunner(std::function<void()> after_stop) {
   SetProgressRunner([after_stop = std::move(after_stop)](const std::function<void(ProgressSink&)>& work) {
     ProgressDlg dlg;
     RunProgressDialog(dlg, work);
-    if (after_stop && StopRequested()) after_stop();
+    if (after_stop && ProgramStop().IsCancelled()) after_stop();
   });
 }
 

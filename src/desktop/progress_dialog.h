@@ -46,7 +46,7 @@ void RunProgressDialog(ProgressDlg& dlg, const std::function<void(ProgressSink&)
 
 // Installs the runner that puts every RunWithProgress behind this dialog.
 // `after_stop` runs on the UI thread once an operation that was asked to
-// stop (StopRequested) has ended, its end command sent.
+// stop (ProgramStop) has ended, its end command sent.
 void InstallProgressRunner(std::function<void()> after_stop = {});
 // True while an operation runs behind the dialog.
 bool OperationRunning();

@@ -258,7 +258,7 @@ void SocialSignInHost::Check(int64_t serial) {
       return;
     }
   }
-  if (!key.empty() && !WaitCancelled()) page_.FindById("message").SetText(Tr(key));
+  if (!key.empty() && !WaitOperation().IsCancelled()) page_.FindById("message").SetText(Tr(key));
 }
 
 }  // namespace orv::gtk

@@ -123,16 +123,16 @@ void UiWait::Release() {
   }
 }
 
-void UiWait::RunRequest(const std::function<void()>& perform, std::atomic<bool>& cancel) {
+void UiWait::RunRequest(const std::function<void()>& perform, Cancellable& transfer) {
   if (!OnUiThread()) {
     perform();
     return;
   }
   // A request made outside any named operation starts with no Cancel behind
   // it; within one that the diver has cancelled, it ends at once.
-  if (cancels_.empty() && !InNamedWait()) ForgetWaitCancelled();
-  if (WaitCancelled()) cancel = true;
-  cancels_.push_back(&cancel);
+  if (transfers_.empty() && !InNamedWait()) WaitOperation().Reset();
+  if (WaitOperation().IsCancelled()) transfer.Cancel();
+  transfers_.push_back(&transfer);
   Hold();
   std::atomic<bool> done{false};
   std::thread worker([&] {
@@ -142,14 +142,14 @@ void UiWait::RunRequest(const std::function<void()>& perform, std::atomic<bool>&
   });
   SpinUntil([&] { return done.load(); }, 0);
   worker.join();
-  cancels_.pop_back();
+  transfers_.pop_back();
   Release();
 }
 
 void UiWait::CancelRequests() {
-  if (cancels_.empty()) return;
-  for (auto* cancel : cancels_) *cancel = true;
-  NoteWaitCancelled();
+  if (transfers_.empty()) return;
+  for (Cancellable* transfer : transfers_) transfer->Cancel();
+  WaitOperation().Cancel();
   BusyPopup::MarkCancelled();
 }
 
@@ -201,9 +201,8 @@ void QueueProgramMessage(const ProgramMessage& message) {
 }
 
 void InstallRequestWaitRunner() {
-  SetTransferRunner([](const std::function<void()>& perform, std::atomic<bool>& cancel) {
-    UiWait::Get().RunRequest(perform, cancel);
-  });
+  SetTransferRunner(
+      [](const std::function<void()>& perform, Cancellable& transfer) { UiWait::Get().RunRequest(perform, transfer); });
 }
 
 }  // namespace orv::gtk

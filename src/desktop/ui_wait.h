@@ -10,12 +10,12 @@
 
 #include <gtk/gtk.h>
 
-#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
 #include <vector>
 
+#include "app/cancellable.h"
 #include "app/program_messages.h"
 
 namespace orv::gtk {
@@ -38,7 +38,7 @@ class UiWait {
   // Runs `perform` (a transfer) on a worker while the windows keep painting;
   // input, page events and program messages are held meanwhile and the busy
   // popup comes up after a moment. Off the UI thread it runs inline.
-  void RunRequest(const std::function<void()>& perform, std::atomic<bool>& cancel);
+  void RunRequest(const std::function<void()>& perform, Cancellable& transfer);
   // The diver's Cancel: every running request stops as a failed connection,
   // and the operation is marked cancelled (wait_purpose.h).
   void CancelRequests();
@@ -77,7 +77,7 @@ class UiWait {
   void Release();
 
   int holding_ = 0;
-  std::vector<std::atomic<bool>*> cancels_;  // every request now running, innermost last
+  std::vector<Cancellable*> transfers_;  // every request now running, innermost last
   std::deque<Queued> queued_;
   std::map<const void*, int> busy_;
   guint busy_timer_ = 0;

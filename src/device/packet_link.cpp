@@ -9,7 +9,7 @@
 #include <cstring>
 #include <optional>
 
-#include "app/stop_request.h"
+#include "app/cancellable.h"
 
 namespace orv::device {
 
@@ -46,7 +46,7 @@ LinkStatus PacketLink::WaitFor(short events, Clock::time_point until) {
   // of them, even while the device is silent.
   constexpr std::chrono::milliseconds kSlice{50};
   for (;;) {
-    if (stoppable_ && StopRequested()) return LinkStatus::Stopped;
+    if (stoppable_ && Cancellable::Current().IsCancelled()) return LinkStatus::Stopped;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
     if (left.count() <= 0) return LinkStatus::Timeout;
     pollfd p{port_.native_handle(), events, 0};

@@ -23,7 +23,7 @@
 
 namespace orv::device {
 
-// Stopped: a stop was requested (StopRequested) while the link waited.
+// Stopped: its operation (Cancellable::Current) was cancelled while the link waited.
 enum class LinkStatus { Ok, Timeout, HangUp, Error, Stopped };
 
 class PacketLink {

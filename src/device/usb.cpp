@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/stop_request.h"
+#include "app/cancellable.h"
 #include "device/device_identity.h"
 
 namespace orv::device {
@@ -57,13 +57,13 @@ UsbFault FromLink(LinkStatus s) {
 }  // namespace
 
 bool Usb::Send(const CommandPacket& packet) {
-  if (StopRequested()) return Fail(UsbFault::Stopped);
+  if (Cancellable::Current().IsCancelled()) return Fail(UsbFault::Stopped);
   LinkStatus s = link_.Write(packet, deadlines_.packet);
   return s == LinkStatus::Ok || Fail(FromLink(s));
 }
 
 bool Usb::Receive(CommandPacket& packet, std::chrono::milliseconds deadline) {
-  if (StopRequested()) return Fail(UsbFault::Stopped);
+  if (Cancellable::Current().IsCancelled()) return Fail(UsbFault::Stopped);
   LinkStatus s = link_.Read(packet, deadline);
   return s == LinkStatus::Ok || Fail(FromLink(s));
 }
@@ -109,7 +109,7 @@ bool Usb::WriteBlock(uint32_t address, const uint8_t* source) {
     packets[index] = CommandPacket::Data(index, chunk);
   }
   packets[kPacketsPerBlock] = CommandPacket::WriteCommit(address, BlockChecksum(block));
-  if (StopRequested()) return Fail(UsbFault::Stopped);
+  if (Cancellable::Current().IsCancelled()) return Fail(UsbFault::Stopped);
   LinkStatus sent = link_.WriteAll(packets, deadlines_.packet);
   if (sent != LinkStatus::Ok) return Fail(FromLink(sent));
   CommandPacket reply;

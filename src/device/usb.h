@@ -5,7 +5,7 @@
 // that does not arrive within its deadline, a hang-up, a reply out of step or
 // a checksum mismatch fails the operation; no attempt is made to bring the
 // stream back in step, the caller ends the operation with SendEnd(). So does
-// a stop request (StopRequested): no packet goes out or is waited for after
+// a cancel of its operation (Cancellable::Current): no packet goes out or is waited for after
 // it, except the closing commands.
 #pragma once
 

@@ -19,7 +19,7 @@ namespace {
 
 // Cancelled by the diver: no failure to tell of.
 void ShowInMessage(EngineWindow* window, const std::string& key) {
-  if (window && !WaitCancelled()) FindById(window, "message").SetText(Tr(key));
+  if (window && !WaitOperation().IsCancelled()) FindById(window, "message").SetText(Tr(key));
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ bool SearchCatalogue(const std::string& query, const ElementRef& message, Json::
   WaitPurpose purpose(KeyOf(Msg::BusySearch));
   const Reply reply = ReplyCheck(Send(http, SearchDiveSitesEndpoint(query)));
   if (!reply.ok()) {
-    if (!WaitCancelled()) message.SetText(Tr(reply.failure().key()));  // cancelled: nothing to tell
+    if (!WaitOperation().IsCancelled()) message.SetText(Tr(reply.failure().key()));  // cancelled: nothing to tell
     return false;
   }
   message.Clear();

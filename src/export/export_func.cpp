@@ -1,9 +1,9 @@
 #include "export/export_func.h"
 
+#include "app/cancellable.h"
 #include "app/message_keys.h"
 #include "app/string_table.h"
 #include "browse/month_grid.h"
-#include "cloud/transfer_runner.h"
 #include "values/months.h"
 
 namespace orv {
@@ -14,7 +14,7 @@ namespace {
 class DialogProgress : public ExportProgress {
  public:
   explicit DialogProgress(ProgressSink& sink) : sink_(sink) {}
-  bool Cancelled() const override { return sink_.CancelFlag() && sink_.CancelFlag()->load(); }
+  bool Cancelled() const override { return sink_.CancelButton() && sink_.CancelButton()->IsCancelled(); }
   void Report(const ExportCounts& c) override {
     std::string text = Tr(KeyOf(Msg::ExportProgress));
     for (int64_t value : {std::min(c.months_done + 1, c.months_total), c.months_total, int64_t{c.dives_done}})
@@ -44,7 +44,8 @@ ExportResult ExportFunc::Run() {
     DialogProgress progress(sink);
     // Cancel also cuts off the request in flight, so the dialog closes
     // within a second even while the service is slow to answer.
-    TransferCancelScope cancel(sink.CancelFlag());
+    Cancellable* button = sink.CancelButton();
+    Cancellable::CurrentScope operation(button ? *button : Cancellable::Current());
     result = ExportLogBook(range, *path, &progress);
     sink.End();
   });

@@ -8,8 +8,8 @@
 #include <limits>
 #include <thread>
 
+#include "app/cancellable.h"
 #include "app/message_keys.h"
-#include "app/stop_request.h"
 #include "cloud/http_post.h"
 #include "device/command_packet.h"
 #include "device/device_session.h"
@@ -123,7 +123,7 @@ MessageKey RunUpdateWorker(const UpdateJob& job, device::Usb& usb, ProgressSink&
     progress.Status(ended);
     // The closing text stays up a moment for the diver to read; a program
     // that is stopping has nobody to read it.
-    if (!StopRequested()) std::this_thread::sleep_for(job.ending_pause);
+    if (!ProgramStop().IsCancelled()) std::this_thread::sleep_for(job.ending_pause);
   }
   sink.End();
   return result;

@@ -106,10 +106,10 @@ TEST_F(TransportTest, TricklingOrCancelledRequestEndsAsNoConnection) {
     ASSERT_TRUE(server_->SetFault("login", c.mode));
     Service().stall_seconds = 60;
     Service().request_timeout_ms = c.request_timeout_ms;
-    SetTransferRunner([&](const std::function<void()>& perform, std::atomic<bool>& cancel) {
+    SetTransferRunner([&](const std::function<void()>& perform, Cancellable& transfer) {
       std::thread diver([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        if (c.cancel) cancel = true;
+        if (c.cancel) transfer.Cancel();
       });
       perform();
       diver.join();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -16,9 +17,11 @@
 #include "app/settings.h"
 #include "app/string_table.h"
 #include "browse/calendar_func.h"
+#include "cloud/service_config.h"
 #include "desktop/background_sync.h"
 #include "desktop/generic_dialogs.h"
 #include "desktop/main_frame.h"
+#include "desktop/stop_signals.h"
 #include "divelog/dive_map_func.h"
 #include "e2e/gui_sim_test.h"
 #include "e2e/gui_support.h"
@@ -133,6 +136,40 @@ TEST_F(GuiOffline, KeepTheLogBookSavesItAllBehindTheScreensAndStopsOnRequest) {
       5000));
   gtk::StopBackgroundSync();
   gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
+}
+
+// The main window closed while the save waits on a record the service holds
+// unanswered: the program's end (what main does once its loop returns) comes
+// within a second, not when the request gives up, and the copy stays sound.
+TEST_F(GuiOffline, ClosingTheWindowDuringAHeldSaveEndsTheProgramWithinASecond) {
+  WriteKeepLogBook(true);
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  ASSERT_EQ(OpenSavedCopyOnline({State().email, State().user_id, State().display_name}), "");
+  ASSERT_TRUE(server->SetFault("divelog/d000040", "stall"));
+  Service().stall_seconds = 60;
+  const int before = server->Hits("divelog");
+  gtk::MainFrame frame;
+  ASSERT_TRUE(frame.Create(PagePath("main.htm")));
+  bool closed = false;
+  g_signal_connect(frame.gtk_window(), "destroy",
+                   G_CALLBACK(+[](GtkWidget*, gpointer flag) { *static_cast<bool*>(flag) = true; }), &closed);
+  gtk::StopOperationOnClose(frame.gtk_window());
+  gtk::StartBackgroundSync(&frame.page());
+  // Past the held record, then long enough for the walk to wait on it alone.
+  EXPECT_TRUE(e2e::WaitFor([&] { return server->Hits("divelog") - before >= 40; }, 30000));
+  e2e::WaitFor([] { return false; }, 500);
+  const auto start = std::chrono::steady_clock::now();
+  gtk_window_close(frame.gtk_window());
+  EXPECT_TRUE(e2e::WaitFor([&] { return closed; }, 1000));
+  gtk::StopBackgroundSync();
+  CloseSavedCopy();
+  const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  server->Use();
+  server->SetFault("divelog/d000040", "none");
+  EXPECT_LT(took, 1.0);
+  ASSERT_EQ(OpenSavedCopyOnline({State().email, State().user_id, State().display_name}), "");
+  EXPECT_GT(ActiveSavedCopy()->DiveCount(), 0);
+  EXPECT_LT(ActiveSavedCopy()->DiveCount(), 80);
 }
 
 TEST_F(GuiOffline, BrowseOnlineThenOpenTheSavedCopyWithTheServiceStopped) {

@@ -13,6 +13,7 @@
 
 #include "account/sign_in.h"
 #include "app/app_state.h"
+#include "app/cancellable.h"
 #include "app/page_folder.h"
 #include "app/stop_request.h"
 #include "app/string_table.h"
@@ -153,7 +154,7 @@ TEST(GuiUpload, SignalOrClosingStopsTheUploadWithTheEndCommand) {
         60000);
     e2e::ClickInPage(frame.page(), "upload");
     EXPECT_TRUE(reading);
-    EXPECT_TRUE(StopRequested());
+    EXPECT_TRUE(ProgramStop().IsCancelled());
     EXPECT_EQ(StopSignal(), i == 0 ? SIGTERM : 0);
     EXPECT_TRUE(program_ended);
     EXPECT_TRUE(e2e::WaitFor([&] { return ends() > ends_before; }, 3000));

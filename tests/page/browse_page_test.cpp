@@ -187,8 +187,8 @@ TEST_F(BrowsePageTest, CancelledMonthStepKeepsTheShownMonthAndTellsNothing) {
   service.replies["api/v1/divelogs/calendar/month?year_month=202011"] = "<html>busy</html>";
   CalendarFunc cal(&notifier, [this](const Endpoint& e) -> std::optional<std::string> {
     if (e.path.find("year_month=202010") == std::string::npos) return service.Request()(e);
-    NoteWaitCancelled();   // as the busy popup's Cancel does while the request runs
-    return std::string();  // what a transfer cut off by Cancel gives
+    WaitOperation().Cancel();  // as the busy popup's Cancel does while the request runs
+    return std::string();      // what a transfer cut off by Cancel gives
   });
   cal.Bind(&win);
   ASSERT_EQ(cal.ShowMonth(2020, 9), "");
@@ -197,7 +197,7 @@ TEST_F(BrowsePageTest, CancelledMonthStepKeepsTheShownMonthAndTellsNothing) {
   EXPECT_EQ(cal.month().month, 9);
   EXPECT_EQ(Message(), "");
   EXPECT_TRUE(notifier.keys.empty());
-  EXPECT_FALSE(WaitCancelled());
+  EXPECT_FALSE(WaitOperation().IsCancelled());
   EXPECT_EQ(cal.ShowMonth(2020, 11), "HOST_NOT_CONN");
   EXPECT_EQ(Message(), Tr("HOST_NOT_CONN"));
   EXPECT_EQ(Text(Frame("calendardate")), "2020-11");
