@@ -11,8 +11,8 @@
 
 #include <json/value.h>
 
-#include "values/civil_date.h"
 #include "logbook/month_summary.h"
+#include "values/civil_date.h"
 
 namespace orv {
 

@@ -8,8 +8,8 @@
 #include <iostream>
 #include <memory>
 
-#include "app/message_keys.h"
 #include "app/app_state.h"
+#include "app/message_keys.h"
 #include "app/string_table.h"
 #include "cli/cli.h"
 #include "cli/dive_json.h"

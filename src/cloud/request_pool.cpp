@@ -23,8 +23,7 @@ struct RequestPool::Slot {
   }
 };
 
-RequestPool::RequestPool(int width, Cancellable* stop)
-    : width_(std::clamp(width, 1, kMaxWidth)), stop_(stop) {
+RequestPool::RequestPool(int width, Cancellable* stop) : width_(std::clamp(width, 1, kMaxWidth)), stop_(stop) {
   detail::EnsureCurlGlobal();
   CURLM* multi = curl_multi_init();
   multi_ = multi;

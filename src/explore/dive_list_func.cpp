@@ -37,9 +37,9 @@ constexpr const char* kFilterFields[] = {"filter_text",      "filter_from",     
 // first write: a read waits until the page has taken in every write before
 // it, and after a list of thousands of rows that is most of the time the tab
 // takes to show.
-constexpr const char* kWritten[] = {"dives_need_copy", "dives_view",    "filter_depth_unit", "filter_error",
-                                    "show_list",       "show_stats",    "dives_list",        "dives_stats",
-                                    "dive_data",       "dives_count",   "dives_hours",       "dives_deepest"};
+constexpr const char* kWritten[] = {"dives_need_copy", "dives_view",  "filter_depth_unit", "filter_error",
+                                    "show_list",       "show_stats",  "dives_list",        "dives_stats",
+                                    "dive_data",       "dives_count", "dives_hours",       "dives_deepest"};
 
 }  // namespace
 

@@ -1,5 +1,5 @@
-#include "app/message_keys.h"
 #include "explore/dive_rows.h"
+#include "app/message_keys.h"
 
 #include "app/string_table.h"
 #include "values/civil_date.h"

@@ -1,5 +1,5 @@
-#include "app/message_keys.h"
 #include "explore/filter_form.h"
+#include "app/message_keys.h"
 
 #include <charconv>
 #include <cmath>

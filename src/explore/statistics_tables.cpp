@@ -1,5 +1,5 @@
-#include "app/message_keys.h"
 #include "explore/statistics_tables.h"
+#include "app/message_keys.h"
 
 #include <cmath>
 

@@ -13,9 +13,9 @@
 
 #include <json/value.h>
 
+#include "app/failure.h"
 #include "cloud/endpoints.h"
 #include "cloud/http_post.h"
-#include "app/failure.h"
 #include "cloud/reply_check.h"
 #include "logbook/saved_copy.h"
 

@@ -128,7 +128,8 @@ TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
       PostProgramMessage(ProgramMessage{kMsgSettingsChanged, kSettingsLanguage});
       ASSERT_TRUE(e2e::WaitFor([&] { return Dives(page, "d.documentElement.lang") == "zh-Hant-TW"; }, 10000));
       e2e::ClickInPage(page, "page3");
-      EXPECT_TRUE(e2e::WaitFor([&] { return Dives(page, "d.getElementById('dives_count').textContent") == "80"; }, 5000));
+      EXPECT_TRUE(
+          e2e::WaitFor([&] { return Dives(page, "d.getElementById('dives_count').textContent") == "80"; }, 5000));
       EXPECT_NE(Dives(page, "d.querySelectorAll('.grid_row').length"), "0");
     }
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));

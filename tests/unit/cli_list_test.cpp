@@ -61,7 +61,8 @@ class CliListTest : public ::testing::Test {
                      R"("max_depth":"31.25","dive_duration":4000},{"divelog_id":"x2","dive_datetime":1600010000,)"
                      R"("timezone":-480,"dive_type":"scuba","max_depth":"12.5","dive_duration":95}]})",
                      ""});
-    batch.push_back({{SavedKind::Month, "202009"}, R"({"month_summary":[{"date":"20200913","scuba":1,"free":1}]})", ""});
+    batch.push_back(
+        {{SavedKind::Month, "202009"}, R"({"month_summary":[{"date":"20200913","scuba":1,"free":1}]})", ""});
     ASSERT_FALSE(copy->Commit(batch, 1));
     ASSERT_FALSE(copy->SetAccount({"diver@example.test", "u1", "Diver"}));
   }

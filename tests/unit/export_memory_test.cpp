@@ -10,8 +10,8 @@
 
 #include "cli_runner.h"
 #include "logbook/copy_place.h"
-#include "spawn_program.h"
 #include "scratch_dir.h"
+#include "spawn_program.h"
 
 namespace orv {
 namespace {

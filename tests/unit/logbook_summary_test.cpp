@@ -10,8 +10,8 @@
 #include "cloud/json_read.h"
 #include "divelog/dive_map_draw.h"
 #include "logbook/saved_copy.h"
-#include "values/units.h"
 #include "scratch_dir.h"
+#include "values/units.h"
 
 namespace orv {
 namespace {
@@ -159,7 +159,8 @@ TEST_F(DiveSummaryTest, EachCommittedRecordCarriesItsSummary) {
   auto opened = SavedCopy::Open(Path(), true);
   ASSERT_TRUE(opened.ok());
   std::unique_ptr<SavedCopy> copy = std::move(*opened);
-  ASSERT_FALSE(copy->Commit({{{SavedKind::Dive, "d0"}, kRecords[0], "row"}, {{SavedKind::Dive, "d1"}, kRecords[1], ""}}, 7));
+  ASSERT_FALSE(
+      copy->Commit({{{SavedKind::Dive, "d0"}, kRecords[0], "row"}, {{SavedKind::Dive, "d1"}, kRecords[1], ""}}, 7));
   EXPECT_EQ(Summaries(*copy).size(), 2u);
   // A record replaced by one that holds no dive takes its summary with it;
   // an edited record replaces its summary.

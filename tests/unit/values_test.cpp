@@ -57,8 +57,17 @@ TEST(ReadDecimalTest, LeadingNumberAsStrtofReadsIt) {
   // Values no dive can have ("nan", an overflow) never reach a page as
   // "inf" or "nan".
   const std::pair<std::string_view, float> cases[] = {
-      {"18.26", 18.26f}, {"  35.26m", 35.26f}, {"+3.5", 3.5f}, {"-2", -2.0f}, {".5", 0.5f}, {"1e1", 10.0f},
-      {"", 0.0f},        {"abc", 0.0f},        {"+-1", 0.0f},  {"nan", 0.0f}, {"1e999", 0.0f},
+      {"18.26", 18.26f},
+      {"  35.26m", 35.26f},
+      {"+3.5", 3.5f},
+      {"-2", -2.0f},
+      {".5", 0.5f},
+      {"1e1", 10.0f},
+      {"", 0.0f},
+      {"abc", 0.0f},
+      {"+-1", 0.0f},
+      {"nan", 0.0f},
+      {"1e999", 0.0f},
       // Never read beyond the view's end.
       {std::string_view("12.5", 2), 12.0f},
   };
@@ -71,8 +80,8 @@ TEST(MonthsTest, StepsCountsAndLabels) {
     int month, delta;
     const char* label;
   } steps[] = {
-      {2020, 1, -1, "2019-12"}, {2019, 12, +1, "2020-01"}, {2020, 12, +1, "2021-01"},
-      {2020, 3, -27, "2017-12"}, {0, 1, -1, "-0001-12"}, {987, 3, 0, "0987-03"},
+      {2020, 1, -1, "2019-12"},  {2019, 12, +1, "2020-01"}, {2020, 12, +1, "2021-01"},
+      {2020, 3, -27, "2017-12"}, {0, 1, -1, "-0001-12"},    {987, 3, 0, "0987-03"},
   };
   for (const auto& s : steps) {
     int64_t y = s.year;
