@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <iostream>
 
 #include "cloud/json_read.h"
@@ -38,24 +37,6 @@ Json::Value OptionalNumber(const std::optional<double>& value) {
 
 namespace {
 
-void AppendString(std::string& out, const std::string& text) {
-  out += '"';
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      out += escaped;
-    } else {
-      out += c;  // UTF-8 as it is
-    }
-  }
-  out += '"';
-}
-
 // %.15g, as PrintJson writes numbers, in the C locale whatever the desktop's.
 void AppendNumber(std::string& out, double value) {
   if (!std::isfinite(value)) {
@@ -78,11 +59,11 @@ void AppendMember(std::string& out, const char* name) {
 std::string SummaryJsonText(const DiveSummary& d) {
   std::string out = "{";
   AppendMember(out, "id");
-  AppendString(out, d.id);
+  AppendJsonString(out, d.id);
   AppendMember(out, "start_local");
-  AppendString(out, LocalStartText(d.local_start));
+  AppendJsonString(out, LocalStartText(d.local_start));
   AppendMember(out, "mode");
-  AppendString(out, DiveTypeName(d.mode));
+  AppendJsonString(out, DiveTypeName(d.mode));
   AppendMember(out, "max_depth_m");
   AppendNumber(out, d.max_depth_m);
   AppendMember(out, "average_depth_m");
@@ -97,9 +78,9 @@ std::string SummaryJsonText(const DiveSummary& d) {
   else
     out += "null";
   AppendMember(out, "site");
-  AppendString(out, d.site);
+  AppendJsonString(out, d.site);
   AppendMember(out, "region");
-  AppendString(out, d.region);
+  AppendJsonString(out, d.region);
   AppendMember(out, "entry");
   if (d.entry) {
     out += "{\"latitude_deg\": ";

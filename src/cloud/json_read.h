@@ -31,4 +31,9 @@ int64_t JsonInt64(const Json::Value& object, const char* name);
 // A numeric member; 0.0 otherwise.
 double JsonNumber(const Json::Value& object, const char* name);
 
+// `text` as a JSON string, quotes included, appended to `out`: escaped by
+// hand where a writer per value would cost more than a whole list of dives.
+// UTF-8 passes as it is.
+void AppendJsonString(std::string& out, std::string_view text);
+
 }  // namespace orv

@@ -1,7 +1,8 @@
 #include "explore/dive_rows.h"
-#include "app/message_keys.h"
 
+#include "app/message_keys.h"
 #include "app/string_table.h"
+#include "cloud/json_read.h"
 #include "values/civil_date.h"
 #include "values/units.h"
 #include "values/value_text.h"
@@ -9,27 +10,6 @@
 namespace orv {
 
 namespace {
-
-// JSON string escaping by hand: JsonCpp's writer per value costs more than
-// the whole list at 5,000 dives.
-void AppendString(std::string& out, const std::string& text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  out += '"';
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (u < 0x20) {
-      out += "\\u00";
-      out += kHex[u >> 4];
-      out += kHex[u & 15];
-    } else {
-      out += c;
-    }
-  }
-  out += '"';
-}
 
 std::string DayText(const CivilDate& d) {
   return PaddedInt(d.year, 4) + "-" + PaddedInt(d.month, 2) + "-" + PaddedInt(d.day, 2);
@@ -76,7 +56,7 @@ void ListedRows::Add(const DiveSummary& dive) {
   };
   for (const auto& f : fields) {
     if (&f != fields) text_ += ',';
-    AppendString(text_, f);
+    AppendJsonString(text_, f);
   }
   text_ += ']';
 }

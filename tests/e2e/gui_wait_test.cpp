@@ -24,10 +24,11 @@ class GuiWait : public e2e::GuiSimTest {
     GuiSimTest::SetUp();
     if (IsSkipped()) return;
     server->Use();
-    // Only Cancel ends a stalled request here; a fault that lets a second
-    // request through still ends, just later.
+    // Only Cancel ends a stalled request here, also on a machine so busy
+    // that the popup's first page takes seconds to show; a fault that lets
+    // a second request through still ends, just later.
     Service().stall_seconds = 60;
-    Service().request_timeout_ms = 8000;
+    Service().request_timeout_ms = 45000;
     e2e::FreshEnglishState("gui_wait_settings");
   }
   void TearDown() override {
