@@ -91,7 +91,7 @@ void DiveListFunc::on_event(const ElementRef& element, const PageEvent& event) {
 
 void DiveListFunc::Show() {
   marked_bad_.clear();
-  for (const char* field : kFilterFields) marked_bad_.push_back(field);
+  for (const char* field : kFilterFields) marked_bad_.emplace_back(field);
   // Offline the copy is all there is; online the list needs it kept whole.
   const bool usable = ReadingSavedCopy() || KeepLogBook();
   // Every change of a field reaches ApplyFilter, so the fields hold what it

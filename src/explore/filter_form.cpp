@@ -1,10 +1,10 @@
 #include "explore/filter_form.h"
-#include "app/message_keys.h"
 
 #include <charconv>
 #include <cmath>
 #include <optional>
 
+#include "app/message_keys.h"
 #include "values/units.h"
 
 namespace orv {
@@ -32,7 +32,7 @@ FilterReading ReadFilterForm(const FilterForm& form, bool imperial) {
   FilterReading r;
   r.filter.text = Trimmed(form.text);
   auto bad = [&r](const char* field, const std::string& key) {
-    r.bad_fields.push_back(field);
+    r.bad_fields.emplace_back(field);
     if (r.key.empty()) r.key = key;
   };
   for (const auto& [text, field, day] : {std::tuple{&form.from, "filter_from", &r.filter.from_day},

@@ -1,8 +1,9 @@
 #include "explore/statistics_tables.h"
-#include "app/message_keys.h"
 
 #include <cmath>
+#include <ranges>
 
+#include "app/message_keys.h"
 #include "app/string_table.h"
 #include "explore/dive_rows.h"
 #include "values/civil_date.h"
@@ -55,8 +56,8 @@ StatisticsTables MakeStatisticsTables(const DiveStatistics& stats) {
     air += "<tr><th scope=\"row\">" + label + "</th>" +
            Cell(median, median ? DisplayUnits::AirConsumption(*median) : std::string("—")) + "</tr>";
   }
-  for (auto y = stats.years.rbegin(); y != stats.years.rend(); ++y) {
-    const std::string label = std::to_string(y->year);
+  for (const auto& year : std::ranges::reverse_view(stats.years)) {
+    const std::string label = std::to_string(year.year);
     t.year_options += "<option value=\"" + label + "\">" + label + "</option>";
   }
   std::string months;

@@ -62,6 +62,11 @@ class ExportMemoryTest : public ScratchDirTest {
 // One book of a few thousand dives: its last quarter year (a few hundred)
 // against all of it.
 TEST_F(ExportMemoryTest, PeakMemoryStaysFlatInTheNumberOfDives) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The sanitizer keeps what is freed in quarantine, so peak memory grows
+  // with everything allocated: the measure means nothing in that build.
+  GTEST_SKIP() << "peak memory is not measured under AddressSanitizer";
+#endif
   constexpr int kDives = 2000;
   const std::string home = Book(kDives);
   for (const char* extension : {"uddf", "csv"}) {
