@@ -1,7 +1,6 @@
 #include "explore/statistics_tables.h"
 
 #include <cmath>
-#include <ranges>
 
 #include "app/message_keys.h"
 #include "app/string_table.h"
@@ -56,8 +55,9 @@ StatisticsTables MakeStatisticsTables(const DiveStatistics& stats) {
     air += "<tr><th scope=\"row\">" + label + "</th>" +
            Cell(median, median ? DisplayUnits::AirConsumption(*median) : std::string("—")) + "</tr>";
   }
-  for (const auto& year : std::ranges::reverse_view(stats.years)) {
-    const std::string label = std::to_string(year.year);
+  // Newest year first.
+  for (size_t i = stats.years.size(); i-- > 0;) {
+    const std::string label = std::to_string(stats.years[i].year);
     t.year_options += "<option value=\"" + label + "\">" + label + "</option>";
   }
   std::string months;
