@@ -48,12 +48,13 @@ class ExportMemoryTest : public ScratchDirTest {
 
   // A data folder holding a generated book of `dives` dives.
   std::string Book(int dives) {
-    const std::string home = (dir_ / ("home" + std::to_string(dives))).string();
+    std::string home = (dir_ / ("home" + std::to_string(dives))).string();
     setenv("XDG_DATA_HOME", home.c_str(), 1);
     EXPECT_FALSE(SavedCopyFolder(true).empty());
-    const ChildRun made = RunChild({ORVELLE_BIN_DIR "/orvelle-bookgen", "--dives", std::to_string(dives), "--samples",
-                                    "300", "--years", "3", "--end", "2025-12", "--out", SavedCopyPath(kEmail)},
-                                   home, (dir_ / "bookgen.err").string());
+    const ChildRun made =
+        RunChild({std::string(ORVELLE_BIN_DIR) + "/orvelle-bookgen", "--dives", std::to_string(dives), "--samples",
+                  "300", "--years", "3", "--end", "2025-12", "--out", SavedCopyPath(kEmail)},
+                 home, (dir_ / "bookgen.err").string());
     EXPECT_EQ(made.exit_code, 0) << test::SlurpFile((dir_ / "bookgen.err").string());
     return home;
   }
@@ -76,8 +77,8 @@ TEST_F(ExportMemoryTest, PeakMemoryStaysFlatInTheNumberOfDives) {
       SCOPED_TRACE(std::string(extension) + (all ? ", the whole book" : ", one quarter"));
       const std::string file = (dir_ / (std::string("book.") + extension)).string();
       const std::string err = (dir_ / "export.err").string();
-      const ChildRun run = RunChild({ORVELLE_BIN_DIR "/orvelle-cli", "--offline", "--email", kEmail, "export", "--from",
-                                     all ? "2023-01" : "2025-10", "--to", "2025-12", file},
+      const ChildRun run = RunChild({std::string(ORVELLE_BIN_DIR) + "/orvelle-cli", "--offline", "--email", kEmail,
+                                     "export", "--from", all ? "2023-01" : "2025-10", "--to", "2025-12", file},
                                     home, err);
       ASSERT_EQ(run.exit_code, 0) << test::SlurpFile(err);
       const bool csv = extension[0] == 'c';  // a header line above the rows
