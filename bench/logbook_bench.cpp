@@ -78,7 +78,7 @@ orv::bench::Pairs ShownMonths(const orv::test::SimServer& server, const std::str
   ::setenv("XDG_CONFIG_HOME", (work + "/config").c_str(), 1);
   server.Use();
   orv::State().page_folder = bin + "/ENG/";
-  if (!orv::SignInWithEmail(orv::sim::kDemoEmail, orv::sim::kDemoPassword).empty()) {
+  if (orv::SignInWithEmail(orv::sim::kDemoEmail, orv::sim::kDemoPassword)) {
     std::fprintf(stderr, "failed: the in-process sign-in\n");
     std::exit(1);
   }
@@ -89,7 +89,7 @@ orv::bench::Pairs ShownMonths(const orv::test::SimServer& server, const std::str
   calendar.Bind(&window);
   auto shown = [&] {
     const double start = Now();
-    if (!calendar.ShowMonth(2024, 6).empty()) {
+    if (calendar.ShowMonth(2024, 6)) {
       std::fprintf(stderr, "failed: the month 2024-06 %s\n", orv::ReadingSavedCopy() ? "offline" : "online");
       std::exit(1);
     }
@@ -99,7 +99,7 @@ orv::bench::Pairs ShownMonths(const orv::test::SimServer& server, const std::str
   orv::SavedAccount saved;
   for (int i = 0; i < pairs; ++i) {
     orv::CloseSavedCopy();
-    if (!orv::OpenSavedCopyOffline(orv::sim::kDemoEmail, saved).empty()) std::exit(1);
+    if (orv::OpenSavedCopyOffline(orv::sim::kDemoEmail, saved)) std::exit(1);
     const double offline = shown();
     orv::CloseSavedCopy();
     orv::OpenSavedCopyOnline(account);

@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     UploadOutcome outcome = UploadRelay(link, sink).Run(0);
     t = bench::Now() - t;
     usb.SendEnd();
-    if (!outcome.complete) return std::fprintf(stderr, "upload failed: %s\n", outcome.first_failure.c_str()), 1;
+    if (!outcome.complete) return std::fprintf(stderr, "upload failed: %s\n", outcome.first_failure.key().c_str()), 1;
     posted = sent.size();
     double raw = raw_peer.Loop(true, blocks);
     double replay = Replay(service.origin(), service.ca_file(), sent);

@@ -49,12 +49,12 @@ void LoginFunc::Login() {
   const std::string email = Find("email").Value();
   const std::string password = Find("pword").Value();
   WaitPurpose purpose(KeyOf(Msg::BusySigningIn));
-  const std::string key = SignInWithEmail(email, password);
-  if (!key.empty()) {
+  const Failure failure = SignInWithEmail(email, password);
+  if (failure) {
     // Cancelled by the diver: the card stays as it was.
-    if (!WaitOperation().IsCancelled()) Find("message").SetText(Tr(key));
+    if (!WaitOperation().IsCancelled()) Find("message").SetText(Tr(failure.key()));
     // Out of reach, the log book saved on this computer is still there.
-    const bool offline = (key == KeyOf(Msg::NoInternet) || key == KeyOf(Msg::HostNotConn)) && SavedCopyExists(email);
+    const bool offline = failure.unreachable() && SavedCopyExists(email);
     if (offline)
       Find("open_saved").Show();
     else
@@ -68,8 +68,8 @@ void LoginFunc::Login() {
 
 void LoginFunc::OpenSaved() {
   SavedAccount account;
-  if (std::string key = OpenSavedCopyOffline(Find("email").Value(), account); !key.empty()) {
-    Find("message").SetText(Tr(key));
+  if (Failure failure = OpenSavedCopyOffline(Find("email").Value(), account)) {
+    Find("message").SetText(Tr(failure.key()));
     return;
   }
   AppState& state = State();

@@ -43,8 +43,8 @@ void OfflineFunc::on_event(const ElementRef&, const PageEvent& event) {
 void OfflineFunc::TryAgain() {
   const AppState& state = State();
   const std::string email = state.email, password = state.password;
-  if (std::string key = SignInAndOpenCopy(email, password); !key.empty()) {
-    Find("message").SetText(Tr(key));
+  if (Failure failure = SignInAndOpenCopy(email, password)) {
+    Find("message").SetText(Tr(failure.key()));
     return;
   }
   Find("message").SetText("");

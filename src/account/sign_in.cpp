@@ -22,34 +22,34 @@ void StoreAccountFields(const Json::Value& response) {
   state.profile_image = JsonText(user, "profile_image_path");
 }
 
-std::string SignInWithEmail(const std::string& email, const std::string& password) {
+Failure SignInWithEmail(const std::string& email, const std::string& password) {
   AppState& state = State();
   state.email = email;
   state.password = password;
-  if (email.empty()) return KeyOf(Msg::EnterEmail);
-  if (password.empty()) return KeyOf(Msg::EnterPassword);
+  if (email.empty()) return Msg::EnterEmail;
+  if (password.empty()) return Msg::EnterPassword;
 
   HttpPost http;
-  if (!http.Connect()) return ConnectFailure(CallKind::EmailSignIn).key();
+  if (!http.Connect()) return ConnectFailure(CallKind::EmailSignIn);
   const Reply reply = ReplyCheck(Send(http, LoginEndpoint(email, password)), CallKind::EmailSignIn);
-  if (!reply.ok()) return reply.failure().key();
+  if (!reply.ok()) return reply.failure();
   StoreAccountFields(*reply);
   return {};
 }
 
-void TellInDialog(const std::string& key) { ShowMessage(Tr(key)); }
+void TellInDialog(const Failure& failure) { ShowMessage(Tr(failure.key())); }
 
-std::string OpenCopyOfSignedIn(const TellKey& tell) {
+Failure OpenCopyOfSignedIn(const TellFailure& tell) {
   const AppState& state = State();
-  std::string key = OpenSavedCopyOnline({state.email, state.user_id, state.display_name});
-  if (!key.empty() && tell) tell(key);
-  return key;
+  Failure failure = OpenSavedCopyOnline({state.email, state.user_id, state.display_name});
+  if (failure && tell) tell(failure);
+  return failure;
 }
 
-std::string SignInAndOpenCopy(const std::string& email, const std::string& password, const TellKey& tell) {
-  std::string key = SignInWithEmail(email, password);
-  if (key.empty()) OpenCopyOfSignedIn(tell);
-  return key;
+Failure SignInAndOpenCopy(const std::string& email, const std::string& password, const TellFailure& tell) {
+  Failure failure = SignInWithEmail(email, password);
+  if (!failure) OpenCopyOfSignedIn(tell);
+  return failure;
 }
 
 }  // namespace orv

@@ -174,7 +174,7 @@ PageStep ObserveSocialPage(std::string_view address) {
       return step;
     case TokenScan::Unusable:
       step.hide = true;
-      step.key = KeyOf(Msg::HostError);
+      step.failure = Msg::HostError;
       return step;
     case TokenScan::Absent:
       break;
@@ -224,9 +224,9 @@ std::optional<std::string> TakeFile(const std::string& path) {
 
 }  // namespace
 
-std::string CompleteSocialSignIn(const SocialToken& token) {
+Failure CompleteSocialSignIn(const SocialToken& token) {
   const std::string folder = DataFolder();
-  if (folder.empty()) return KeyOf(Msg::HostNotConn);
+  if (folder.empty()) return Msg::HostNotConn;
   const std::string path = folder + "me.json";
   // A failed download is shown too: a diver who consented on the platform
   // would otherwise be left with nothing happening at all.
@@ -234,17 +234,17 @@ std::string CompleteSocialSignIn(const SocialToken& token) {
   // like any profile (it is refused there as a host error).
   if (!DownloadToFile(ProfileUrl(token.access_token), path, {kMaxProfileBytes, ErrorStatus::IsAnswer}).complete()) {
     std::remove(path.c_str());
-    return KeyOf(Msg::HostNotConn);
+    return Msg::HostNotConn;
   }
   std::optional<std::string> body = TakeFile(path);
   SocialProfile profile;
-  if (!body || !ParseSocialProfile(*body, profile)) return KeyOf(Msg::HostError);
+  if (!body || !ParseSocialProfile(*body, profile)) return Msg::HostError;
 
   HttpPost http;
-  if (!http.Connect()) return KeyOf(Msg::HostNotConn);
+  if (!http.Connect()) return Msg::HostNotConn;
   const Reply reply =
       ReplyCheck(Send(http, SocialLoginEndpoint(profile.email, profile.id, token.access_token, token.expiry)));
-  if (!reply.ok()) return reply.failure().key();
+  if (!reply.ok()) return reply.failure();
   AppState& state = State();
   StoreAccountFields(*reply);
   // The service's social reply carries no name; the platform's is shown.

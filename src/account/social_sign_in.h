@@ -7,12 +7,14 @@
 //   NavigationCount = 0;                       // a new popup
 //   PageStep step = ObserveSocialPage(address);
 //   if (step.hide) popup.Hide(); if (step.show) popup.CentreAndShow();
-//   if (step.token) key = CompleteSocialSignIn(*step.token);   // "" = signed in
+//   if (step.token) failure = CompleteSocialSignIn(*step.token);   // none = signed in
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "app/failure.h"
 
 namespace orv {
 
@@ -63,7 +65,7 @@ struct PageStep {
   bool hide = false;                 // hide the popup
   bool show = false;                 // centre the popup over its owner and show it
   std::optional<SocialToken> token;  // set: run CompleteSocialSignIn
-  std::string key;                   // a message key for the page (an unusable token)
+  Failure failure;                   // to tell on the page (an unusable token)
 };
 // The reaction to one finished page: a page carrying an error hides the popup
 // and starts the count again; the second page without a token (the platform
@@ -81,10 +83,10 @@ bool ParseSocialProfile(std::string_view json, SocialProfile& out);
 // Fetches the profile into DataFolder()/"me.json" (removed again once read),
 // exchanges it at "api/v1/users/socialLogin" and, on success, fills State()
 // (display name and e-mail from the profile, user id, token and picture from
-// the reply). Returns "" when signed in, else HOST_NOT_CONN (profile or
+// the reply). Returns no failure when signed in, else HOST_NOT_CONN (profile or
 // service unreachable), HOST_ERROR (profile unusable, `code` empty) or
 // DATA_ERROR (service refused). Nothing is remembered here: the caller
 // remembers the e-mail.
-std::string CompleteSocialSignIn(const SocialToken& token);
+Failure CompleteSocialSignIn(const SocialToken& token);
 
 }  // namespace orv

@@ -65,6 +65,7 @@ class Result {
   const T* operator->() const { return &*value_; }
   // The value; throws std::bad_optional_access when there is none.
   const T& value() const { return value_.value(); }
+  T value_or(T fallback) const { return value_ ? *value_ : std::move(fallback); }
   const Failure& failure() const { return failure_; }
   // The failure's message key; empty on success.
   const std::string& key() const { return failure_.key(); }

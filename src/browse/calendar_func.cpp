@@ -66,7 +66,7 @@ void CalendarFunc::Bind(EngineWindow* window) {
   BuildCells();
 }
 
-std::string CalendarFunc::Start() {
+Failure CalendarFunc::Start() {
   CurrentLocalMonth(month_.year, month_.month);
   month_.open_day = CivilDate{0, 0, 0};  // a fresh page shows no day's list
   BuildCells();
@@ -88,7 +88,7 @@ void CalendarFunc::BuildCells() {
   }
 }
 
-std::string CalendarFunc::ShowMonth(int64_t year, int month) {
+Failure CalendarFunc::ShowMonth(int64_t year, int month) {
   const int64_t shown_year = month_.year;
   const int shown_month = month_.month;
   const int64_t shown_first = month_.first_cell_day;
@@ -96,37 +96,37 @@ std::string CalendarFunc::ShowMonth(int64_t year, int month) {
   month_.year = year;
   month_.month = month;
   month_.first_cell_day = FirstCellDay(year, month);
-  std::string key = LoadMonth();
-  if (!key.empty() && WaitOperation().IsCancelled() && shown_year != 0) {
+  Failure failure = LoadMonth();
+  if (failure && WaitOperation().IsCancelled() && shown_year != 0) {
     // The diver gave the new month up: back to the one the grid still shows.
     month_.year = shown_year;
     month_.month = shown_month;
     month_.first_cell_day = shown_first;
     month_.label.SetText(MonthLabel(month_.year, month_.month));
   }
-  return key;
+  return failure;
 }
 
-std::string CalendarFunc::LoadMonth() {
+Failure CalendarFunc::LoadMonth() {
   WaitPurpose purpose(KeyOf(Msg::BusyMonth));
   const ElementRef message = FindById(window(), "message");
   month_.label.SetText(MonthLabel(month_.year, month_.month));
   Reply reply = RequestChecked(context_, CalendarMonthEndpoint(static_cast<int>(month_.year), month_.month), message);
   // Given up by the diver: the grid keeps the month it shows, and ShowMonth
   // puts that month's label back.
-  if (!reply.ok() && WaitOperation().IsCancelled()) return reply.key();
+  if (!reply.ok() && WaitOperation().IsCancelled()) return reply.failure();
   // A failed month still gets its own days, unmarked, with the failure in
   // `message` and "synclog" to try again: the last good month's marks
   // under this month's label would show dives on the wrong dates.
   Fill(BuildMonthGrid(month_.year, month_.month,
                       reply.ok() ? ParseMonthSummary(*reply) : std::vector<MonthSummaryEntry>{}));
-  return reply.key();
+  return reply.failure();
 }
 
-std::string CalendarFunc::Reload() {
-  std::string key = LoadMonth();
+Failure CalendarFunc::Reload() {
+  Failure failure = LoadMonth();
   PostProgramMessage(ProgramMessage{kMsgReloadStatistics});
-  return key;
+  return failure;
 }
 
 void CalendarFunc::Fill(const MonthGrid& grid) {
@@ -158,18 +158,18 @@ void CalendarFunc::MarkOpenDay() {
   }
 }
 
-std::string CalendarFunc::OpenDay(int index, std::vector<DayRow>* shown) {
+Failure CalendarFunc::OpenDay(int index, std::vector<DayRow>* shown) {
   if (index < 0 || index >= static_cast<int>(month_.cells.size())) return {};
   const CivilDate& date = month_.cells[index].date;
   // Before the first successful fill a cell holds no date to ask for.
   if (date.month == 0) return {};
   WaitPurpose purpose(KeyOf(Msg::BusyDay));
-  std::string key = day_list_.Open(date, shown);
-  if (key.empty()) {
+  Failure failure = day_list_.Open(date, shown);
+  if (!failure) {
     month_.open_day = date;
     MarkOpenDay();
   }
-  return key;
+  return failure;
 }
 
 void CalendarFunc::on_event(const ElementRef& /*element*/, const PageEvent& event) {

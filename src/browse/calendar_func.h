@@ -48,20 +48,20 @@ class CalendarFunc : public func_base {
 
   // Back to the current local month with a freshly built cell list; also run
   // whenever the main page is reloaded.
-  std::string Start();
+  Failure Start();
   // Shows `year`-`month` (the cli and tests choose a month this way).
-  std::string ShowMonth(int64_t year, int month);
+  Failure ShowMonth(int64_t year, int month);
   // Writes the label, requests the month's summary and fills the cells.
-  // Returns the failure key, empty on success.
-  std::string LoadMonth();
+  // Returns the failure, none on success.
+  Failure LoadMonth();
   // What "synclog" does: loads the shown month again, then has the
-  // statistics reloaded (also after an upload). Returns LoadMonth's key.
-  std::string Reload();
+  // statistics reloaded (also after an upload). Returns LoadMonth's failure.
+  Failure Reload();
   // Lists the dives of the date stored in cell `index` by the last fill.
   // `shown`, when given, receives the rows written. The day's cell stays
   // marked (attribute "aria-selected") while its list is the one shown, also
   // when the pointer has left it and across month steps.
-  std::string OpenDay(int index, std::vector<DayRow>* shown = nullptr);
+  Failure OpenDay(int index, std::vector<DayRow>* shown = nullptr);
 
   const CalendarMonth& month() const { return month_; }
 

@@ -43,9 +43,9 @@ std::vector<DayRow> MakeDayRows(const Json::Value& response) {
   return rows;
 }
 
-std::string DayLogList::Open(const CivilDate& date, std::vector<DayRow>* shown) {
+Failure DayLogList::Open(const CivilDate& date, std::vector<DayRow>* shown) {
   Reply reply = RequestChecked(context_, CalendarDateEndpoint(static_cast<int>(date.year), date.month, date.day));
-  if (!reply.ok()) return reply.key();
+  if (!reply.ok()) return reply.failure();
   std::vector<DayRow> rows = MakeDayRows(*reply);
   Show(rows);
   if (shown) *shown = std::move(rows);

@@ -39,10 +39,10 @@ class DayLogList {
  public:
   explicit DayLogList(const BrowseContext& context) : context_(context) {}
 
-  // Requests the dives of `date` and lists them. Returns the failure key
-  // (empty on success); on failure the list keeps its rows. `shown`, when
+  // Requests the dives of `date` and lists them. Returns the failure
+  // (none on success); on failure the list keeps its rows. `shown`, when
   // given, receives the rows written.
-  std::string Open(const CivilDate& date, std::vector<DayRow>* shown = nullptr);
+  Failure Open(const CivilDate& date, std::vector<DayRow>* shown = nullptr);
   // Empties `cell_tbody` and appends one filled row per entry.
   void Show(const std::vector<DayRow>& rows);
 

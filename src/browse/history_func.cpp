@@ -38,17 +38,17 @@ void HistoryFunc::on_event(const ElementRef& /*element*/, const PageEvent& event
   if (ClickedId(event) == "odo_type") Show();
 }
 
-std::string HistoryFunc::Reload() {
-  std::string key = Load();
+Failure HistoryFunc::Reload() {
+  Failure failure = Load();
   // Shown also after a failure, so the page holds the totals from before.
   Show();
-  return key;
+  return failure;
 }
 
-std::string HistoryFunc::Load() {
+Failure HistoryFunc::Load() {
   WaitPurpose purpose(KeyOf(Msg::BusyTotals));
   Reply reply = RequestChecked(context_, StatisticsEndpoint(State().user_id));
-  if (!reply.ok()) return reply.key();
+  if (!reply.ok()) return reply.failure();
   totals_ = TotalsFromResponse(*reply);
   return {};
 }

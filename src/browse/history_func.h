@@ -26,10 +26,10 @@ class HistoryFunc : public func_base {
   void on_event(const ElementRef& element, const PageEvent& event) override;
 
   // Load and Show: on program message 2028 and when the main page reloads.
-  // Returns the failure key, empty on success.
-  std::string Reload();
+  // Returns the failure, none on success.
+  Failure Reload();
   // Fetches the totals; a failure keeps the previous ones.
-  std::string Load();
+  Failure Load();
   // Writes the eight texts; after a change of the unit setting.
   void Show();
 

@@ -38,7 +38,7 @@ int RunMonth(const Options& options, const std::vector<std::string>& args) {
   PageWindow page;
   CalendarFunc calendar;
   calendar.Bind(&page.window);
-  if (std::string key = calendar.ShowMonth(date.year, date.month); !key.empty()) return Fail(key);
+  if (Failure failure = calendar.ShowMonth(date.year, date.month)) return Fail(failure);
   if (options.json) {
     Json::Value doc(Json::objectValue), cells(Json::arrayValue);
     doc["year_month"] = args[0];
@@ -69,7 +69,7 @@ int RunDay(const Options& options, const std::vector<std::string>& args) {
   context.window = &page.window;
   DayLogList list(context);
   std::vector<DayRow> rows;
-  if (std::string key = list.Open(date, &rows); !key.empty()) return Fail(key);
+  if (Failure failure = list.Open(date, &rows)) return Fail(failure);
   if (options.json) {
     Json::Value doc(Json::objectValue), dives(Json::arrayValue);
     doc["date"] = args[0];
@@ -106,7 +106,7 @@ int RunStats(const Options& options, const std::vector<std::string>& args) {
   PageWindow page;
   HistoryFunc history;
   history.Bind(&page.window);
-  if (std::string key = history.Reload(); !key.empty()) return Fail(key);
+  if (Failure failure = history.Reload()) return Fail(failure);
   if (options.json) {
     const DiveTotals& t = history.totals();
     Json::Value doc(Json::objectValue);

@@ -41,7 +41,7 @@ constexpr uint64_t kDeviceMemoryBytes = device::kMemoryBytes;
 // begins. Returns 0 with the session ready, else the exit code.
 int Begin(const Options& options, DeviceSession& session) {
   SetDevicePathOverride(options.device);
-  if (!session.Open()) return Fail(session.open_failure_key());
+  if (!session.Open()) return Fail(session.open_failure());
   if (!IdentifyDevice(session.usb())) return Fail(KeyOf(Msg::NotSupporDevice));
   return 0;
 }

@@ -63,7 +63,7 @@ int Export(const Options& options, const std::vector<std::string>& args) {
   }
   if (!result.ok()) {
     if (!result.skipped.empty()) std::cout << ExportSummary(result) << "\n";
-    return Fail(result.key);
+    return Fail(result.failure);
   }
   std::cout << ExportSummary(result) << "\n";
   return 0;

@@ -26,11 +26,12 @@ std::string SessionEmail(const Options& options) {
 
 namespace {
 
-std::string saved_copy_key;
+Failure saved_copy_failure;
 
 int OpenOffline(const std::string& email) {
   SavedAccount account;
-  if (std::string key = OpenSavedCopyOffline(email, account); !key.empty()) return Fail(key);
+  // The key alone: the copy's path and SQLite's own words stay out of the diver's terminal.
+  if (Failure failure = OpenSavedCopyOffline(email, account)) return Fail(failure.kind);
   AppState& state = State();
   state.email = account.email;
   state.user_id = account.user_id;
@@ -58,14 +59,14 @@ int StartServiceSession(const Options& options, Saved saved) {
   }
   // Known before the sign-in, so a failure can point at the saved copy.
   State().email = email;
-  saved_copy_key.clear();
-  std::string key = orv::SignInAndOpenCopy(email, password, [](const std::string& copy_key) {
-    saved_copy_key = copy_key;
-    std::cerr << copy_key << ": " << Tr(copy_key) << "\n";
+  saved_copy_failure = {};
+  Failure failure = orv::SignInAndOpenCopy(email, password, [](const Failure& copy) {
+    saved_copy_failure = copy;
+    std::cerr << copy.key() << ": " << Tr(copy.key()) << "\n";
   });
-  return key.empty() ? 0 : Fail(key);
+  return failure ? Fail(failure) : 0;
 }
 
-const std::string& SavedCopyOpenKey() { return saved_copy_key; }
+const Failure& SavedCopyOpenFailure() { return saved_copy_failure; }
 
 }  // namespace orv::cli

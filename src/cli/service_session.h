@@ -24,9 +24,9 @@ enum class Saved { NotRead, Readable };
 // token); otherwise the exit code, with "KEY: text" already printed.
 int StartServiceSession(const Options& options, Saved saved = Saved::NotRead);
 
-// What opening the saved copy reported at the last online start; empty
+// What opening the saved copy reported at the last online start; none
 // when it opened cleanly.
-const std::string& SavedCopyOpenKey();
+const Failure& SavedCopyOpenFailure();
 
 // The e-mail a command is about: --email, else the remembered one.
 std::string SessionEmail(const Options& options);

@@ -107,7 +107,7 @@ int Upload(const Options& options, const std::vector<std::string>& args) {
   if (int rc = StartServiceSession(options)) return rc;
   TerminalScope scope(options);
   UploadFunc upload;  // no calendar to reload
-  const int rc = Finish(scope, upload.Upload(), {""});
+  const int rc = Finish(scope, upload.Upload().key(), {""});
   if (rc == 0 && upload.last_outcome().dives_added > 0) RefreshSavedCopyAfterUpload();
   return rc;
 }

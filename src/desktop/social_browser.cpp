@@ -244,11 +244,11 @@ void SocialSignInHost::Check(int64_t serial) {
   PageStep step = ObserveSocialPage(browser_->address());
   if (step.hide) browser_->Hide();
   if (step.show) browser_->CentreAndShow();
-  std::string key = step.key;
+  Failure failure = step.failure;
   WaitPurpose purpose(KeyOf(Msg::BusySigningIn));
   if (step.token) {
-    key = CompleteSocialSignIn(*step.token);
-    if (key.empty()) {
+    failure = CompleteSocialSignIn(*step.token);
+    if (!failure) {
       // The e-mail is remembered as after any sign-in; the typed password
       // belongs to whatever account was typed, not to this one.
       RememberEmail(State().email);
@@ -258,7 +258,7 @@ void SocialSignInHost::Check(int64_t serial) {
       return;
     }
   }
-  if (!key.empty() && !WaitOperation().IsCancelled()) page_.FindById("message").SetText(Tr(key));
+  if (failure && !WaitOperation().IsCancelled()) page_.FindById("message").SetText(Tr(failure.key()));
 }
 
 }  // namespace orv::gtk

@@ -35,9 +35,9 @@ class DeviceSession {
   bool is_open() const { return scope_ && scope_->is_open(); }
   // Why opening failed, for diagnostics.
   const std::string& error() const { return error_; }
-  // The key for a failed Open: USB_IN_USE when another program holds the
+  // Why Open failed: USB_IN_USE when another program holds the
   // port, USB_NOT_CONN otherwise.
-  const std::string& open_failure_key() const { return busy_ ? KeyOf(Msg::UsbInUse) : KeyOf(Msg::UsbNotConn); }
+  Msg open_failure() const { return busy_ ? Msg::UsbInUse : Msg::UsbNotConn; }
 
   Usb& usb() { return usb_; }
   // Closes the port; also done when the session ends.

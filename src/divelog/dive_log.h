@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/failure.h"
 #include "divelog/dive_values.h"
 #include "logbook/dive_log_read.h"
 
@@ -52,22 +53,21 @@ std::string DiveLogJsonText(const DiveLog& log);
 
 // Fetches dive `divelog_id` on `http`, which this call connects and which
 // stays open for the rest of the operation (StoreDiveLog sends on it).
-// Failures are shown here and named in `failure_key` (empty on success):
+// Failures are shown here and returned:
 // no connection opens the message dialog with NO_INTERNET; a failing reply
 // (HOST_NOT_CONN, HOST_ERROR, DATA_ERROR) puts the key's text into the
 // element `message` of `main_window`. A successful reply whose `divelog` is
 // not an object holds no dive and counts as DATA_ERROR. A fetch that
 // succeeds clears `message`.
-std::optional<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id, EngineWindow* main_window,
-                                    std::string* failure_key = nullptr);
+Result<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id, EngineWindow* main_window);
 
 // Sends `log` with PATCH on the connection FetchDiveLog opened (never a
-// second Connect). Returns the outcome of the standard reply check: empty
-// when the service stored it, else the message key; HOST_NOT_CONN without
+// second Connect). Returns the outcome of the standard reply check: no
+// failure when the service stored it; HOST_NOT_CONN without
 // an open connection and DATA_ERROR for a dive without an id (sent
 // nowhere, as there is no path to send it to). When `main_window` is given a
 // failure's text goes into its element `message` (and a success clears it);
 // nothing is shown otherwise.
-std::string StoreDiveLog(HttpPost& http, const DiveLog& log, EngineWindow* main_window = nullptr);
+Failure StoreDiveLog(HttpPost& http, const DiveLog& log, EngineWindow* main_window = nullptr);
 
 }  // namespace orv

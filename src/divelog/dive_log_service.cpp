@@ -24,20 +24,16 @@ void ShowInMessage(EngineWindow* window, const std::string& key) {
 
 }  // namespace
 
-std::optional<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id, EngineWindow* main_window,
-                                    std::string* failure_key) {
-  std::string ignored;
-  std::string& key = failure_key ? *failure_key : ignored;
+Result<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id, EngineWindow* main_window) {
   WaitPurpose purpose(KeyOf(Msg::BusyDive));
   SourceReply reply = AskSource(DiveLogEndpoint(divelog_id), RequestOn(http), {CallKind::DiveLogDetail});
-  key = reply.key();
   if (reply.step == SourceStep::NotConnected) {
-    ShowMessage(Tr(key));
-    return std::nullopt;
+    ShowMessage(Tr(reply.key()));
+    return std::move(reply.failure);
   }
   if (!reply.ok()) {
-    ShowInMessage(main_window, key);
-    return std::nullopt;
+    ShowInMessage(main_window, reply.key());
+    return std::move(reply.failure);
   }
   // The screen's last failure is over once a request of it succeeds.
   if (main_window) FindById(main_window, "message").SetText("");
@@ -47,27 +43,27 @@ std::optional<DiveLog> FetchDiveLog(HttpPost& http, std::string_view divelog_id,
   return log;
 }
 
-std::string StoreDiveLog(HttpPost& http, const DiveLog& log, EngineWindow* main_window) {
-  std::string key;
+Failure StoreDiveLog(HttpPost& http, const DiveLog& log, EngineWindow* main_window) {
+  Failure failure;
   WaitPurpose purpose(KeyOf(Msg::BusySaving));
   const std::string id = LogText(log, "divelog_id");
   if (ReadingSavedCopy()) {
     // Saving an edit needs the service; the copy is never written ahead of it.
-    key = KeyOf(Msg::NeedsService);
+    failure = Msg::NeedsService;
   } else if (!http.connected()) {
-    key = KeyOf(Msg::HostNotConn);
+    failure = Msg::HostNotConn;
   } else if (id.empty()) {
     // "api/v1/divelogs/" with no id would address the whole logbook.
-    key = KeyOf(Msg::DataError);
+    failure = Msg::DataError;
   } else {
-    key = ReplyCheck(Send(http, PatchDiveLogEndpoint(id, DiveLogJsonText(log))), CallKind::Standard).key();
+    failure = ReplyCheck(Send(http, PatchDiveLogEndpoint(id, DiveLogJsonText(log))), CallKind::Standard).failure();
   }
-  if (key.empty()) SaveStoredDive(log);
-  if (!key.empty())
-    ShowInMessage(main_window, key);
+  if (!failure) SaveStoredDive(log);
+  if (failure)
+    ShowInMessage(main_window, failure.key());
   else if (main_window)
     FindById(main_window, "message").SetText("");
-  return key;
+  return failure;
 }
 
 }  // namespace orv

@@ -40,7 +40,7 @@ void DiveMapFunc::on_event(const ElementRef& element, const PageEvent& event) {
 
 bool DiveMapFunc::View(const std::string& divelog_id) {
   HttpPost http;
-  std::optional<DiveLog> log = FetchDiveLog(http, divelog_id, window());
+  Result<DiveLog> log = FetchDiveLog(http, divelog_id, window());
   if (!log) return false;
   ShowDetail(detail_, *log);
   return true;
@@ -48,7 +48,7 @@ bool DiveMapFunc::View(const std::string& divelog_id) {
 
 bool DiveMapFunc::Edit(const std::string& divelog_id) {
   HttpPost http;
-  std::optional<DiveLog> log = FetchDiveLog(http, divelog_id, window());
+  Result<DiveLog> log = FetchDiveLog(http, divelog_id, window());
   if (!log) return false;
   const auto kept = unsaved_.find(divelog_id);
   LogEditRecord record = kept != unsaved_.end() ? kept->second : FillEditRecord(*log);
@@ -60,7 +60,7 @@ bool DiveMapFunc::Edit(const std::string& divelog_id) {
     // store keeps the diver's values for the next Edit of this dive instead
     // of dropping them, and says so.
     // (The fetch has cleared `message`; a store that succeeds leaves it so.)
-    if (StoreDiveLog(http, edited).empty()) {
+    if (!StoreDiveLog(http, edited)) {
       unsaved_.erase(divelog_id);
       ShowDetail(detail_, edited);
     } else {

@@ -126,11 +126,11 @@ bool DiveListFunc::Apply(const FilterForm& form) {
       std::find(bad.begin(), bad.end(), field) != bad.end() ? InPage(field).SetAttr("aria-invalid", "true")
                                                             : InPage(field).RemoveAttr("aria-invalid");
     }
-    InPage("filter_error").SetText(reading.key.empty() ? std::string() : Tr(reading.key));
+    InPage("filter_error").SetText(reading.failure ? Tr(reading.failure.key()) : std::string());
     marked_bad_ = reading.bad_fields;
   }
   // The last good list stays while a value cannot be meant.
-  if (!reading.key.empty()) return false;
+  if (reading.failure) return false;
   filter_ = std::move(reading.filter);
   Redraw();
   return true;

@@ -31,16 +31,16 @@ std::optional<double> Number(const std::string& text) {
 FilterReading ReadFilterForm(const FilterForm& form, bool imperial) {
   FilterReading r;
   r.filter.text = Trimmed(form.text);
-  auto bad = [&r](const char* field, const std::string& key) {
+  auto bad = [&r](const char* field, Msg why) {
     r.bad_fields.emplace_back(field);
-    if (r.key.empty()) r.key = key;
+    if (!r.failure) r.failure = why;
   };
   for (const auto& [text, field, day] : {std::tuple{&form.from, "filter_from", &r.filter.from_day},
                                          std::tuple{&form.to, "filter_to", &r.filter.to_day}}) {
     const std::string t = Trimmed(*text);
     if (t.empty()) continue;
     *day = ParseDay(t);
-    if (!*day) bad(field, KeyOf(Msg::FilterBadDate));
+    if (!*day) bad(field, Msg::FilterBadDate);
   }
   if (!form.mode.empty()) r.filter.mode = ParseDiveMode(form.mode);
   const double per_metre = imperial ? kFeetPerMetre : 1.0;
@@ -52,7 +52,7 @@ FilterReading ReadFilterForm(const FilterForm& form, bool imperial) {
     if (n)
       *depth = *n / per_metre;
     else
-      bad(field, KeyOf(Msg::FilterBadNumber));
+      bad(field, Msg::FilterBadNumber);
   }
   for (const auto& [text, field, secs] : {std::tuple{&form.minutes_min, "filter_time_min", &r.filter.min_duration_s},
                                           std::tuple{&form.minutes_max, "filter_time_max", &r.filter.max_duration_s}}) {
@@ -63,9 +63,9 @@ FilterReading ReadFilterForm(const FilterForm& form, bool imperial) {
     if (n && *n < 1e7)
       *secs = static_cast<int64_t>(std::llround(*n * 60));
     else
-      bad(field, KeyOf(Msg::FilterBadNumber));
+      bad(field, Msg::FilterBadNumber);
   }
-  if (!r.key.empty()) return r;
+  if (r.failure) return r;
   switch (CheckFilter(r.filter)) {
     case FilterFault::None:
       break;
@@ -82,7 +82,7 @@ FilterReading ReadFilterForm(const FilterForm& form, bool imperial) {
       r.bad_fields = {"filter_depth_min"};
       break;
   }
-  if (!r.bad_fields.empty()) r.key = KeyOf(Msg::FilterReversed);
+  if (!r.bad_fields.empty()) r.failure = Msg::FilterReversed;
   return r;
 }
 

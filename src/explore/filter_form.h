@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/failure.h"
 #include "explore/dive_filter.h"
 
 namespace orv {
@@ -14,12 +15,12 @@ struct FilterForm {
 };
 
 // The filter, or the fields whose values cannot be meant (by their page ids,
-// "filter_from" ...) and the message key that says why. Empty fields mean
+// "filter_from" ...) and the failure that says why. Empty fields mean
 // "any".
 struct FilterReading {
   DiveFilter filter;
   std::vector<std::string> bad_fields;
-  std::string key;  // empty when the filter can be used
+  Failure failure;  // none when the filter can be used
 };
 FilterReading ReadFilterForm(const FilterForm& form, bool imperial);
 

@@ -55,7 +55,7 @@ ExportResult ExportFunc::Run() {
   if (result.ok())
     ShowMessage(ExportSummary(result), *path);
   else
-    ShowMessage(Tr(result.key), result.skipped.empty() ? std::string() : ExportSummary(result));
+    ShowMessage(Tr(result.failure.key()), result.skipped.empty() ? std::string() : ExportSummary(result));
   return result;
 }
 

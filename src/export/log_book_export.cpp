@@ -108,7 +108,7 @@ ExportResult ExportLogBook(const MonthRange& range, const std::string& path, Exp
   const std::string target = ResolveWriteTarget(path);
   DiveSpool spool(target.empty() ? FolderOf(path) : FolderOf(target));
   if (!spool.ok()) {
-    result.key = KeyOf(Msg::ExportWriteError);
+    result.failure = Msg::ExportWriteError;
     return result;
   }
   FormatStream stream(ExportFormatOf(path), spool);
@@ -118,18 +118,18 @@ ExportResult ExportLogBook(const MonthRange& range, const std::string& path, Exp
   result.cancelled = book.cancelled;
   if (book.cancelled) return result;
   if (!book.ok()) {
-    result.key = book.key;
+    result.failure = std::move(book.failure);
     return result;
   }
   if (book.dives == 0) {
-    result.key = KeyOf(Msg::ExportNoDives);
+    result.failure = Msg::ExportNoDives;
     return result;
   }
   ReplacingFile file(path);
   FileSink sink(file);
   if (!file.ok() || !stream.Finish(CurrentUddfHeader(), [&](std::string_view piece) { return sink.Put(piece); }) ||
       !sink.Flush() || !file.Commit()) {
-    result.key = KeyOf(Msg::ExportWriteError);
+    result.failure = Msg::ExportWriteError;
     return result;
   }
   result.written = book.dives;
@@ -140,7 +140,7 @@ std::string ExportSummary(const ExportResult& result) {
   std::string text = Replace(Replace(Tr(KeyOf(Msg::ExportSummary)), "%d", std::to_string(result.written)), "%d",
                              std::to_string(result.skipped.size()));
   for (size_t i = 0; i < result.skipped.size(); ++i)
-    text += (i ? ", " : ": ") + result.skipped[i].id + " (" + result.skipped[i].key + ")";
+    text += (i ? ", " : ": ") + result.skipped[i].id + " (" + result.skipped[i].failure.key() + ")";
   return text;
 }
 

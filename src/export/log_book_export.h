@@ -17,14 +17,14 @@ enum class ExportFormat { Unknown, Uddf, Csv };
 ExportFormat ExportFormatOf(const std::string& path);
 
 struct ExportResult {
-  // Empty when the file was written. Otherwise why not: the key of the
+  // None when the file was written. Otherwise why not: the failure of the
   // request that stopped the walk, EXPORT_NO_DIVES when the range held no
   // dive that could be written, or EXPORT_WRITE_ERROR.
-  std::string key;
+  Failure failure;
   int written = 0;
   std::vector<SkippedDive> skipped;
   bool cancelled = false;  // the diver stopped it: no file, nothing to tell
-  bool ok() const { return key.empty() && !cancelled; }
+  bool ok() const { return !failure && !cancelled; }
 };
 
 // The header of a file written now by the signed-in diver.

@@ -28,19 +28,19 @@ class Walk {
     counts_.months_total = range.Count();
   }
 
-  std::string Month(int64_t year, int month, LogBook& book) {
+  Failure Month(int64_t year, int month, LogBook& book) {
     std::vector<WalkDive> dives;
-    std::string key = walk_.Month(year, month, dives).key();
-    for (size_t i = 0; key.empty() && !Cancelled() && i < dives.size(); ++i) key = FetchDive(dives[i], book);
+    Failure failure = walk_.Month(year, month, dives);
+    for (size_t i = 0; !failure && !Cancelled() && i < dives.size(); ++i) failure = FetchDive(dives[i], book);
     // The replies that arrived go into the saved copy as one batch; the
     // export's own result never depends on that write.
     if (std::shared_ptr<SavedCopy> copy = ActiveSavedCopy(); copy && !ReadingSavedCopy())
       copy->Commit(walk_.TakeBatch(), std::time(nullptr));
-    if (key.empty()) {
+    if (!failure) {
       ++counts_.months_done;
       Report();
     }
-    return key;
+    return failure;
   }
 
   void Report() {
@@ -50,8 +50,8 @@ class Walk {
   bool Cancelled() const { return progress_ && progress_->Cancelled(); }
 
  private:
-  // One record; the key that stops the walk, else empty.
-  std::string FetchDive(const WalkDive& dive, LogBook& book) {
+  // One record; the failure that stops the walk, else none.
+  Failure FetchDive(const WalkDive& dive, LogBook& book) {
     if (dive.id.empty() || !seen_.insert(dive.id).second) return {};
     // Offline the record is read straight from the copy's text; one read so
     // no further than the reply would be goes the reply's way.
@@ -62,21 +62,21 @@ class Walk {
       // Offline, a record the saved copy lacks would make a file that
       // silently misses dives: the walk stops and names what is missing.
       // A damaged page is the same: it was set aside with its copy.
-      if (failure.not_saved() || failure == Msg::SavedCopyBroken) return failure.key();
+      if (failure.not_saved() || failure == Msg::SavedCopyBroken) return failure;
       // One record that cannot be read (an error page, a refused or
       // malformed reply, a time-out) costs that dive only. The same
       // unanswered request for several dives in a row is the service
       // itself gone, and naming every remaining dive would hide that.
       unreachable_in_row_ = failure.unreachable() ? unreachable_in_row_ + 1 : 0;
-      book.skipped.push_back({dive.id, failure.key()});
+      book.skipped.push_back({dive.id, failure});
       ++counts_.dives_skipped;
-      if (unreachable_in_row_ >= kUnreachableInRow) return failure.key();
+      if (unreachable_in_row_ >= kUnreachableInRow) return failure;
     } else {
       unreachable_in_row_ = 0;
       ExportDive read = saved ? std::move(*saved) : MakeExportDive(JsonMember(*reply, "divelog"));
       // The record is the authority on its id; the list only pointed to it.
       if (read.id.empty()) read.id = dive.id;
-      if (!take_(read)) return KeyOf(Msg::ExportWriteError);
+      if (!take_(read)) return Msg::ExportWriteError;
       ++book.dives;
       ++counts_.dives_done;
     }
@@ -102,7 +102,7 @@ LogBook WalkLogBook(const MonthRange& range, const TakeDive& take, ExportProgres
   int64_t year = range.from_year;
   int month = range.from_month;
   for (int64_t i = 0; i < range.Count(); ++i, StepMonth(year, month, 1)) {
-    std::string key = walk.Month(year, month, book);
+    Failure failure = walk.Month(year, month, book);
     // A request cut off by Cancel fails like a lost connection; the
     // diver's stop is looked at first, so it is never reported as one.
     if (walk.Cancelled()) {
@@ -110,8 +110,8 @@ LogBook WalkLogBook(const MonthRange& range, const TakeDive& take, ExportProgres
       stopped.cancelled = true;
       return stopped;
     }
-    if (!key.empty()) {
-      book.key = key;
+    if (failure) {
+      book.failure = std::move(failure);
       return book;
     }
   }

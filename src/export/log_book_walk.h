@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/failure.h"
 #include "export/export_dive.h"
 #include "values/months.h"
 
@@ -33,23 +34,23 @@ class ExportProgress {
 
 struct SkippedDive {
   std::string id;
-  std::string key;  // why its record could not be fetched
+  Failure failure;  // why its record could not be fetched
 };
 
 struct LogBook {
-  std::string key;  // empty when the walk ended; else the failure that stopped it
+  Failure failure;  // none when the walk ended; else what stopped it
   int dives = 0;    // handed over, each id once
   std::vector<SkippedDive> skipped;
   bool cancelled = false;  // the diver stopped the walk; nothing else holds
-  bool ok() const { return key.empty() && !cancelled; }
+  bool ok() const { return !failure && !cancelled; }
 };
 
 // Walks `range` month by month. A dive whose record cannot be fetched (the
 // service refuses it, answers with an error page or a malformed body, or
-// lets that one request time out) is skipped and listed with its key. Any
+// lets that one request time out) is skipped and listed with its failure. Any
 // failure of a month or day request, and three records in a row that get no
 // readable answer (HOST_NOT_CONN, NO_INTERNET: the service is gone),
-// stop the walk with that key, so a service that cannot be reached never
+// stop the walk with that failure, so a service that cannot be reached never
 // yields a quietly incomplete file. Needs a signed-in session.
 // Each dive is handed to `take` as soon as it is read, in the walk's order
 // (month by month, each day as its list names them); a false from `take`

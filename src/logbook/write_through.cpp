@@ -36,28 +36,28 @@ void Install(std::unique_ptr<SavedCopy> copy, bool reading) {
 
 }  // namespace
 
-std::string OpenSavedCopyOnline(const SavedAccount& account) {
+Failure OpenSavedCopyOnline(const SavedAccount& account) {
   CloseSavedCopy();
   // Without an e-mail there is no account to name a copy after.
   if (account.email.find_first_not_of(" \t\r\n") == std::string::npos) return {};
-  if (SavedCopyFolder(true).empty()) return KeyOf(Msg::SavedCopyWrite);
+  if (SavedCopyFolder(true).empty()) return Msg::SavedCopyWrite;
   Result<std::unique_ptr<SavedCopy>> copy = SavedCopy::Open(SavedCopyPath(account.email), true);
-  if (!copy) return copy.failure().key();
-  std::string key = (*copy)->broken_aside().empty() ? std::string() : KeyOf(Msg::SavedCopyBroken);
-  if (Failure write = (*copy)->SetAccount(account); write && key.empty()) key = write.key();
+  if (!copy) return copy.failure();
+  Failure failure = (*copy)->broken_aside().empty() ? Failure() : Failure(Msg::SavedCopyBroken);
+  if (Failure write = (*copy)->SetAccount(account); write && !failure) failure = write;
   Install(std::move(*copy), false);
-  return key;
+  return failure;
 }
 
-std::string OpenSavedCopyOffline(const std::string& email, SavedAccount& account) {
+Failure OpenSavedCopyOffline(const std::string& email, SavedAccount& account) {
   CloseSavedCopy();
-  if (!SavedCopyExists(email)) return KeyOf(Msg::NoSavedCopy);
+  if (!SavedCopyExists(email)) return Msg::NoSavedCopy;
   // Not created: an offline look must never leave an empty copy behind. A
   // damaged one is still moved aside, so the next sign-in starts afresh.
   Result<std::unique_ptr<SavedCopy>> copy = SavedCopy::Open(SavedCopyPath(email), false);
-  if (!copy) return copy.failure().key();
+  if (!copy) return copy.failure();
   std::optional<SavedAccount> saved = (*copy)->Account();
-  if (!saved) return KeyOf(Msg::NoSavedCopy);
+  if (!saved) return Msg::NoSavedCopy;
   account = *saved;
   Install(std::move(*copy), true);
   return {};

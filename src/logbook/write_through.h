@@ -17,15 +17,15 @@
 namespace orv {
 
 // After a sign-in: opens (creating it) the copy of `account`.email, records
-// the account and writes through from then on. Returns a key to tell the
-// diver once (SAVED_COPY_BROKEN, SAVED_COPY_NEWER, SAVED_COPY_WRITE)
-// or empty; online work goes on the same way whatever it returns.
-std::string OpenSavedCopyOnline(const SavedAccount& account);
+// the account and writes through from then on. Returns a failure to tell
+// the diver once (SAVED_COPY_BROKEN, SAVED_COPY_NEWER, a SQLite failure)
+// or none; online work goes on the same way whatever it returns.
+Failure OpenSavedCopyOnline(const SavedAccount& account);
 // Offline: opens the existing copy of `email` for reading and fills
-// `account` from it. Empty on success; else NO_SAVED_COPY,
+// `account` from it. No failure on success; else NO_SAVED_COPY,
 // SAVED_COPY_NEWER, SAVED_COPY_BROKEN (moved aside: nothing left to
-// read) or SAVED_COPY_WRITE.
-std::string OpenSavedCopyOffline(const std::string& email, SavedAccount& account);
+// read) or a SQLite failure.
+Failure OpenSavedCopyOffline(const std::string& email, SavedAccount& account);
 void CloseSavedCopy();
 // Whether the requests are answered from the copy.
 bool ReadingSavedCopy();

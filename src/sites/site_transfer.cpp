@@ -19,7 +19,7 @@ TransferResult Show(const MessageKey& key) {
 // Opens the port and identifies the device; the key to show when either
 // fails, with the port already closed and nothing sent after the identify.
 std::optional<MessageKey> OpenIdentified(device::DeviceSession& session) {
-  if (!session.Open()) return MessageKey(session.open_failure_key());
+  if (!session.Open()) return MessageKey(KeyOf(session.open_failure()));
   if (device::IdentifyDevice(session.usb())) return std::nullopt;
   session.Close();
   return MessageKey(KeyOf(Msg::NotSupporDevice));

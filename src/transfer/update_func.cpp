@@ -74,7 +74,7 @@ MessageKey UpdateFunc::RunOnDevice(const transfer::UpdateKind& kind, const std::
                                    bool firmware) {
   // The session closes the port on every way out, after the worker.
   device::DeviceSession session(deadlines_);
-  if (!session.Open()) return Tell(session.open_failure_key());
+  if (!session.Open()) return Tell(KeyOf(session.open_failure()));
   AppState& state = State();
   if (!device::IdentifyDevice(session.usb(), state)) return Tell(KeyOf(Msg::NotSupporDevice));
 

@@ -23,26 +23,26 @@ void UploadFunc::on_event(const ElementRef&, const PageEvent& event) {
   if (ClickedId(event) == "upload") Upload();
 }
 
-std::string UploadFunc::Upload() {
+Failure UploadFunc::Upload() {
   outcome_ = {};
   // The session closes the port (and releases the serial port object) on
   // every path out of here, after the worker has finished.
   device::DeviceSession session(deadlines_);
   if (!session.Open()) {
-    ShowMessage(Tr(session.open_failure_key()));
-    return session.open_failure_key();
+    ShowMessage(Tr(KeyOf(session.open_failure())));
+    return session.open_failure();
   }
   AppState& state = State();
   if (!device::IdentifyDevice(session.usb(), state)) {
     // A device that does not answer the identify gets no further command.
     ShowMessage(Tr(KeyOf(Msg::NotSupporDevice)));
-    return KeyOf(Msg::NotSupporDevice);
+    return Msg::NotSupporDevice;
   }
   HttpPost http;
   if (!http.Connect()) {
     session.usb().SendEnd();
     ShowMessage(Tr(KeyOf(Msg::HostNotConn)));
-    return KeyOf(Msg::HostNotConn);
+    return Msg::HostNotConn;
   }
 
   UploadLink link;
@@ -83,7 +83,9 @@ void UploadFunc::TellOutcome() {
   // service accepted is the newest; its record says when it was.
   HttpPost http;
   std::optional<DiveLog> newest;
-  if (!outcome_.last_dive_id.empty()) newest = FetchDiveLog(http, outcome_.last_dive_id, nullptr);
+  if (!outcome_.last_dive_id.empty()) {
+    if (Result<DiveLog> log = FetchDiveLog(http, outcome_.last_dive_id, nullptr)) newest = std::move(*log);
+  }
   if (!newest) {
     if (after_upload_) after_upload_();
     return;

@@ -24,9 +24,9 @@ class UploadFunc : public func_base {
 
   void on_event(const ElementRef& element, const PageEvent& event) override;
 
-  // The whole operation; returns the first message key shown ("" when the
+  // The whole operation; returns the first failure shown (none when the
   // upload completed). Exposed for orvelle-cli and tests.
-  std::string Upload();
+  Failure Upload();
 
   // How long the completion text stays up (2000 ms in the program).
   void set_complete_pause_ms(int ms) { complete_pause_ms_ = ms; }

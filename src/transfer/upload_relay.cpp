@@ -17,20 +17,20 @@ void UploadRelay::ShowProgress() {
   sink_.SetProgress(ProgressPercent(bytes_read_, byte_total_));
 }
 
-void UploadRelay::Fail(const std::string& key) {
+void UploadRelay::Fail(const Failure& failure) {
   // The check of a phase's result follows a failure inside the phase; its
   // empty result would add a second, misleading HOST_NOT_CONN after the
   // message that named the cause.
-  if (!outcome_.first_failure.empty()) return;
-  outcome_.first_failure = key;
+  if (outcome_.first_failure) return;
+  outcome_.first_failure = failure;
   // Modal to the worker: we wait here until the diver closes it.
-  sink_.ShowMessage(Tr(key));
+  sink_.ShowMessage(Tr(failure.key()));
 }
 
 bool UploadRelay::Check(const std::string& body, bool device_ok) {
   const Reply checked = UploadReplyCheck(body, device_ok);
   if (checked.ok()) return true;
-  Fail(checked.failure().key());
+  Fail(checked.failure());
   return false;
 }
 
@@ -81,7 +81,7 @@ std::string UploadRelay::RunPhase(const std::string& reply) {
   bytes_read_ = 0;
   if (phase.malformed) {
     // Members of the wrong type: the reply cannot be followed.
-    Fail(KeyOf(Msg::HostError));
+    Fail(Msg::HostError);
     return {};
   }
   if (step_count_ == 0) return reply;
@@ -92,7 +92,7 @@ std::string UploadRelay::RunPhase(const std::string& reply) {
     result.clear();
     StepResult step_result = RunStep(step);
     if (step_result.refused) {
-      Fail(KeyOf(Msg::HostError));
+      Fail(Msg::HostError);
       return {};
     }
     result = std::move(step_result.reply);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/dialogs.h"
+#include "app/failure.h"
 #include "cloud/endpoints.h"
 #include "transfer/upload_steps.h"
 
@@ -28,7 +29,7 @@ struct UploadOutcome {
   int steps_posted = 0;
   int dives_added = 0;        // "addDivelogs" posts the service accepted
   std::string last_dive_id;   // the `divelog_id` its last acceptance named
-  std::string first_failure;  // the one message key shown, empty when none
+  Failure first_failure;  // the one failure shown, none when none
 };
 
 class UploadRelay {
@@ -57,7 +58,7 @@ class UploadRelay {
   bool Check(const std::string& body, bool device_ok);
   void Status(const std::string& key);
   void ShowProgress();
-  void Fail(const std::string& key);
+  void Fail(const Failure& failure);
   void NoteAddedDive(const std::string& reply);
 
   UploadLink link_;

@@ -141,7 +141,7 @@ TEST_F(BrowseCloudTest, CliStatsAndFailures) {
 }
 
 TEST_F(BrowseCloudTest, HandlersOnTheRealPage) {
-  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
   State().unit = 0;
   State().page_folder = kBin + "/ENG/";
   HeadlessWindow win;
@@ -151,13 +151,13 @@ TEST_F(BrowseCloudTest, HandlersOnTheRealPage) {
   cal.Bind(&win);
   history.attach(&win);
   EXPECT_NE(win.TextOf(win.FindInFrame("framepage1", "scuba_total_dive")), "0");
-  ASSERT_EQ(cal.ShowMonth(2024, 6), "");
+  ASSERT_EQ(cal.ShowMonth(2024, 6).key(), "");
   int marked = -1;
   for (int i = 0; i < 42 && marked < 0; ++i)
     if (cal.month().cells[i].cls == kClassDiveDay && cal.month().cells[i].date.month == 6) marked = i;
   ASSERT_GE(marked, 0);
   EXPECT_EQ(cal.month().cells[marked].element.Attr("class"), kClassDiveDay);
-  ASSERT_EQ(cal.OpenDay(marked), "");
+  ASSERT_EQ(cal.OpenDay(marked).key(), "");
   ElementRef body = win.FindInFrame("framepage1", "cell_tbody");
   ASSERT_GT(win.ChildCount(body), 0);
   EXPECT_FALSE(body.Child(0).FindBelow("view").Attr("objid").empty());

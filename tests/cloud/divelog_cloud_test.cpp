@@ -30,7 +30,7 @@ class DiveLogCloud : public test::SharedSimTest {
     for (const char* ep : {"divelog", "patch_divelog"}) server_->SetFault(ep, "none");
     LanguageCode = "ENG";
     State().unit = 0;
-    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
     ASSERT_TRUE(win.LoadFile(std::string(ORVELLE_BIN_DIR) + "/ENG/main.htm"));
   }
   void TearDown() override { State().unit = 0; }
@@ -58,10 +58,8 @@ class DiveLogCloud : public test::SharedSimTest {
     return {};
   }
 
-  std::optional<DiveLog> Fetch(HttpPost& http, const std::string& id, std::string* key = nullptr) {
-    return FetchDiveLog(http, id, &win, key);
-  }
-  std::optional<DiveLog> FetchFresh(const std::string& id) {
+  Result<DiveLog> Fetch(HttpPost& http, const std::string& id) { return FetchDiveLog(http, id, &win); }
+  Result<DiveLog> FetchFresh(const std::string& id) {
     HttpPost http;
     return Fetch(http, id);
   }
@@ -74,7 +72,7 @@ TEST_F(DiveLogCloud, MetricEditAndNewSiteRoundTrip) {
   const std::string id = DiveId("scuba");
   ASSERT_FALSE(id.empty());
   HttpPost http;  // the operation's one connection
-  std::optional<DiveLog> log = Fetch(http, id);
+  Result<DiveLog> log = Fetch(http, id);
   ASSERT_TRUE(log);
   const DiveLog sent = *log;
   EXPECT_EQ(JsonText(*log, "divelog_id"), id);
@@ -95,10 +93,10 @@ TEST_F(DiveLogCloud, MetricEditAndNewSiteRoundTrip) {
   r.site_latitude = JsonNumber(JsonMember(site, "gps_location"), "latitude");
   r.site_longitude = JsonNumber(JsonMember(site, "gps_location"), "longitude");
   MergeEditRecord(r, *log);
-  EXPECT_EQ(StoreDiveLog(http, *log, &win), "");
+  EXPECT_EQ(StoreDiveLog(http, *log, &win).key(), "");
   EXPECT_EQ(Message(), "");
 
-  std::optional<DiveLog> back = FetchFresh(id);
+  Result<DiveLog> back = FetchFresh(id);
   ASSERT_TRUE(back);
   EXPECT_EQ(*back, *log);  // the service holds exactly what was sent
   EXPECT_EQ((*back)["air_in_text"], "210.000000");
@@ -119,7 +117,7 @@ TEST_F(DiveLogCloud, ImperialEditIsStoredInMetric) {
   ASSERT_FALSE(id.empty());
   State().unit = 1;
   HttpPost http;
-  std::optional<DiveLog> log = Fetch(http, id);
+  Result<DiveLog> log = Fetch(http, id);
   ASSERT_TRUE(log);
   LogEditRecord r = FillEditRecord(*log);
   // What the diver typed into the dialog, read back the dialog's way.
@@ -127,9 +125,9 @@ TEST_F(DiveLogCloud, ImperialEditIsStoredInMetric) {
   r.end_pressure = PsiToBar(725);
   r.weight = PoundsToKilograms(16.5);
   MergeEditRecord(r, *log);
-  ASSERT_EQ(StoreDiveLog(http, *log), "");
+  ASSERT_EQ(StoreDiveLog(http, *log).key(), "");
 
-  std::optional<DiveLog> back = FetchFresh(id);
+  Result<DiveLog> back = FetchFresh(id);
   ASSERT_TRUE(back);
   EXPECT_EQ((*back)["air_in_text"], "200.016909");
   EXPECT_EQ((*back)["weight"], "7.484274");
@@ -145,7 +143,7 @@ TEST_F(DiveLogCloud, ImperialEditIsStoredInMetric) {
 TEST_F(DiveLogCloud, FailingRepliesChangeNothing) {
   const std::string id = DiveId("free");
   ASSERT_FALSE(id.empty());
-  const std::optional<DiveLog> before = FetchFresh(id);
+  const Result<DiveLog> before = FetchFresh(id);
   ASSERT_TRUE(before);
 
   struct Case {
@@ -157,29 +155,24 @@ TEST_F(DiveLogCloud, FailingRepliesChangeNothing) {
     ASSERT_TRUE(server_->SetFault("divelog", c.mode));
     win.FindById("message").SetText("");
     HttpPost http;
-    std::string key;
-    EXPECT_FALSE(Fetch(http, id, &key)) << c.mode;
-    EXPECT_EQ(key, c.key) << c.mode;
+    EXPECT_EQ(Fetch(http, id).key(), c.key) << c.mode;
     EXPECT_EQ(Message(), Tr(c.key)) << c.mode;
   }
   ASSERT_TRUE(server_->SetFault("divelog", "none"));
-  std::string key;
   HttpPost unknown;
-  EXPECT_FALSE(Fetch(unknown, "no-such-dive", &key));
-  EXPECT_EQ(key, "DATA_ERROR");
+  EXPECT_EQ(Fetch(unknown, "no-such-dive").key(), "DATA_ERROR");
 
   // A stalled reply ends in bounded time, as a reply that never came.
   ASSERT_TRUE(server_->SetFault("divelog", "stall"));
   const auto start = std::chrono::steady_clock::now();
   HttpPost stalled;
-  EXPECT_FALSE(Fetch(stalled, id, &key));
-  EXPECT_EQ(key, "HOST_NOT_CONN");
+  EXPECT_EQ(Fetch(stalled, id).key(), "HOST_NOT_CONN");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
   ASSERT_TRUE(server_->SetFault("divelog", "none"));
 
   // A refused PATCH is reported and leaves the stored dive as it was.
   HttpPost http;
-  std::optional<DiveLog> log = Fetch(http, id);
+  Result<DiveLog> log = Fetch(http, id);
   ASSERT_TRUE(log);
   LogEditRecord r = FillEditRecord(*log);
   r.weight = 9.0;
@@ -187,10 +180,10 @@ TEST_F(DiveLogCloud, FailingRepliesChangeNothing) {
   MergeEditRecord(r, *log);
   ASSERT_TRUE(server_->SetFault("patch_divelog", "badcode"));
   win.FindById("message").SetText("");
-  EXPECT_EQ(StoreDiveLog(http, *log, &win), "DATA_ERROR");
+  EXPECT_EQ(StoreDiveLog(http, *log, &win).key(), "DATA_ERROR");
   EXPECT_EQ(Message(), Tr("DATA_ERROR"));
   ASSERT_TRUE(server_->SetFault("patch_divelog", "none"));
-  EXPECT_EQ(FetchFresh(id), before);
+  EXPECT_EQ(FetchFresh(id).value_or(DiveLog()), *before);
 }
 
 TEST_F(DiveLogCloud, MalformedMembersAreReadSafelyAndOnlyEditedOnesRewritten) {
@@ -207,7 +200,7 @@ TEST_F(DiveLogCloud, MalformedMembersAreReadSafelyAndOnlyEditedOnesRewritten) {
     ASSERT_TRUE(ReplyCheck(Send(http, PatchDiveLogEndpoint(id, raw))).ok());
   }
   HttpPost http;
-  std::optional<DiveLog> log = Fetch(http, id);
+  Result<DiveLog> log = Fetch(http, id);
   ASSERT_TRUE(log);
   const DiveLog sent = *log;
   LogEditRecord r = FillEditRecord(*log);
@@ -225,9 +218,9 @@ TEST_F(DiveLogCloud, MalformedMembersAreReadSafelyAndOnlyEditedOnesRewritten) {
   r.weight = 2;
   r.suit_thickness = 5;
   MergeEditRecord(r, *log);
-  ASSERT_EQ(StoreDiveLog(http, *log), "");
+  ASSERT_EQ(StoreDiveLog(http, *log).key(), "");
 
-  std::optional<DiveLog> back = FetchFresh(id);
+  Result<DiveLog> back = FetchFresh(id);
   ASSERT_TRUE(back);
   EXPECT_EQ((*back)["weight"], "2.000000");
   EXPECT_EQ((*back)["suit_thickness"], "5");

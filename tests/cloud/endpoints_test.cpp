@@ -22,7 +22,7 @@ class EndpointsTest : public test::SharedSimTest {
  protected:
   void SetUp() override {
     server_->Use();
-    ASSERT_EQ(SignInWithEmail("demo@orvelle.test", "coral+reef&dive=100%"), "");
+    ASSERT_EQ(SignInWithEmail("demo@orvelle.test", "coral+reef&dive=100%").key(), "");
   }
 
   static Reply Call(const Endpoint& e, CallKind kind = CallKind::Standard) {

@@ -77,7 +77,7 @@ class ExportCloudTest : public test::SharedSimTest {
       server_->SetFault(ep, "none");
     LanguageCode = "ENG";
     State().unit = 0;
-    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
     dir_ = server_->dir() + "/out";
     fs::remove_all(dir_);
     fs::create_directories(dir_);
@@ -91,9 +91,8 @@ class ExportCloudTest : public test::SharedSimTest {
 
   static DiveLog Record(const std::string& id) {
     HttpPost http;
-    std::string key;
-    std::optional<DiveLog> log = FetchDiveLog(http, id, nullptr, &key);
-    EXPECT_TRUE(log) << id << " " << key;
+    Result<DiveLog> log = FetchDiveLog(http, id, nullptr);
+    EXPECT_TRUE(log) << id << " " << log.key();
     return log.value_or(DiveLog());
   }
 
@@ -275,7 +274,7 @@ TEST_F(ExportCloudTest, UddfValidatesAgainstTheSchema) {
 TEST_F(ExportCloudTest, HostileSiteNameComesBackIntact) {
   const std::string hostile = "<b>Reef & \"Wall\" 'East', north\nside</b> 綠島 ]]> &amp;";
   HttpPost http;
-  std::optional<DiveLog> log = FetchDiveLog(http, "d000075", nullptr);
+  Result<DiveLog> log = FetchDiveLog(http, "d000075", nullptr);
   ASSERT_TRUE(log);
   Json::Value poi(Json::objectValue);
   poi["poi_id"] = "poi <&> 1";
@@ -283,7 +282,7 @@ TEST_F(ExportCloudTest, HostileSiteNameComesBackIntact) {
   poi["gps_location"]["latitude"] = 22.6;
   poi["gps_location"]["longitude"] = 121.5;
   (*log)["poi"] = poi;
-  ASSERT_EQ(StoreDiveLog(http, *log), "");
+  ASSERT_EQ(StoreDiveLog(http, *log).key(), "");
 
   ASSERT_EQ(Export("export --from 2024-06 --to 2024-06 " + dir_ + "/h.uddf").exit_code, 0);
   ASSERT_EQ(Export("export --from 2024-06 --to 2024-06 " + dir_ + "/h.csv").exit_code, 0);
@@ -320,10 +319,10 @@ TEST_F(ExportCloudTest, OneUnreadableRecordIsSkippedAndNamed) {
     ASSERT_TRUE(server_->SetFault("divelog/d000003", fault));
     const ExportResult r = ExportLogBook(MonthRange{2023, 11, 2024, 6}, path);
     server_->SetFault("divelog/d000003", "none");
-    EXPECT_EQ(r.key, "");
+    EXPECT_EQ(r.failure.key(), "");
     EXPECT_EQ(r.written, kSeededDives - 1);
     ASSERT_EQ(r.skipped.size(), 1u);
-    EXPECT_EQ(r.skipped[0].id + " " + r.skipped[0].key, std::string("d000003 ") + key);
+    EXPECT_EQ(r.skipped[0].id + " " + r.skipped[0].failure.key(), std::string("d000003 ") + key);
     EXPECT_EQ(ParseCsv(test::SlurpFile(path)).size(), static_cast<size_t>(kSeededDives));
     fs::remove(path);
   }
@@ -386,7 +385,7 @@ TEST_F(ExportCloudTest, StalledServiceEndsWithoutFile) {
   const std::string path = dir_ + "/stalled.uddf";
   const ExportResult result = ExportLogBook(MonthRange{2024, 6, 2024, 6}, path);
   server_->SetFault("divelog", "none");
-  EXPECT_EQ(result.key, "HOST_NOT_CONN");
+  EXPECT_EQ(result.failure.key(), "HOST_NOT_CONN");
   EXPECT_EQ(result.written, 0);
   EXPECT_TRUE(Files().empty());
 }

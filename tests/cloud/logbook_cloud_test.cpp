@@ -279,7 +279,7 @@ TEST_F(LogBookCloudTest, AStopDuringASyncEndsItWithinASecond) {
     SCOPED_TRACE(signal_number);
     ClearStopRequest();
     fs::remove_all(home_ + "/data");
-    ASSERT_EQ(SignInAndOpenCopy(sim::kDemoEmail, sim::kDemoPassword), "");
+    ASSERT_EQ(SignInAndOpenCopy(sim::kDemoEmail, sim::kDemoPassword).key(), "");
     const int before = server_->Hits("divelog");
     StopSignalScope signals;
     std::chrono::steady_clock::time_point sent;
@@ -353,25 +353,25 @@ TEST_F(LogBookCloudTest, DamagedNewerFullAndSharedCopies) {
 
 TEST_F(LogBookCloudTest, AStoredEditRefreshesTheSavedRecordAndOfflineEditsNeedTheService) {
   setenv("XDG_DATA_HOME", (home_ + "/data").c_str(), 1);
-  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
-  ASSERT_EQ(OpenSavedCopyOnline({sim::kDemoEmail, State().user_id, State().display_name}), "");
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
+  ASSERT_EQ(OpenSavedCopyOnline({sim::kDemoEmail, State().user_id, State().display_name}).key(), "");
   HttpPost http;
-  std::optional<DiveLog> log = FetchDiveLog(http, "d000002", nullptr);
+  Result<DiveLog> log = FetchDiveLog(http, "d000002", nullptr);
   ASSERT_TRUE(log);
   LogEditRecord record = FillEditRecord(*log);
   record.weight = record.weight + 1.25;
   MergeEditRecord(record, *log);
-  ASSERT_EQ(StoreDiveLog(http, *log), "");
+  ASSERT_EQ(StoreDiveLog(http, *log).key(), "");
   const std::string stored = JsonText(*log, "weight");
   CloseSavedCopy();
 
   SavedAccount account;
-  ASSERT_EQ(OpenSavedCopyOffline(sim::kDemoEmail, account), "");
+  ASSERT_EQ(OpenSavedCopyOffline(sim::kDemoEmail, account).key(), "");
   HttpPost offline_http;
-  std::optional<DiveLog> saved = FetchDiveLog(offline_http, "d000002", nullptr);
+  Result<DiveLog> saved = FetchDiveLog(offline_http, "d000002", nullptr);
   ASSERT_TRUE(saved);
   EXPECT_EQ(JsonText(*saved, "weight"), stored);
-  EXPECT_EQ(StoreDiveLog(offline_http, *saved), "NEEDS_SERVICE");
+  EXPECT_EQ(StoreDiveLog(offline_http, *saved).key(), "NEEDS_SERVICE");
   CloseSavedCopy();
   unsetenv("XDG_DATA_HOME");
 }
@@ -381,8 +381,8 @@ TEST_F(LogBookCloudTest, AStoredEditRefreshesTheSavedRecordAndOfflineEditsNeedTh
 // and says it was stopped, keeping what it saved.
 TEST_F(LogBookCloudTest, StoppingASaveCutsOffTheRequestTheServiceHolds) {
   setenv("XDG_DATA_HOME", (home_ + "/data").c_str(), 1);
-  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
-  ASSERT_EQ(OpenSavedCopyOnline({sim::kDemoEmail, State().user_id, State().display_name}), "");
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
+  ASSERT_EQ(OpenSavedCopyOnline({sim::kDemoEmail, State().user_id, State().display_name}).key(), "");
   ASSERT_TRUE(server_->SetFault("divelog", "stall"));
   const int saved_timeout = Service().request_timeout_ms;
   Service().request_timeout_ms = 60000;

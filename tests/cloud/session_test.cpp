@@ -53,7 +53,7 @@ class SessionTest : public test::SharedSimTest {
 };
 
 TEST_F(SessionTest, SignInFillsTheAccountFields) {
-  ASSERT_EQ(SignInWithEmail("demo@orvelle.test", kPassword), "");
+  ASSERT_EQ(SignInWithEmail("demo@orvelle.test", kPassword).key(), "");
   EXPECT_EQ(State().user_id, "u100001");
   EXPECT_EQ(State().display_name, "Demo Diver");
   EXPECT_EQ(State().token.size(), 48u);
@@ -61,21 +61,21 @@ TEST_F(SessionTest, SignInFillsTheAccountFields) {
 }
 
 TEST_F(SessionTest, FailedSignInKeepsTheTypedTextsAndNamesTheKey) {
-  EXPECT_EQ(SignInWithEmail("demo@orvelle.test", "coral reef&dive=100%"), "EMAIL_PWD_ERROR");
+  EXPECT_EQ(SignInWithEmail("demo@orvelle.test", "coral reef&dive=100%").key(), "EMAIL_PWD_ERROR");
   EXPECT_EQ(State().password, "coral reef&dive=100%");
   EXPECT_TRUE(State().token.empty());
-  EXPECT_EQ(SignInWithEmail("", kPassword), "ENTER_EMAIL");
-  EXPECT_EQ(SignInWithEmail("   ", ""), "ENTER_PASSWORD");
+  EXPECT_EQ(SignInWithEmail("", kPassword).key(), "ENTER_EMAIL");
+  EXPECT_EQ(SignInWithEmail("   ", "").key(), "ENTER_PASSWORD");
   EXPECT_EQ(State().email, "   ");
-  EXPECT_EQ(SignInWithEmail("   ", kPassword), "EMAIL_PWD_ERROR");
+  EXPECT_EQ(SignInWithEmail("   ", kPassword).key(), "EMAIL_PWD_ERROR");
 
   ASSERT_TRUE(server_->SetFault("login", "nocode"));
-  EXPECT_EQ(SignInWithEmail("demo@orvelle.test", kPassword), "HOST_ERROR");
+  EXPECT_EQ(SignInWithEmail("demo@orvelle.test", kPassword).key(), "HOST_ERROR");
   ASSERT_TRUE(server_->SetFault("login", "html500"));
-  EXPECT_EQ(SignInWithEmail("demo@orvelle.test", kPassword), "HOST_NOT_CONN");
+  EXPECT_EQ(SignInWithEmail("demo@orvelle.test", kPassword).key(), "HOST_NOT_CONN");
   server_->SetFault("login", "none");
   Service().port = 1;
-  EXPECT_EQ(SignInWithEmail("demo@orvelle.test", kPassword), "HOST_NOT_CONN");
+  EXPECT_EQ(SignInWithEmail("demo@orvelle.test", kPassword).key(), "HOST_NOT_CONN");
 }
 
 TEST_F(SessionTest, SuccessWithOnlyATokenSignsInWithEmptyFields) {

@@ -77,7 +77,7 @@ TEST_F(SocialCloud, PlatformPagesLeadToATokenThatSignsIn) {
                                           FormEncode(SuccessPageUrl()) + "&state=PCTessaroTool"));
   PageStep step = ObserveSocialPage(success);
   ASSERT_TRUE(step.token) << success;
-  EXPECT_EQ(CompleteSocialSignIn(*step.token), "");
+  EXPECT_EQ(CompleteSocialSignIn(*step.token).key(), "");
   EXPECT_EQ(State().email, sim::kDemoEmail);
   EXPECT_EQ(State().user_id, sim::kDemoUserId);
   EXPECT_FALSE(State().token.empty());
@@ -103,10 +103,10 @@ TEST_F(SocialCloud, CancelOnThePlatformReportsAnError) {
 }
 
 TEST_F(SocialCloud, UnusableProfilesEndWithHostErrorAndNoSession) {
-  EXPECT_EQ(CompleteSocialSignIn({"sim-nobody@orvelle.test", "1"}), "HOST_ERROR");  // platform's error object
+  EXPECT_EQ(CompleteSocialSignIn({"sim-nobody@orvelle.test", "1"}).key(), "HOST_ERROR");  // platform's error object
   for (const char* mode : {"text", "html500", "empty"}) {
     server_->SetFault("social_me", mode);
-    EXPECT_EQ(CompleteSocialSignIn(DemoToken()), "HOST_ERROR") << mode;
+    EXPECT_EQ(CompleteSocialSignIn(DemoToken()).key(), "HOST_ERROR") << mode;
   }
   EXPECT_TRUE(State().token.empty());
   EXPECT_TRUE(State().email.empty());
@@ -117,14 +117,14 @@ TEST_F(SocialCloud, ServiceRepliesGiveTheirKeys) {
       {"badcode", "DATA_ERROR"}, {"nocode", "HOST_ERROR"}, {"text", "HOST_NOT_CONN"}, {"empty", "HOST_NOT_CONN"}};
   for (const auto& [mode, key] : cases) {
     server_->SetFault("social_login", mode);
-    EXPECT_EQ(CompleteSocialSignIn(DemoToken()), key) << mode;
+    EXPECT_EQ(CompleteSocialSignIn(DemoToken()).key(), key) << mode;
     EXPECT_TRUE(State().token.empty()) << mode;
   }
 }
 
 TEST_F(SocialCloud, UnreachablePlatformIsReportedAndLeavesNoFile) {
   Platform().graph_origin = "https://127.0.0.1:1";
-  EXPECT_EQ(CompleteSocialSignIn(DemoToken()), "HOST_NOT_CONN");
+  EXPECT_EQ(CompleteSocialSignIn(DemoToken()).key(), "HOST_NOT_CONN");
   EXPECT_TRUE(State().token.empty());
 }
 

@@ -46,7 +46,7 @@ class UploadTest : public ::testing::Test {
     // A service of its own per test: every test starts with no uploaded dives.
     ASSERT_TRUE(sim.Start());
     sim.Use();
-    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
     State().unit = 0;
     State().page_folder = kBin + "/ENG/";
     SetDialogBackend(&dialogs);
@@ -126,7 +126,7 @@ class UploadTest : public ::testing::Test {
 
 TEST_F(UploadTest, DivesOfTheDeviceAppearInTheCalendarAndAgainUploadAddsNothing) {
   StartDevice();
-  ASSERT_EQ(calendar->ShowMonth(2024, 7), "");
+  ASSERT_EQ(calendar->ShowMonth(2024, 7).key(), "");
   ASSERT_EQ(DiveDays(7), 0);
   const int fds = test::OpenDescriptorCount();
   EXPECT_LT(ClickUpload(), 30);
@@ -143,14 +143,14 @@ TEST_F(UploadTest, DivesOfTheDeviceAppearInTheCalendarAndAgainUploadAddsNothing)
   EXPECT_EQ(calendar->month().year * 100 + calendar->month().month, 202408);
   EXPECT_EQ(DiveDays(8), 2);
   // The trip of 12-14 July.
-  ASSERT_EQ(calendar->ShowMonth(2024, 7), "");
+  ASSERT_EQ(calendar->ShowMonth(2024, 7).key(), "");
   EXPECT_EQ(DiveDays(7), 3);
   int day = -1;
   for (int i = 0; i < 42 && day < 0; ++i)
     if (calendar->month().cells[i].cls == kClassDiveDay && calendar->month().cells[i].date.day == 14) day = i;
   ASSERT_GE(day, 0);
   std::vector<DayRow> rows;
-  ASSERT_EQ(calendar->OpenDay(day, &rows), "");
+  ASSERT_EQ(calendar->OpenDay(day, &rows).key(), "");
   EXPECT_EQ(rows.size(), 4u);  // the freediving session
 
   // The service already holds every dive: only the directory is read again,
@@ -188,7 +188,7 @@ TEST_F(UploadTest, DeviceFailingMidReadEndsWithEndCommand) {
   EXPECT_EQ(upload->last_outcome().steps_posted, 2);  // directory and the first dive stand
   EXPECT_EQ(EndCommands(1), 1);
   EXPECT_EQ(test::OpenDescriptorCount(), fds);
-  ASSERT_EQ(calendar->ShowMonth(2024, 7), "");
+  ASSERT_EQ(calendar->ShowMonth(2024, 7).key(), "");
   EXPECT_EQ(DiveDays(7), 1);
 }
 

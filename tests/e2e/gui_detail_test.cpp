@@ -26,7 +26,7 @@ class GuiDetail : public e2e::GuiSimTest {
     if (IsSkipped()) return;
     ScaleX = ScaleY = 1.0f;
     State().unit = 0;
-    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
   }
   void TearDown() override {
     e2e::Observe(nullptr);
@@ -90,7 +90,7 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
     int32_t long_duration = 0;
     {
       HttpPost http;
-      std::optional<DiveLog> log = FetchDiveLog(http, long_id, nullptr);
+      Result<DiveLog> log = FetchDiveLog(http, long_id, nullptr);
       ASSERT_TRUE(log);
       const int32_t stretch = 4000 / std::max(1, LogInt(*log, "dive_duration")) + 1;
       for (Json::Value& p : (*log)["dive_profiles"]) {
@@ -98,7 +98,7 @@ TEST_F(GuiDetail, ViewShowsValuesMapAndChartThenEditIsStored) {
         p["profile_time"] = long_duration;
       }
       (*log)["dive_duration"] = long_duration;
-      ASSERT_EQ(StoreDiveLog(http, *log), "");
+      ASSERT_EQ(StoreDiveLog(http, *log).key(), "");
     }
     ASSERT_GT(long_duration, 3600);
     ASSERT_TRUE(detail->View(long_id));

@@ -37,7 +37,7 @@ class GuiDives : public e2e::GuiSimTest {
 TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
   for (const std::string lang : {"ENG", "CHT"}) {
     e2e::FreshState("gui_dives", lang);
-    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
     gtk::MainFrame frame;
     ASSERT_TRUE(frame.Create(PagePath("main.htm")));
     auto& page = frame.page();

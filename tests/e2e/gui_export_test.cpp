@@ -54,7 +54,7 @@ class GuiExport : public e2e::GuiSimTest {
 TEST_F(GuiExport, MonthsProgressAndCountsInBothLanguages) {
   ScaleX = ScaleY = 1.0f;
   State().unit = 0;
-  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
   gtk::GtkDialogs dialogs;
   SetDialogBackend(&dialogs);
   const MonthRange last12 = LastTwelveMonths();
@@ -125,7 +125,7 @@ TEST_F(GuiExport, MonthsProgressAndCountsInBothLanguages) {
 // chose it) and leaves no file, in both languages.
 TEST_F(GuiExport, CancelEndsAStalledExportWithoutFile) {
   ScaleX = ScaleY = 1.0f;
-  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
   gtk::GtkDialogs dialogs;
   SetDialogBackend(&dialogs);
   Service().stall_seconds = 60;  // only Cancel can end the wait

@@ -131,7 +131,7 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
     GtkWidget* view = page.widget();
     CalendarFunc* calendar = e2e::HandlerOf<CalendarFunc>(frame);
     ASSERT_NE(calendar, nullptr);
-    ASSERT_EQ(calendar->ShowMonth(2024, 7), "");
+    ASSERT_EQ(calendar->ShowMonth(2024, 7).key(), "");
 
     // A whole round of Tab stops, each one visible; the tabs switch by keys.
     std::string hidden_stops;

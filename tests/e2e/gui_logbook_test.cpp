@@ -90,7 +90,7 @@ TEST_F(GuiLogbook, SignInThenMonthDayListAndTotals) {
     for (auto& h : frame.handlers())
       if (auto* c = dynamic_cast<CalendarFunc*>(h.get())) calendar = c;
     ASSERT_NE(calendar, nullptr);
-    ASSERT_EQ(calendar->ShowMonth(2024, 6), "");
+    ASSERT_EQ(calendar->ShowMonth(2024, 6).key(), "");
     int dive_cell = -1;
     for (size_t i = 0; i < calendar->month().cells.size(); ++i)
       if (calendar->month().cells[i].cls == "date_td_in_dive_day btnctrl" && dive_cell < 0)
@@ -117,7 +117,7 @@ TEST_F(GuiLogbook, SignInThenMonthDayListAndTotals) {
 // A month the service fails to send still shows its days, and the failure
 // reads whole in the message pill, wrapped rather than cut.
 TEST_F(GuiLogbook, FailedMonthDrawsItsDaysAndTheWholeMessage) {
-  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
   for (const std::string lang : {"ENG", "CHT"}) {
     SCOPED_TRACE(lang);
     e2e::UseLanguage(lang);
@@ -127,7 +127,7 @@ TEST_F(GuiLogbook, FailedMonthDrawsItsDaysAndTheWholeMessage) {
     CalendarFunc* calendar = e2e::HandlerOf<CalendarFunc>(frame);
     ASSERT_NE(calendar, nullptr);
     ASSERT_TRUE(server->SetFault("calendar_month", "empty"));
-    EXPECT_EQ(calendar->ShowMonth(2024, 6), "HOST_NOT_CONN");
+    EXPECT_EQ(calendar->ShowMonth(2024, 6).key(), "HOST_NOT_CONN");
     server->SetFault("calendar_month", "none");
     EXPECT_TRUE(e2e::WaitFor([&] { return FrameText(page, "date_cell_00") == "26"; }, 5000));  // 26 May
     EXPECT_EQ(FrameText(page, "date_cell_41"), "6");                                           // 6 July

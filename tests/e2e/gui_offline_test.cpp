@@ -92,7 +92,7 @@ class GuiOffline : public e2e::GuiSimTest {
     DiveMapFunc* detail = HandlerOf<DiveMapFunc>(frame);
     if (!calendar || !detail) return {};
     e2e::WaitFor([&] { return InDetail(page, "typeof w.setDiveValue") == "function"; }, 10000);
-    EXPECT_EQ(calendar->ShowMonth(2024, 6), "");
+    EXPECT_EQ(calendar->ShowMonth(2024, 6).key(), "");
     int cell = -1;
     for (size_t i = 0; i < calendar->month().cells.size() && cell < 0; ++i)
       if (calendar->month().cells[i].cls == kClassDiveDay) cell = static_cast<int>(i);
@@ -116,8 +116,8 @@ TEST_F(GuiOffline, KeepTheLogBookSavesItAllBehindTheScreensAndStopsOnRequest) {
   WriteKeepLogBook(true);
   LanguageCode = "ENG";
   State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
-  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
-  ASSERT_EQ(OpenSavedCopyOnline({State().email, State().user_id, State().display_name}), "");
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
+  ASSERT_EQ(OpenSavedCopyOnline({State().email, State().user_id, State().display_name}).key(), "");
   gtk::MainFrame frame;
   ASSERT_TRUE(frame.Create(PagePath("main.htm")));
   // Stopped at once: it ends within one request and leaves a sound copy.
@@ -143,8 +143,8 @@ TEST_F(GuiOffline, KeepTheLogBookSavesItAllBehindTheScreensAndStopsOnRequest) {
 // within a second, not when the request gives up, and the copy stays sound.
 TEST_F(GuiOffline, ClosingTheWindowDuringAHeldSaveEndsTheProgramWithinASecond) {
   WriteKeepLogBook(true);
-  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
-  ASSERT_EQ(OpenSavedCopyOnline({State().email, State().user_id, State().display_name}), "");
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
+  ASSERT_EQ(OpenSavedCopyOnline({State().email, State().user_id, State().display_name}).key(), "");
   ASSERT_TRUE(server->SetFault("divelog/d000040", "stall"));
   Service().stall_seconds = 60;
   const int before = server->Hits("divelog");
@@ -167,7 +167,7 @@ TEST_F(GuiOffline, ClosingTheWindowDuringAHeldSaveEndsTheProgramWithinASecond) {
   server->Use();
   server->SetFault("divelog/d000040", "none");
   EXPECT_LT(took, 1.0);
-  ASSERT_EQ(OpenSavedCopyOnline({State().email, State().user_id, State().display_name}), "");
+  ASSERT_EQ(OpenSavedCopyOnline({State().email, State().user_id, State().display_name}).key(), "");
   EXPECT_GT(ActiveSavedCopy()->DiveCount(), 0);
   EXPECT_LT(ActiveSavedCopy()->DiveCount(), 80);
 }
@@ -176,7 +176,7 @@ TEST_F(GuiOffline, BrowseOnlineThenOpenTheSavedCopyWithTheServiceStopped) {
   LanguageCode = "ENG";
   State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
   ASSERT_EQ(RunSignIn([](gtk::WebKitWindow&) {}), 1);
-  ASSERT_EQ(OpenSavedCopyOnline({State().email, State().user_id, State().display_name}), "");
+  ASSERT_EQ(OpenSavedCopyOnline({State().email, State().user_id, State().display_name}).key(), "");
   std::pair<std::string, std::string> online;
   {
     gtk::MainFrame frame;
@@ -227,7 +227,7 @@ TEST_F(GuiOffline, BrowseOnlineThenOpenTheSavedCopyWithTheServiceStopped) {
     e2e::WaitFor([] { return false; }, 600);  // let the chart and map paint for the picture
     // A month never browsed says it is not saved, never looks empty.
     CalendarFunc* calendar = HandlerOf<CalendarFunc>(frame);
-    EXPECT_EQ(calendar->ShowMonth(2024, 5), "NOT_SAVED_MONTH");
+    EXPECT_EQ(calendar->ShowMonth(2024, 5).key(), "NOT_SAVED_MONTH");
     EXPECT_EQ(page.EvalForTest("return document.getElementById('message').textContent;"), Tr("NOT_SAVED_MONTH"));
     e2e::SaveScreenshot(page, "offline_main_" + lang);
     // What needs the service says so at once, and nothing starts.

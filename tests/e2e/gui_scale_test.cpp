@@ -60,7 +60,7 @@ class GuiScale : public e2e::GuiSimTest {
     if (IsSkipped()) return;
     ScaleX = ScaleY = gtk::FontDpiScale();  // as the program measures it
     State().unit = 0;
-    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
   }
   void TearDown() override {
     e2e::Observe(nullptr);

@@ -52,7 +52,7 @@ TEST(GuiSites, ImportedSitesGoToTheDeviceAndComeBackOnTheMap) {
   ASSERT_TRUE(sims.running());
   ScaleX = ScaleY = 1.0f;
   State().unit = 0;
-  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
   gtk::GtkDialogs dialogs;
   SetDialogBackend(&dialogs);
 

@@ -130,7 +130,7 @@ SavedBookScope::SavedBookScope(EngineWindow* main_page, const std::string& name)
   std::filesystem::remove_all(folder);
   if (const char* outer = getenv("XDG_DATA_HOME")) outer_ = outer, had_outer_ = true;
   setenv("XDG_DATA_HOME", folder.c_str(), 1);
-  if (OpenSavedCopyOnline({State().email, State().user_id, State().display_name}) != "") return;
+  if (OpenSavedCopyOnline({State().email, State().user_id, State().display_name})) return;
   gtk::StartBackgroundSync(main_page);
   ready = WaitFor([] { return ActiveSavedCopy()->DiveCount() == 80; }, 30000);
 }

@@ -40,7 +40,7 @@ TEST(GuiUpload, DivesMoveFromTheDiveComputerToTheCalendar) {
   State().unit = 0;
   State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
   ScaleX = ScaleY = 1.0f;
-  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
   gtk::InstallProgressRunner();
 
   gtk::MainFrame frame;
@@ -49,7 +49,7 @@ TEST(GuiUpload, DivesMoveFromTheDiveComputerToTheCalendar) {
   for (auto& h : frame.handlers())
     if (auto* c = dynamic_cast<CalendarFunc*>(h.get())) calendar = c;
   ASSERT_NE(calendar, nullptr);
-  ASSERT_EQ(calendar->ShowMonth(2024, 7), "");
+  ASSERT_EQ(calendar->ShowMonth(2024, 7).key(), "");
   auto dive_days = [&] {
     int days = 0;
     for (const auto& cell : calendar->month().cells) days += cell.cls == kClassDiveDay && cell.date.month == 7;
@@ -92,7 +92,7 @@ TEST(GuiUpload, DivesMoveFromTheDiveComputerToTheCalendar) {
   EXPECT_TRUE(e2e::WaitFor([&] { return calendar->month().year == 2024 && calendar->month().month == 8; }, 5000));
   e2e::WaitFor([] { return false; }, 500);
   e2e::SaveScreenshot(frame.page(), "after_upload");
-  ASSERT_EQ(calendar->ShowMonth(2024, 7), "");
+  ASSERT_EQ(calendar->ShowMonth(2024, 7).key(), "");
   EXPECT_GT(dive_days(), 0);
   e2e::Observe(nullptr);
   SetDialogBackend(nullptr);
@@ -110,7 +110,7 @@ TEST(GuiUpload, SignalOrClosingStopsTheUploadWithTheEndCommand) {
   const std::string log = sims.log();
   LanguageCode = "ENG";
   State().page_folder = MakePageFolder(ProgramFolder(), "ENG");
-  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
   bool program_ended = false;
   gtk::InstallProgressRunner([&] { program_ended = true; });
   gtk::InstallStopSignals();

@@ -113,7 +113,7 @@ TEST_F(GuiWait, StalledSignInKeepsTheDialogLiveUntilCancel) {
 }
 
 TEST_F(GuiWait, StallRightAfterSignInStillShowsTheMainWindow) {
-  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
   ASSERT_TRUE(server->SetFault("*", "stall"));
   // Every stalled request is cancelled once the busy state is up; each
   // failure's message is acknowledged as the diver would.
@@ -151,7 +151,7 @@ TEST_F(GuiWait, StallRightAfterSignInStillShowsTheMainWindow) {
 // popup names the wait, and Cancel puts the screen back as it was: the month
 // shown before, no message, no dialog.
 TEST_F(GuiWait, CancelledMonthStepLeavesTheCalendarAsItWas) {
-  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+  ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
   for (const char* lang : {"ENG", "CHT"}) {
     SCOPED_TRACE(lang);
     LanguageCode = lang;

@@ -101,7 +101,7 @@ TEST_F(BrowsePageTest, SeptemberGridWithDiveDaysOnBothSides) {
     {"year_month_date":"2020092","scuba_count":1,"free_count":0}])");
   CalendarFunc& cal = AddCalendar();
   cal.Bind(&win);
-  EXPECT_EQ(cal.ShowMonth(2020, 9), "");
+  EXPECT_EQ(cal.ShowMonth(2020, 9).key(), "");
   EXPECT_EQ(service.paths.back(), "api/v1/divelogs/calendar/month?year_month=202009");
   EXPECT_EQ(Text(Frame("calendardate")), "2020-09");
   for (int i = 0; i < 42; ++i) EXPECT_EQ(Cell(i).Attr("objid"), std::to_string(i));
@@ -157,7 +157,7 @@ TEST_F(BrowsePageTest, FailedMonthsDrawTheirDaysUnmarked) {
   CalendarFunc& cal = AddCalendar();
   cal.Bind(&win);
   cal.ShowMonth(2020, 9);
-  EXPECT_EQ(cal.ShowMonth(2020, 10), "DATA_ERROR");
+  EXPECT_EQ(cal.ShowMonth(2020, 10).key(), "DATA_ERROR");
   EXPECT_EQ(Message(), Tr("DATA_ERROR"));
   EXPECT_FALSE(Message().empty());
   EXPECT_EQ(Text(Frame("calendardate")), "2020-10");
@@ -166,11 +166,11 @@ TEST_F(BrowsePageTest, FailedMonthsDrawTheirDaysUnmarked) {
   for (int i = 0; i < 42; ++i) EXPECT_NE(Cell(i).Attr("class"), "date_td_in_dive_day btnctrl") << i;
   EXPECT_EQ(Cell(22).Attr("class"), "date_td");
   EXPECT_EQ(cal.month().cells[4].date, (CivilDate{2020, 10, 1}));
-  EXPECT_EQ(cal.ShowMonth(2020, 11), "HOST_NOT_CONN");
+  EXPECT_EQ(cal.ShowMonth(2020, 11).key(), "HOST_NOT_CONN");
   EXPECT_EQ(Message(), Tr("HOST_NOT_CONN"));
   EXPECT_TRUE(notifier.keys.empty());
   // No connection at all: a dialog, and `message` is left alone.
-  EXPECT_EQ(cal.ShowMonth(2021, 5), "HOST_NOT_CONN");
+  EXPECT_EQ(cal.ShowMonth(2021, 5).key(), "HOST_NOT_CONN");
   EXPECT_EQ(notifier.keys, std::vector<std::string>{"HOST_NOT_CONN"});
   EXPECT_EQ(Text(Frame("calendardate")), "2021-05");
   EXPECT_EQ(Text(Cell(0)), "25");
@@ -191,14 +191,14 @@ TEST_F(BrowsePageTest, CancelledMonthStepKeepsTheShownMonthAndTellsNothing) {
     return std::string();      // what a transfer cut off by Cancel gives
   });
   cal.Bind(&win);
-  ASSERT_EQ(cal.ShowMonth(2020, 9), "");
-  EXPECT_EQ(cal.ShowMonth(2020, 10), "HOST_NOT_CONN");
+  ASSERT_EQ(cal.ShowMonth(2020, 9).key(), "");
+  EXPECT_EQ(cal.ShowMonth(2020, 10).key(), "HOST_NOT_CONN");
   EXPECT_EQ(Text(Frame("calendardate")), "2020-09");
   EXPECT_EQ(cal.month().month, 9);
   EXPECT_EQ(Message(), "");
   EXPECT_TRUE(notifier.keys.empty());
   EXPECT_FALSE(WaitOperation().IsCancelled());
-  EXPECT_EQ(cal.ShowMonth(2020, 11), "HOST_NOT_CONN");
+  EXPECT_EQ(cal.ShowMonth(2020, 11).key(), "HOST_NOT_CONN");
   EXPECT_EQ(Message(), Tr("HOST_NOT_CONN"));
   EXPECT_EQ(Text(Frame("calendardate")), "2020-11");
 }
@@ -261,7 +261,7 @@ TEST_F(BrowsePageTest, ImperialRowsAndAMissingTemplate) {
   cal.Bind(&win);
   cal.ShowMonth(2020, 9);
   State().unit = 1;
-  EXPECT_EQ(cal.OpenDay(22), "");
+  EXPECT_EQ(cal.OpenDay(22).key(), "");
   ElementRef body = Frame("cell_tbody");
   ASSERT_EQ(win.ChildCount(body), 2);
   EXPECT_EQ(Text(body.Child(0).FindBelow("depth")), "59.9");
@@ -273,12 +273,12 @@ TEST_F(BrowsePageTest, ImperialRowsAndAMissingTemplate) {
   const std::string empty_folder = ::testing::TempDir() + "browse_no_rows/";
   std::filesystem::create_directories(empty_folder);
   State().page_folder = empty_folder;
-  EXPECT_EQ(cal.OpenDay(22), "");
+  EXPECT_EQ(cal.OpenDay(22).key(), "");
   EXPECT_EQ(win.ChildCount(body), 0);
   // Indexes outside the grid open nothing.
   const size_t before = service.paths.size();
-  EXPECT_EQ(cal.OpenDay(42), "");
-  EXPECT_EQ(cal.OpenDay(-1), "");
+  EXPECT_EQ(cal.OpenDay(42).key(), "");
+  EXPECT_EQ(cal.OpenDay(-1).key(), "");
   EXPECT_EQ(service.paths.size(), before);
 }
 
@@ -322,7 +322,7 @@ TEST_F(BrowsePageTest, StatisticsReloadOnSyncAndFollowTheUnitSetting) {
 
   // A failing reload shows the totals from before.
   service.replies["api/v1/users/u-1/statistics"] = R"({"code":"0000009"})";
-  EXPECT_EQ(history.Reload(), "DATA_ERROR");
+  EXPECT_EQ(history.Reload().key(), "DATA_ERROR");
   EXPECT_EQ(texts()[0], "13");
   EXPECT_EQ(Message(), Tr("DATA_ERROR"));
 

@@ -39,7 +39,7 @@ class DiveLogPage : public test::SharedSimTest {
     LanguageCode = "ENG";
     State().unit = 0;
     State().page_folder = kBin + "/ENG/";
-    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
   }
   void TearDown() override {
     SetDialogBackend(nullptr);

@@ -80,7 +80,7 @@ class ExplorePageTest : public ::testing::Test {
     State().unit = 0;
     LanguageCode = "ENG";
     SavedAccount account;
-    ASSERT_EQ(OpenSavedCopyOffline(kEmail, account), "");
+    ASSERT_EQ(OpenSavedCopyOffline(kEmail, account).key(), "");
     ASSERT_TRUE(win.LoadFile(kBin + "/ENG/main.htm"));
     auto func = std::make_unique<DiveListFunc>(
         [this](const std::string& id, const CivilDate& day) { opened.emplace_back(id, day); },

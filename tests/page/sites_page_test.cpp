@@ -312,7 +312,7 @@ class SitesSearch : public test::SharedSimTest {
     SetDialogBackend(&dialogs);
     LanguageCode = "ENG";
     State().page_folder = kBin + "/ENG/";
-    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword), "");
+    ASSERT_EQ(SignInWithEmail(sim::kDemoEmail, sim::kDemoPassword).key(), "");
     ASSERT_TRUE(main.LoadFile(kBin + "/ENG/main.htm"));
     func.attach(&main);
   }

@@ -247,11 +247,11 @@ TEST(DiveLogRecord, JsonTextAndStoreRefusals) {
   EXPECT_EQ(Parse(text), log);
 
   HttpPost http;  // never connected
-  EXPECT_EQ(StoreDiveLog(http, log), "HOST_NOT_CONN");
+  EXPECT_EQ(StoreDiveLog(http, log).key(), "HOST_NOT_CONN");
   ASSERT_TRUE(http.Connect("127.0.0.1", 9));
   // A dive without an id has no address; nothing is sent.
-  EXPECT_EQ(StoreDiveLog(http, Parse(R"({"weight": "1"})")), "DATA_ERROR");
-  EXPECT_EQ(StoreDiveLog(http, Parse(R"({"divelog_id": 42})")), "DATA_ERROR");
+  EXPECT_EQ(StoreDiveLog(http, Parse(R"({"weight": "1"})")).key(), "DATA_ERROR");
+  EXPECT_EQ(StoreDiveLog(http, Parse(R"({"divelog_id": 42})")).key(), "DATA_ERROR");
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ TEST_F(SavedCopyTest, FileNamesStayInThePrivateFolderWhateverTheEmail) {
 }
 
 TEST_F(SavedCopyTest, BatchRoundTripsAndOfflineAnswersAsTheService) {
-  ASSERT_EQ(OpenSavedCopyOnline({"diver@x", "../x", "Diver"}), "");
+  ASSERT_EQ(OpenSavedCopyOnline({"diver@x", "../x", "Diver"}).key(), "");
   struct stat st;
   ASSERT_EQ(::stat(SavedCopyPath("diver@x").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -102,7 +102,7 @@ TEST_F(SavedCopyTest, BatchRoundTripsAndOfflineAnswersAsTheService) {
   CloseSavedCopy();
 
   SavedAccount account;
-  ASSERT_EQ(OpenSavedCopyOffline("DIVER@x", account), "");
+  ASSERT_EQ(OpenSavedCopyOffline("DIVER@x", account).key(), "");
   EXPECT_EQ(account.user_id, "../x");
   EXPECT_EQ(account.user_name, "Diver");
   EXPECT_TRUE(ReadingSavedCopy());
@@ -121,12 +121,12 @@ TEST_F(SavedCopyTest, BatchRoundTripsAndOfflineAnswersAsTheService) {
   // Offline nothing is written, not even what would pass online.
   SaveReply(CalendarMonthEndpoint(2020, 9), stats);
   EXPECT_EQ(SavedReply(CalendarMonthEndpoint(2020, 9)).key(), "NOT_SAVED_MONTH");
-  EXPECT_EQ(OpenSavedCopyOffline("nobody@x", account), "NO_SAVED_COPY");
+  EXPECT_EQ(OpenSavedCopyOffline("nobody@x", account).key(), "NO_SAVED_COPY");
   EXPECT_FALSE(fs::exists(SavedCopyPath("nobody@x")));
 }
 
 TEST_F(SavedCopyTest, OnlyRepliesThatPassTheirCheckAreKept) {
-  ASSERT_EQ(OpenSavedCopyOnline({"diver@x", "u1", "Diver"}), "");
+  ASSERT_EQ(OpenSavedCopyOnline({"diver@x", "u1", "Diver"}).key(), "");
   const std::string ok = R"({"code":"0000000","response":)";
   struct Case {
     Endpoint endpoint;
@@ -230,7 +230,7 @@ TEST_F(SavedCopyTest, ADamagedPageTheOpeningSkipsIsFoundLaterAndSetAside) {
   for (const bool at_sync_end : {false, true}) {
     SCOPED_TRACE(at_sync_end ? "the check a sync ends with" : "an offline read");
     fs::remove_all(dir_ / "data");
-    ASSERT_EQ(OpenSavedCopyOnline(account), "");
+    ASSERT_EQ(OpenSavedCopyOnline(account).key(), "");
     SavedBatch batch;
     for (int i = 0; i < 300; ++i)
       batch.push_back({{SavedKind::Dive, "d" + std::to_string(i)}, "\"" + std::string(2000, 'a') + "\"", ""});
@@ -248,14 +248,14 @@ TEST_F(SavedCopyTest, ADamagedPageTheOpeningSkipsIsFoundLaterAndSetAside) {
     }
     const std::string damaged = Slurp(path);
     if (at_sync_end) {
-      ASSERT_EQ(OpenSavedCopyOnline(account), "");
+      ASSERT_EQ(OpenSavedCopyOnline(account).key(), "");
       EXPECT_EQ(ActiveSavedCopy()->CheckWhole().key(), "SAVED_COPY_BROKEN");
       // What comes next goes into a fresh copy of the same account.
       EXPECT_FALSE(ActiveSavedCopy()->Commit({{{SavedKind::Month, "202009"}, "{}", ""}}, 1));
       EXPECT_EQ(ActiveSavedCopy()->Account().value_or(SavedAccount{}).email, account.email);
     } else {
       SavedAccount read;
-      ASSERT_EQ(OpenSavedCopyOffline(account.email, read), "");
+      ASSERT_EQ(OpenSavedCopyOffline(account.email, read).key(), "");
       std::string key;
       for (int i = 0; i < 300 && key.empty(); ++i) key = SavedReply(DiveLogEndpoint("d" + std::to_string(i))).key();
       EXPECT_EQ(key, "SAVED_COPY_BROKEN");

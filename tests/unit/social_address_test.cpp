@@ -76,7 +76,7 @@ TEST_F(SocialAddress, SecondPageWithoutTokenShowsThePopupAndErrorsStartAgain) {
   PageStep bad = ObserveSocialPage(Success("#access_token=&data_access_expiration_time=1"));
   EXPECT_TRUE(bad.hide);
   EXPECT_FALSE(bad.token);
-  EXPECT_EQ(bad.key, "HOST_ERROR");
+  EXPECT_EQ(bad.failure.key(), "HOST_ERROR");
 }
 
 TEST_F(SocialAddress, PlatformAddressesAndTheDialogQuery) {
