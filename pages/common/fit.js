@@ -10,10 +10,15 @@
       const box = v.parentElement;
       v.style.fontSize = '';
       let size = parseFloat(getComputedStyle(v).fontSize);
-      while (box.scrollWidth > box.clientWidth && size > 11) {
+      const over = box.scrollWidth - box.clientWidth;
+      while (box.scrollWidth > box.clientWidth + 1 && size > 11) {
         size -= 1;
         v.style.fontSize = size + 'px';
       }
+      // A fractional display scale rounds a box a pixel short, and an
+      // overflow that smaller type does not shrink is not the figure's: both
+      // keep the full size.
+      if (over > 1 && box.scrollWidth - box.clientWidth >= over) v.style.fontSize = '';
     }
   }
   let queued = false;
