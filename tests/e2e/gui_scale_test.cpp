@@ -101,6 +101,15 @@ TEST_F(GuiScale, EveryPageFillsItsWindowExactly) {
     e2e::WaitFor([&] { return frame.page().EvalForTest("return document.readyState;") == "complete"; }, 10000);
     ExpectFits(Measure(frame.page(), frame.gtk_window()), 980, 700, "main.htm");
     e2e::SaveScreenshot(frame.page(), "scale_main" + suffix);
+    // Short totals keep their full type at every scale; only a figure that
+    // outgrows its column is stepped down.
+    const std::string shrunk_totals =
+        "const d = document.getElementById('framepage1').contentDocument;"
+        "const v = Array.from(d.querySelectorAll('.stat_value')).filter(e => e.textContent !== '\u2014');"
+        "return v.length ? v.filter(e => e.style.fontSize).map(e => e.id).join(' ') : 'unfilled';";
+    e2e::WaitFor([&] { return frame.page().EvalForTest(shrunk_totals) != "unfilled"; }, 10000);
+    e2e::WaitFor([] { return false; }, 300);  // the fitting runs on the next frame
+    EXPECT_EQ(frame.page().EvalForTest(shrunk_totals), "");
 
     LogEditRecord record;
     record.weather = 2;
