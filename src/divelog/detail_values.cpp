@@ -1,7 +1,7 @@
 // The texts of the detail page for one dive.
+#include "divelog/dive_map_draw.h"
 #include "logbook/json_log.h"
 #include "logbook/simd_log.h"
-#include "divelog/dive_map_draw.h"
 #include "values/units.h"
 
 namespace orv {

@@ -9,10 +9,10 @@
 #include <limits>
 #include <vector>
 
-#include "values/units.h"
-#include "values/value_text.h"
 #include "logbook/json_log.h"
 #include "logbook/simd_log.h"
+#include "values/units.h"
+#include "values/value_text.h"
 
 namespace orv {
 
@@ -125,8 +125,9 @@ std::vector<ChartPoint> ChartPoints(const Log& log) {
   };
   std::vector<Sample> samples;
   samples.reserve(log.Count("dive_profiles"));
-  log.ForEachValue("dive_profiles",
-                   [&](const Log& s) { samples.push_back({s.Int("profile_time"), s.Decimal("pressure")}); });
+  log.ForEachValue("dive_profiles", [&](const Log& s) {
+    samples.push_back({s.Int("profile_time"), s.Decimal("pressure")});
+  });
   const size_t n = samples.size();
   auto type_symbol = [&](size_t i) -> const char* {
     if (n >= 3 && i == n - 2) return SymbolOf(base + 1);

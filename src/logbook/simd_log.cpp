@@ -38,7 +38,8 @@ std::optional<double> Number(const std::optional<element>& v) {
 
 bool SimdText::Parse(std::string_view text) {
   root_ = element();
-  if (parser_.max_depth() != kSimdMaxDepth && parser_.allocate(std::max<size_t>(text.size(), 1 << 16), kSimdMaxDepth) != simdjson::SUCCESS)
+  if (parser_.max_depth() != kSimdMaxDepth &&
+      parser_.allocate(std::max<size_t>(text.size(), 1 << 16), kSimdMaxDepth) != simdjson::SUCCESS)
     return false;
   // Copied into the parser's padded buffer (realloc_if_needed).
   element root;
