@@ -250,9 +250,9 @@ int main(int argc, char** argv) {
                orv::bench::Median(month.base), orv::bench::Median(day.base), orv::bench::Median(memory.base));
   orv::bench::PrintFigure("start", start.Value(), "ms", start.Ratio(), "<=", 1.3);
   orv::bench::PrintFigure("signin", signin.Value(), "ms", signin.Ratio(), "<=", 1.5);
-  orv::bench::PrintFigure("month", month.Value(), "ms", month.Ratio(), "<=", 1.5);
+  orv::bench::PrintFigure("month", month.Value(), "ms", month.Ratio(), "<=", 1.2);
   orv::bench::PrintFigure("day50", day.Value(), "ms", day.Ratio(), "<=", 1.5);
-  orv::bench::PrintFigure("detail10k", detail10k.Value(), "ms", -1, "<=", 100);
+  orv::bench::PrintFigure("detail10k", detail10k.Value(), "ms", -1, "<=", 30);
   orv::bench::PrintFigure("detail100k", detail100k.Value(), "ms", detail100k.Ratio(), "<=", 12);
   orv::bench::PrintFigure("memory", memory.Value(), "MiB", memory.Ratio(), "<=", 1.3);
   orv::bench::PrintFigure("dives_tab", tab.Value(), "ms", -1, "<=", 200);

@@ -79,6 +79,7 @@ void CalendarFunc::BuildCells() {
   // Found once per page: a lookup waits on the page, which may be busy
   // drawing what was written before it.
   month_.label = FindInFrame(window(), kFrame, "calendardate");
+  month_.message = FindById(window(), "message");
   ElementRef calendar = FindInFrame(window(), kFrame, "calendar");
   for (int i = 0; i < kCalendarCells; ++i) {
     ElementRef cell = calendar.FindBelow(CellId(i));
@@ -109,9 +110,9 @@ Failure CalendarFunc::ShowMonth(int64_t year, int month) {
 
 Failure CalendarFunc::LoadMonth() {
   WaitPurpose purpose(KeyOf(Msg::BusyMonth));
-  const ElementRef message = FindById(window(), "message");
   month_.label.SetText(MonthLabel(month_.year, month_.month));
-  Reply reply = RequestChecked(context_, CalendarMonthEndpoint(static_cast<int>(month_.year), month_.month), message);
+  Reply reply =
+      RequestChecked(context_, CalendarMonthEndpoint(static_cast<int>(month_.year), month_.month), month_.message);
   // Given up by the diver: the grid keeps the month it shows, and ShowMonth
   // puts that month's label back.
   if (!reply.ok() && WaitOperation().IsCancelled()) return reply.failure();

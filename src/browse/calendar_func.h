@@ -25,6 +25,7 @@ struct CalendarMonth {
   int64_t first_cell_day = 0;  // days since 1970-01-01
   std::vector<DateCell> cells;
   ElementRef label;             // the month label; may be empty like a cell
+  ElementRef message;           // the main page's `message`, found with the cells
   CivilDate open_day{0, 0, 0};  // the day whose list is shown; all 0 for none
 };
 

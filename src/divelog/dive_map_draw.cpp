@@ -9,6 +9,8 @@
 #include <limits>
 #include <vector>
 
+#include "logbook/json_log.h"
+#include "logbook/simd_log.h"
 #include "values/units.h"
 #include "values/value_text.h"
 
@@ -72,28 +74,15 @@ const char* SymbolOf(int32_t code) {
   }
 }
 
-// Elements of an array or the member values of an object, in order; nothing
-// for any other JSON type.
-std::vector<const Json::Value*> Elements(const Json::Value& v) {
-  std::vector<const Json::Value*> out;
-  if (!v.isArray() && !v.isObject()) return out;
-  for (const Json::Value& element : v) out.push_back(&element);
-  return out;
-}
-
-const Json::Value& Member(const DiveLog& log, const char* name) {
-  static const Json::Value kNull;
-  return log.isObject() && log.isMember(name) ? log[name] : kNull;
-}
-
 // The logged events the chart marks: deco needed (code 1, value 0), depth
 // alarms (18) and ascent alarms (3), in list order.
-std::vector<ChartEvent> MarkedEvents(const DiveLog& log) {
+template <class Log>
+std::vector<ChartEvent> MarkedEvents(const Log& log) {
   std::vector<ChartEvent> events;
-  for (const Json::Value* e : Elements(Member(log, "events"))) {
-    const ChartEvent ev{LogInt(*e, "event_code"), LogInt(*e, "event_value"), LogInt(*e, "event_time")};
+  log.ForEachValue("events", [&](const Log& e) {
+    const ChartEvent ev{e.Int("event_code"), e.Int("event_value"), e.Int("event_time")};
     if (IsMarkedEvent(ev.code, ev.value)) events.push_back(ev);
-  }
+  });
   return events;
 }
 
@@ -104,38 +93,41 @@ std::string StyledJson(const Json::Value& value) {
   return Json::writeString(builder, value);
 }
 
-}  // namespace
-
-void PlaceDiveMarkers(const MapHost& host, const DiveLog& log) {
+template <class Log>
+void PlaceMarkers(const MapHost& host, const Log& log) {
   CallPageFunction(host, "clrMarker");
-  if (PlaceEntryExit(host, LogPosition(log, "entry_position"), LogPosition(log, "exit_position")) > 0) return;
-  if (!PoiIdPresent(log)) return;
-  const GeoPoint site = PoiLocation(log);
+  if (PlaceEntryExit(host, log.Point("entry_position"), log.Point("exit_position")) > 0) return;
+  if (!log.PoiPresent()) return;
+  const GeoPoint site = log.PoiPoint();
   if (IsZeroPosition(site.latitude, site.longitude)) return;
   CallPageFunction(host, "setPMarker", {Coord(site.latitude), Coord(site.longitude)});
   CallPageFunction(host, "setCenter", {Coord(site.latitude), Coord(site.longitude)});
 }
 
-void PlaceEditMarkers(const MapHost& host, const LogEditRecord& r) {
-  if (PlaceEntryExit(host, {r.entry_latitude, r.entry_longitude}, {r.exit_latitude, r.exit_longitude}) > 0) return;
-  if (IsZeroPosition(r.site_latitude, r.site_longitude)) return;
-  CallPageFunction(host, "setSMarker", {Coord(r.site_latitude), Coord(r.site_longitude)});
-  CallPageFunction(host, "setCenter", {Coord(r.site_latitude), Coord(r.site_longitude)});
-}
-
-std::vector<ChartPoint> DiveChartPoints(const DiveLog& log) {
+template <class Log>
+std::vector<ChartPoint> ChartPoints(const Log& log) {
   const bool imperial = DisplayUnits::Imperial();
-  const int32_t water = LogInt(log, "water_type");
-  const float surface = LogDecimal(log, "altitude");  // DepthFromPressure puts a missing one at sea level
-  const std::vector<const Json::Value*> samples = Elements(Member(log, "dive_profiles"));
-  float max_depth = LogDecimal(log, "max_depth");
+  const int32_t water = log.Int("water_type");
+  const float surface = log.Decimal("altitude");  // DepthFromPressure puts a missing one at sea level
+  float max_depth = log.Decimal("max_depth");
   // Single precision throughout, as the chart has always been drawn.
   constexpr auto kFeetPerMetreF = static_cast<float>(kFeetPerMetre);
   if (imperial) max_depth *= kFeetPerMetreF;
 
   // The dive's start symbol goes on the second sample, its end symbol on the
   // second-to-last (the end wins where the two meet).
-  const int32_t base = LogDiveType(log) == DiveType::Gauge ? 200 : LogDiveType(log) == DiveType::Free ? 300 : 100;
+  const DiveType type = DecodeDiveType(log.Text("dive_type"));
+  const int32_t base = type == DiveType::Gauge ? 200 : type == DiveType::Free ? 300 : 100;
+  // Each sample's time and pressure read once, in one walk over the list.
+  struct Sample {
+    int32_t time;
+    float pressure;
+  };
+  std::vector<Sample> samples;
+  samples.reserve(log.Count("dive_profiles"));
+  log.ForEachValue("dive_profiles", [&](const Log& s) {
+    samples.push_back({s.Int("profile_time"), s.Decimal("pressure")});
+  });
   const size_t n = samples.size();
   auto type_symbol = [&](size_t i) -> const char* {
     if (n >= 3 && i == n - 2) return SymbolOf(base + 1);
@@ -155,11 +147,11 @@ std::vector<ChartPoint> DiveChartPoints(const DiveLog& log) {
   size_t next = 0;
 
   std::vector<ChartPoint> chart(n);
-  int64_t next_time = n > 0 ? LogInt(*samples[0], "profile_time") : 0;
+  int64_t next_time = n > 0 ? samples[0].time : 0;
   for (size_t i = 0; i < n; ++i) {
     const int32_t time = static_cast<int32_t>(next_time);
-    next_time = i + 1 < n ? LogInt(*samples[i + 1], "profile_time") : std::numeric_limits<int64_t>::max();
-    float depth = DepthFromPressure(surface, LogDecimal(*samples[i], "pressure"), water);
+    next_time = i + 1 < n ? samples[i + 1].time : std::numeric_limits<int64_t>::max();
+    float depth = DepthFromPressure(surface, samples[i].pressure, water);
     if (imperial) depth *= kFeetPerMetreF;
     const char* exact = type_symbol(i);
     const char* between = nullptr;
@@ -174,6 +166,28 @@ std::vector<ChartPoint> DiveChartPoints(const DiveLog& log) {
   }
   return chart;
 }
+
+template <class Log>
+void Show(const MapHost& host, const Log& log, const Json::Value& values) {
+  CallPageFunction(host, "setDiveValue", {StyledJson(values)});
+  PlaceMarkers(host, log);
+  CallPageFunction(host, "setDiveChart", {DisplayUnits::Imperial() ? "1" : "0", DiveChartText(ChartPoints(log))});
+}
+
+}  // namespace
+
+void PlaceDiveMarkers(const MapHost& host, const DiveLog& log) { PlaceMarkers(host, JsonLog(log)); }
+
+void PlaceEditMarkers(const MapHost& host, const LogEditRecord& r) {
+  if (PlaceEntryExit(host, {r.entry_latitude, r.entry_longitude}, {r.exit_latitude, r.exit_longitude}) > 0) return;
+  if (IsZeroPosition(r.site_latitude, r.site_longitude)) return;
+  CallPageFunction(host, "setSMarker", {Coord(r.site_latitude), Coord(r.site_longitude)});
+  CallPageFunction(host, "setCenter", {Coord(r.site_latitude), Coord(r.site_longitude)});
+}
+
+std::vector<ChartPoint> DiveChartPoints(const DiveLog& log) { return ChartPoints(JsonLog(log)); }
+
+std::vector<ChartPoint> DiveChartPoints(const SimdLog& log) { return ChartPoints(log); }
 
 std::string DiveChartText(const std::vector<ChartPoint>& points) {
   // Written straight into one text, a column per value: a JSON tree of a
@@ -212,10 +226,8 @@ void SendDiveChart(const MapHost& host, const DiveLog& log) {
   CallPageFunction(host, "setDiveChart", {DisplayUnits::Imperial() ? "1" : "0", DiveChartText(DiveChartPoints(log))});
 }
 
-void ShowDetail(const MapHost& host, const DiveLog& log) {
-  CallPageFunction(host, "setDiveValue", {StyledJson(DetailValues(log))});
-  PlaceDiveMarkers(host, log);
-  SendDiveChart(host, log);
-}
+void ShowDetail(const MapHost& host, const DiveLog& log) { Show(host, JsonLog(log), DetailValues(log)); }
+
+void ShowDetail(const MapHost& host, const SimdLog& log) { Show(host, log, DetailValues(log)); }
 
 }  // namespace orv

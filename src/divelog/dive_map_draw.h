@@ -13,6 +13,8 @@
 
 namespace orv {
 
+class SimdLog;
+
 // Detail map: clears the markers, then shows the entry and exit positions
 // centred on their mean, or else the dive's catalogue site.
 void PlaceDiveMarkers(const MapHost& host, const DiveLog& log);
@@ -29,6 +31,7 @@ struct ChartPoint {
   const char* symbol = nullptr;
 };
 std::vector<ChartPoint> DiveChartPoints(const DiveLog& log);
+std::vector<ChartPoint> DiveChartPoints(const SimdLog& log);
 // The points as the chart page reads them, one JSON text of columns:
 // {"time":[...],"depth":[...],"symbols":[[point index, symbol], ...]}, each
 // depth in the shortest form that reads back as the same value (12.3, not
@@ -39,7 +42,10 @@ void SendDiveChart(const MapHost& host, const DiveLog& log);
 
 // The texts of the detail page (member `value`), in the diver's units.
 Json::Value DetailValues(const DiveLog& log);
+Json::Value DetailValues(const SimdLog& log);
 // setDiveValue, the markers and the chart, in that order.
 void ShowDetail(const MapHost& host, const DiveLog& log);
+// The same from the record read with simdjson (the detail view).
+void ShowDetail(const MapHost& host, const SimdLog& log);
 
 }  // namespace orv

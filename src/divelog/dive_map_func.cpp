@@ -4,6 +4,7 @@
 #include "app/string_table.h"
 #include "cloud/http_post.h"
 #include "divelog/dive_map_draw.h"
+#include "divelog/dive_view.h"
 
 namespace orv {
 
@@ -40,10 +41,7 @@ void DiveMapFunc::on_event(const ElementRef& element, const PageEvent& event) {
 
 bool DiveMapFunc::View(const std::string& divelog_id) {
   HttpPost http;
-  Result<DiveLog> log = FetchDiveLog(http, divelog_id, window());
-  if (!log) return false;
-  ShowDetail(detail_, *log);
-  return true;
+  return ViewDiveLog(http, divelog_id, window(), detail_);
 }
 
 bool DiveMapFunc::Edit(const std::string& divelog_id) {

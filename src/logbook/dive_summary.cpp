@@ -2,7 +2,8 @@
 
 #include <glib.h>
 
-#include "cloud/json_read.h"
+#include "logbook/json_log.h"
+#include "logbook/simd_log.h"
 
 namespace orv {
 
@@ -10,31 +11,35 @@ namespace {
 
 std::optional<double> PositiveRate(std::optional<double> rate) { return rate && *rate > 0.0 ? rate : std::nullopt; }
 
-}  // namespace
-
-DiveSummary SummarizeDive(const std::string& id, const DiveLog& log) {
+template <class Log>
+DiveSummary Summarize(const std::string& id, const Log& log) {
   DiveSummary s;
   s.id = id;
-  s.local_start = LocalStartSeconds(JsonInt64(log, "dive_datetime"), JsonInt64(log, "timezone"));
-  s.mode = LogDiveType(log);
-  s.max_depth_m = LogDecimalWide(log, "max_depth");
-  s.average_depth_m = LogDecimalWide(log, "average_depth");
-  s.duration_s = LogInt(log, "dive_duration");
-  s.water_temp_c = LogDecimalWide(log, "min_temperature");
+  s.local_start = LocalStartSeconds(log.Int64("dive_datetime"), log.Int64("timezone"));
+  s.mode = DecodeDiveType(log.Text("dive_type"));
+  s.max_depth_m = WidenDecimal(log.Decimal("max_depth"));
+  s.average_depth_m = WidenDecimal(log.Decimal("average_depth"));
+  s.duration_s = log.Int("dive_duration");
+  s.water_temp_c = WidenDecimal(log.Decimal("min_temperature"));
   if (s.mode != DiveType::Free) {
-    const double start = LogDecimalWide(log, "air_in_text"), end = LogDecimalWide(log, "air_out_text");
-    const int32_t volume = LogWholeNumber(log, "cylinder_size_text");
-    const int32_t seconds = LogInt(log, "dive_duration"), water = LogInt(log, "water_type");
+    const double start = WidenDecimal(log.Decimal("air_in_text")), end = WidenDecimal(log.Decimal("air_out_text"));
+    const int32_t volume = TruncateToInt32(log.Decimal("cylinder_size_text"));
+    const int32_t seconds = log.Int("dive_duration"), water = log.Int("water_type");
     s.air_lpm = PositiveRate(AirUseRate(s.average_depth_m, seconds, water, start, end, volume, false));
     s.air_cuft = PositiveRate(AirUseRate(s.average_depth_m, seconds, water, start, end, volume, true));
   }
-  const Json::Value& poi = JsonMember(log, "poi");
-  s.site = JsonText(poi, "poi_name");
-  s.region = JsonText(poi, "poi_region");
-  const GeoPoint entry = LogPosition(log, "entry_position");
+  s.site = log.PoiName();
+  s.region = log.PoiRegion();
+  const GeoPoint entry = log.Point("entry_position");
   if (entry.latitude != 0.0 || entry.longitude != 0.0) s.entry = entry;
   return s;
 }
+
+}  // namespace
+
+DiveSummary SummarizeDive(const std::string& id, const DiveLog& log) { return Summarize(id, JsonLog(log)); }
+
+DiveSummary SummarizeDive(const std::string& id, const SimdLog& log) { return Summarize(id, log); }
 
 std::string FoldForSearch(const std::string& text) {
   gchar* normal = g_utf8_normalize(text.data(), static_cast<gssize>(text.size()), G_NORMALIZE_NFKC);

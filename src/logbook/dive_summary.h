@@ -34,6 +34,9 @@ struct DiveSummary {
 // The summary of `log`, saved under `id`. The detail view's figures come
 // from the same readers (LogDecimalWide, AirUseRate, LocalStartSeconds).
 DiveSummary SummarizeDive(const std::string& id, const DiveLog& log);
+// The same from the record read with simdjson.
+class SimdLog;
+DiveSummary SummarizeDive(const std::string& id, const SimdLog& log);
 
 // Site and region as the list's text filter compares them: normalised
 // (NFKC) and case-folded, so "Café" finds "CAFÉ" and full-width letters

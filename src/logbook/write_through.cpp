@@ -15,6 +15,7 @@
 #include "app/message_keys.h"
 #include "cloud/json_read.h"
 #include "logbook/copy_place.h"
+#include "logbook/simd_log.h"
 
 namespace orv {
 
@@ -100,6 +101,12 @@ std::optional<SavedWrite> WriteOf(const Endpoint& endpoint, const Json::Value& r
   const Json::Value& record = JsonMember(response, "divelog");
   if (!record.isObject()) return std::nullopt;
   return SavedWrite{*item, CompactJson(record), {}, SummarizeDive(item->key, record)};
+}
+
+std::optional<SavedWrite> RecordWriteOf(const Endpoint& endpoint, const SimdLog& record) {
+  std::optional<SavedItem> item = SavedItemOf(endpoint);
+  if (!item || item->kind != SavedKind::Dive || !record.IsObject()) return std::nullopt;
+  return SavedWrite{*item, record.Minified(), {}, SummarizeDive(item->key, record)};
 }
 
 void SaveReply(const Endpoint& endpoint, const Json::Value& response) {

@@ -38,6 +38,9 @@ std::optional<SavedItem> SavedItemOf(const Endpoint& endpoint);
 // The write a successful reply to `endpoint` makes; nothing when the copy
 // does not hold it (or a dive log reply carries no record).
 std::optional<SavedWrite> WriteOf(const Endpoint& endpoint, const Json::Value& response);
+// The same for a dive record read with simdjson (`record` is its `divelog`).
+class SimdLog;
+std::optional<SavedWrite> RecordWriteOf(const Endpoint& endpoint, const SimdLog& record);
 // Write-through of one checked, successful reply, when a copy is open online.
 // A failed write never touches the online result.
 void SaveReply(const Endpoint& endpoint, const Json::Value& response);

@@ -14,6 +14,16 @@
   };
 
   let plot = null;
+  // What the chart shows now; its marks are drawn from here on every redraw.
+  let shown = { xs: [], ys: [], marks: [] };
+  const drawMarks = (u) => {
+    const ctx = u.ctx, r = 10 * devicePixelRatio;
+    for (const m of shown.marks) {
+      if (!m.img || !m.img.complete || !m.img.naturalWidth) continue;
+      const x = u.valToPos(shown.xs[m.i], 'x', true), y = u.valToPos(shown.ys[m.i], 'y', true);
+      ctx.drawImage(m.img, x - r, y - r, 2 * r, 2 * r);
+    }
+  };
   const symbols = new Map();
   const symbolImage = (s) => {
     const m = /^url\((.*)\)$/.exec(String(s || ''));
@@ -94,21 +104,20 @@
     }
     showLegendFor(kind);
     const box = document.getElementById('chart');
-    if (plot) { plot.destroy(); plot = null; }
-    box.textContent = '';
     // No unit until a dive is shown: the empty page cannot know the diver's.
     const unitWord = document.getElementById('chart_unit');
     unitWord.textContent = word;
     unitWord.parentElement.hidden = false;
+    shown = { xs: xs, ys: ys, marks: marks };
+    // The next dive goes into the chart already built: building one anew
+    // (its canvas, axes and layout) costs more than drawing a long profile.
+    if (plot && xs.length > 0 && plot.width === box.clientWidth && plot.height === box.clientHeight) {
+      plot.setData([xs, ys]);
+      return;
+    }
+    if (plot) { plot.destroy(); plot = null; }
+    box.textContent = '';
     if (xs.length === 0) return;
-    const drawMarks = (u) => {
-      const ctx = u.ctx, r = 10 * devicePixelRatio;
-      for (const m of marks) {
-        if (!m.img || !m.img.complete || !m.img.naturalWidth) continue;
-        const x = u.valToPos(xs[m.i], 'x', true), y = u.valToPos(ys[m.i], 'y', true);
-        ctx.drawImage(m.img, x - r, y - r, 2 * r, 2 * r);
-      }
-    };
     const opts = {
       width: box.clientWidth, height: box.clientHeight,
       legend: { show: false }, cursor: { y: false, points: { size: 7 } },

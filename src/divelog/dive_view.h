@@ -1,0 +1,20 @@
+// The detail view of one dive: fetched and shown in one step, the record
+// read with simdjson, as nothing of it is kept or sent back (the edit keeps
+// the whole record as FetchDiveLog reads it).
+#pragma once
+
+#include <string_view>
+
+#include "divelog/map_host.h"
+
+namespace orv {
+
+class EngineWindow;
+class HttpPost;
+
+// Fetches dive `divelog_id` on `http` as FetchDiveLog does, telling a
+// failure the same way and in the same places, and shows it on `detail`
+// (ShowDetail). False when nothing was shown.
+bool ViewDiveLog(HttpPost& http, std::string_view divelog_id, EngineWindow* main_window, const MapHost& detail);
+
+}  // namespace orv
