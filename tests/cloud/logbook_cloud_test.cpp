@@ -159,7 +159,9 @@ TEST_F(LogBookCloudTest, SyncThenOfflineOutputsEqualOnlineByteForByte) {
     test::CliResult offline = Cli("--offline " + c.args);
     ASSERT_EQ(offline.exit_code, 0) << offline.err;
     EXPECT_EQ(offline.out, online.out);
-    if (!c.file.empty()) EXPECT_EQ(WithoutCreationTime(Slurp(home_ + "/book." + c.file)), online_file);
+    if (!c.file.empty()) {
+      EXPECT_EQ(WithoutCreationTime(Slurp(home_ + "/book." + c.file)), online_file);
+    }
     EXPECT_EQ(server_->Hits("calendar_month"), month_hits);  // offline sends nothing
     EXPECT_EQ(server_->Hits("calendar_date"), date_hits);
     if (c.args.rfind("day", 0) == 0)
@@ -257,7 +259,9 @@ TEST_F(LogBookCloudTest, KilledSyncLeavesACopyThatOpensAndTheNextCompletes) {
     // Killed before its first commit the file may hold no tables yet; it
     // still opens clean.
     const int committed = CopyPath().empty() ? 0 : std::max(0, Inspect(CopyPath()).second);
-    if (!CopyPath().empty()) EXPECT_EQ(Inspect(CopyPath()).first, "ok");
+    if (!CopyPath().empty()) {
+      EXPECT_EQ(Inspect(CopyPath()).first, "ok");
+    }
     EXPECT_LT(committed, 80);
     usleep(50000);  // what the killed run had sent has reached the service
     const int before = server_->Hits("divelog");

@@ -239,7 +239,9 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
                    {"about|", "ok|v", "ok"},
                    {"export_logbook|", "export_from|v", "cancel"}};
     for (const auto& d : dialogs) {
-      if (*d.opener) ASSERT_TRUE(TabTo(page, d.opener, hidden_stops)) << d.opener;
+      if (*d.opener) {
+        ASSERT_TRUE(TabTo(page, d.opener, hidden_stops)) << d.opener;
+      }
       std::string first, pressed;
       EXPECT_TRUE(OpensDialog(view, GDK_KEY_Return, [&](gtk::DialogPage& dlg) {
         auto& w = dlg.window();
@@ -284,7 +286,9 @@ TEST_F(GuiKeys, SignInTabsDayDiveAndEveryDialogByKeysAlone) {
     for (const auto& k : grid_keys) {
       Press(view, k.key);
       EXPECT_TRUE(e2e::WaitFor([&] { return Focused(page) == k.focused; }, 3000)) << k.key << " " << Focused(page);
-      if (*k.row) EXPECT_EQ(dives("d.activeElement.parentElement.getAttribute('aria-rowindex')"), k.row);
+      if (*k.row) {
+        EXPECT_EQ(dives("d.activeElement.parentElement.getAttribute('aria-rowindex')"), k.row);
+      }
     }
     EXPECT_GT(std::stoi(dives("d.activeElement.parentElement.getAttribute('aria-rowindex')")), 3);
     const std::string site = dives("d.activeElement.textContent");

@@ -215,7 +215,9 @@ TEST_F(GuiOffline, BrowseOnlineThenOpenTheSavedCopyWithTheServiceStopped) {
     auto& page = frame.page();
     const std::pair<std::string, std::string> offline = Browse(frame);
     EXPECT_EQ(offline.second, online.second);
-    if (lang == "ENG") EXPECT_EQ(offline.first, online.first);
+    if (lang == "ENG") {
+      EXPECT_EQ(offline.first, online.first);
+    }
     EXPECT_EQ(page.EvalForTest("return String(document.getElementById('offline_banner').hidden);"), "false");
     EXPECT_NE(page.EvalForTest("return document.getElementById('offline_date').textContent;"), "");
     EXPECT_NE(InFrame(page, "d.getElementById('scuba_total_dive').textContent"), "--");
