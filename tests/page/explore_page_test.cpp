@@ -24,7 +24,10 @@ namespace orv {
 namespace {
 
 const std::string kBin = ORVELLE_BIN_DIR;
-constexpr char kEmail[] = "explore.page@orvelle.test";
+// Each test runs in its own process, side by side with the others of this
+// group under ctest -j: one copy per process, or one test's tear-down
+// forgets the copy another is reading.
+const std::string kEmail = "explore.page." + std::to_string(::getpid()) + "@orvelle.test";
 
 struct Dive {
   const char* id;
