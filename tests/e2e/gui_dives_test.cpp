@@ -123,13 +123,15 @@ TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
     EXPECT_EQ(Dives(page, "d.getElementById('dives_stats').dataset.drawn"), drawn);
     e2e::SaveScreenshot(page, "dives_stats_" + lang);
     if (lang == "ENG") {
-      // A language change reloads main.htm: the tab shown again lists every dive in the new page.
+      // A language change reloads main.htm: the tab shown again keeps what was typed, and
+      // lists what it finds, in the new page.
       LanguageCode = "CHT";
       PostProgramMessage(ProgramMessage{kMsgSettingsChanged, kSettingsLanguage});
       ASSERT_TRUE(e2e::WaitFor([&] { return Dives(page, "d.documentElement.lang") == "zh-Hant-TW"; }, 10000));
       e2e::ClickInPage(page, "page3");
-      EXPECT_TRUE(
-          e2e::WaitFor([&] { return Dives(page, "d.getElementById('dives_count').textContent") == "80"; }, 5000));
+      EXPECT_TRUE(e2e::WaitFor(
+          [&] { return Dives(page, "d.getElementById('dives_count').textContent") == std::to_string(shown); }, 5000));
+      EXPECT_EQ(Dives(page, "d.getElementById('filter_text').value"), "cAvE");
       EXPECT_NE(Dives(page, "d.querySelectorAll('.grid_row').length"), "0");
     }
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));
