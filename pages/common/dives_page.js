@@ -261,7 +261,8 @@
     return {
       opts: {
         width: size[0], height: size[1], legend: { show: false }, cursor: { show: false },
-        padding: [8, 8, 0, 0], scales, axes, series,
+        // A legend keeps the plot's top free, or it would cover the top tick.
+        padding: [legend.length > 1 ? 22 : 8, 8, 0, 0], scales, axes, series,
       },
       values, legend,
     };
