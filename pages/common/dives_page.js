@@ -34,10 +34,9 @@
     if (!Array.isArray(rows)) rows = [];
     first = Number(data.dataset.from) || 0;
     count = data.dataset.count === undefined ? rows.length : Number(data.dataset.count) || 0;
-    // A window asked for is not asked again, even when it falls short.
+    asked = -1;
     if (data.dataset.list !== list) {
       list = data.dataset.list;
-      asked = -1;
       grid.setAttribute('aria-rowcount', String(count + 1));
       spacer.style.height = (count * ROW_H) + 'px';
       body.classList.toggle('empty', count === 0);
@@ -51,7 +50,9 @@
   function askFor(from, to) {
     const size = Math.max(rows.length, to - from);
     const start = Math.max(0, Math.min(count - size, from - Math.floor((size - (to - from)) / 3)));
-    if (start === asked) return;
+    // The window here or on its way is not asked again, even when it falls
+    // short of the view.
+    if (start === asked || (start === first && rows.length)) return;
     asked = start;
     ask.dataset.from = String(start);
     ask.click();
