@@ -58,27 +58,33 @@
     ask.click();
   }
 
-  function makeRow(i) {
-    const r = rowAt(i);
+  function makeRow() {
     const tr = doc.createElement('div');
-    tr.className = 'grid_row mode_' + r[4];
     tr.setAttribute('role', 'row');
-    tr.setAttribute('aria-rowindex', String(i + 2));
-    tr.style.top = (i * ROW_H) + 'px';
-    tr.dataset.index = String(i);
     for (let c = 0; c < COLS; c++) {
       const td = doc.createElement('div');
       td.setAttribute('role', 'gridcell');
       td.className = classes[c];
-      td.textContent = cellText(r, c);
-      if (c === 2) td.insertAdjacentHTML('afterbegin', '<i class="mode_dot"></i>');
+      if (c === 2) td.innerHTML = '<i class="mode_dot"></i>';
+      td.appendChild(doc.createTextNode(''));
       td.tabIndex = -1;
       tr.appendChild(td);
     }
     return tr;
   }
 
-  // Only the rows in view and a few beyond are in the document.
+  function fillRow(tr, i) {
+    const r = rowAt(i);
+    tr.className = 'grid_row mode_' + r[4];
+    tr.setAttribute('aria-rowindex', String(i + 2));
+    tr.style.top = (i * ROW_H) + 'px';
+    tr.dataset.index = String(i);
+    for (let c = 0; c < COLS; c++) tr.children[c].lastChild.nodeValue = cellText(r, c);
+  }
+
+  // Only the rows in view and a few beyond are in the document. Their
+  // elements are kept and given new texts: a keystroke then changes texts
+  // in place, which WebKit lays out and draws faster than new rows.
   function draw() {
     const h = body.clientHeight || 600;
     const from = Math.max(0, Math.floor(body.scrollTop / ROW_H) - 4);
@@ -87,9 +93,15 @@
     if (drawn.from === from && drawn.to === to && drawn.version === version) { markActive(false); return; }
     drawn = { from, to, version };
     const hadFocus = grid.contains(doc.activeElement) && doc.activeElement.getAttribute('role') === 'gridcell';
-    for (const old of Array.from(body.querySelectorAll('.grid_row'))) old.remove();
+    const have = Array.from(body.querySelectorAll('.grid_row'));
+    let k = 0;
     const frag = doc.createDocumentFragment();
-    for (let i = from; i < to; i++) if (rowAt(i)) frag.appendChild(makeRow(i));
+    for (let i = from; i < to; i++) {
+      if (!rowAt(i)) continue;
+      const tr = have[k++] || frag.appendChild(makeRow());
+      fillRow(tr, i);
+    }
+    for (; k < have.length; k++) have[k].remove();
     body.appendChild(frag);
     markActive(hadFocus);
   }
