@@ -65,6 +65,7 @@ ElementRef DiveListFunc::InPage(const std::string& id) const {
 void DiveListFunc::attach(EngineWindow* window) {
   func_base::attach(window);
   elements_.clear();
+  marked_order_.reset();
   // What the diver typed outlives the page (another language): the new
   // page's empty fields are given it again when the tab shows.
   fields_to_fill_ = true;
@@ -188,6 +189,9 @@ void DiveListFunc::MarkView() {
 }
 
 void DiveListFunc::MarkSortHeaders() {
+  // A keystroke leaves the order as it was: its headers are not written again.
+  if (marked_order_ && marked_order_->column == order_.column && marked_order_->reverse == order_.reverse) return;
+  marked_order_ = order_;
   for (const auto& h : kHeaders) {
     const bool ascending = h.a_to_z != order_.reverse;
     InPage(h.id).SetAttr("aria-sort", h.column != order_.column ? "none" : ascending ? "ascending" : "descending");

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,7 @@ class DiveListFunc : public func_base {
   FilterForm form_;  // the fields as last read
   bool fields_to_fill_ = false;  // a new page's fields still lack form_
   DiveOrder order_;
+  std::optional<DiveOrder> marked_order_;  // the order the headers show
   bool stats_shown_ = false;
   int64_t stats_year_ = 0;  // 0: the newest year with dives
   int64_t listed_ = 0;  // dives the filter shows
