@@ -36,8 +36,8 @@ std::optional<ListTotals> TotalsOf(const SavedCopy& copy, const DiveFilter& filt
 std::optional<DiveSummary> ListedDive(const SavedCopy& copy, const DiveFilter& filter, const std::string& id) {
   SqlCondition c = ConditionOf(filter);
   c.arguments.emplace_back(id);
-  const std::string tail =
-      (c.where.empty() ? "WHERE" : c.where + " AND") + " divelog_id = ?" + std::to_string(c.arguments.size()) + " LIMIT 1";
+  const std::string tail = (c.where.empty() ? "WHERE" : c.where + " AND") + " divelog_id = ?" +
+                           std::to_string(c.arguments.size()) + " LIMIT 1";
   std::optional<DiveSummary> found;
   copy.EachSummary(tail, c.arguments, [&](const DiveSummary& d) {
     found = d;

@@ -66,14 +66,14 @@ class DiveListFunc : public func_base {
   OpenDive open_;
   TurnKeepingOn keep_;
   DiveFilter filter_;
-  FilterForm form_;  // the fields as last read
+  FilterForm form_;              // the fields as last read
   bool fields_to_fill_ = false;  // a new page's fields still lack form_
   DiveOrder order_;
   std::optional<DiveOrder> marked_order_;  // the order the headers show
   bool stats_shown_ = false;
   int64_t stats_year_ = 0;  // 0: the newest year with dives
-  int64_t listed_ = 0;  // dives the filter shows
-  int64_t list_ = 0;    // counts the lists drawn, so the page tells a new list from another window
+  int64_t listed_ = 0;      // dives the filter shows
+  int64_t list_ = 0;        // counts the lists drawn, so the page tells a new list from another window
   mutable std::map<std::string, ElementRef> elements_;
   std::vector<std::string> marked_bad_;  // the fields last marked aria-invalid
 };

@@ -49,7 +49,8 @@ TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
     EXPECT_EQ(Dives(page, "d.getElementById('dives_count').textContent"), "80");
     // Every header and every cell but the site's shows its whole text; the tab has no empty toolbar above it.
     EXPECT_EQ(Dives(page,
-                    "[...d.querySelectorAll('[role=columnheader], [role=gridcell]:not(.c_site)')].filter(e => e.textContent && (() => {"
+                    "[...d.querySelectorAll('[role=columnheader], [role=gridcell]:not(.c_site)')].filter(e => "
+                    "e.textContent && (() => {"
                     " const r = d.createRange(); r.selectNodeContents(e); const t = r.getBoundingClientRect(),"
                     " b = e.getBoundingClientRect(); return t.left < b.left - 0.5 || t.right > b.right + 0.5; })()"
                     ").map(e => e.textContent).join(' | ')"),
