@@ -73,13 +73,21 @@
     return tr;
   }
 
+  // Only what differs is written: a redraw of the same rows (the view
+  // resized, the tab shown again) then leaves nothing to lay out.
   function fillRow(tr, i) {
     const r = rowAt(i);
-    tr.className = 'grid_row mode_' + r[4];
-    tr.setAttribute('aria-rowindex', String(i + 2));
-    tr.style.top = (i * ROW_H) + 'px';
-    tr.dataset.index = String(i);
-    for (let c = 0; c < COLS; c++) tr.children[c].lastChild.nodeValue = cellText(r, c);
+    if (tr.dataset.index !== String(i)) {
+      tr.setAttribute('aria-rowindex', String(i + 2));
+      tr.style.top = (i * ROW_H) + 'px';
+      tr.dataset.index = String(i);
+    }
+    if (!tr.classList.contains('mode_' + r[4])) tr.className = 'grid_row mode_' + r[4];
+    for (let c = 0; c < COLS; c++) {
+      const text = tr.children[c].lastChild;
+      const want = cellText(r, c);
+      if (text.nodeValue !== want) text.nodeValue = want;
+    }
   }
 
   // Only the rows in view and a few beyond are in the document. Their
