@@ -1,9 +1,11 @@
-/* The Dives tab: the program hands over the whole filtered list at once (the
-   JSON in dive_data, texts already in the diver's units and language) and
-   this script draws only the rows in view, so 5,000 dives scroll as lightly
-   as 50. It also draws the statistics charts from the tables the program
-   fills; the tables stay the screen reader's and keyboard's way in. Every
-   action still ends in a click on an element the program knows. */
+/* The Dives tab: the program hands over a window of the filtered list (the
+   JSON in dive_data, texts already in the diver's units and language, with
+   the list's length and the window's first index) and this script draws
+   only the rows in view, asking for another window by a click on
+   dive_rows_from when the view leaves this one, so 5,000 dives scroll as
+   lightly as 50. It also draws the statistics charts from the tables the
+   program fills; the tables stay the screen reader's and keyboard's way in.
+   Every action still ends in a click on an element the program knows. */
 (function () {
   'use strict';
   const doc = document;
@@ -11,60 +13,103 @@
   if (!grid) return;
   const body = doc.getElementById('dive_rows');
   const data = doc.getElementById('dive_data');
+  const ask = doc.getElementById('dive_rows_from');
   const spacer = body.querySelector('.grid_spacer');
   const heads = Array.from(grid.querySelectorAll('[role="columnheader"]'));
   const ROW_H = 30, COLS = heads.length;
   const classes = heads.map((h) => h.className);
-  let rows = [];
+  let rows = [], first = 0, count = 0, list = '';
+  let asked = -1;  // the window asked for and not yet here
   let active = { row: -1, col: 0 };  // row -1 is the header row
+  let focusLater = false;  // the active row's cell takes the focus once its window is here
   let drawn = { from: -1, to: -1, version: -1 };
   let version = 0;
 
   // A row: [id, day, when, site, mode, mode text, depth, duration, temp, air]
   const cellText = (r, c) => (c === 0 ? r[2] : c === 1 ? r[3] : r[c + 3]);
+  const rowAt = (i) => (i >= first && i < first + rows.length ? rows[i - first] : null);
 
   function readRows() {
     try { rows = JSON.parse(data.textContent || '[]'); } catch (e) { rows = []; }
     if (!Array.isArray(rows)) rows = [];
+    first = Number(data.dataset.from) || 0;
+    count = data.dataset.count === undefined ? rows.length : Number(data.dataset.count) || 0;
+    asked = -1;
+    if (data.dataset.list !== list) {
+      list = data.dataset.list;
+      grid.setAttribute('aria-rowcount', String(count + 1));
+      spacer.style.height = (count * ROW_H) + 'px';
+      body.classList.toggle('empty', count === 0);
+      if (active.row >= count) active.row = count - 1;
+    }
     version++;
-    grid.setAttribute('aria-rowcount', String(rows.length + 1));
-    spacer.style.height = (rows.length * ROW_H) + 'px';
-    body.classList.toggle('empty', rows.length === 0);
-    if (active.row >= rows.length) active.row = rows.length - 1;
     draw();
   }
 
-  function makeRow(i) {
-    const r = rows[i];
+  // The window around the view, a third of it above.
+  function askFor(from, to) {
+    const size = Math.max(rows.length, to - from);
+    const start = Math.max(0, Math.min(count - size, from - Math.floor((size - (to - from)) / 3)));
+    // The window here or on its way is not asked again, even when it falls
+    // short of the view.
+    if (start === asked || (start === first && rows.length)) return;
+    asked = start;
+    ask.dataset.from = String(start);
+    ask.click();
+  }
+
+  function makeRow() {
     const tr = doc.createElement('div');
-    tr.className = 'grid_row mode_' + r[4];
     tr.setAttribute('role', 'row');
-    tr.setAttribute('aria-rowindex', String(i + 2));
-    tr.style.top = (i * ROW_H) + 'px';
-    tr.dataset.index = String(i);
     for (let c = 0; c < COLS; c++) {
       const td = doc.createElement('div');
       td.setAttribute('role', 'gridcell');
       td.className = classes[c];
-      td.textContent = cellText(r, c);
-      if (c === 2) td.insertAdjacentHTML('afterbegin', '<i class="mode_dot"></i>');
+      if (c === 2) td.innerHTML = '<i class="mode_dot"></i>';
+      td.appendChild(doc.createTextNode(''));
       td.tabIndex = -1;
       tr.appendChild(td);
     }
     return tr;
   }
 
-  // Only the rows in view and a few beyond are in the document.
+  // Only what differs is written: a redraw of the same rows (the view
+  // resized, the tab shown again) then leaves nothing to lay out.
+  function fillRow(tr, i) {
+    const r = rowAt(i);
+    if (tr.dataset.index !== String(i)) {
+      tr.setAttribute('aria-rowindex', String(i + 2));
+      tr.style.top = (i * ROW_H) + 'px';
+      tr.dataset.index = String(i);
+    }
+    if (!tr.classList.contains('mode_' + r[4])) tr.className = 'grid_row mode_' + r[4];
+    for (let c = 0; c < COLS; c++) {
+      const text = tr.children[c].lastChild;
+      const want = cellText(r, c);
+      if (text.nodeValue !== want) text.nodeValue = want;
+    }
+  }
+
+  // Only the rows in view and a few beyond are in the document. Their
+  // elements are kept and given new texts: a keystroke then changes texts
+  // in place, which WebKit lays out and draws faster than new rows.
   function draw() {
     const h = body.clientHeight || 600;
     const from = Math.max(0, Math.floor(body.scrollTop / ROW_H) - 4);
-    const to = Math.min(rows.length, Math.ceil((body.scrollTop + h) / ROW_H) + 4);
+    const to = Math.min(count, Math.ceil((body.scrollTop + h) / ROW_H) + 4);
+    if (from < first || to > first + rows.length) askFor(from, to);
     if (drawn.from === from && drawn.to === to && drawn.version === version) { markActive(false); return; }
     drawn = { from, to, version };
     const hadFocus = grid.contains(doc.activeElement) && doc.activeElement.getAttribute('role') === 'gridcell';
-    for (const old of Array.from(body.querySelectorAll('.grid_row'))) old.remove();
+    const have = Array.from(body.querySelectorAll('.grid_row'));
+    let k = 0;
     const frag = doc.createDocumentFragment();
-    for (let i = from; i < to; i++) frag.appendChild(makeRow(i));
+    for (let i = from; i < to; i++) {
+      if (!rowAt(i)) continue;
+      const tr = have[k++] || frag.appendChild(makeRow());
+      fillRow(tr, i);
+    }
+    for (; k < have.length; k++) have[k].remove();
     body.appendChild(frag);
     markActive(hadFocus);
   }
@@ -75,17 +120,25 @@
     return tr ? tr.children[col] : null;
   }
 
-  // One Tab stop: the active cell (or header) holds tabindex 0.
+  // One Tab stop: the active cell (or header) holds tabindex 0. A row whose
+  // window is still on its way keeps the focus where it is until it comes.
   function markActive(focus) {
+    const cell = cellAt(active.row, active.col);
+    if (!cell && active.row >= 0 && active.row < count) {
+      focusLater = focusLater || focus;
+      return;
+    }
+    focus = focus || focusLater;
+    focusLater = false;
     for (const e of grid.querySelectorAll('[tabindex="0"]')) e.tabIndex = -1;
-    const cell = cellAt(active.row, active.col) || heads[active.col] || heads[0];
-    cell.tabIndex = 0;
+    const stop = cell || heads[active.col] || heads[0];
+    stop.tabIndex = 0;
     for (const tr of body.querySelectorAll('.grid_row')) tr.classList.toggle('active', Number(tr.dataset.index) === active.row);
-    if (focus) cell.focus({ preventScroll: true });
+    if (focus) stop.focus({ preventScroll: true });
   }
 
   function moveTo(row, col) {
-    active.row = Math.max(-1, Math.min(rows.length - 1, row));
+    active.row = Math.max(-1, Math.min(count - 1, row));
     active.col = Math.max(0, Math.min(COLS - 1, col));
     if (active.row >= 0) {
       const top = active.row * ROW_H, h = body.clientHeight;
@@ -98,9 +151,10 @@
   }
 
   function open(i) {
-    if (i < 0 || i >= rows.length) return;
+    const r = rowAt(i);
+    if (!r) return;
     const button = doc.getElementById('dive_open');
-    button.dataset.id = rows[i][0];
+    button.dataset.id = r[0];
     button.click();
   }
 
@@ -111,7 +165,7 @@
     const moves = {
       ArrowUp: [row - 1, col], ArrowDown: [row + 1, col], ArrowLeft: [row, col - 1], ArrowRight: [row, col + 1],
       PageUp: [Math.max(0, row - page), col], PageDown: [row + page, col],
-      Home: ev.ctrlKey ? [0, 0] : [row, 0], End: ev.ctrlKey ? [rows.length - 1, COLS - 1] : [row, COLS - 1],
+      Home: ev.ctrlKey ? [0, 0] : [row, 0], End: ev.ctrlKey ? [count - 1, COLS - 1] : [row, COLS - 1],
     };
     if (moves[ev.key]) {
       moveTo(...moves[ev.key]);
@@ -135,12 +189,15 @@
     if (tr) open(Number(tr.dataset.index));
   });
   heads.forEach((h, c) => h.addEventListener('focus', () => { active = { row: -1, col: c }; }));
+  // The program sets the window's numbers first and its text last.
   new MutationObserver(readRows).observe(data, { childList: true, characterData: true, subtree: true });
   new ResizeObserver(() => { drawn.version = -1; draw(); }).observe(body);
 
-  // ---- The filter: each change goes to the program as a click on the bar.
+  // ---- The filter: each change goes to the program as a click on the field
+  // typed in, so the program reads that one field back, not the whole bar;
+  // Enter sends the whole bar.
   const bar = doc.getElementById('dive_filter');
-  bar.addEventListener('input', (ev) => { if (ev.target.tagName === 'INPUT') bar.click(); });
+  bar.addEventListener('input', (ev) => { if (ev.target.tagName === 'INPUT') ev.target.click(); });
   bar.addEventListener('keydown', (ev) => {
     if (ev.key === 'Enter' && ev.target.tagName === 'INPUT') { ev.preventDefault(); bar.click(); }
   });
@@ -225,7 +282,8 @@
     return {
       opts: {
         width: size[0], height: size[1], legend: { show: false }, cursor: { show: false },
-        padding: [8, 8, 0, 0], scales, axes, series,
+        // A legend keeps the plot's top free, or it would cover the top tick.
+        padding: [legend.length > 1 ? 22 : 8, 8, 0, 0], scales, axes, series,
       },
       values, legend,
     };

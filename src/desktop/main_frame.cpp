@@ -156,6 +156,7 @@ void MainFrame::Refresh(int settings_result) {
   // The list's texts carry the unit and the language; a new main page starts on the log book.
   if (auto* dives = Handler<DiveListFunc>(); dives && settings_result == kSettingsUnit) dives->Show();
   if (auto* dives = Handler<DiveListFunc>(); dives && settings_result != kSettingsUnit) dives->attach(&page_);
+  if (auto* menu = Handler<SysMenuFunc>(); menu && settings_result != kSettingsUnit) menu->attach(&page_);
 }
 
 void MainFrame::FillAccountFields() {

@@ -33,4 +33,17 @@ std::optional<ListTotals> TotalsOf(const SavedCopy& copy, const DiveFilter& filt
   return ListTotals{static_cast<int64_t>((*row)[0]), static_cast<int64_t>((*row)[1]), (*row)[2]};
 }
 
+std::optional<DiveSummary> ListedDive(const SavedCopy& copy, const DiveFilter& filter, const std::string& id) {
+  SqlCondition c = ConditionOf(filter);
+  c.arguments.emplace_back(id);
+  const std::string tail = (c.where.empty() ? "WHERE" : c.where + " AND") + " divelog_id = ?" +
+                           std::to_string(c.arguments.size()) + " LIMIT 1";
+  std::optional<DiveSummary> found;
+  copy.EachSummary(tail, c.arguments, [&](const DiveSummary& d) {
+    found = d;
+    return false;
+  });
+  return found;
+}
+
 }  // namespace orv

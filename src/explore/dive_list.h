@@ -7,12 +7,14 @@
 //   ListDives       the same into a vector.
 //   TotalsOf        count, hours and the deepest dive of what a filter shows,
 //                   one aggregate query.
+//   ListedDive      the dive `id` when the filter shows it.
 // Every call answers nothing (or false) when the copy could not be read.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "explore/dive_filter.h"
@@ -38,5 +40,6 @@ struct ListTotals {
   friend bool operator==(const ListTotals&, const ListTotals&) = default;
 };
 std::optional<ListTotals> TotalsOf(const SavedCopy& copy, const DiveFilter& filter);
+std::optional<DiveSummary> ListedDive(const SavedCopy& copy, const DiveFilter& filter, const std::string& id);
 
 }  // namespace orv

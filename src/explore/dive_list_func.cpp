@@ -1,6 +1,7 @@
 #include "explore/dive_list_func.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "app/settings.h"
 #include "app/string_table.h"
@@ -32,6 +33,11 @@ constexpr SortHeader kHeaders[] = {
 
 constexpr const char* kFilterFields[] = {"filter_text",      "filter_from",      "filter_to",       "filter_mode",
                                          "filter_depth_min", "filter_depth_max", "filter_time_min", "filter_time_max"};
+// The form's member that holds each field, in the order above.
+constexpr std::string FilterForm::*kFormMembers[] = {
+    &FilterForm::text,      &FilterForm::from,      &FilterForm::to,          &FilterForm::mode,
+    &FilterForm::depth_min, &FilterForm::depth_max, &FilterForm::minutes_min, &FilterForm::minutes_max};
+static_assert(std::size(kFormMembers) == std::size(kFilterFields));
 
 // Every element the list and its bar write to. They are looked up before the
 // first write: a read waits until the page has taken in every write before
@@ -40,6 +46,10 @@ constexpr const char* kFilterFields[] = {"filter_text",      "filter_from",     
 constexpr const char* kWritten[] = {"dives_need_copy", "dives_view",  "filter_depth_unit", "filter_error",
                                     "show_list",       "show_stats",  "dives_list",        "dives_stats",
                                     "dive_data",       "dives_count", "dives_hours",       "dives_deepest"};
+
+// Rows in one window: three screens of the tallest window, so a wheel turn
+// seldom waits for the next.
+constexpr int64_t kWindowRows = 120;
 
 }  // namespace
 
@@ -55,14 +65,17 @@ ElementRef DiveListFunc::InPage(const std::string& id) const {
 void DiveListFunc::attach(EngineWindow* window) {
   func_base::attach(window);
   elements_.clear();
-  form_ = FilterForm{};
+  marked_order_.reset();
+  // What the diver typed outlives the page (another language): the new
+  // page's empty fields are given it again when the tab shows.
+  fields_to_fill_ = true;
 }
 
 void DiveListFunc::on_event(const ElementRef& element, const PageEvent& event) {
   const std::string id = event.target ? event.target.Attr("id") : std::string();
   (void)element;
   if (event.code == kEventSelectionChanged) {
-    if (id == "filter_mode") ApplyFilter();
+    if (id == "filter_mode") ApplyField(id);
     if (id == "stat_year") {
       stats_year_ = std::atoi(InPage("stat_year").Value().c_str());
       DrawStatistics();
@@ -73,9 +86,13 @@ void DiveListFunc::on_event(const ElementRef& element, const PageEvent& event) {
   const std::string clicked = ClickedId(event);
   if (clicked == "dive_filter") {
     ApplyFilter();
+  } else if (std::find(std::begin(kFilterFields), std::end(kFilterFields), clicked) != std::end(kFilterFields)) {
+    ApplyField(clicked);
   } else if (clicked == "filter_clear") {
     for (const char* field : kFilterFields) InPage(field).SetValue("");
     Apply(FilterForm{});
+  } else if (clicked == "dive_rows_from") {
+    WriteRows(std::atoll(InPage("dive_rows_from").Attr("data-from").c_str()));
   } else if (clicked == "dive_open") {
     Open(InPage("dive_open").Attr("data-id"));
   } else if (clicked == "show_list" || clicked == "show_stats") {
@@ -102,19 +119,35 @@ void DiveListFunc::Show() {
   usable ? InPage("dives_need_copy").Hide() : InPage("dives_need_copy").Show();
   usable ? InPage("dives_view").Show() : InPage("dives_view").Hide();
   if (!usable) return;
+  if (fields_to_fill_) {
+    for (size_t i = 0; i < std::size(kFilterFields); ++i)
+      if (!(form.*kFormMembers[i]).empty()) InPage(kFilterFields[i]).SetValue(form.*kFormMembers[i]);
+    fields_to_fill_ = false;
+  }
   InPage("filter_depth_unit").SetText(DisplayUnits::DepthWord());
   MarkView();
   if (!Apply(form)) Redraw();
 }
 
 FilterForm DiveListFunc::ReadForm() const {
-  return FilterForm{InPage("filter_text").Value(),      InPage("filter_from").Value(),
-                    InPage("filter_to").Value(),        InPage("filter_mode").Value(),
-                    InPage("filter_depth_min").Value(), InPage("filter_depth_max").Value(),
-                    InPage("filter_time_min").Value(),  InPage("filter_time_max").Value()};
+  FilterForm form;
+  for (size_t i = 0; i < std::size(kFilterFields); ++i) form.*kFormMembers[i] = InPage(kFilterFields[i]).Value();
+  return form;
 }
 
 bool DiveListFunc::ApplyFilter() { return Apply(ReadForm()); }
+
+// A keystroke changes the field it was typed in; the others hold what was
+// read last, so one read does instead of eight. A click that only puts the
+// caret in a field changes nothing and redraws nothing.
+bool DiveListFunc::ApplyField(const std::string& id) {
+  const auto at = std::find(std::begin(kFilterFields), std::end(kFilterFields), id) - std::begin(kFilterFields);
+  FilterForm form = form_;
+  std::string& field = form.*kFormMembers[at];
+  field = InPage(id).Value();
+  if (field == form_.*kFormMembers[at]) return false;
+  return Apply(form);
+}
 
 bool DiveListFunc::Apply(const FilterForm& form) {
   form_ = form;
@@ -156,6 +189,9 @@ void DiveListFunc::MarkView() {
 }
 
 void DiveListFunc::MarkSortHeaders() {
+  // A keystroke leaves the order as it was: its headers are not written again.
+  if (marked_order_ && marked_order_->column == order_.column && marked_order_->reverse == order_.reverse) return;
+  marked_order_ = order_;
   for (const auto& h : kHeaders) {
     const bool ascending = h.a_to_z != order_.reverse;
     InPage(h.id).SetAttr("aria-sort", h.column != order_.column ? "none" : ascending ? "ascending" : "descending");
@@ -163,31 +199,39 @@ void DiveListFunc::MarkSortHeaders() {
 }
 
 void DiveListFunc::Redraw() {
-  ids_.clear();
-  starts_.clear();
   const auto copy = ActiveSavedCopy();
-  DiveListQuery query{filter_, order_};
-  ListedRows rows;
-  if (copy) {
-    EachListedDive(*copy, query, [&](const DiveSummary& dive) {
-      ids_.push_back(dive.id);
-      starts_.push_back(dive.local_start);
-      rows.Add(dive);
-      return true;
-    });
-  }
-  InPage("dive_data").SetText(rows.Json());
   const ListTotals totals = copy ? TotalsOf(*copy, filter_).value_or(ListTotals{}) : ListTotals{};
+  listed_ = totals.dives;
+  ++list_;
+  WriteRows(0);
   for (const auto& [id, text] : TotalsTexts(totals)) InPage(id).SetText(text);
   MarkSortHeaders();
   if (stats_shown_) DrawStatistics();
 }
 
+// The page holds one window of the list's rows and asks for another as it
+// scrolls out of it: a keystroke then costs a window, not the whole book.
+void DiveListFunc::WriteRows(int64_t from) {
+  from = std::clamp<int64_t>(from, 0, std::max<int64_t>(0, listed_ - 1));
+  ListedRows rows;
+  if (const auto copy = ActiveSavedCopy())
+    EachListedDive(*copy, DiveListQuery{filter_, order_, from, kWindowRows}, [&](const DiveSummary& dive) {
+      rows.Add(dive);
+      return true;
+    });
+  const ElementRef data = InPage("dive_data");
+  data.SetAttr("data-count", std::to_string(listed_));
+  data.SetAttr("data-list", std::to_string(list_));
+  data.SetAttr("data-from", std::to_string(from));
+  // Last: the page reads the window when its text changes.
+  data.SetText(rows.Json());
+}
+
 void DiveListFunc::Open(const std::string& id) {
-  const auto it = std::find(ids_.begin(), ids_.end(), id);
-  if (it == ids_.end() || !open_) return;
-  const int64_t start = starts_[static_cast<size_t>(it - ids_.begin())];
-  open_(id, CivilFromDays(FloorDiv(start, 86400)));
+  const auto copy = ActiveSavedCopy();
+  const auto dive = copy ? ListedDive(*copy, filter_, id) : std::nullopt;
+  if (!dive || !open_) return;
+  open_(id, CivilFromDays(FloorDiv(dive->local_start, 86400)));
 }
 
 void DiveListFunc::DrawStatistics() {

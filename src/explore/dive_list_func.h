@@ -4,13 +4,15 @@
 // filter, and Enter or a double click to open a dive.
 //
 // The list is read from the saved copy's summaries, never from the service,
-// so it works the same signed in or offline. The whole filtered list goes
-// to the page as one JSON text (each row's texts already in the diver's
-// units); the page draws only the rows in view.
+// so it works the same signed in or offline. The page gets a window of the
+// filtered list as one JSON text (each row's texts already in the diver's
+// units) with the list's length, draws only the rows in view and asks for
+// another window when it scrolls out of this one.
 #pragma once
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,19 +44,20 @@ class DiveListFunc : public func_base {
   // Reads the filter bar; a value that cannot be meant marks its field and
   // keeps the last good list. True when the list was redrawn.
   bool ApplyFilter();
+  // The same after a change of the one field `id`.
+  bool ApplyField(const std::string& id);
   void SortBy(DiveColumn column);
   void ShowStatistics(bool on);
 
   const DiveFilter& filter() const { return filter_; }
   const DiveOrder& order() const { return order_; }
-  // Ids of the listed dives, in list order.
-  const std::vector<std::string>& listed() const { return ids_; }
 
  private:
   ElementRef InPage(const std::string& id) const;
   FilterForm ReadForm() const;
   bool Apply(const FilterForm& form);
   void Redraw();
+  void WriteRows(int64_t from);
   void DrawStatistics();
   void MarkSortHeaders();
   void MarkView();
@@ -63,12 +66,14 @@ class DiveListFunc : public func_base {
   OpenDive open_;
   TurnKeepingOn keep_;
   DiveFilter filter_;
-  FilterForm form_;  // the fields as last read
+  FilterForm form_;              // the fields as last read
+  bool fields_to_fill_ = false;  // a new page's fields still lack form_
   DiveOrder order_;
+  std::optional<DiveOrder> marked_order_;  // the order the headers show
   bool stats_shown_ = false;
   int64_t stats_year_ = 0;  // 0: the newest year with dives
-  std::vector<std::string> ids_;
-  std::vector<int64_t> starts_;  // local start of each listed dive
+  int64_t listed_ = 0;      // dives the filter shows
+  int64_t list_ = 0;        // counts the lists drawn, so the page tells a new list from another window
   mutable std::map<std::string, ElementRef> elements_;
   std::vector<std::string> marked_bad_;  // the fields last marked aria-invalid
 };

@@ -47,6 +47,15 @@ TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
     e2e::ClickInPage(page, "page3");
     ASSERT_TRUE(e2e::WaitFor([&] { return Dives(page, "d.querySelectorAll('.grid_row').length") != "0"; }, 5000));
     EXPECT_EQ(Dives(page, "d.getElementById('dives_count').textContent"), "80");
+    // Every header and every cell but the site's shows its whole text; the tab has no empty toolbar above it.
+    EXPECT_EQ(Dives(page,
+                    "[...d.querySelectorAll('[role=columnheader], [role=gridcell]:not(.c_site)')].filter(e => "
+                    "e.textContent && (() => {"
+                    " const r = d.createRange(); r.selectNodeContents(e); const t = r.getBoundingClientRect(),"
+                    " b = e.getBoundingClientRect(); return t.left < b.left - 0.5 || t.right > b.right + 0.5; })()"
+                    ").map(e => e.textContent).join(' | ')"),
+              "");
+    EXPECT_EQ(page.EvalForTest("return getComputedStyle(document.querySelector('.toolbar')).display;"), "none");
     // Newest first: every drawn row's date is no later than the one above.
     EXPECT_EQ(Dives(page,
                     "[...d.querySelectorAll('.grid_row .c_date')].map(e => e.textContent)"
@@ -123,13 +132,15 @@ TEST_F(GuiDives, FindSortAndOpenADiveThenSeeTheYearsInBothLanguages) {
     EXPECT_EQ(Dives(page, "d.getElementById('dives_stats').dataset.drawn"), drawn);
     e2e::SaveScreenshot(page, "dives_stats_" + lang);
     if (lang == "ENG") {
-      // A language change reloads main.htm: the tab shown again lists every dive in the new page.
+      // A language change reloads main.htm: the tab shown again keeps what was typed, and
+      // lists what it finds, in the new page.
       LanguageCode = "CHT";
       PostProgramMessage(ProgramMessage{kMsgSettingsChanged, kSettingsLanguage});
       ASSERT_TRUE(e2e::WaitFor([&] { return Dives(page, "d.documentElement.lang") == "zh-Hant-TW"; }, 10000));
       e2e::ClickInPage(page, "page3");
-      EXPECT_TRUE(
-          e2e::WaitFor([&] { return Dives(page, "d.getElementById('dives_count').textContent") == "80"; }, 5000));
+      EXPECT_TRUE(e2e::WaitFor(
+          [&] { return Dives(page, "d.getElementById('dives_count').textContent") == std::to_string(shown); }, 5000));
+      EXPECT_EQ(Dives(page, "d.getElementById('filter_text').value"), "cAvE");
       EXPECT_NE(Dives(page, "d.querySelectorAll('.grid_row').length"), "0");
     }
     gtk_widget_destroy(GTK_WIDGET(frame.gtk_window()));

@@ -206,6 +206,20 @@ TEST_F(ExplorePageTest, FiltersSortsAndKeepsTheLastGoodListOnAValueThatCannotBeM
     EXPECT_EQ(In(s.header).Attr("aria-sort"), s.sort) << s.header;
     EXPECT_EQ(In(s.header == std::string("sort_date") ? "sort_site" : "sort_date").Attr("aria-sort"), "none");
   }
+
+  // The window of rows the page asks for as it scrolls, kept inside the list.
+  const struct {
+    const char* from;
+    const char* shown;
+    const char* first;
+  } windows[] = {{"3", "cba", "3"}, {"99", "a", "5"}, {"-4", "fedcba", "0"}, {"x", "fedcba", "0"}};
+  for (const auto& w : windows) {
+    In("dive_rows_from").SetAttr("data-from", w.from);
+    win.ClickInFrame("framepage3", "dive_rows_from");
+    EXPECT_EQ(Shown(), w.shown) << w.from;
+    EXPECT_EQ(In("dive_data").Attr("data-from"), w.first) << w.from;
+    EXPECT_EQ(In("dive_data").Attr("data-count"), "6") << w.from;
+  }
 }
 
 TEST_F(ExplorePageTest, StatisticsOfTheKnownBookInBothUnits) {
