@@ -59,7 +59,7 @@ long long Directive(const std::string& cache_control, const std::string& name, b
 struct Transfer {
   std::string body;
   HeaderMap headers;
-  const std::atomic<bool>* abort = nullptr;
+  const Cancellable* stop = nullptr;
   bool too_big = false;
 };
 
@@ -88,7 +88,7 @@ size_t OnHeader(char* data, size_t, size_t size, void* user) {
 
 int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   auto* t = static_cast<Transfer*>(user);
-  return t->abort && t->abort->load() ? 1 : 0;
+  return t->stop && t->stop->IsCancelled() ? 1 : 0;
 }
 
 struct CurlFree {
@@ -127,13 +127,13 @@ Freshness ReadFreshness(const HeaderMap& headers, std::int64_t now) {
 }
 
 FetchResult FetchTile(const std::string& url, const CachedTile* known, const FetchLimits& limits,
-                      const std::atomic<bool>* abort) {
+                      const Cancellable* stop) {
   FetchResult result;
   detail::EnsureCurlGlobal();
   std::unique_ptr<CURL, CurlFree> curl(curl_easy_init());
   if (!curl) return result;
   Transfer t;
-  t.abort = abort;
+  t.stop = stop;
   CURL* c = curl.get();
   detail::ApplyTransportOptions(c, detail::UrlHost(url));
   const std::string agent = ProgramUserAgent();

@@ -1,11 +1,11 @@
 // One tile from the tile server over HTTPS, and what its cache headers allow.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <map>
 #include <string>
 
+#include "app/cancellable.h"
 #include "maps/tile_cache.h"
 
 namespace orv::maps {
@@ -38,8 +38,8 @@ struct FetchResult {
 
 // GET `url`, asking "changed since?" when `known` has validators. Refused is
 // any other HTTP answer; Unreachable is no answer at all (no network, refused
-// connection, TLS failure, stall, or `abort` set).
+// connection, TLS failure, stall, or `stop` cancelled).
 FetchResult FetchTile(const std::string& url, const CachedTile* known, const FetchLimits& limits,
-                      const std::atomic<bool>* abort);
+                      const Cancellable* stop);
 
 }  // namespace orv::maps

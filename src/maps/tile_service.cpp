@@ -30,7 +30,7 @@ TileService::TileService(TileServiceOptions options)
 TileService::~TileService() {
   {
     std::lock_guard lock(mutex_);
-    stop_ = true;
+    stop_.Cancel();
   }
   wake_.notify_all();
   for (auto& t : threads_) t.join();
@@ -41,7 +41,7 @@ TileService::~TileService() {
 void TileService::Get(const TileKey& key, Done done) {
   {
     std::lock_guard lock(mutex_);
-    if (!stop_) {
+    if (!stop_.IsCancelled()) {
       to_cache_.push_back({TileUrl(options_.url_template, key), std::move(done), std::nullopt});
       done = nullptr;
     }
@@ -54,8 +54,8 @@ void TileService::Get(const TileKey& key, Done done) {
 
 bool TileService::Pop(std::deque<Job>& queue, Job& job) {
   std::unique_lock lock(mutex_);
-  wake_.wait(lock, [&] { return stop_ || !queue.empty(); });
-  if (stop_) return false;
+  wake_.wait(lock, [&] { return stop_.IsCancelled() || !queue.empty(); });
+  if (stop_.IsCancelled()) return false;
   job = std::move(queue.front());
   queue.pop_front();
   return true;
@@ -111,7 +111,7 @@ TileReply TileService::FromServer(Job& job) {
     case FetchResult::Refused:
       return fallback();
     case FetchResult::Unreachable:
-      if (!stop_) offline_until_ = SteadyMs() + options_.offline_seconds * 1000ll;
+      if (!stop_.IsCancelled()) offline_until_ = SteadyMs() + options_.offline_seconds * 1000ll;
       return fallback();
   }
   return fallback();

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/cancellable.h"
 #include "maps/tile_cache.h"
 #include "maps/tile_fetch.h"
 #include "maps/tile_source.h"
@@ -69,7 +70,7 @@ class TileService {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<Job> to_cache_, to_server_;
-  std::atomic<bool> stop_{false};
+  Cancellable stop_;  // cancelled once, by the destructor
   std::atomic<std::int64_t> offline_until_{0};
   std::vector<std::thread> threads_;
 };
