@@ -42,7 +42,8 @@ std::string WaitPainted(WebKitWindow& window) {
 // Resolves once the view has drawn what was written so far: the task queued
 // in the next animation frame runs after that frame's style, layout and
 // paint. WaitPainted waits a further frame on top, which the bare view's
-// figures share; the Dives tab's figures have no bare twin and end here.
+// figures share; the Dives tab's figures and the dive detail have no bare
+// twin and end here.
 std::string WaitDrawn(WebKitWindow& window) {
   return window.EvalForTest(
       "return new Promise(r => { setTimeout(() => r('late'), 5000);"
@@ -230,7 +231,7 @@ void RunBench(MainFrame& frame) {
       ClickAndWait(window, sink, kCalendarFrame, "#cell_tbody [id=view]", std::atoi(arg.c_str()));
       // The handler's own share goes along, to tell it from the page's.
       double handled = Now() - t;
-      std::string late = WaitPainted(window);
+      std::string late = WaitDrawn(window);
       Mark("view", Now() - t, std::to_string(handled) + (late.empty() ? "" : " " + late));
     } else if (!DivesCommand(window, sink, command, arg)) {
       Mark(command, 0);
