@@ -40,7 +40,8 @@ Failure OpenCopyOfSignedIn(const TellFailure& tell = TellInDialog);
 
 // SignInWithEmail, then OpenCopyOfSignedIn when it succeeded. The sign-in's
 // failure, none when signed in.
-Failure SignInAndOpenCopy(const std::string& email, const std::string& password, const TellFailure& tell = TellInDialog);
+Failure SignInAndOpenCopy(const std::string& email, const std::string& password,
+                          const TellFailure& tell = TellInDialog);
 
 // Copies `user`.`user_id`, `token`, `user`.`user_name` and
 // `user`.`profile_image_path` of a sign-in reply's `response` into State();

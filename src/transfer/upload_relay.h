@@ -27,9 +27,9 @@ struct UploadLink {
 struct UploadOutcome {
   bool complete = false;  // reached COMPLETE_UPLOAD
   int steps_posted = 0;
-  int dives_added = 0;        // "addDivelogs" posts the service accepted
-  std::string last_dive_id;   // the `divelog_id` its last acceptance named
-  Failure first_failure;  // the one failure shown, none when none
+  int dives_added = 0;       // "addDivelogs" posts the service accepted
+  std::string last_dive_id;  // the `divelog_id` its last acceptance named
+  Failure first_failure;     // the one failure shown, none when none
 };
 
 class UploadRelay {
