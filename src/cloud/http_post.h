@@ -69,6 +69,10 @@ class HttpPost {
   std::string host_;
 };
 
+// An HttpPost that ends keeps its connection for the next one to the same
+// service (see http_post.cpp); this closes every connection so kept.
+void CloseKeptConnections();
+
 // "Authorization: Bearer <token>\r\n\r\n" with the signed-in diver's token
 // (empty when none is held).
 std::string BearerHeader();

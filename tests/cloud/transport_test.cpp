@@ -69,6 +69,15 @@ TEST_F(TransportTest, UntrustedCertificateIsRefused) {
   EXPECT_EQ(http.Request("GET", RawPath(Hex("{}")), "", "", BodyType::Form).outcome, TransferOutcome::Failed);
 }
 
+// A diver opening dive after dive pays the TCP and TLS handshakes once.
+TEST_F(TransportTest, OperationsOneAfterAnotherShareTheirConnection) {
+  const std::string first = Get("_sim/peer");
+  ASSERT_NE(first, "");
+  EXPECT_EQ(Get("_sim/peer"), first);
+  CloseKeptConnections();
+  EXPECT_NE(Get("_sim/peer"), first);
+}
+
 TEST_F(TransportTest, UnreachableHostConnectsButAnswersNothing) {
   HttpPost http;
   ASSERT_TRUE(http.Connect("127.0.0.1", 1));

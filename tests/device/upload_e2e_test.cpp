@@ -14,6 +14,7 @@
 #include "app/headless/headless_engine.h"
 #include "app/string_table.h"
 #include "browse/calendar_func.h"
+#include "cloud/http_post.h"
 #include "device/device_port.h"
 #include "devsim_process.h"
 #include "seed.h"
@@ -82,6 +83,12 @@ class UploadTest : public ::testing::Test {
     ASSERT_TRUE(devsim->running());
     device::SetDevicePathOverride(devsim->slave());
   }
+  // Open descriptors beside the service connections kept for the next
+  // request, which belong to no upload.
+  static int Descriptors() {
+    CloseKeptConnections();
+    return test::OpenDescriptorCount();
+  }
   // Clicks "upload" and returns how long the whole operation took.
   double ClickUpload() {
     auto start = std::chrono::steady_clock::now();
@@ -128,7 +135,7 @@ TEST_F(UploadTest, DivesOfTheDeviceAppearInTheCalendarAndAgainUploadAddsNothing)
   StartDevice();
   ASSERT_EQ(calendar->ShowMonth(2024, 7).key(), "");
   ASSERT_EQ(DiveDays(7), 0);
-  const int fds = test::OpenDescriptorCount();
+  const int fds = Descriptors();
   EXPECT_LT(ClickUpload(), 30);
   std::string added = Tr("UPLOAD_ADDED");
   added.replace(added.find("%d"), 2, "13");
@@ -138,7 +145,7 @@ TEST_F(UploadTest, DivesOfTheDeviceAppearInTheCalendarAndAgainUploadAddsNothing)
   EXPECT_EQ(sink->status.back(), Tr("COMPLETE_UPLOAD"));
   EXPECT_EQ(upload->last_outcome().steps_posted, 1 + 13);  // the directory, then every dive
   EXPECT_EQ(EndCommands(1), 1);
-  EXPECT_EQ(test::OpenDescriptorCount(), fds);  // port closed, connection gone
+  EXPECT_EQ(Descriptors(), fds);  // port closed, connection gone
   // The calendar turned to the month of the newest dive, with its days.
   EXPECT_EQ(calendar->month().year * 100 + calendar->month().month, 202408);
   EXPECT_EQ(DiveDays(8), 2);
@@ -170,24 +177,24 @@ TEST_F(UploadTest, NoDeviceAndUnsupportedDevice) {
 
   dialogs.messages.clear();
   StartDevice({"wrong-command=1"});  // the identify reply comes back as an echo
-  const int fds = test::OpenDescriptorCount();
+  const int fds = Descriptors();
   EXPECT_LT(ClickUpload(), 10);
   EXPECT_EQ(dialogs.messages, Texts({"NOT_SUPPOR_DEVICE"}));
   EXPECT_EQ(EndCommands(0), 0);  // a device that fails the identify gets nothing more
-  EXPECT_EQ(test::OpenDescriptorCount(), fds);
+  EXPECT_EQ(Descriptors(), fds);
 }
 
 TEST_F(UploadTest, DeviceFailingMidReadEndsWithEndCommand) {
   // Packets the device sends: the identify reply, 129 for the directory, then
   // the dives' ranges; the 400th is out of step, inside the second dive.
   StartDevice({"wrong-index=400"});
-  const int fds = test::OpenDescriptorCount();
+  const int fds = Descriptors();
   EXPECT_LT(ClickUpload(), 20);
   EXPECT_EQ(dialogs.messages, Texts({"USB_ERROR"}));  // the cause alone
   EXPECT_EQ(sink->ends, 1);
   EXPECT_EQ(upload->last_outcome().steps_posted, 2);  // directory and the first dive stand
   EXPECT_EQ(EndCommands(1), 1);
-  EXPECT_EQ(test::OpenDescriptorCount(), fds);
+  EXPECT_EQ(Descriptors(), fds);
   ASSERT_EQ(calendar->ShowMonth(2024, 7).key(), "");
   EXPECT_EQ(DiveDays(7), 1);
 }

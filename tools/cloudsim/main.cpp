@@ -177,6 +177,7 @@ int main(int argc, char** argv) {
     request.method = req.method;
     request.target = req.target;
     request.body = req.body;
+    request.peer_port = req.remote_port;
     for (const auto& [key, value] : req.headers) request.headers.emplace_back(key, value);
     orv::sim::SimReply reply = service.Dispatch(std::move(request));
     // A stalled endpoint holds the connection without a byte until shutdown

@@ -3,6 +3,7 @@
 //                      (NAME/ID for one resource, such as divelog/d000007)
 //   GET  /_sim/last    the last request to a service endpoint, as JSON
 //   GET  /_sim/hits?endpoint=NAME       how many requests reached it, as text
+//   GET  /_sim/peer    the client's port of this request's connection
 //   GET  /_sim/raw?status=N&hex=BYTES[&announce=N]   answers exactly those
 //        bytes (announcing N of them and closing after the bytes, when more)
 //   GET  /static/avatar.svg             the demo diver's picture
@@ -40,6 +41,10 @@ SimReply Hits(Service& s, const SimRequest& r, const std::vector<std::string>&) 
   return {200, "text/plain", std::to_string(s.Hits(Value(r.query, "endpoint"))) + "\n"};
 }
 
+SimReply Peer(Service&, const SimRequest& r, const std::vector<std::string>&) {
+  return {200, "text/plain", std::to_string(r.peer_port) + "\n"};
+}
+
 SimReply Raw(Service&, const SimRequest& r, const std::vector<std::string>&) {
   std::string hex = Value(r.query, "hex"), bytes;
   for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
@@ -71,6 +76,7 @@ void AddControlRoutes(Service& service) {
   service.AddRoute({"POST", "/_sim/fault", "_fault", SetFault});
   service.AddRoute({"GET", "/_sim/last", "_last", Last});
   service.AddRoute({"GET", "/_sim/hits", "_hits", Hits});
+  service.AddRoute({"GET", "/_sim/peer", "_peer", Peer});
   service.AddRoute({"GET", "/_sim/raw", "_raw", Raw});
   service.AddRoute({"GET", "/static/avatar.svg", "_avatar", Avatar});
   service.AddRoute({"GET", "/_sim/tiles", "_tiles", Tiles});

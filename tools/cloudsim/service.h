@@ -22,6 +22,7 @@ struct SimRequest {
   std::string target;  // as sent: path and query, still percent-encoded
   std::vector<std::pair<std::string, std::string>> headers;
   std::string body;
+  int peer_port = 0;  // the client's end of the connection
 
   // Filled by Service::Dispatch from the above.
   std::string path;                                   // still encoded; segments are decoded on match

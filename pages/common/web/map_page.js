@@ -30,9 +30,28 @@
   // The coastline lies under the street tiles: tiles that load cover it,
   // and it shows wherever a tile is missing.
   map.createPane('coast').style.zIndex = 150;
+  // The land as one layer per 20-degree square (a large landmass a layer
+  // of its own): a move clips only the layers in view, where the whole
+  // world as one layer clipped all its 60,000 points on every move.
+  const landByRegion = (land) => {
+    const regions = new Map();
+    for (const feature of land.features) {
+      const g = feature.geometry;
+      for (const polygon of g.type === 'MultiPolygon' ? g.coordinates : [g.coordinates]) {
+        const [lng, lat] = polygon[0][0];
+        const key = polygon[0].length > 1000 ? 'own' + regions.size : Math.floor(lng / 20) + ',' + Math.floor(lat / 20);
+        if (!regions.has(key)) regions.set(key, []);
+        regions.get(key).push(polygon);
+      }
+    }
+    return {
+      type: 'FeatureCollection',
+      features: [...regions.values()].map((c) => ({ type: 'Feature', properties: {}, geometry: { type: 'MultiPolygon', coordinates: c } })),
+    };
+  };
   if (window.ORV_LAND && window.topojson) {
     const land = topojson.feature(ORV_LAND, ORV_LAND.objects.land);
-    L.geoJSON(land, {
+    L.geoJSON(landByRegion(land), {
       interactive: false, pane: 'coast',
       style: { color: '#8fb4a8', weight: 1, fillColor: '#e9efe3', fillOpacity: 1 },
     }).addTo(map);
