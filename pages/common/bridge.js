@@ -134,8 +134,12 @@
       report(code, el) {
         if (!el) return;
         // The id goes along: every handler asks it first, and a read per
-        // handler would wait on the page each time.
-        window.webkit.messageHandlers.orv.postMessage({ code: code, handle: api.reg(el), id: el.getAttribute('id') || '' });
+        // handler would wait on the page each time. So does a text field's
+        // value (a keystroke in a filter is read at once), never a password.
+        const message = { code: code, handle: api.reg(el), id: el.getAttribute('id') || '' };
+        if (['INPUT', 'SELECT', 'TEXTAREA'].includes(el.tagName) && !api.isCheck(el) && !api.isRadio(el) &&
+            el.type !== 'password') message.value = String(el.value);
+        window.webkit.messageHandlers.orv.postMessage(message);
       },
     };
     window.__orv = api;

@@ -301,10 +301,13 @@ void WebKitWindow::AppendHtml(const ElementRef& element, const std::string& html
 }
 
 std::string WebKitWindow::GetValue(const ElementRef& element) {
+  if (delivering_value_ && delivering_handle_ != 0 && HandleOf(element) == delivering_handle_)
+    return *delivering_value_;
   return CallAndWait("return window.__orv.getValue(h);", {{"h", HandleOf(element)}}).text;
 }
 
 void WebKitWindow::SetValue(const ElementRef& element, const std::string& value) {
+  if (HandleOf(element) == delivering_handle_) delivering_value_.reset();
   Write("setValue", {Handle(HandleOf(element)), Text(value)});
 }
 
@@ -368,6 +371,16 @@ void WebKitWindow::OnScriptMessage(JSCValue* value) {
   JSCValue* handle = jsc_value_object_get_property(value, "handle");
   JSCValue* id = jsc_value_object_get_property(value, "id");
   char* id_text = jsc_value_is_string(id) ? jsc_value_to_string(id) : nullptr;
+  std::optional<std::string> field_value;
+  if (jsc_value_object_has_property(value, "value")) {
+    JSCValue* field = jsc_value_object_get_property(value, "value");
+    if (jsc_value_is_string(field)) {
+      char* text = jsc_value_to_string(field);
+      field_value = text;
+      g_free(text);
+    }
+    g_object_unref(field);
+  }
   const auto event_code = static_cast<uint32_t>(jsc_value_to_int32(code));
   const int64_t event_handle = jsc_value_to_int32(handle);
   std::string target_id = id_text ? id_text : "";  // the target's id when it was clicked
@@ -379,7 +392,7 @@ void WebKitWindow::OnScriptMessage(JSCValue* value) {
   // never re-entered, and never while a service request holds events.
   UiWait::Get().Deliver(
       this,
-      [this, event_code, event_handle, target_id = std::move(target_id)] {
+      [this, event_code, event_handle, target_id = std::move(target_id), field_value = std::move(field_value)] {
         ElementRef target = RefFor(event_handle);
         PageEvent event;
         event.code = event_code;
@@ -387,8 +400,10 @@ void WebKitWindow::OnScriptMessage(JSCValue* value) {
         event.source = target;
         delivering_handle_ = target ? event_handle : 0;
         delivering_id_ = target_id;
+        delivering_value_ = field_value;
         Deliver(target, event);
         delivering_handle_ = 0;
+        delivering_value_.reset();
       },
       !outside_holds_);
 }

@@ -9,6 +9,7 @@
 #include <webkit2/webkit2.h>
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -101,9 +102,11 @@ class WebKitWindow : public EngineWindow {
   std::string page_folder_uri_;
   bool outside_holds_ = false;
   // The target of the event being delivered and its id, while that id is
-  // known to hold (no write to it since); handle 0 when none.
+  // known to hold (no write to it since); handle 0 when none. Likewise its
+  // value when it is a text field, until the handler writes one.
   int64_t delivering_handle_ = 0;
   std::string delivering_id_;
+  std::optional<std::string> delivering_value_;
   bool loading_ = false;
   int generation_ = 0;
   Json::Value writes_{Json::arrayValue};  // not sent yet, oldest first

@@ -195,6 +195,21 @@ TEST_F(GuiEngine, AHandlerThatRenamesTheClickedElementSeesItsNewId) {
   EXPECT_EQ(log, (std::vector<std::string>{"go>went", "went>went"}));
 }
 
+// A field's value comes with its click; a handler that writes another sees
+// that one, as does every handler after it.
+TEST_F(GuiEngine, AHandlerThatRefillsTheClickedFieldSeesItsNewValue) {
+  std::vector<std::string> log;
+  ListenTwice([&](const PageEvent& e) {
+    if (Listener::Id(e) != "name") return;
+    const std::string before = e.target.Value();
+    if (before == "Ann") e.target.SetValue("Bob");
+    log.push_back(before + ">" + e.target.Value());
+  });
+  e2e::ClickInPage(*window, "name");
+  e2e::WaitFor([&] { return log.size() >= 2; }, 3000);
+  EXPECT_EQ(log, (std::vector<std::string>{"Ann>Bob", "Bob>Bob"}));
+}
+
 TEST_F(GuiEngine, ChildViewsAndPopups) {
   auto& w = *window;
   ElementRef box = w.FindById("box");
