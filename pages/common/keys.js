@@ -62,10 +62,19 @@
   const grid = doc.getElementById('calendar');
   const cells = grid ? Array.from(grid.querySelectorAll('td')) : [];
   let lastCell = -1;
+  // Made once per language: making one costs more than naming a month.
+  const formats = new Map();
+  const dateFormat = (lang) => {
+    if (!formats.has(lang)) {
+      formats.set(lang, new Intl.DateTimeFormat(lang === 'en' ? 'en-GB' : lang,
+                                                { weekday: 'long', day: 'numeric', month: 'long', timeZone: 'UTC' }));
+    }
+    return formats.get(lang);
+  };
+  // Only what changes is written: each write is more for the next frame.
+  const setAttr = (e, name, value) => { if (e.getAttribute(name) !== value) e.setAttribute(name, value); };
   function nameDays() {
-    const lang = doc.documentElement.lang || 'en';
-    const date = new Intl.DateTimeFormat(lang === 'en' ? 'en-GB' : lang,
-                                         { weekday: 'long', day: 'numeric', month: 'long', timeZone: 'UTC' });
+    const date = dateFormat(doc.documentElement.lang || 'en');
     const count = (n, one, many) => (n === 1 ? grid.dataset[one] : fmt(grid.dataset[many], n));
     for (const cell of cells) {
       const d = /^(\d+)-(\d+)-(\d+)$/.exec(cell.dataset.date || '');
@@ -74,15 +83,15 @@
       const scuba = Number(cell.dataset.scuba || 0), free = Number(cell.dataset.free || 0);
       if (scuba > 0) parts.push(count(scuba, 'scubaOne', 'scubaMany'));
       if (free > 0) parts.push(count(free, 'freeOne', 'freeMany'));
-      cell.setAttribute('aria-label', parts.join(', '));
+      setAttr(cell, 'aria-label', parts.join(', '));
       // Only days with dives open anything.
       if (cell.classList.contains('date_td_in_dive_day')) cell.removeAttribute('aria-disabled');
-      else cell.setAttribute('aria-disabled', 'true');
+      else setAttr(cell, 'aria-disabled', 'true');
     }
     const pick = [lastCell, cells.findIndex((c) => c.getAttribute('aria-selected') === 'true'),
                   cells.findIndex((c) => c.classList.contains('date_td_in_dive_day')),
                   cells.findIndex((c) => c.classList.contains('date_td')), 0].find((i) => i >= 0);
-    cells.forEach((c, i) => { c.tabIndex = i === pick ? 0 : -1; });
+    cells.forEach((c, i) => { const want = i === pick ? 0 : -1; if (c.tabIndex !== want) c.tabIndex = want; });
   }
   function gridKey(ev) {
     const i = cells.indexOf(ev.target);

@@ -130,32 +130,47 @@ Failure CalendarFunc::Reload() {
   return failure;
 }
 
+namespace {
+
+// A month's step wrote some three hundred values, most of them what the
+// cells already held (a day without dives stays "0" of each); the page
+// took each in and then drew the grid again for it.
+void WriteText(DateCell& cell, const std::string& text) {
+  if (cell.written.text == text) return;
+  cell.element.SetText(text);
+  cell.written.text = text;
+}
+
+void WriteAttr(DateCell& cell, const std::string& name, std::optional<std::string> value) {
+  const auto it = cell.written.attrs.find(name);
+  if (it != cell.written.attrs.end() && it->second == value) return;
+  value ? cell.element.SetAttr(name, *value) : cell.element.RemoveAttr(name);
+  cell.written.attrs[name] = std::move(value);
+}
+
+}  // namespace
+
 void CalendarFunc::Fill(const MonthGrid& grid) {
   for (size_t i = 0; i < month_.cells.size() && i < grid.size(); ++i) {
     DateCell& cell = month_.cells[i];
     cell.date = grid[i].date;
     cell.cls = grid[i].cls;
-    cell.element.SetText(std::to_string(grid[i].date.day));
-    cell.element.SetAttr("class", grid[i].cls);
-    if (grid[i].kind.empty())
-      cell.element.RemoveAttr("data-kind");
-    else
-      cell.element.SetAttr("data-kind", grid[i].kind);
+    WriteText(cell, std::to_string(grid[i].date.day));
+    WriteAttr(cell, "class", grid[i].cls);
+    WriteAttr(cell, "data-kind", grid[i].kind.empty() ? std::nullopt : std::optional<std::string>(grid[i].kind));
     // The page names each day from these ("Saturday 9 March, 2 scuba dives").
-    cell.element.SetAttr("data-date",
-                         MonthLabel(grid[i].date.year, grid[i].date.month) + "-" + PaddedInt(grid[i].date.day, 2));
-    cell.element.SetAttr("data-scuba", std::to_string(grid[i].scuba_count));
-    cell.element.SetAttr("data-free", std::to_string(grid[i].free_count));
+    WriteAttr(cell, "data-date",
+              MonthLabel(grid[i].date.year, grid[i].date.month) + "-" + PaddedInt(grid[i].date.day, 2));
+    WriteAttr(cell, "data-scuba", std::to_string(grid[i].scuba_count));
+    WriteAttr(cell, "data-free", std::to_string(grid[i].free_count));
   }
   MarkOpenDay();
 }
 
 void CalendarFunc::MarkOpenDay() {
   for (DateCell& cell : month_.cells) {
-    if (month_.open_day.month != 0 && cell.date == month_.open_day)
-      cell.element.SetAttr("aria-selected", "true");
-    else
-      cell.element.RemoveAttr("aria-selected");
+    const bool open = month_.open_day.month != 0 && cell.date == month_.open_day;
+    WriteAttr(cell, "aria-selected", open ? std::optional<std::string>("true") : std::nullopt);
   }
 }
 

@@ -3,6 +3,8 @@
 // statistics, and a day list opened by a click on a day.
 #pragma once
 
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,10 +15,18 @@
 
 namespace orv {
 
+// What the fills wrote to a cell's element so far (an attribute that is
+// absent: removed), so a new month writes only what differs.
+struct CellWrites {
+  std::optional<std::string> text;
+  std::map<std::string, std::optional<std::string>> attrs;
+};
+
 struct DateCell {
   CivilDate date{0, 0, 0};  // all 0 until the first successful fill
   std::string cls;          // the class the last fill gave the cell
   ElementRef element;       // may be empty when the page lacks the cell
+  CellWrites written;
 };
 
 struct CalendarMonth {
