@@ -134,9 +134,11 @@
       report(code, el) {
         if (!el) return;
         // The id goes along: every handler asks it first, and a read per
-        // handler would wait on the page each time. So does a text field's
-        // value (a keystroke in a filter is read at once), never a password.
+        // handler would wait on the page each time. So do the row or cell
+        // index in "objid" (a day, a dive, a site) and a text field's value
+        // (a keystroke in a filter is read at once), never a password.
         const message = { code: code, handle: api.reg(el), id: el.getAttribute('id') || '' };
+        if (el.hasAttribute('objid')) message.objid = el.getAttribute('objid');
         if (['INPUT', 'SELECT', 'TEXTAREA'].includes(el.tagName) && !api.isCheck(el) && !api.isRadio(el) &&
             el.type !== 'password') message.value = String(el.value);
         window.webkit.messageHandlers.orv.postMessage(message);

@@ -120,7 +120,7 @@ bool WebKitWindow::LoadFile(const std::string& path) {
   // Handles restart with every document; references into the old one must
   // never reach an element of the new one that happens to get its number.
   Flush();
-  delivering_handle_ = 0;
+  delivering_ = Delivering{};
   ++generation_;
   loading_ = true;
   UiWait::Busy busy(this);
@@ -274,14 +274,20 @@ ElementRef WebKitWindow::FindBelow(const ElementRef& element, const std::string&
   return RefFor(static_cast<int64_t>(r.number));
 }
 
+bool WebKitWindow::Delivers(const ElementRef& element) const {
+  return delivering_.handle != 0 && HandleOf(element) == delivering_.handle;
+}
+
 std::string WebKitWindow::GetAttribute(const ElementRef& element, const std::string& name) {
-  if (name == "id" && delivering_handle_ != 0 && HandleOf(element) == delivering_handle_) return delivering_id_;
+  if (name == "id" && Delivers(element)) return delivering_.id;
+  if (name == "objid" && delivering_.objid && Delivers(element)) return *delivering_.objid;
   return CallAndWait("return window.__orv.getAttr(h, a);", {{"h", HandleOf(element)}, {"a", name}}).text;
 }
 
 void WebKitWindow::SetAttribute(const ElementRef& element, const std::string& name,
                                 const std::optional<std::string>& value) {
-  if (name == "id" && HandleOf(element) == delivering_handle_) delivering_handle_ = 0;
+  if (name == "id" && Delivers(element)) delivering_.handle = 0;
+  if (name == "objid" && Delivers(element)) delivering_.objid.reset();
   if (value)
     Write("setAttr", {Handle(HandleOf(element)), Text(name), Text(*value)});
   else
@@ -301,13 +307,12 @@ void WebKitWindow::AppendHtml(const ElementRef& element, const std::string& html
 }
 
 std::string WebKitWindow::GetValue(const ElementRef& element) {
-  if (delivering_value_ && delivering_handle_ != 0 && HandleOf(element) == delivering_handle_)
-    return *delivering_value_;
+  if (delivering_.value && Delivers(element)) return *delivering_.value;
   return CallAndWait("return window.__orv.getValue(h);", {{"h", HandleOf(element)}}).text;
 }
 
 void WebKitWindow::SetValue(const ElementRef& element, const std::string& value) {
-  if (HandleOf(element) == delivering_handle_) delivering_value_.reset();
+  if (Delivers(element)) delivering_.value.reset();
   Write("setValue", {Handle(HandleOf(element)), Text(value)});
 }
 
@@ -361,6 +366,19 @@ bool WebKitWindow::SaveSnapshot(const std::string& png_path) {
   return SaveViewSnapshot(view_, png_path);
 }
 
+std::optional<std::string> WebKitWindow::TextMember(JSCValue* message, const char* name) {
+  if (!jsc_value_object_has_property(message, name)) return std::nullopt;
+  JSCValue* member = jsc_value_object_get_property(message, name);
+  std::optional<std::string> text;
+  if (jsc_value_is_string(member)) {
+    char* chars = jsc_value_to_string(member);
+    text = chars ? chars : "";
+    g_free(chars);
+  }
+  g_object_unref(member);
+  return text;
+}
+
 void WebKitWindow::OnScriptMessage(JSCValue* value) {
   if (!jsc_value_is_object(value)) return;
   if (jsc_value_object_has_property(value, "mapEvent")) {
@@ -369,41 +387,28 @@ void WebKitWindow::OnScriptMessage(JSCValue* value) {
   }
   JSCValue* code = jsc_value_object_get_property(value, "code");
   JSCValue* handle = jsc_value_object_get_property(value, "handle");
-  JSCValue* id = jsc_value_object_get_property(value, "id");
-  char* id_text = jsc_value_is_string(id) ? jsc_value_to_string(id) : nullptr;
-  std::optional<std::string> field_value;
-  if (jsc_value_object_has_property(value, "value")) {
-    JSCValue* field = jsc_value_object_get_property(value, "value");
-    if (jsc_value_is_string(field)) {
-      char* text = jsc_value_to_string(field);
-      field_value = text;
-      g_free(text);
-    }
-    g_object_unref(field);
-  }
   const auto event_code = static_cast<uint32_t>(jsc_value_to_int32(code));
-  const int64_t event_handle = jsc_value_to_int32(handle);
-  std::string target_id = id_text ? id_text : "";  // the target's id when it was clicked
-  g_free(id_text);
+  Delivering sent;
+  sent.handle = jsc_value_to_int32(handle);
   g_object_unref(code);
   g_object_unref(handle);
-  g_object_unref(id);
+  sent.id = TextMember(value, "id").value_or("");
+  sent.objid = TextMember(value, "objid");
+  sent.value = TextMember(value, "value");
   // Delivered once no handler of this window runs or waits, so handlers are
   // never re-entered, and never while a service request holds events.
   UiWait::Get().Deliver(
       this,
-      [this, event_code, event_handle, target_id = std::move(target_id), field_value = std::move(field_value)] {
-        ElementRef target = RefFor(event_handle);
+      [this, event_code, sent = std::move(sent)] {
+        ElementRef target = RefFor(sent.handle);
         PageEvent event;
         event.code = event_code;
         event.target = target;
         event.source = target;
-        delivering_handle_ = target ? event_handle : 0;
-        delivering_id_ = target_id;
-        delivering_value_ = field_value;
+        delivering_ = sent;
+        if (!target) delivering_.handle = 0;
         Deliver(target, event);
-        delivering_handle_ = 0;
-        delivering_value_.reset();
+        delivering_ = Delivering{};
       },
       !outside_holds_);
 }

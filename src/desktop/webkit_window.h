@@ -101,12 +101,18 @@ class WebKitWindow : public EngineWindow {
   WebKitWebView* view_;
   std::string page_folder_uri_;
   bool outside_holds_ = false;
-  // The target of the event being delivered and its id, while that id is
-  // known to hold (no write to it since); handle 0 when none. Likewise its
-  // value when it is a text field, until the handler writes one.
-  int64_t delivering_handle_ = 0;
-  std::string delivering_id_;
-  std::optional<std::string> delivering_value_;
+  // What the page sent with the event being delivered: its target, and the
+  // target's id, "objid" and field value as they were when clicked. Each is
+  // answered from here until the handler writes it; handle 0 when none.
+  struct Delivering {
+    int64_t handle = 0;
+    std::string id;
+    std::optional<std::string> objid, value;
+  };
+  Delivering delivering_;
+  bool Delivers(const ElementRef& element) const;
+  // Reads a text member of the page's message; none when it is absent.
+  static std::optional<std::string> TextMember(JSCValue* message, const char* name);
   bool loading_ = false;
   int generation_ = 0;
   Json::Value writes_{Json::arrayValue};  // not sent yet, oldest first

@@ -15,6 +15,7 @@ constexpr const char* kDetailPage = "web_html/main.htm";
 void DiveMapFunc::attach(EngineWindow* window) {
   func_base::attach(window);
   SetMapEventReceiver(window);
+  message_ = FindById(window, "message");
   detail_.Create(FindInFrame(window, "framepage1", "ie"));
   if (!detail_loaded_later_) LoadDetail();
 }
@@ -41,7 +42,7 @@ void DiveMapFunc::on_event(const ElementRef& element, const PageEvent& event) {
 
 bool DiveMapFunc::View(const std::string& divelog_id) {
   HttpPost http;
-  return ViewDiveLog(http, divelog_id, window(), detail_);
+  return ViewDiveLog(http, divelog_id, message_, detail_);
 }
 
 bool DiveMapFunc::Edit(const std::string& divelog_id) {

@@ -44,6 +44,7 @@ class DiveMapFunc : public func_base {
  private:
   EditDialogRunner run_edit_dialog_;
   MapHost detail_;
+  ElementRef message_;                            // the main page's, found once per page
   std::map<std::string, LogEditRecord> unsaved_;  // by dive id
   bool detail_loaded_later_ = false;
 };

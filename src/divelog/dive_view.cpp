@@ -14,25 +14,25 @@ namespace orv {
 namespace {
 
 // The record on success, told as FetchDiveLog tells a failure otherwise.
-SourceRecord Fetch(HttpPost& http, std::string_view divelog_id, EngineWindow* main_window) {
+SourceRecord Fetch(HttpPost& http, std::string_view divelog_id, const ElementRef& message) {
   WaitPurpose purpose(KeyOf(Msg::BusyDive));
   SourceRecord reply = AskRecord(DiveLogEndpoint(divelog_id), RequestOn(http), {CallKind::DiveLogDetail});
   if (reply.step == SourceStep::NotConnected) {
     ShowMessage(Tr(reply.key()));
   } else if (!reply.ok()) {
     // Cancelled by the diver: no failure to tell of.
-    if (main_window && !WaitOperation().IsCancelled()) FindById(main_window, "message").SetText(Tr(reply.key()));
-  } else if (main_window) {
+    if (!WaitOperation().IsCancelled()) message.SetText(Tr(reply.key()));
+  } else {
     // The screen's last failure is over once a request of it succeeds.
-    FindById(main_window, "message").SetText("");
+    message.SetText("");
   }
   return reply;
 }
 
 }  // namespace
 
-bool ViewDiveLog(HttpPost& http, std::string_view divelog_id, EngineWindow* main_window, const MapHost& detail) {
-  const SourceRecord reply = Fetch(http, divelog_id, main_window);
+bool ViewDiveLog(HttpPost& http, std::string_view divelog_id, const ElementRef& message, const MapHost& detail) {
+  const SourceRecord reply = Fetch(http, divelog_id, message);
   if (!reply.ok()) return false;
   if (reply.parsed)
     ShowDetail(detail, *reply.parsed);

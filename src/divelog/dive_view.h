@@ -9,12 +9,13 @@
 
 namespace orv {
 
-class EngineWindow;
+class ElementRef;
 class HttpPost;
 
 // Fetches dive `divelog_id` on `http` as FetchDiveLog does, telling a
-// failure the same way and in the same places, and shows it on `detail`
-// (ShowDetail). False when nothing was shown.
-bool ViewDiveLog(HttpPost& http, std::string_view divelog_id, EngineWindow* main_window, const MapHost& detail);
+// failure the same way and in the same places (`message`: the main page's,
+// found once by the caller, as a lookup per dive would wait on the page),
+// and shows it on `detail` (ShowDetail). False when nothing was shown.
+bool ViewDiveLog(HttpPost& http, std::string_view divelog_id, const ElementRef& message, const MapHost& detail);
 
 }  // namespace orv

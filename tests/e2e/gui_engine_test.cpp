@@ -183,16 +183,19 @@ TEST_F(GuiEngine, ClicksReachHandlersOnceAndInOrder) {
   EXPECT_EQ(log, (std::vector<std::string>{"inner", "inner"}));
 }
 
+// The id and "objid" come with the click; a handler that writes either
+// sees what it wrote, as does every handler after it.
 TEST_F(GuiEngine, AHandlerThatRenamesTheClickedElementSeesItsNewId) {
   std::vector<std::string> log;
   ListenTwice([&](const PageEvent& e) {
-    const std::string before = Listener::Id(e);
-    if (before == "go") e.target.SetAttr("id", "went");
-    log.push_back(before + ">" + Listener::Id(e));
+    const std::string before = Listener::Id(e) + "/" + e.target.Attr("objid");
+    if (before == "go/7") e.target.SetAttr("objid", "8");
+    if (before == "go/8") e.target.SetAttr("id", "went");
+    log.push_back(before + ">" + Listener::Id(e) + "/" + e.target.Attr("objid"));
   });
   e2e::ClickInPage(*window, "go");
   e2e::WaitFor([&] { return log.size() >= 2; }, 3000);
-  EXPECT_EQ(log, (std::vector<std::string>{"go>went", "went>went"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"go/7>go/8", "go/8>went/8"}));
 }
 
 // A field's value comes with its click; a handler that writes another sees
