@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
   orv::gtk::InstallRequestWaitRunner();
   if (!orv::gtk::InitWebEngine()) return -1;
   // The account picture of a local service loads in the program's views.
-  if (!opt.ca_file.empty()) orv::gtk::TrustServiceCertificate();
+  if (!opt.ca_file.empty()) orv::gtk::StartServiceTrust();
   orv::ReadSettings();
   orv::Strings();  // a missing language table is reported before anything else
   orv::State().page_folder = orv::MakePageFolder(orv::ProgramFolder(), orv::LanguageCode);
@@ -132,6 +132,7 @@ int main(int argc, char** argv) {
   // Signed in: the account's copy is written through from now on.
   if (!orv::ReadingSavedCopy()) orv::OpenCopyOfSignedIn();
 
+  if (!opt.ca_file.empty()) orv::gtk::TrustServiceCertificate();
   orv::gtk::MainFrame frame;
   if (!frame.Create(orv::PagePath("main.htm"))) return 0;
   if (!opt.tour.empty()) {

@@ -4,6 +4,7 @@
 #include <webkit2/webkit2.h>
 
 #include "cloud/service_config.h"
+#include "desktop/ui_wait.h"
 
 namespace orv::gtk {
 
@@ -43,17 +44,52 @@ GTlsCertificate* VerifiedServiceCertificate(const ServiceConfig& service) {
   return certificate;
 }
 
+// One check per process: started early, off the UI thread, and awaited
+// only where a view may first load from the service.
+struct Check {
+  bool started = false;
+  bool done = false;
+  bool trusted = false;
+};
+Check check;
+
 }  // namespace
 
-bool TrustServiceCertificate() {
+void StartServiceTrust() {
   const ServiceConfig& service = Service();
-  if (service.ca_file.empty()) return false;
-  GTlsCertificate* certificate = VerifiedServiceCertificate(service);
-  if (!certificate) return false;
-  webkit_web_context_allow_tls_certificate_for_host(webkit_web_context_get_default(), certificate,
-                                                    service.host.c_str());
-  g_object_unref(certificate);
-  return true;
+  if (check.started || service.ca_file.empty()) return;
+  check.started = true;
+  // The handshake takes tens of milliseconds on loopback, and up to the
+  // connect timeout when the service is not there: the sign-in dialog
+  // needs none of it and opens meanwhile.
+  GTask* task = g_task_new(
+      nullptr, nullptr,
+      [](GObject*, GAsyncResult* result, gpointer) {
+        const auto* config = static_cast<const ServiceConfig*>(g_task_get_task_data(G_TASK(result)));
+        auto* certificate = static_cast<GTlsCertificate*>(g_task_propagate_pointer(G_TASK(result), nullptr));
+        check.trusted = certificate != nullptr;
+        check.done = true;
+        if (!certificate) return;
+        webkit_web_context_allow_tls_certificate_for_host(webkit_web_context_get_default(), certificate,
+                                                          config->host.c_str());
+        g_object_unref(certificate);
+      },
+      nullptr);
+  g_task_set_task_data(task, new ServiceConfig(service),
+                       [](gpointer config) { delete static_cast<ServiceConfig*>(config); });
+  g_task_run_in_thread(task, [](GTask* t, gpointer, gpointer config, GCancellable*) {
+    g_task_return_pointer(t, VerifiedServiceCertificate(*static_cast<ServiceConfig*>(config)), g_object_unref);
+  });
+  g_object_unref(task);
+}
+
+bool TrustServiceCertificate() {
+  StartServiceTrust();
+  if (!check.started) return false;
+  // Bounded: the connection and the handshake each give up after the
+  // connect timeout.
+  UiWait::Get().SpinUntil([] { return check.done; }, 2 * Service().connect_timeout_ms + 1000);
+  return check.trusted;
 }
 
 }  // namespace orv::gtk
