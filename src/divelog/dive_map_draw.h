@@ -4,6 +4,7 @@
 
 #include <json/value.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,6 +33,13 @@ struct ChartPoint {
 };
 std::vector<ChartPoint> DiveChartPoints(const DiveLog& log);
 std::vector<ChartPoint> DiveChartPoints(const SimdLog& log);
+// What the chart draws of a profile longer than it is wide: per slice of
+// the dive's time (`slices` of them), the slice's first and last points,
+// its shallowest and deepest, and every point carrying a symbol, in their
+// order. The chart draws a pixel column the same way, from its extremes
+// and its ends; a profile of at most four points a slice comes back whole.
+constexpr size_t kChartSlices = 1000;
+std::vector<ChartPoint> ChartShape(std::vector<ChartPoint> points, size_t slices = kChartSlices);
 // The points as the chart page reads them, one JSON text of columns:
 // {"time":[...],"depth":[...],"symbols":[[point index, symbol], ...]}, each
 // depth in the shortest form that reads back as the same value (12.3, not

@@ -4,6 +4,7 @@
 
 #include <json/reader.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -226,6 +227,50 @@ TEST_F(MapBridgeTest, DetailTextsAndTheirOrder) {
   EXPECT_EQ(Parse(calls.front().second.at(0))["value"], v);
   EXPECT_EQ(calls[1].first, "clrMarker");
   EXPECT_EQ(calls.back().first, "setDiveChart");
+}
+
+// A long profile keeps, per slice of its time, what the chart draws of it;
+// a lost deepest point or alarm would be a different dive on screen.
+TEST(ChartShapeTest, KeepsEndsExtremesAndSymbolsOfEverySlice) {
+  const char* alarm = "url(../../images/depth_alarm.png)";
+  struct Case {
+    const char* name;
+    int clock_restart;  // the clock starts again at 0 from this point; 0: never
+    size_t slice_points, most_points;
+  };
+  for (const Case& c : {Case{"steady clock", 0, 100, 405}, Case{"clock starts again", 5000, 50, 805}}) {
+    std::vector<ChartPoint> points;
+    for (int i = 0; i < 10000; ++i) {
+      const int time = c.clock_restart && i >= c.clock_restart ? i - c.clock_restart : i;
+      points.push_back({time, static_cast<float>((i * 7919) % 1000) / 10.0f, i % 2467 == 5 ? alarm : nullptr});
+    }
+    const std::vector<ChartPoint> shape = ChartShape(points, 100);
+    EXPECT_LE(shape.size(), c.most_points) << c.name;
+    EXPECT_EQ(shape.front().time, points.front().time) << c.name;
+    EXPECT_EQ(shape.back().time, points.back().time) << c.name;
+    EXPECT_FLOAT_EQ(shape.back().depth, points.back().depth) << c.name;
+    // Every slice's extremes and every symbol are there; nothing is made up.
+    auto has = [&](const ChartPoint& p) {
+      return std::any_of(shape.begin(), shape.end(), [&](const ChartPoint& q) {
+        return q.time == p.time && q.depth == p.depth && q.symbol == p.symbol;
+      });
+    };
+    auto by_depth = [](const ChartPoint& a, const ChartPoint& b) { return a.depth < b.depth; };
+    for (size_t from = 0; from < points.size(); from += c.slice_points) {
+      const auto [low, high] =
+          std::minmax_element(points.begin() + from, points.begin() + from + c.slice_points, by_depth);
+      EXPECT_TRUE(has(*low) && has(*high)) << c.name << " slice from " << from;
+    }
+    for (const ChartPoint& p : points) {
+      if (p.symbol) {
+        EXPECT_TRUE(has(p)) << c.name << " symbol at " << p.time;
+      }
+    }
+    EXPECT_TRUE(std::all_of(shape.begin(), shape.end(), has)) << c.name;
+  }
+  // A profile the chart can draw point for point comes back whole.
+  std::vector<ChartPoint> short_profile(400, ChartPoint{0, 1.0f, nullptr});
+  EXPECT_EQ(ChartShape(short_profile, 100).size(), 400u);
 }
 
 }  // namespace
