@@ -109,8 +109,11 @@ int main(int argc, char** argv) {
     const RunResult u = exported("book.uddf");
     uddf.Add(u.seconds, Run(floor, home).seconds);
     uddf_mb.Add(u.peak_mb, 1);
-    open.Add(Run(month, open_home).seconds, Run(month, no_copy).seconds);
   }
+  // An online month is some 30 ms against the exports' seconds: its pairs
+  // are many and taken apart from them, whose file writes would otherwise
+  // land inside one side of a pair.
+  for (int i = 0; i < 7 * pairs; ++i) open.Add(Run(month, open_home).seconds, Run(month, no_copy).seconds);
   orv::bench::PrintFigure("export5k_csv", csv.Value(), "s", csv.Ratio(), "<=", 1.0);
   orv::bench::PrintFigure("export5k_uddf", uddf.Value(), "s", uddf.Ratio(), "<=", 3.0);
   orv::bench::PrintFigure("export5k_csv_rss", csv_mb.Value(), "MB", -1, "<=", 100);
